@@ -1,0 +1,46 @@
+// The per-file frame that every mode driver uses: extension filter, output naming, the
+// overwrite and writability check, the text save and the failure test.
+#pragma once
+
+#include "BatchState.h"
+#include "ResultCodes.h"
+
+#include <QStringList>
+#include <functional>
+
+namespace tavelkor {
+
+struct Settings;
+
+// Keeps the dropped files whose lower-cased extension is in `accepted` and moves the others
+// to RejectedFiles. An empty `accepted` list filters nothing.
+void FilterByExtension(BatchState& state, const QStringList& accepted);
+// outputFolder + base name + "." + newExt. With sameFolder the output folder becomes the
+// source's folder; otherwise a separator is added to it. Both changes land in `outputFolder`
+// (the Init/AnotherFolder setting). "" when there is no output folder.
+QString MakeOutputPath(const QString& sourcePath, const QString& newExt, bool sameFolder,
+                       QString& outputFolder);
+// 0 when the output may be written, 4 when it exists and must not be overwritten, 2 when it
+// cannot be written (read-only, not a regular file, folder missing or closed). Nothing is
+// created or changed.
+ResultCode CheckOutputPath(const QString& outputPath, bool overwrite);
+// Writes the text as CP932 with exactly one final CR LF, through a temporary file renamed
+// over the target. False when nothing was written; the old file then stays as it was.
+bool SaveTextFile(const QString& path, const QString& text);
+// True when a file was rejected or any result is not a success.
+bool HasFailures(const BatchState& state);
+
+// What a text-producing mode makes of one source file: a text to save, or a result code
+// (NotTargetFile, EmptyFile) when the input cannot be used.
+struct ConvertedText {
+    ResultCode Code = Converted;
+    QString Text;
+};
+using TextConverter = std::function<ConvertedText(const QString& sourcePath)>;
+
+// The standard sequence of the text-producing modes: filter by the mode's accepted
+// extension, then for every file convert, name the output, check it and save it.
+void RunTextConversion(int mode, BatchState& state, Settings& settings,
+                       const TextConverter& convert);
+
+} // namespace tavelkor

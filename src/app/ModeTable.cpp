@@ -1,0 +1,75 @@
+#include "ModeTable.h"
+
+#include "../formats/DsmpModes.h"
+#include "../formats/SamiModes.h"
+#include "../settings/Settings.h"
+#include "ExtensionTables.h"
+
+namespace tavelkor {
+
+namespace {
+
+QStringList One(const QStringList& table, int index) {
+    const QString extension = ExtensionAt(table, index);
+    return extension.isEmpty() ? QStringList() : QStringList{extension};
+}
+
+QStringList AllLyricsExtensions() {
+    return TimeTagExtensions() + SamiExtensions() + DsmpExtensions();
+}
+
+} // namespace
+
+const QVector<ModeInfo>& ModeTable() {
+    static const QVector<ModeInfo> table = {
+        {ModeTimeTagToSami, QStringLiteral(u"TimeTag → SAMI"), QStringLiteral("t2s"),
+         &TimeTagToSami, [](const Settings& s) { return One(TimeTagExtensions(), s.T2S.ExtOrg); },
+         [](const Settings& s) { return ExtensionAt(SamiExtensions(), s.T2S.ExtNew); }},
+        {ModeSamiToTimeTag, QStringLiteral(u"SAMI → TimeTag"), QStringLiteral("s2t"),
+         &SamiToTimeTag, [](const Settings& s) { return One(SamiExtensions(), s.S2T.ExtOrg); },
+         [](const Settings& s) { return ExtensionAt(TimeTagExtensions(), s.S2T.ExtNew); }},
+        {ModeTimeTagToDsmp, QStringLiteral(u"TimeTag → DSMP"), QStringLiteral("t2d"),
+         &TimeTagToDsmp, [](const Settings& s) { return One(TimeTagExtensions(), s.T2D.ExtOrg); },
+         [](const Settings& s) { return ExtensionAt(DsmpExtensions(), s.T2D.ExtNew); }},
+        {ModeDsmpToTimeTag, QStringLiteral(u"DSMP → TimeTag"), QStringLiteral("d2t"),
+         &DsmpToTimeTag, [](const Settings& s) { return One(DsmpExtensions(), s.D2T.ExtOrg); },
+         [](const Settings& s) { return ExtensionAt(TimeTagExtensions(), s.D2T.ExtNew); }},
+        {ModeTimeTagToMp3, QStringLiteral(u"TimeTag → MP3内蔵"), QStringLiteral("t2m"), nullptr,
+         [](const Settings& s) { return One(TimeTagExtensions(), s.T2M.ExtOrg); },
+         [](const Settings&) { return QString(); }},
+        {ModeMp3ToTimeTag, QStringLiteral(u"MP3内蔵 → TimeTag"), QStringLiteral("m2t"), nullptr,
+         [](const Settings&) { return QStringList{QStringLiteral("mp3"), QStringLiteral("rmp")}; },
+         [](const Settings& s) { return ExtensionAt(TimeTagExtensions(), s.M2T.ExtNew); }},
+        {ModeTimeTagToTimeTag, QStringLiteral(u"TimeTag → TimeTag"), QStringLiteral("t2t"),
+         nullptr, [](const Settings& s) { return One(TimeTagExtensions(), s.T2T.ExtOrg); },
+         [](const Settings& s) { return ExtensionAt(TimeTagExtensions(), s.T2T.ExtNew); }},
+        {ModeTimeShift, QStringLiteral(u"おまけ１:時間微調整"), QStringLiteral("shift"), nullptr,
+         [](const Settings&) { return AllLyricsExtensions(); },
+         [](const Settings&) { return QString(); }},
+        {ModeNameMatch, QStringLiteral(u"おまけ２:ファイル名合わせ"), QStringLiteral("match"),
+         nullptr, [](const Settings&) { return QStringList(); },
+         [](const Settings&) { return QString(); }},
+    };
+    return table;
+}
+
+const ModeInfo* FindMode(const QString& nameOrIndex) {
+    for (const ModeInfo& mode : ModeTable()) {
+        if (nameOrIndex == QString::number(mode.Index) || nameOrIndex == mode.CommandName)
+            return &mode;
+    }
+    return nullptr;
+}
+
+bool RunMode(int mode, BatchState& state, Settings& settings) {
+    if (mode < 0 || mode >= ModeCount || ModeTable()[mode].Driver == nullptr)
+        return false;
+    state.DropCount = int(state.DroppedFiles.size());
+    state.RejectedFiles.clear();
+    state.Results.clear();
+    ModeTable()[mode].Driver(state, settings);
+    state.DroppedFiles.clear();
+    return true;
+}
+
+} // namespace tavelkor

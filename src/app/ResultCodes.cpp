@@ -1,0 +1,72 @@
+#include "ResultCodes.h"
+
+#include "../lyrics/Cp932.h"
+#include "BatchState.h"
+#include "PathHelpers.h"
+
+#include <QStringList>
+#include <algorithm>
+
+namespace tavelkor {
+
+QString ResultCodeText(int code) {
+    static const QStringList texts = {
+        QStringLiteral(u"00.変換成功"),
+        QStringLiteral(u"01.拡張子エラー"),
+        QStringLiteral(u"02.セーブエラー"),
+        QStringLiteral(u"03.オープンエラー"),
+        QStringLiteral(u"04.上書きしない"),
+        QStringLiteral(u"05.フォルダエラー"),
+        QStringLiteral(u"06.対象ファイル外"),
+        QStringLiteral(u"07.処理キャンセル"),
+        QStringLiteral(u"08.拡張子が同じ"),
+        QStringLiteral(u"09.すでに同名"),
+        QStringLiteral(u"10.Ｄ＆Ｄ数エラー"),
+        QStringLiteral(u"11.すでに存在"),
+        QStringLiteral(u"12.空ファイル"),
+        QStringLiteral(u"13.埋め込まれるファイルがない"),
+        QStringLiteral(u"14.歌詞が埋め込まれてない"),
+        QStringLiteral(u"15.埋め込み歌詞削除エラー"),
+        QStringLiteral(u"16.埋め込み対象外ファイル"),
+        QStringLiteral(u"17.歌詞ファイルサイズエラー"),
+        QStringLiteral(u"18.埋め込みエラー"),
+    };
+    return texts.value(code);
+}
+
+QString DisplayNameOf(const QString& path) { return FileNameOf(path); }
+
+QString MakeResultReport(const BatchState& state) {
+    struct Row {
+        QString Name;
+        qsizetype Bytes;
+        QString Outcome;
+    };
+    QList<Row> rows;
+    rows.reserve(state.Results.size() + state.RejectedFiles.size());
+    for (const ResultRecord& record : state.Results) {
+        const QString name = DisplayNameOf(record.FileName);
+        rows.append({name, Cp932ByteLength(name), ResultCodeText(record.Code)});
+    }
+    for (const QString& path : state.RejectedFiles) {
+        const QString name = DisplayNameOf(path);
+        rows.append({name, Cp932ByteLength(name), ResultCodeText(WrongExtension)});
+    }
+    qsizetype width = 0;
+    for (const Row& row : rows)
+        width = std::max(width, row.Bytes);
+    ++width;
+
+    QString report = QStringLiteral(u"Ｄ＆Ｄファイル数 : ") + QString::number(state.DropCount);
+    report += u"\r\n\r\n";
+    for (const Row& row : rows) {
+        report += row.Name;
+        report += QString(std::max<qsizetype>(1, width - row.Bytes), u' ');
+        report += u": ";
+        report += row.Outcome;
+        report += u"\r\n";
+    }
+    return report;
+}
+
+} // namespace tavelkor

@@ -1,0 +1,24 @@
+// The steps that the TimeTag-to-caption modes and the caption-to-TimeTag modes share.
+#pragma once
+
+#include "../app/BatchFrame.h"
+#include "../lyrics/LyricsDocument.h"
+
+#include <functional>
+
+namespace tavelkor {
+
+// Reads a TimeTag file for the SAMI and DSMP writers: repairs time inversions, settles the
+// time ratio (from the header, else `defaultRatio`) and re-times every fragment to real
+// milliseconds, then hands the document to `write`. NotTargetFile when the file carries no
+// time tag.
+ConvertedText ConvertFromTimeTag(const QString& path, double defaultRatio,
+                                 const std::function<QString(LyricsDocument&)>& write);
+
+// Reads a SAMI or DSMP file with `read`, re-times it to `defaultRatio` when that is below 1,
+// merges growing lines into karaoke lines when `karaoke` is on, and composes the TimeTag
+// text. EmptyFile when the file is empty or cannot be read.
+ConvertedText ConvertToTimeTag(const QString& path, LyricsDocument (*read)(const QString&),
+                               double& defaultRatio, bool karaoke);
+
+} // namespace tavelkor

@@ -1,0 +1,27 @@
+#include "SamiModes.h"
+
+#include "../app/ModeTable.h"
+#include "../settings/Settings.h"
+#include "ModeSteps.h"
+#include "SamiReader.h"
+#include "SamiWriter.h"
+
+namespace tavelkor {
+
+void TimeTagToSami(BatchState& state, Settings& settings) {
+    const T2SSettings& t2s = settings.T2S;
+    RunTextConversion(ModeTimeTagToSami, state, settings, [&](const QString& path) {
+        return ConvertFromTimeTag(path, settings.Init.TimeRatio, [&](LyricsDocument& document) {
+            return MakeSamiText(document, t2s.Karaoke, t2s.Base, t2s.KaraokeHTML, t2s.Lines);
+        });
+    });
+}
+
+void SamiToTimeTag(BatchState& state, Settings& settings) {
+    RunTextConversion(ModeSamiToTimeTag, state, settings, [&settings](const QString& path) {
+        return ConvertToTimeTag(path, &ReadSamiText, settings.Init.TimeRatio,
+                                settings.S2T.Karaoke);
+    });
+}
+
+} // namespace tavelkor

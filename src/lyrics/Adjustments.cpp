@@ -1,0 +1,208 @@
+#include "Adjustments.h"
+
+#include "TimeTagReader.h"
+#include "TimeValues.h"
+
+#include <cmath>
+#include <limits>
+
+namespace tavelkor {
+
+LyricsDocument NormalizeKaraoke(const LyricsDocument& document, bool& changed) {
+    LyricsDocument copy = document;
+    changed = false;
+    if (copy.LineCount() < 2)
+        return copy;
+    // Walking backwards with the running minimum gives every fragment the smallest time among
+    // itself and all later fragments in one pass.
+    int laterMinimum = std::numeric_limits<int>::max();
+    for (qsizetype i = copy.Lines.size() - 1; i >= 0; --i) {
+        LyricsLine& line = copy.Lines[i];
+        if (!line.HasTimeTag)
+            continue;
+        for (qsizetype k = line.Fragments.size() - 1; k >= 0; --k) {
+            KaraokeFragment& fragment = line.Fragments[k];
+            if (fragment.TimeMs > laterMinimum) {
+                fragment.TimeMs = laterMinimum;
+                fragment.TagText = MsToTag(laterMinimum);
+                changed = true;
+            } else {
+                laterMinimum = fragment.TimeMs;
+            }
+        }
+    }
+    return copy;
+}
+
+LyricsDocument KaraokeToLineTop(const LyricsDocument& document) {
+    LyricsDocument copy = document;
+    if (!copy.HasKaraoke)
+        return copy;
+    for (LyricsLine& line : copy.Lines) {
+        if (!line.HasTimeTag || line.Fragments.size() < 2)
+            continue;
+        KaraokeFragment head = line.Fragments[1];
+        head.Text = line.PlainText;
+        KaraokeFragment zero = head;
+        zero.Text.clear();
+        line.Fragments = {zero, head};
+        line.RawText = head.TagText + line.PlainText;
+        line.IsKaraoke = false;
+    }
+    copy.HasKaraoke = false;
+    return copy;
+}
+
+void FillFollowingTexts(LyricsDocument& document) {
+    // Walks backwards keeping the nearest three non-directive texts, so a long run of
+    // directive lines costs nothing extra.
+    std::array<QString, 3> next;
+    int known = 0;
+    for (qsizetype j = document.Lines.size() - 1; j >= 0; --j) {
+        LyricsLine& line = document.Lines[j];
+        for (int slot = 0; slot < known; ++slot)
+            line.FollowingTexts[slot] = next[slot];
+        if (line.IsDirective)
+            continue;
+        next[2] = next[1];
+        next[1] = next[0];
+        next[0] = line.PlainText;
+        if (known < 3)
+            ++known;
+    }
+}
+
+LyricsDocument MakePseudoKaraoke(LyricsDocument& document, QStringList& unsungTexts) {
+    LyricsDocument result;
+    unsungTexts.clear();
+    if (document.LineCount() == 0)
+        return result;
+    FillFollowingTexts(document);
+    result.Lines.reserve(document.Lines.size());
+    for (const LyricsLine& source : document.Lines) {
+        if (!source.HasTimeTag || source.Fragments.size() < 2) {
+            result.Lines.append(source);
+            unsungTexts.append(QString());
+            continue;
+        }
+        QString sung = source.Fragments[0].Text;
+        for (int l = 1; l <= source.FragmentCount(); ++l) {
+            const KaraokeFragment& tag = source.Fragments[l];
+            sung += tag.Text;
+            LyricsLine step;
+            step.HasTimeTag = true;
+            step.PlainText = sung;
+            step.FollowingTexts = source.FollowingTexts;
+            KaraokeFragment zero{tag.TagText, tag.TimeMs, QString()};
+            KaraokeFragment one{tag.TagText, tag.TimeMs, sung};
+            step.Fragments = {zero, one};
+            result.Lines.append(step);
+            unsungTexts.append(source.PlainText.mid(sung.size()));
+        }
+    }
+    result.HasTimeTags = true;
+    result.HasKaraoke = false;
+    result.Header = document.Header;
+    return result;
+}
+
+LyricsDocument MergeProgressiveLines(const LyricsDocument& document) {
+    LyricsDocument result;
+    result.Header = document.Header;
+    if (document.LineCount() == 0) {
+        result.Text = document.Text;
+        ParseLyricsText(result, false, true);
+        return result;
+    }
+    QString text;
+    QString previous;
+    bool open = false;
+    for (const LyricsLine& line : document.Lines) {
+        if (line.HasTimeTag) {
+            const QString& tag = line.Fragments[0].TagText;
+            if (open && !previous.isEmpty() && line.PlainText.startsWith(previous)) {
+                text += tag;
+                text += QStringView(line.PlainText).mid(previous.size());
+            } else {
+                if (open)
+                    text += CrLf;
+                text += tag;
+                text += line.PlainText;
+                open = true;
+            }
+            previous = line.PlainText;
+        } else {
+            if (open) {
+                text += CrLf;
+                previous.clear();
+                open = false;
+            }
+            text += line.RawText;
+            text += CrLf;
+        }
+    }
+    if (!text.endsWith(CrLf))
+        text += CrLf;
+    result.Text = text;
+    ParseLyricsText(result, false, true);
+    return result;
+}
+
+void ApplyTimeCorrection(LyricsDocument& document, double& targetRatio, int silenceMs) {
+    if (document.LineCount() == 0)
+        return;
+    if (!(targetRatio >= 0 && targetRatio <= 1))
+        targetRatio = 1;
+    LyricsHeader& header = document.Header;
+    double ratio = header.TimeRatio;
+    if (!(ratio >= 0 && ratio <= 1))
+        ratio = DefaultTimeRatio;
+    // A ratio of 0 cannot turn tag time back into real time; the division takes it, like a
+    // ratio out of range, as the standard player ratio.
+    const double divisor = ratio > 0 ? ratio : DefaultTimeRatio;
+    const bool moveSilence = silenceMs >= 0 && header.HasSilencemSec;
+    const double target = targetRatio;
+
+    for (LyricsLine& line : document.Lines) {
+        if (line.FragmentCount() == 0)
+            continue;
+        for (KaraokeFragment& fragment : line.Fragments) {
+            long long ms;
+            if (target != ratio) {
+                double x = fragment.TimeMs / divisor;
+                if (moveSilence)
+                    x = x - header.SilencemSec + silenceMs;
+                if (header.HasOffset)
+                    x += header.Offset;
+                if (x < 0)
+                    x = 0;
+                x *= target;
+                const double rounded = std::nearbyint(RoundTrip15(x));
+                ms = rounded > double(std::numeric_limits<int>::max())
+                         ? std::numeric_limits<int>::max()
+                         : static_cast<long long>(rounded);
+            } else {
+                ms = fragment.TimeMs;
+                if (moveSilence)
+                    ms = ms - header.SilencemSec + silenceMs;
+                if (header.HasOffset)
+                    ms += header.Offset;
+                if (ms < 0)
+                    ms = 0;
+            }
+            fragment.TimeMs = ClampToInt32(ms);
+            fragment.TagText = MsToTag(fragment.TimeMs);
+        }
+    }
+
+    header.HasOffset = false;
+    header.Offset = 0;
+    header.TimeRatio = target;
+    header.HasTimeRatio = true;
+    if (silenceMs >= 0) {
+        header.SilencemSec = silenceMs;
+        header.HasSilencemSec = true;
+    }
+}
+
+} // namespace tavelkor

@@ -1,0 +1,18 @@
+// Reading lyrics and caption files as text.
+#pragma once
+
+#include <QString>
+
+namespace tavelkor {
+
+// A text input larger than this is not lyrics; it reads as "" (unusable) instead of
+// exhausting memory.
+inline constexpr qint64 MaxTextFileBytes = qint64(512) * 1024 * 1024;
+
+// True when the path names an existing regular file (not a folder, device or pipe).
+bool FileExists(const QString& path);
+// The file's bytes (all of them when maxBytes is 0, else at most maxBytes) decoded from CP932;
+// "" when the file is missing, empty or cannot be read.
+QString ReadTextFile(const QString& path, qint64 maxBytes);
+
+} // namespace tavelkor

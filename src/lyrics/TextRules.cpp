@@ -1,0 +1,58 @@
+#include "TextRules.h"
+
+#include <QList>
+
+namespace tavelkor {
+
+QString TrimSpaces(QStringView text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    return text.mid(begin, end - begin).toString();
+}
+
+namespace {
+
+QString ReplaceLineEnds(QStringView text, QStringView lineEnd) {
+    QString out;
+    out.reserve(text.size() + text.size() / 16);
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c == u'\r') {
+            out += lineEnd;
+            if (i + 1 < n && text[i + 1] == u'\n')
+                ++i;
+        } else if (c == u'\n') {
+            out += lineEnd;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+QString UnifyLineEnds(QStringView text) { return ReplaceLineEnds(text, u"\r\n"); }
+
+QString ToLfLineEnds(QStringView text) { return ReplaceLineEnds(text, u"\n"); }
+
+QList<QStringView> SplitAtCrLf(QStringView text) {
+    QList<QStringView> pieces;
+    qsizetype start = 0;
+    while (true) {
+        const qsizetype at = text.indexOf(u"\r\n", start);
+        if (at < 0) {
+            pieces.append(text.mid(start));
+            return pieces;
+        }
+        pieces.append(text.mid(start, at - start));
+        start = at + 2;
+    }
+}
+
+} // namespace tavelkor

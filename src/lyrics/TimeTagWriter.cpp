@@ -1,0 +1,154 @@
+#include "TimeTagWriter.h"
+
+#include "TextRules.h"
+#include "TimeValues.h"
+
+#include <cmath>
+
+namespace tavelkor {
+
+namespace {
+
+QString ComposeLine(const LyricsDocument& document, const LyricsLine& line) {
+    if (!document.HasTimeTags)
+        return line.PlainText;
+    if (document.HasKaraoke) {
+        if (!line.HasTimeTag || line.FragmentCount() == 0)
+            return line.PlainText;
+        QString s;
+        const KaraokeFragment& first = line.Fragments[0];
+        if (line.Fragments[1].TagText != first.TagText)
+            s += first.TagText;
+        s += first.Text;
+        for (int k = 1; k <= line.FragmentCount(); ++k) {
+            s += line.Fragments[k].TagText;
+            s += line.Fragments[k].Text;
+        }
+        return s;
+    }
+    if (line.HasTimeTag && !line.Fragments.isEmpty() && !line.Fragments[0].TagText.isEmpty())
+        return line.Fragments[0].TagText + line.PlainText;
+    return line.PlainText;
+}
+
+int SnapToSampleRate(int estimated) {
+    if (estimated >= 46051)
+        return 48000;
+    if (estimated >= 38051)
+        return 44100;
+    if (estimated >= 28001)
+        return 32000;
+    if (estimated >= 23026)
+        return 24000;
+    if (estimated >= 19026)
+        return 22050;
+    if (estimated >= 14001)
+        return 16000;
+    if (estimated >= 11513)
+        return 12000;
+    if (estimated >= 9513)
+        return 11025;
+    return 8000;
+}
+
+} // namespace
+
+QString NormalizeTrailingBreaks(const QString& text) {
+    qsizetype end = text.size();
+    while (end >= 2 && text[end - 2] == u'\r' && text[end - 1] == u'\n')
+        end -= 2;
+    if (end == 0)
+        return QString();
+    QString out = text.left(end);
+    out += CrLf;
+    return out;
+}
+
+void ComposeLyricsText(LyricsDocument& document) {
+    document.Text.clear();
+    if (document.LineCount() == 0)
+        return;
+    QString text;
+    for (LyricsLine& line : document.Lines) {
+        if (line.IsDirective)
+            continue;
+        line.RawText = ComposeLine(document, line);
+        text += line.RawText;
+        text += CrLf;
+    }
+    text = NormalizeTrailingBreaks(text);
+    const QString header = ComposeHeaderText(document.Header);
+    if (!text.isEmpty())
+        text += CrLf;
+    text += header;
+    document.Text = text;
+}
+
+QString ComposeHeaderText(LyricsHeader& header) {
+    QString out;
+    auto line = [&out](QStringView key, const QString& value) {
+        out += key;
+        out += value;
+        out += CrLf;
+    };
+    if (!header.Artist.isEmpty())
+        line(u"@Artist=", TrimSpaces(header.Artist));
+    if (!header.Title.isEmpty())
+        line(u"@Title=", TrimSpaces(header.Title));
+    if (!header.Album.isEmpty())
+        line(u"@Album=", TrimSpaces(header.Album));
+    if (!header.BgFile.isEmpty())
+        line(u"@BgFile=", TrimSpaces(header.BgFile));
+    if (!header.BgFolder.isEmpty())
+        line(u"@BgFolder=", TrimSpaces(header.BgFolder));
+    if (header.HasTimeRatio || ResolveTimeRatio(header))
+        line(u"@TimeRatio=", FormatNumber(header.TimeRatio));
+    if (header.HasSilencemSec)
+        line(u"@SilencemSec=", QString::number(header.SilencemSec));
+    if (header.HasOffset)
+        line(u"@Offset=", QString::number(header.Offset));
+    if (!header.TaggingBy.isEmpty())
+        line(u"@TaggingBy=", TrimSpaces(header.TaggingBy));
+    if (!header.EditedBy.isEmpty())
+        line(u"@EditedBy=", TrimSpaces(header.EditedBy));
+    return out;
+}
+
+bool EstimateWinampRatio(int frames, int totalSeconds, double& ratio) {
+    ratio = 0;
+    if (frames <= 0 || totalSeconds <= 0)
+        return false;
+    const double msPerFrame = double(totalSeconds) * 1000.0 / double(frames);
+    const double estimated = std::floor(1152000.0 / msPerFrame);
+    const int rate = SnapToSampleRate(estimated > 1e9 ? 1000000000 : int(estimated));
+    const double exact = 1152.0 / (rate / 1000.0);
+    const double counted = std::floor(exact);
+    ratio = RoundTrip15(counted / exact);
+    return true;
+}
+
+bool ResolveTimeRatio(LyricsHeader& header) {
+    if (header.TimeType == u"normal") {
+        header.TimeRatio = 1;
+        header.HasTimeRatio = true;
+        header.HasFrames = false;
+        header.HasTotalSec = false;
+        return true;
+    }
+    if (header.TimeType == u"winamp") {
+        double ratio = 0;
+        if (EstimateWinampRatio(header.Frames, header.TotalSec, ratio)) {
+            header.TimeRatio = ratio;
+            header.HasTimeRatio = true;
+            header.HasFrames = false;
+            header.HasTotalSec = false;
+            return true;
+        }
+        header.TimeRatio = 0;
+        header.HasTimeRatio = false;
+        return false;
+    }
+    return false;
+}
+
+} // namespace tavelkor

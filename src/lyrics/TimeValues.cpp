@@ -1,0 +1,151 @@
+#include "TimeValues.h"
+
+#include <QByteArray>
+#include <cmath>
+#include <limits>
+
+namespace tavelkor {
+
+namespace {
+
+bool IsAsciiDigit(QChar c) { return c.unicode() >= u'0' && c.unicode() <= u'9'; }
+
+int TwoDigits(QStringView text, qsizetype pos) {
+    if (!IsAsciiDigit(text[pos]) || !IsAsciiDigit(text[pos + 1]))
+        return -1;
+    return (text[pos].unicode() - u'0') * 10 + (text[pos + 1].unicode() - u'0');
+}
+
+} // namespace
+
+int TagToMs(QStringView tag) {
+    if (tag.size() < 10)
+        return -1;
+    const int minutes = TwoDigits(tag, 1);
+    const int seconds = TwoDigits(tag, 4);
+    const int hundredths = TwoDigits(tag, 7);
+    if (minutes < 0 || seconds < 0 || hundredths < 0)
+        return -1;
+    return (minutes * 60 + seconds) * 1000 + hundredths * 10;
+}
+
+QString MsToTag(int ms) {
+    const int value = ms < 0 ? 0 : (ms > MaxTagMs ? MaxTagMs : ms);
+    const int minutes = value / 60000;
+    const int seconds = (value - minutes * 60000) / 1000;
+    const int rest = value - minutes * 60000 - seconds * 1000;
+    int hundredths = int(std::nearbyint(rest / 10.0)); // default rounding: halves to even
+    if (hundredths > 99)
+        hundredths = 99;
+    if (hundredths < 0)
+        hundredths = 0;
+    QChar out[10] = {u'[', u'0', u'0', u':', u'0', u'0', u':', u'0', u'0', u']'};
+    auto put = [&out](int at, int n) {
+        out[at] = QChar(u'0' + n / 10);
+        out[at + 1] = QChar(u'0' + n % 10);
+    };
+    put(1, minutes);
+    put(4, seconds);
+    put(7, hundredths);
+    return QString(out, 10);
+}
+
+bool IsFullTagAt(QStringView text, qsizetype pos) {
+    if (pos < 0 || text.size() - pos < 10)
+        return false;
+    const QChar* c = text.data() + pos;
+    return c[0] == u'[' && IsAsciiDigit(c[1]) && IsAsciiDigit(c[2]) && c[3] == u':' &&
+           IsAsciiDigit(c[4]) && IsAsciiDigit(c[5]) && c[6] == u':' && IsAsciiDigit(c[7]) &&
+           IsAsciiDigit(c[8]) && c[9] == u']';
+}
+
+bool IsShortTagAt(QStringView text, qsizetype pos) {
+    if (pos < 0 || text.size() - pos < 7)
+        return false;
+    const QChar* c = text.data() + pos;
+    return c[0] == u'[' && IsAsciiDigit(c[1]) && IsAsciiDigit(c[2]) && c[3] == u':' &&
+           IsAsciiDigit(c[4]) && IsAsciiDigit(c[5]) && c[6] == u']';
+}
+
+std::optional<double> ParseNumber(QStringView text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    if (begin == end)
+        return std::nullopt;
+    QByteArray ascii;
+    ascii.reserve(end - begin);
+    qsizetype i = begin;
+    auto take = [&](QChar c) { ascii.append(char(c.unicode())); };
+    if (text[i] == u'+' || text[i] == u'-')
+        take(text[i++]);
+    int digits = 0;
+    while (i < end && IsAsciiDigit(text[i])) {
+        take(text[i++]);
+        ++digits;
+    }
+    if (i < end && text[i] == u'.') {
+        take(text[i++]);
+        while (i < end && IsAsciiDigit(text[i])) {
+            take(text[i++]);
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return std::nullopt;
+    if (i < end && (text[i] == u'e' || text[i] == u'E')) {
+        take(text[i++]);
+        if (i < end && (text[i] == u'+' || text[i] == u'-'))
+            take(text[i++]);
+        int exponentDigits = 0;
+        while (i < end && IsAsciiDigit(text[i])) {
+            take(text[i++]);
+            ++exponentDigits;
+        }
+        if (exponentDigits == 0)
+            return std::nullopt;
+    }
+    if (i != end)
+        return std::nullopt;
+    bool ok = false;
+    const double value = ascii.toDouble(&ok); // locale-independent
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> RoundToInt32(double value) {
+    if (!std::isfinite(value))
+        return std::nullopt;
+    const double rounded = std::nearbyint(value);
+    if (rounded < double(std::numeric_limits<int>::min()) ||
+        rounded > double(std::numeric_limits<int>::max()))
+        return std::nullopt;
+    return int(rounded);
+}
+
+std::optional<int> ParseInt32(QStringView text) {
+    const auto number = ParseNumber(text);
+    if (!number)
+        return std::nullopt;
+    return RoundToInt32(*number);
+}
+
+// QString::number and QString::toDouble never follow the user's locale, so a file reads and
+// writes the same on every machine.
+QString FormatNumber(double value, int digits) { return QString::number(value, 'g', digits); }
+
+double RoundTrip15(double value) { return FormatNumber(value, 15).toDouble(); }
+
+int ClampToInt32(long long value) {
+    if (value > std::numeric_limits<int>::max())
+        return std::numeric_limits<int>::max();
+    if (value < std::numeric_limits<int>::min())
+        return std::numeric_limits<int>::min();
+    return int(value);
+}
+
+} // namespace tavelkor

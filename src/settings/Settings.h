@@ -1,0 +1,96 @@
+// Every user choice of the program, one field per key of the settings store.
+#pragma once
+
+#include <QString>
+#include <array>
+
+namespace tavelkor {
+
+inline constexpr double DefaultRatio = 0.9953125;
+
+// Style of the lyrics paragraph class when T2S/Base is empty.
+QString DefaultSamiBaseStyle();
+
+struct InitSettings {
+    bool SmallSize = false;
+    int NowMode = 0;
+    float Left = 0; // twips; the front end puts the window's position here before loading
+    float Top = 0;
+    double TimeRatio = DefaultRatio;
+    bool OverWrite = true;
+    bool SameFolder = true;
+    QString AnotherFolder;
+    bool PreMode = false;
+    bool DispResult = false;
+    bool DispResult2 = false;
+    bool DispCorrect = false;
+    int SlidemSec = 0; // read and written by the time-shift run only
+};
+
+struct T2SSettings {
+    int ExtOrg = 0;
+    int ExtNew = 0;
+    bool Karaoke = true;
+    QString Base = DefaultSamiBaseStyle();
+    std::array<QString, 4> KaraokeHTML = {QStringLiteral("<font color=yellow>"),
+                                          QStringLiteral("</font>"), QString(), QString()};
+    int Lines = 1;
+};
+
+struct S2TSettings {
+    int ExtOrg = 0;
+    int ExtNew = 0;
+    bool Karaoke = true;
+};
+
+struct T2DSettings {
+    int ExtOrg = 0;
+    int ExtNew = 0;
+    bool Karaoke = true;
+    int Alignment = 0;
+    int Lines = 1;
+};
+
+struct D2TSettings {
+    int ExtOrg = 0;
+    int ExtNew = 0;
+    bool Karaoke = true;
+};
+
+struct T2MSettings {
+    int ExtOrg = 0;
+};
+
+struct M2TSettings {
+    int ExtNew = 0;
+    bool DeleteL3 = false;
+};
+
+struct T2TSettings {
+    int ExtOrg = 0;
+    int ExtNew = 0;
+    bool mSec = true;
+    bool Normalize = false;
+    bool KaraokeNormalize = false;
+    bool KaraokeNise = false;
+    bool KaraokeLineTop = false;
+    bool CorrectAdd = false;
+    bool CorrectTrans = false;
+    std::array<double, 3> TimeRatio = {DefaultRatio, DefaultRatio, DefaultRatio};
+    QString Name;
+    bool SilencemSec = true;
+    int AtArtist = 1;
+};
+
+struct Settings {
+    InitSettings Init;
+    T2SSettings T2S;
+    S2TSettings S2T;
+    T2DSettings T2D;
+    D2TSettings D2T;
+    T2MSettings T2M;
+    M2TSettings M2T;
+    T2TSettings T2T;
+};
+
+} // namespace tavelkor

@@ -1,0 +1,84 @@
+// The table of every settings key: section, key, form and default, in the order in which the
+// settings are loaded and saved. One table serves loading, saving and the command line's
+// overrides.
+#pragma once
+
+#include "Settings.h"
+
+#include <limits>
+
+namespace tavelkor {
+
+// The allowed values of an integer setting.
+struct IntRange {
+    int Min;
+    int Max;
+};
+inline constexpr IntRange Int16Range{-32768, 32767};
+inline constexpr IntRange Int32Range{std::numeric_limits<int>::min(),
+                                     std::numeric_limits<int>::max()};
+
+// Calls `visit(section, key, value, defaultValue[, range])` for every key, in table order,
+// with the field of `settings` and the same field of `defaults`. Floats are stored as single
+// precision numbers, doubles as double precision, ints as decimal integers, bools as
+// "True"/"False", QStrings unchanged. Init/SlidemSec comes last; it is not part of the
+// load and save at start and exit.
+template <class S, class D, class Visitor>
+void VisitSettings(S& settings, D& defaults, Visitor&& visit) {
+#define TAVELKOR_KEY(section, key, ...)                                                          \
+    visit(u"" #section, u"" #key, settings.section.key, defaults.section.key, ##__VA_ARGS__)
+    TAVELKOR_KEY(Init, SmallSize);
+    TAVELKOR_KEY(Init, NowMode, IntRange{0, 8});
+    TAVELKOR_KEY(Init, Left);
+    TAVELKOR_KEY(Init, Top);
+    TAVELKOR_KEY(Init, TimeRatio);
+    TAVELKOR_KEY(Init, OverWrite);
+    TAVELKOR_KEY(Init, SameFolder);
+    TAVELKOR_KEY(Init, AnotherFolder);
+    TAVELKOR_KEY(Init, PreMode);
+    TAVELKOR_KEY(Init, DispResult);
+    TAVELKOR_KEY(Init, DispResult2);
+    TAVELKOR_KEY(Init, DispCorrect);
+    TAVELKOR_KEY(T2S, ExtOrg, IntRange{0, 2});
+    TAVELKOR_KEY(T2S, ExtNew, IntRange{0, 1});
+    TAVELKOR_KEY(T2S, Karaoke);
+    TAVELKOR_KEY(T2S, Base);
+    visit(u"T2S", u"KaraokeHTML0", settings.T2S.KaraokeHTML[0], defaults.T2S.KaraokeHTML[0]);
+    visit(u"T2S", u"KaraokeHTML1", settings.T2S.KaraokeHTML[1], defaults.T2S.KaraokeHTML[1]);
+    visit(u"T2S", u"KaraokeHTML2", settings.T2S.KaraokeHTML[2], defaults.T2S.KaraokeHTML[2]);
+    visit(u"T2S", u"KaraokeHTML3", settings.T2S.KaraokeHTML[3], defaults.T2S.KaraokeHTML[3]);
+    TAVELKOR_KEY(T2S, Lines, Int16Range);
+    TAVELKOR_KEY(S2T, ExtOrg, IntRange{0, 1});
+    TAVELKOR_KEY(S2T, ExtNew, IntRange{0, 2});
+    TAVELKOR_KEY(S2T, Karaoke);
+    TAVELKOR_KEY(T2D, ExtOrg, IntRange{0, 2});
+    TAVELKOR_KEY(T2D, ExtNew, IntRange{0, 6});
+    TAVELKOR_KEY(T2D, Karaoke);
+    TAVELKOR_KEY(T2D, Alignment, Int16Range);
+    TAVELKOR_KEY(T2D, Lines, Int16Range);
+    TAVELKOR_KEY(D2T, ExtOrg, IntRange{0, 6});
+    TAVELKOR_KEY(D2T, ExtNew, IntRange{0, 2});
+    TAVELKOR_KEY(D2T, Karaoke);
+    TAVELKOR_KEY(T2M, ExtOrg, IntRange{0, 2});
+    TAVELKOR_KEY(M2T, ExtNew, IntRange{0, 2});
+    TAVELKOR_KEY(M2T, DeleteL3);
+    TAVELKOR_KEY(T2T, ExtOrg, IntRange{0, 2});
+    TAVELKOR_KEY(T2T, ExtNew, IntRange{0, 2});
+    TAVELKOR_KEY(T2T, mSec);
+    TAVELKOR_KEY(T2T, Normalize);
+    TAVELKOR_KEY(T2T, KaraokeNormalize);
+    TAVELKOR_KEY(T2T, KaraokeNise);
+    TAVELKOR_KEY(T2T, KaraokeLineTop);
+    TAVELKOR_KEY(T2T, CorrectAdd);
+    TAVELKOR_KEY(T2T, CorrectTrans);
+    visit(u"T2T", u"TimeRatio0", settings.T2T.TimeRatio[0], defaults.T2T.TimeRatio[0]);
+    visit(u"T2T", u"TimeRatio1", settings.T2T.TimeRatio[1], defaults.T2T.TimeRatio[1]);
+    visit(u"T2T", u"TimeRatio2", settings.T2T.TimeRatio[2], defaults.T2T.TimeRatio[2]);
+    TAVELKOR_KEY(T2T, Name);
+    TAVELKOR_KEY(T2T, SilencemSec);
+    TAVELKOR_KEY(T2T, AtArtist, IntRange{0, 2});
+    TAVELKOR_KEY(Init, SlidemSec, Int32Range);
+#undef TAVELKOR_KEY
+}
+
+} // namespace tavelkor
