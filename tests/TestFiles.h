@@ -1,0 +1,41 @@
+// Helpers for tests that work on real files: a fresh folder per test, and byte-exact file
+// reading and writing.
+#pragma once
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace tavelkor::test {
+
+class TestFolder {
+public:
+    TestFolder() : dir_(QDir::tempPath() + QStringLiteral("/tavelkor-test-XXXXXX")) {}
+    QString Path() const { return dir_.path(); }
+    QString File(const QString& name) const { return dir_.path() + u'/' + name; }
+    QString File(const char* name) const { return File(QString::fromUtf8(name)); }
+
+private:
+    QTemporaryDir dir_;
+};
+
+inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return file.write(bytes) == bytes.size();
+}
+
+inline QByteArray ReadBytes(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+// Text in the tests is written as UTF-8 literals and stored as CP932 where it matters.
+inline QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+} // namespace tavelkor::test

@@ -1,0 +1,165 @@
+#include "app/BatchFrame.h"
+
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace tavelkor;
+using namespace tavelkor::test;
+
+namespace {
+
+mode_t ModeOf(const QString& path) {
+    struct stat info;
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+QStringList EntriesOf(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+TEST(FilterByExtension, KeepsAcceptedExtensionsInAnyLetterCaseAndRejectsTheRest) {
+    BatchState state;
+    state.DroppedFiles = {QStringLiteral("/a/one.LRC"), QStringLiteral("/a/two.txt"),
+                          QStringLiteral("/a/noext"), QStringLiteral("/a/folder.d"),
+                          QStringLiteral("/a/three.lrc")};
+    state.RejectedFiles = {QStringLiteral("/old/left.over")};
+    FilterByExtension(state, {QStringLiteral("lrc")});
+    EXPECT_EQ(state.DroppedFiles,
+              QStringList({QStringLiteral("/a/one.LRC"), QStringLiteral("/a/three.lrc")}));
+    EXPECT_EQ(state.RejectedFiles,
+              QStringList({QStringLiteral("/a/two.txt"), QStringLiteral("/a/noext"),
+                           QStringLiteral("/a/folder.d")}));
+}
+
+TEST(FilterByExtension, AnEmptyListFiltersNothing) {
+    BatchState state;
+    state.DroppedFiles = {QStringLiteral("/a/x.wav"), QStringLiteral("/a/y")};
+    FilterByExtension(state, {});
+    EXPECT_EQ(state.DroppedFiles.size(), 2);
+    EXPECT_TRUE(state.RejectedFiles.isEmpty());
+}
+
+TEST(MakeOutputPath, BesideTheSourceRecordsTheSourceFolder) {
+    QString folder = QStringLiteral("/elsewhere/");
+    EXPECT_EQ(MakeOutputPath(QStringLiteral("/music/song.backup.txt"), QStringLiteral("smi"),
+                             true, folder),
+              QStringLiteral("/music/song.backup.smi"));
+    EXPECT_EQ(folder, QStringLiteral("/music/"));
+}
+
+TEST(MakeOutputPath, IntoTheOutputFolderAddsTheSeparatorToTheSetting) {
+    QString folder = QStringLiteral("/out");
+    EXPECT_EQ(MakeOutputPath(QStringLiteral("/music/song.txt"), QStringLiteral("lyr"), false,
+                             folder),
+              QStringLiteral("/out/song.lyr"));
+    EXPECT_EQ(folder, QStringLiteral("/out/"));
+    QString none;
+    EXPECT_EQ(MakeOutputPath(QStringLiteral("/music/song.txt"), QStringLiteral("lyr"), false,
+                             none),
+              QString());
+}
+
+class SavingTest : public ::testing::Test {
+protected:
+    TestFolder folder;
+    QString target = folder.File("out.smi");
+};
+
+TEST_F(SavingTest, CheckOutputPathNeverCreatesOrChangesAnything) {
+    EXPECT_EQ(CheckOutputPath(target, true), Converted);
+    EXPECT_FALSE(QFileInfo::exists(target));
+
+    ASSERT_TRUE(WriteBytes(target, "old"));
+    EXPECT_EQ(CheckOutputPath(target, false), NotOverwritten);
+    EXPECT_EQ(CheckOutputPath(target, true), Converted);
+    EXPECT_EQ(ReadBytes(target), QByteArray("old"));
+
+    EXPECT_EQ(CheckOutputPath(QString(), true), Converted);
+    EXPECT_EQ(CheckOutputPath(folder.File("missing/out.smi"), true), SaveError);
+    ASSERT_TRUE(QDir(folder.Path()).mkdir(QStringLiteral("dir.smi")));
+    EXPECT_EQ(CheckOutputPath(folder.File("dir.smi"), true), SaveError);
+    EXPECT_EQ(CheckOutputPath(folder.File("dir.smi"), false), SaveError);
+}
+
+TEST_F(SavingTest, WritesCp932WithExactlyOneFinalLineBreak) {
+    ASSERT_TRUE(SaveTextFile(target, U("a～\r\n\r\n\r\n")));
+    EXPECT_EQ(ReadBytes(target), QByteArray("a\x81\x60\r\n"));
+    ASSERT_TRUE(SaveTextFile(target, QStringLiteral("no break")));
+    EXPECT_EQ(ReadBytes(target), QByteArray("no break\r\n"));
+    ASSERT_TRUE(SaveTextFile(target, QString()));
+    EXPECT_EQ(ReadBytes(target), QByteArray("\r\n"));
+    EXPECT_EQ(EntriesOf(folder.Path()), QStringList({QStringLiteral("out.smi")}));
+}
+
+TEST_F(SavingTest, ReplacingKeepsTheTargetsPermissions) {
+    ASSERT_TRUE(WriteBytes(target, "old"));
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0640), 0);
+    ASSERT_TRUE(SaveTextFile(target, QStringLiteral("new")));
+    EXPECT_EQ(ReadBytes(target), QByteArray("new\r\n"));
+    EXPECT_EQ(ModeOf(target), mode_t(0640));
+}
+
+TEST_F(SavingTest, ANewFileGetsTheUsualPermissions) {
+    const mode_t mask = ::umask(022);
+    ASSERT_TRUE(SaveTextFile(target, QStringLiteral("new")));
+    ::umask(mask);
+    EXPECT_EQ(ModeOf(target), mode_t(0644));
+}
+
+TEST_F(SavingTest, AReadOnlyTargetIsRefusedAndLeftByteForByte) {
+    // Judged by the file's own permission bits, also when root runs the program.
+    ASSERT_TRUE(WriteBytes(target, QByteArray("keep\x81\x60", 6)));
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0444), 0);
+    EXPECT_EQ(CheckOutputPath(target, true), SaveError);
+    EXPECT_FALSE(SaveTextFile(target, QStringLiteral("new")));
+    EXPECT_EQ(ReadBytes(target), QByteArray("keep\x81\x60", 6));
+    EXPECT_EQ(ModeOf(target), mode_t(0444));
+    EXPECT_EQ(EntriesOf(folder.Path()), QStringList({QStringLiteral("out.smi")}));
+}
+
+TEST_F(SavingTest, ALinkStaysALinkAndItsTargetGetsTheText) {
+    const QString real = folder.File("real.smi");
+    ASSERT_TRUE(WriteBytes(real, "old"));
+    ASSERT_EQ(::symlink("real.smi", QFile::encodeName(target).constData()), 0);
+    EXPECT_EQ(CheckOutputPath(target, true), Converted);
+    ASSERT_TRUE(SaveTextFile(target, QStringLiteral("new")));
+    EXPECT_TRUE(QFileInfo(target).isSymLink());
+    EXPECT_EQ(ReadBytes(real), QByteArray("new\r\n"));
+}
+
+TEST_F(SavingTest, NoFolderNoFile) {
+    EXPECT_FALSE(SaveTextFile(QString(), QStringLiteral("x")));
+    EXPECT_FALSE(SaveTextFile(folder.File("missing/out.smi"), QStringLiteral("x")));
+    EXPECT_FALSE(SaveTextFile(folder.Path() + u'/', QStringLiteral("x")));
+}
+
+TEST_F(SavingTest, AWriteThatFailsPartWayLeavesTheOldFileIntact) {
+    const QByteArray old = "old content that must survive\r\n";
+    ASSERT_TRUE(WriteBytes(target, old));
+    const QString text(100000, u'x');
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The child may write at most 4 KB per file: the save runs out part-way.
+        std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit {4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::_exit(SaveTextFile(target, text) ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the failed save was reported as written";
+    EXPECT_EQ(ReadBytes(target), old);
+    EXPECT_EQ(EntriesOf(folder.Path()), QStringList({QStringLiteral("out.smi")}));
+}
+
+} // namespace

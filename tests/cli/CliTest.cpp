@@ -1,0 +1,142 @@
+#include "TestFiles.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <gtest/gtest.h>
+
+using namespace tavelkor::test;
+
+namespace {
+
+struct CliResult {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+class CliTest : public ::testing::Test {
+protected:
+    TestFolder folder;
+    TestFolder config;
+
+    // Runs tavelkor-cli in the test folder with a per-user store of its own.
+    CliResult Run(const QStringList& arguments) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.Path());
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(folder.Path());
+        process.start(QStringLiteral(TAVELKOR_CLI_PATH), arguments);
+        process.closeWriteChannel();
+        EXPECT_TRUE(process.waitForFinished(30000));
+        CliResult result;
+        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        result.out = QString::fromUtf8(process.readAllStandardOutput());
+        result.err = QString::fromUtf8(process.readAllStandardError());
+        return result;
+    }
+
+    void WriteLyrics(const char* name) {
+        ASSERT_TRUE(WriteBytes(folder.File(name), "[00:01:00]ka[00:01:50]ra\r\n@TimeRatio=1\r\n"));
+    }
+};
+
+TEST_F(CliTest, ConvertsRelativePathsAndPrintsTheReportInUtf8) {
+    WriteLyrics("song.txt");
+    const CliResult result = Run({QStringLiteral("--mode"), QStringLiteral("t2s"),
+                                  QStringLiteral("song.txt")});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out, U("Ｄ＆Ｄファイル数 : 1\n\nsong.txt : 00.変換成功\n"));
+    EXPECT_TRUE(ReadBytes(folder.File("song.smi")).contains("<SYNC Start=1000>\r\n"));
+}
+
+TEST_F(CliTest, RejectedOrFailedFilesGiveExitStatusOne) {
+    WriteLyrics("song.txt");
+    ASSERT_TRUE(WriteBytes(folder.File("empty.smi"), ""));
+    const CliResult rejected = Run({QStringLiteral("--mode=0"), QStringLiteral("song.txt"),
+                                    QStringLiteral("notes.wav")});
+    EXPECT_EQ(rejected.exitCode, 1);
+    EXPECT_EQ(rejected.out, U("Ｄ＆Ｄファイル数 : 2\n\n"
+                              "song.txt  : 00.変換成功\n"
+                              "notes.wav : 01.拡張子エラー\n"));
+    const CliResult empty = Run({QStringLiteral("--mode"), QStringLiteral("s2t"),
+                                 QStringLiteral("empty.smi")});
+    EXPECT_EQ(empty.exitCode, 1);
+    EXPECT_TRUE(empty.out.contains(U("empty.smi : 12.空ファイル")));
+}
+
+TEST_F(CliTest, SettingsFileAndOverridesApplyButAreNeverWritten) {
+    WriteLyrics("song.txt");
+    ASSERT_TRUE(WriteBytes(folder.File("song.lyr"), "old"));
+    const QByteArray ini = "[Init]\r\nOverWrite=False\r\nNowMode=2\r\n";
+    ASSERT_TRUE(WriteBytes(folder.File("my.ini"), ini));
+
+    const CliResult kept = Run({QStringLiteral("--settings"), QStringLiteral("my.ini"),
+                                QStringLiteral("song.txt")});
+    EXPECT_EQ(kept.exitCode, 1);
+    EXPECT_TRUE(kept.out.contains(U("song.txt : 04.上書きしない")));
+    EXPECT_EQ(ReadBytes(folder.File("song.lyr")), QByteArray("old"));
+
+    const CliResult replaced =
+        Run({QStringLiteral("--settings"), QStringLiteral("my.ini"), QStringLiteral("--set"),
+             QStringLiteral("Init/OverWrite=True"), QStringLiteral("--set"),
+             QStringLiteral("T2D/Alignment=1"), QStringLiteral("song.txt")});
+    EXPECT_EQ(replaced.exitCode, 0);
+    EXPECT_TRUE(ReadBytes(folder.File("song.lyr")).contains("Alignment=Center\r\n"));
+    EXPECT_EQ(ReadBytes(folder.File("my.ini")), ini);
+}
+
+TEST_F(CliTest, ReadsThePerUserStoreWithoutWritingIt) {
+    WriteLyrics("song.txt");
+    const QByteArray ini = "[Init]\nNowMode=2\n[T2D]\nExtNew=3\n";
+    ASSERT_TRUE(WriteBytes(config.File("Tavelkor.ini"), ini));
+    const CliResult result = Run({QStringLiteral("song.txt")});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(QFile::exists(folder.File("song.lyrics")));
+    EXPECT_EQ(ReadBytes(config.File("Tavelkor.ini")), ini);
+}
+
+TEST_F(CliTest, UsageErrorsExitWithTwoAndOneLineOnStderr) {
+    WriteLyrics("song.txt");
+    const QList<QStringList> cases = {
+        {QStringLiteral("--bogus"), QStringLiteral("song.txt")},
+        {QStringLiteral("--mode"), QStringLiteral("karaoke"), QStringLiteral("song.txt")},
+        {QStringLiteral("--mode")},
+        {QStringLiteral("--set"), QStringLiteral("Init/Nope=1"), QStringLiteral("song.txt")},
+        {QStringLiteral("--set"), QStringLiteral("Init/OverWrite=perhaps"), QStringLiteral("song.txt")},
+        {QStringLiteral("--set"), QStringLiteral("OverWrite"), QStringLiteral("song.txt")},
+        {QStringLiteral("--mode"), QStringLiteral("t2s")},
+        {QStringLiteral("--mode"), QStringLiteral("shift"), QStringLiteral("song.txt")},
+        {QStringLiteral("--mode"), QStringLiteral("match"), QStringLiteral("song.txt")},
+        {QStringLiteral("--shift"), QStringLiteral("99999999999"), QStringLiteral("song.txt")},
+        {QStringLiteral("--keep"), QStringLiteral("both"), QStringLiteral("song.txt")},
+    };
+    for (const QStringList& arguments : cases) {
+        const CliResult result = Run(arguments);
+        EXPECT_EQ(result.exitCode, 2) << arguments.join(u' ').toStdString();
+        EXPECT_TRUE(result.out.isEmpty());
+        EXPECT_EQ(result.err.count(u'\n'), 1) << result.err.toStdString();
+        EXPECT_TRUE(result.err.startsWith(QStringLiteral("tavelkor-cli: ")));
+    }
+    EXPECT_FALSE(QFile::exists(folder.File("song.smi")));
+}
+
+TEST_F(CliTest, ModesNotYetAvailableSaySoAndTouchNothing) {
+    WriteLyrics("song.txt");
+    const CliResult result = Run({QStringLiteral("--mode"), QStringLiteral("t2m"),
+                                  QStringLiteral("song.txt")});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_TRUE(result.err.contains(QStringLiteral("not available")));
+    EXPECT_EQ(QDir(folder.Path()).entryList(QDir::Files), QStringList({QStringLiteral("song.txt")}));
+}
+
+TEST_F(CliTest, HelpAndVersion) {
+    const CliResult help = Run({QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: tavelkor-cli")));
+    const CliResult version = Run({QStringLiteral("--version")});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(version.out.startsWith(QStringLiteral("tavelkor-cli ")));
+}
+
+} // namespace
