@@ -3,6 +3,7 @@
 #include "../lyrics/Cp932.h"
 #include "../settings/Settings.h"
 #include "ModeTable.h"
+#include "OrderedWork.h"
 #include "PathHelpers.h"
 #include "SafeFileWrite.h"
 
@@ -74,23 +75,26 @@ void RunTextConversion(int mode, BatchState& state, Settings& settings,
     FilterByExtension(state, info.AcceptedExtensions(settings));
     const QString outputExtension = info.OutputExtension(settings);
     state.Results = QVector<ResultRecord>(state.DroppedFiles.size());
-    for (qsizetype i = 0; i < state.DroppedFiles.size(); ++i) {
-        const QString& source = state.DroppedFiles[i];
-        ResultRecord& record = state.Results[i];
-        record.FileName = source;
-        const ConvertedText converted = convert(source);
-        if (converted.Code != Converted) {
-            record.Code = converted.Code;
-            continue;
-        }
-        const QString output = MakeOutputPath(source, outputExtension, settings.Init.SameFolder,
-                                              settings.Init.AnotherFolder);
-        record.Code = CheckOutputPath(output, settings.Init.OverWrite);
-        if (record.Code == Converted && !SaveTextFile(output, converted.Text)) {
-            record.Code = SaveError;
-            record.FileName = output;
-        }
-    }
+    const QStringList sources = state.DroppedFiles;
+    ForEachInOrder<ConvertedText>(
+        sources.size(), [&](qsizetype i) { return convert(sources[i]); },
+        [&](qsizetype i, ConvertedText& converted) {
+            const QString& source = sources[i];
+            ResultRecord& record = state.Results[i];
+            record.FileName = source;
+            if (converted.Code != Converted) {
+                record.Code = converted.Code;
+                return;
+            }
+            const QString output = MakeOutputPath(source, outputExtension,
+                                                  settings.Init.SameFolder,
+                                                  settings.Init.AnotherFolder);
+            record.Code = CheckOutputPath(output, settings.Init.OverWrite);
+            if (record.Code == Converted && !SaveTextFile(output, converted.Text)) {
+                record.Code = SaveError;
+                record.FileName = output;
+            }
+        });
 }
 
 } // namespace tavelkor

@@ -39,7 +39,9 @@ struct ConvertedText {
 using TextConverter = std::function<ConvertedText(const QString& sourcePath)>;
 
 // The standard sequence of the text-producing modes: filter by the mode's accepted
-// extension, then for every file convert, name the output, check it and save it.
+// extension, then for every file convert, name the output, check it and save it. `convert`
+// must only read shared state: it runs on several threads at once, while naming, checking
+// and saving happen on the calling thread in the order of the files.
 void RunTextConversion(int mode, BatchState& state, Settings& settings,
                        const TextConverter& convert);
 

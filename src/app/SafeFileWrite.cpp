@@ -3,8 +3,9 @@
 #include "PathHelpers.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -16,15 +17,32 @@ namespace {
 
 QByteArray NativePath(const QString& path) { return QFile::encodeName(path); }
 
-// The file that is really replaced: a link's final target.
-QString ResolveTarget(const QString& path) {
-    const QFileInfo info(path);
-    if (info.isSymLink()) {
-        const QString target = info.canonicalFilePath();
-        if (!target.isEmpty())
+// The file that is really replaced (a link's final target) and what is there now.
+struct Target {
+    QString path;
+    bool exists = false;
+    struct stat info {};
+};
+
+Target ResolveTarget(const QString& path) {
+    Target target{path};
+    const QByteArray native = NativePath(path);
+    if (::lstat(native.constData(), &target.info) != 0)
+        return target;
+    if (S_ISLNK(target.info.st_mode)) {
+        char resolved[PATH_MAX];
+        if (::realpath(native.constData(), resolved) == nullptr)
+            return target; // a dangling link: the link itself is replaced
+        target.path = QFile::decodeName(resolved);
+        if (::stat(resolved, &target.info) != 0)
             return target;
     }
-    return path;
+    target.exists = true;
+    return target;
+}
+
+bool IsReadOnly(const struct stat& info) {
+    return !S_ISREG(info.st_mode) || (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
 bool WriteAll(int fd, const QByteArray& bytes) {
@@ -64,31 +82,25 @@ int CreateTemporaryBeside(const QString& target, QByteArray& tempPath) {
 bool CanReplaceFile(const QString& path) {
     if (path.isEmpty())
         return false;
-    const QString target = ResolveTarget(path);
-    struct stat info;
-    if (::stat(NativePath(target).constData(), &info) != 0) {
-        if (errno != ENOENT)
-            return false;
-        const QString folder = FolderOf(target);
-        struct stat folderInfo;
-        return !folder.isEmpty() && ::stat(NativePath(folder).constData(), &folderInfo) == 0 &&
-               S_ISDIR(folderInfo.st_mode) &&
-               ::access(NativePath(folder).constData(), W_OK | X_OK) == 0;
+    const Target target = ResolveTarget(path);
+    if (!target.exists) {
+        // A folder path ends with the separator, so access() also fails for a non-folder.
+        const QString folder = FolderOf(target.path);
+        return !folder.isEmpty() && ::access(NativePath(folder).constData(), W_OK | X_OK) == 0;
     }
-    if (!S_ISREG(info.st_mode))
+    if (IsReadOnly(target.info))
         return false;
-    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-        return false;
-    return ::access(NativePath(target).constData(), W_OK) == 0;
+    return ::access(NativePath(target.path).constData(), W_OK) == 0;
 }
 
 WriteOutcome ReplaceFileContents(const QString& path, const QByteArray& bytes) {
     if (path.isEmpty() || FileNameOf(path).isEmpty())
         return WriteOutcome::Failed;
-    const QString target = ResolveTarget(path);
-    struct stat old;
-    const bool exists = ::stat(NativePath(target).constData(), &old) == 0;
-    if (exists && (!S_ISREG(old.st_mode) || (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0))
+    const Target resolved = ResolveTarget(path);
+    const QString& target = resolved.path;
+    const bool exists = resolved.exists;
+    const struct stat& old = resolved.info;
+    if (exists && IsReadOnly(old))
         return WriteOutcome::ReadOnlyTarget;
 
     QByteArray tempPath;

@@ -17,10 +17,10 @@ ConvertedText ConvertFromTimeTag(const QString& path, double defaultRatio,
         result.Code = NotTargetFile;
         return result;
     }
+    // Composing after the repair and again after the re-timing gives the same document as
+    // composing once at the end, so the text is composed once.
     bool changed = false;
     document = NormalizeKaraoke(document, changed);
-    if (changed)
-        ComposeLyricsText(document);
     if (document.Header.TimeRatio == 0 && !ResolveTimeRatio(document.Header))
         document.Header.TimeRatio = defaultRatio;
     double realTime = 1;
@@ -30,8 +30,13 @@ ConvertedText ConvertFromTimeTag(const QString& path, double defaultRatio,
     return result;
 }
 
+void SettleDefaultRatio(double& defaultRatio) {
+    if (!(defaultRatio >= 1) && !(defaultRatio >= 0))
+        defaultRatio = 1;
+}
+
 ConvertedText ConvertToTimeTag(const QString& path, LyricsDocument (*read)(const QString&),
-                               double& defaultRatio, bool karaoke) {
+                               double defaultRatio, bool karaoke) {
     ConvertedText result;
     const QString text = ReadTextFile(path, 0);
     if (text.isEmpty()) {

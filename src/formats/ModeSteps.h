@@ -19,6 +19,11 @@ ConvertedText ConvertFromTimeTag(const QString& path, double defaultRatio,
 // merges growing lines into karaoke lines when `karaoke` is on, and composes the TimeTag
 // text. EmptyFile when the file is empty or cannot be read.
 ConvertedText ConvertToTimeTag(const QString& path, LyricsDocument (*read)(const QString&),
-                               double& defaultRatio, bool karaoke);
+                               double defaultRatio, bool karaoke);
+
+// A default ratio below 0 (or not a number) re-times as 1, and the setting then reads 1, as
+// the re-timing of the first document would leave it. Done once before a batch, so that the
+// conversions only read the settings.
+void SettleDefaultRatio(double& defaultRatio);
 
 } // namespace tavelkor

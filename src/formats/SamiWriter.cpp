@@ -10,23 +10,33 @@ namespace {
 
 const QString Nbsp = QStringLiteral("&nbsp;");
 
-QString OrNbsp(const QString& text) { return text.isEmpty() ? Nbsp : text; }
+} // namespace
+
+namespace {
+
+// Appends the escaped text; an empty text stands as "&nbsp;" when `emptyAsSpace` is set.
+void AppendEscaped(QString& out, QStringView text, bool emptyAsSpace) {
+    if (text.isEmpty() && emptyAsSpace) {
+        out += Nbsp;
+        return;
+    }
+    qsizetype copied = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != u'<' && c != u'>' && c != u' ')
+            continue;
+        out += text.mid(copied, i - copied);
+        out += c == u'<' ? QStringView(u"&lt;") : c == u'>' ? QStringView(u"&gt;") : QStringView(Nbsp);
+        copied = i + 1;
+    }
+    out += text.mid(copied);
+}
 
 } // namespace
 
 QString EscapeSamiText(const QString& text) {
     QString out;
-    out.reserve(text.size() + 16);
-    for (const QChar c : text) {
-        if (c == u'<')
-            out += u"&lt;";
-        else if (c == u'>')
-            out += u"&gt;";
-        else if (c == u' ')
-            out += Nbsp;
-        else
-            out += c;
-    }
+    AppendEscaped(out, text, false);
     return out;
 }
 
@@ -61,6 +71,7 @@ QString MakeSamiText(LyricsDocument& document, bool karaoke, const QString& base
     line(u"<BODY>");
     line(u"<!-- Converted from TimeTag lyrics by Tavelkor -->");
 
+    out.reserve(out.size() + walked.Lines.size() * (64 + 16 * extraRows));
     int lastStart = -1;
     for (qsizetype j = 0; j < walked.Lines.size(); ++j) {
         const LyricsLine& lyric = walked.Lines[j];
@@ -70,20 +81,26 @@ QString MakeSamiText(LyricsDocument& document, bool karaoke, const QString& base
         if (start <= lastStart)
             continue;
         lastStart = start;
-        line(QStringLiteral("<SYNC Start=") + QString::number(start) + u'>');
-        QString row = QStringLiteral("<P Class=LyricsCC>");
+        out += u"<SYNC Start=";
+        out += QString::number(start);
+        out += u">\r\n<P Class=LyricsCC>";
         if (karaoke) {
             const QString& right = unsung.value(j);
-            const QString left =
-                lyric.PlainText.isEmpty() && right.isEmpty() ? Nbsp : lyric.PlainText;
-            row += karaokeHtml[0] + EscapeSamiText(left) + karaokeHtml[1] + karaokeHtml[2] +
-                   EscapeSamiText(right) + karaokeHtml[3];
+            out += karaokeHtml[0];
+            AppendEscaped(out, lyric.PlainText, right.isEmpty());
+            out += karaokeHtml[1];
+            out += karaokeHtml[2];
+            AppendEscaped(out, right, false);
+            out += karaokeHtml[3];
         } else {
-            row += EscapeSamiText(OrNbsp(lyric.PlainText));
+            AppendEscaped(out, lyric.PlainText, true);
         }
-        line(row);
-        for (int slot = 0; slot < extraRows; ++slot)
-            line(QStringLiteral("<BR>") + EscapeSamiText(OrNbsp(lyric.FollowingTexts[slot])));
+        out += CrLf;
+        for (int slot = 0; slot < extraRows; ++slot) {
+            out += u"<BR>";
+            AppendEscaped(out, lyric.FollowingTexts[slot], true);
+            out += CrLf;
+        }
     }
     line(u"</BODY>");
     line(u"</SAMI>");

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace tavelkor {
 
@@ -15,19 +16,20 @@ LyricsDocument NormalizeKaraoke(const LyricsDocument& document, bool& changed) {
         return copy;
     // Walking backwards with the running minimum gives every fragment the smallest time among
     // itself and all later fragments in one pass.
+    // Lines are only written to (and so copied) where a time changes.
     int laterMinimum = std::numeric_limits<int>::max();
     for (qsizetype i = copy.Lines.size() - 1; i >= 0; --i) {
-        LyricsLine& line = copy.Lines[i];
-        if (!line.HasTimeTag)
+        if (!std::as_const(copy.Lines)[i].HasTimeTag)
             continue;
-        for (qsizetype k = line.Fragments.size() - 1; k >= 0; --k) {
-            KaraokeFragment& fragment = line.Fragments[k];
-            if (fragment.TimeMs > laterMinimum) {
+        for (qsizetype k = std::as_const(copy.Lines)[i].Fragments.size() - 1; k >= 0; --k) {
+            const int time = std::as_const(copy.Lines)[i].Fragments[k].TimeMs;
+            if (time > laterMinimum) {
+                KaraokeFragment& fragment = copy.Lines[i].Fragments[k];
                 fragment.TimeMs = laterMinimum;
                 fragment.TagText = MsToTag(laterMinimum);
                 changed = true;
             } else {
-                laterMinimum = fragment.TimeMs;
+                laterMinimum = time;
             }
         }
     }

@@ -1,33 +1,46 @@
 #include "Cp932.h"
 
+#include <array>
 #include <cerrno>
 #include <iconv.h>
+#include <memory>
 #include <stdexcept>
 
-// glibc's iconv holds the real Microsoft CP932 table (81 60 <-> U+FF5E, 87 40 <-> U+2460,
-// 5C <-> U+005C). It stops at anything it cannot convert, so the loops below resume after one
-// byte (decoding) or one character (encoding) with a replacement. Qt's ICU-backed "CP932"
-// codec is not used: it swaps 1A/1C/7F as IBM-943 does, writes FC FC for unmappable
-// characters and drops a lone lead byte at the end.
+// The conversion tables are read once, on first use, from glibc's iconv, which holds the real
+// Microsoft CP932 table (81 60 <-> U+FF5E, 87 40 <-> U+2460, 5C <-> U+005C, and the best-fit
+// encodings Windows uses, such as U+00A5 -> 5C). Asking iconv once per byte pair and per
+// character costs a few milliseconds; converting through the tables afterwards is a plain
+// lookup, which keeps large batches fast. Qt's ICU-backed "CP932" codec is not used: it swaps
+// 1A/1C/7F as IBM-943 does, writes FC FC for unmappable characters and drops a lone lead byte
+// at the end of the input.
 
 namespace tavelkor {
 
 namespace {
 
-class Converter {
+constexpr char16_t NoChar = 0xFFFF;   // not a character of any CP932 byte sequence
+// No CP932 encoding. Encodings below 0x100 are one byte; two-byte ones start with a lead
+// byte of at least 0x81.
+constexpr quint16 NoBytes = 0xFFFF;
+
+class IconvHandle {
 public:
-    Converter(const char* to, const char* from) : handle_(iconv_open(to, from)) {
+    IconvHandle(const char* to, const char* from) : handle_(iconv_open(to, from)) {
         if (handle_ == reinterpret_cast<iconv_t>(-1))
             throw std::runtime_error("iconv cannot convert between CP932 and UTF-16");
     }
-    ~Converter() { iconv_close(handle_); }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
+    ~IconvHandle() { iconv_close(handle_); }
+    IconvHandle(const IconvHandle&) = delete;
+    IconvHandle& operator=(const IconvHandle&) = delete;
 
-    // Converts as much as it can; returns the errno that stopped it, or 0.
-    int Convert(char*& in, size_t& inLeft, char*& out, size_t& outLeft) {
+    // Converts the whole input; returns the errno that stopped it, or 0.
+    int Convert(const char* input, size_t size, char* output, size_t& outputSize) {
         iconv(handle_, nullptr, nullptr, nullptr, nullptr);
-        const size_t result = iconv(handle_, &in, &inLeft, &out, &outLeft);
+        char* in = const_cast<char*>(input);
+        char* out = output;
+        size_t outLeft = outputSize;
+        const size_t result = iconv(handle_, &in, &size, &out, &outLeft);
+        outputSize -= outLeft;
         return result == static_cast<size_t>(-1) ? errno : 0;
     }
 
@@ -35,14 +48,57 @@ private:
     iconv_t handle_;
 };
 
-Converter& Decoder() {
-    thread_local Converter converter("UTF-16LE", "CP932");
-    return converter;
-}
+struct Tables {
+    std::array<char16_t, 256> single;   // character of a one-byte sequence
+    std::array<bool, 256> lead;         // the byte starts a two-byte sequence
+    std::array<char16_t, 65536> pair;   // character of lead << 8 | trail
+    std::array<quint16, 65536> encode;  // CP932 bytes of a BMP character
 
-Converter& Encoder() {
-    thread_local Converter converter("CP932", "UTF-16LE");
-    return converter;
+    Tables() {
+        single.fill(NoChar);
+        lead.fill(false);
+        pair.fill(NoChar);
+        encode.fill(NoBytes);
+        IconvHandle decoder("UTF-16LE", "CP932");
+        IconvHandle encoder("CP932", "UTF-16LE");
+        char out[8];
+        for (int b = 0; b < 256; ++b) {
+            const char in[1] = {char(b)};
+            size_t size = sizeof out;
+            const int error = decoder.Convert(in, 1, out, size);
+            if (error == 0 && size == 2)
+                single[b] = char16_t(uchar(out[0]) | uchar(out[1]) << 8);
+            else if (error == EINVAL)
+                lead[b] = true;
+        }
+        for (int l = 0; l < 256; ++l) {
+            if (!lead[l])
+                continue;
+            for (int t = 0; t < 256; ++t) {
+                const char in[2] = {char(l), char(t)};
+                size_t size = sizeof out;
+                if (decoder.Convert(in, 2, out, size) == 0 && size == 2)
+                    pair[l << 8 | t] = char16_t(uchar(out[0]) | uchar(out[1]) << 8);
+            }
+        }
+        for (int c = 0; c < 0x10000; ++c) {
+            if (c >= 0xD800 && c < 0xE000)
+                continue;
+            const char in[2] = {char(c & 0xFF), char(c >> 8)};
+            size_t size = sizeof out;
+            if (encoder.Convert(in, 2, out, size) != 0)
+                continue;
+            if (size == 1)
+                encode[c] = uchar(out[0]);
+            else if (size == 2)
+                encode[c] = quint16(uchar(out[0]) << 8 | uchar(out[1]));
+        }
+    }
+};
+
+const Tables& Cp932Tables() {
+    static const std::unique_ptr<Tables> tables = std::make_unique<Tables>();
+    return *tables;
 }
 
 } // namespace
@@ -51,28 +107,25 @@ QString DecodeCp932(const char* bytes, qsizetype size) {
     QString text;
     if (size <= 0)
         return text;
-    // Every CP932 byte sequence gives at most one UTF-16 unit per byte.
-    text.resize(size);
-    char* in = const_cast<char*>(bytes);
-    size_t inLeft = size_t(size);
-    char* outStart = reinterpret_cast<char*>(text.data());
-    char* out = outStart;
-    size_t outLeft = size_t(size) * 2;
-    while (inLeft > 0) {
-        const int error = Decoder().Convert(in, inLeft, out, outLeft);
-        if (error == 0)
-            break;
-        // EILSEQ: an invalid or unassigned sequence; EINVAL: a lead byte cut off at the end.
-        // One replacement stands for the first byte; the next byte is read afresh, so a
-        // lead byte followed by a plain character keeps that character.
-        const char16_t replacement = UndecodableByteChar;
-        memcpy(out, &replacement, 2);
-        out += 2;
-        outLeft -= 2;
-        ++in;
-        --inLeft;
+    const Tables& tables = Cp932Tables();
+    text.resize(size); // never more characters than bytes
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    const uchar* in = reinterpret_cast<const uchar*>(bytes);
+    qsizetype written = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const uchar b = in[i];
+        char16_t c = tables.single[b];
+        if (c == NoChar && tables.lead[b] && i + 1 < size) {
+            c = tables.pair[b << 8 | in[i + 1]];
+            if (c != NoChar)
+                ++i;
+        }
+        // An invalid or unassigned byte, or a lead byte without a valid trail byte: one
+        // replacement stands for that byte and the next byte is read afresh, so a plain
+        // character after a broken lead byte is kept.
+        out[written++] = c == NoChar ? UndecodableByteChar : c;
     }
-    text.resize((out - outStart) / 2);
+    text.resize(written);
     return text;
 }
 
@@ -80,28 +133,25 @@ QByteArray EncodeCp932(const QString& text) {
     QByteArray bytes;
     if (text.isEmpty())
         return bytes;
-    // Every UTF-16 unit gives at most two bytes.
-    bytes.resize(text.size() * 2);
-    char* in = reinterpret_cast<char*>(const_cast<QChar*>(text.constData()));
-    size_t inLeft = size_t(text.size()) * 2;
+    const Tables& tables = Cp932Tables();
+    bytes.resize(text.size() * 2); // never more than two bytes per UTF-16 unit
     char* out = bytes.data();
-    size_t outLeft = size_t(bytes.size());
-    while (inLeft > 0) {
-        const int error = Encoder().Convert(in, inLeft, out, outLeft);
-        if (error == 0)
-            break;
-        // A character CP932 cannot hold (or a broken surrogate): one "?" for the character.
-        *out++ = UnencodableChar;
-        --outLeft;
-        const char16_t unit = char16_t(uchar(in[0]) | (uchar(in[1]) << 8));
-        size_t skip = 2;
-        if (QChar::isHighSurrogate(unit) && inLeft >= 4) {
-            const char16_t next = char16_t(uchar(in[2]) | (uchar(in[3]) << 8));
-            if (QChar::isLowSurrogate(next))
-                skip = 4;
+    const char16_t* in = reinterpret_cast<const char16_t*>(text.constData());
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = in[i];
+        const quint16 code = tables.encode[c];
+        if (code == NoBytes) {
+            // A character CP932 cannot hold, or a broken surrogate: one "?" for the character.
+            if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(in[i + 1]))
+                ++i;
+            *out++ = UnencodableChar;
+        } else if (code < 0x100) {
+            *out++ = char(code & 0xFF);
+        } else {
+            *out++ = char(code >> 8);
+            *out++ = char(code & 0xFF);
         }
-        in += skip;
-        inLeft -= skip;
     }
     bytes.resize(out - bytes.data());
     return bytes;

@@ -20,18 +20,18 @@ QString ReplaceLineEnds(QStringView text, QStringView lineEnd) {
     QString out;
     out.reserve(text.size() + text.size() / 16);
     const qsizetype n = text.size();
+    qsizetype copied = 0;
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text[i];
-        if (c == u'\r') {
-            out += lineEnd;
-            if (i + 1 < n && text[i + 1] == u'\n')
-                ++i;
-        } else if (c == u'\n') {
-            out += lineEnd;
-        } else {
-            out += c;
-        }
+        if (c != u'\r' && c != u'\n')
+            continue;
+        out += text.mid(copied, i - copied);
+        out += lineEnd;
+        if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
+            ++i;
+        copied = i + 1;
     }
+    out += text.mid(copied);
     return out;
 }
 

@@ -251,8 +251,10 @@ LyricsDocument NormalizeLineOrder(const LyricsDocument& document) {
                 joined += CrLf;
             }
         } else if (line.HasTimeTag) {
+            // Text that stood before the tag moves behind it, as the line-head layout writes
+            // it, instead of being dropped.
             joined += line.Fragments[1].TagText;
-            joined += line.Fragments[1].Text;
+            joined += line.PlainText;
             joined += CrLf;
         } else {
             joined += line.RawText;

@@ -1,6 +1,7 @@
 #include "TimeValues.h"
 
 #include <QByteArray>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -110,9 +111,14 @@ std::optional<double> ParseNumber(QStringView text) {
     }
     if (i != end)
         return std::nullopt;
-    bool ok = false;
-    const double value = ascii.toDouble(&ok); // locale-independent
-    if (!ok || !std::isfinite(value))
+    // from_chars takes no "+"; the grammar above has already been checked.
+    const char* first = ascii.constData();
+    const char* last = first + ascii.size();
+    if (*first == '+')
+        ++first;
+    double value = 0;
+    const auto parsed = std::from_chars(first, last, value);
+    if (parsed.ec != std::errc() || parsed.ptr != last || !std::isfinite(value))
         return std::nullopt;
     return value;
 }
@@ -134,11 +140,23 @@ std::optional<int> ParseInt32(QStringView text) {
     return RoundToInt32(*number);
 }
 
-// QString::number and QString::toDouble never follow the user's locale, so a file reads and
-// writes the same on every machine.
-QString FormatNumber(double value, int digits) { return QString::number(value, 'g', digits); }
+// std::to_chars and std::from_chars never follow the user's locale, so a file reads and
+// writes the same on every machine; they are also far quicker than going through QLocale.
+QString FormatNumber(double value, int digits) {
+    char buffer[64];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits);
+    return QString::fromLatin1(buffer, result.ptr - buffer);
+}
 
-double RoundTrip15(double value) { return FormatNumber(value, 15).toDouble(); }
+double RoundTrip15(double value) {
+    char buffer[64];
+    const auto written =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    double back = value;
+    std::from_chars(buffer, written.ptr, back);
+    return back;
+}
 
 int ClampToInt32(long long value) {
     if (value > std::numeric_limits<int>::max())
