@@ -3,11 +3,16 @@
 #include "../lyrics/Cp932.h"
 #include "../settings/Settings.h"
 #include "ModeTable.h"
-#include "OrderedWork.h"
+#include "ParallelFor.h"
 #include "PathHelpers.h"
 #include "SafeFileWrite.h"
 
 #include <QFile>
+#include <QHash>
+#include <QSet>
+#include <climits>
+#include <cstdlib>
+#include <vector>
 #include <sys/stat.h>
 
 namespace tavelkor {
@@ -54,9 +59,9 @@ bool SaveTextFile(const QString& path, const QString& text) {
     qsizetype end = text.size();
     while (end >= 2 && text[end - 2] == u'\r' && text[end - 1] == u'\n')
         end -= 2;
-    QString content = text.left(end);
-    content += u"\r\n";
-    return ReplaceFileContents(path, EncodeCp932(content)) == WriteOutcome::Written;
+    QByteArray bytes = EncodeCp932(QStringView(text).left(end));
+    bytes += "\r\n";
+    return ReplaceFileContents(path, bytes) == WriteOutcome::Written;
 }
 
 bool HasFailures(const BatchState& state) {
@@ -69,32 +74,105 @@ bool HasFailures(const BatchState& state) {
     return false;
 }
 
+namespace {
+
+// The folder part made canonical (links resolved), so that two spellings of one file compare
+// equal; folders are looked up once each.
+class CanonicalPaths {
+public:
+    QString Of(const QString& path) {
+        const QString folder = FolderOf(path);
+        auto found = folders_.constFind(folder);
+        if (found == folders_.constEnd()) {
+            char resolved[PATH_MAX];
+            const QByteArray native = QFile::encodeName(folder);
+            const QString canonical = ::realpath(native.constData(), resolved) != nullptr
+                                          ? AddTrailingBackslash(QFile::decodeName(resolved))
+                                          : folder;
+            found = folders_.insert(folder, canonical);
+        }
+        return *found + FileNameOf(path);
+    }
+
+private:
+    QHash<QString, QString> folders_;
+};
+
+// Files can be converted and saved side by side when no output is written twice and no
+// output is another file's source: then the order of the files cannot change any result.
+bool OutputsAreIndependent(const QStringList& sources, const QStringList& outputs) {
+    CanonicalPaths canonical;
+    QHash<QString, qsizetype> sourceIndex;
+    for (qsizetype i = 0; i < sources.size(); ++i)
+        sourceIndex.insert(canonical.Of(sources[i]), i);
+    QSet<QString> seen;
+    for (qsizetype i = 0; i < outputs.size(); ++i) {
+        if (outputs[i].isEmpty())
+            continue;
+        const QString output = canonical.Of(outputs[i]);
+        if (seen.contains(output))
+            return false;
+        seen.insert(output);
+        const auto source = sourceIndex.constFind(output);
+        if (source != sourceIndex.constEnd() && *source != i)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 void RunTextConversion(int mode, BatchState& state, Settings& settings,
                        const TextConverter& convert) {
     const ModeInfo& info = ModeTable()[mode];
     FilterByExtension(state, info.AcceptedExtensions(settings));
     const QString outputExtension = info.OutputExtension(settings);
-    state.Results = QVector<ResultRecord>(state.DroppedFiles.size());
     const QStringList sources = state.DroppedFiles;
-    ForEachInOrder<ConvertedText>(
-        sources.size(), [&](qsizetype i) { return convert(sources[i]); },
-        [&](qsizetype i, ConvertedText& converted) {
-            const QString& source = sources[i];
-            ResultRecord& record = state.Results[i];
-            record.FileName = source;
-            if (converted.Code != Converted) {
-                record.Code = converted.Code;
-                return;
-            }
-            const QString output = MakeOutputPath(source, outputExtension,
-                                                  settings.Init.SameFolder,
-                                                  settings.Init.AnotherFolder);
-            record.Code = CheckOutputPath(output, settings.Init.OverWrite);
-            if (record.Code == Converted && !SaveTextFile(output, converted.Text)) {
-                record.Code = SaveError;
-                record.FileName = output;
-            }
-        });
+    const qsizetype count = sources.size();
+
+    // Output names depend only on the source and the settings, so they are made up front; the
+    // output-folder setting is changed afterwards as making them one by one would leave it.
+    QStringList outputs;
+    QStringList outputFolders;
+    for (const QString& source : sources) {
+        QString folder = settings.Init.AnotherFolder;
+        outputs.append(MakeOutputPath(source, outputExtension, settings.Init.SameFolder, folder));
+        outputFolders.append(folder);
+    }
+    const bool overwrite = settings.Init.OverWrite;
+    std::vector<char> named(static_cast<size_t>(count), 0); // the file got an output name
+
+    state.Results = QVector<ResultRecord>(count);
+    ResultRecord* records = state.Results.data(); // every thread writes only its own record
+    auto process = [&](qsizetype i) {
+        ResultRecord& record = records[i];
+        record = {sources[i], Converted};
+        const ConvertedText converted = convert(sources[i]);
+        if (converted.Code != Converted) {
+            record.Code = converted.Code;
+            return;
+        }
+        named[size_t(i)] = 1;
+        record.Code = CheckOutputPath(outputs[i], overwrite);
+        if (record.Code == Converted && !SaveTextFile(outputs[i], converted.Text)) {
+            record.Code = SaveError;
+            record.FileName = outputs[i];
+        }
+    };
+
+    if (OutputsAreIndependent(sources, outputs)) {
+        ParallelFor(count, process);
+    } else {
+        for (qsizetype i = 0; i < count; ++i)
+            process(i);
+    }
+    qsizetype lastNamed = -1;
+    for (qsizetype i = 0; i < count; ++i) {
+        if (named[size_t(i)])
+            lastNamed = i;
+    }
+    if (lastNamed >= 0)
+        settings.Init.AnotherFolder = outputFolders[lastNamed];
 }
 
 } // namespace tavelkor

@@ -185,8 +185,9 @@ int RunCommandLine(const CommandLine& commandLine, QTextStream& out, QTextStream
                               .arg(mode->CommandName, mode->Caption));
 
     BatchState state;
+    const QDir current = QDir::current();
     for (const QString& file : commandLine.Files)
-        state.DroppedFiles.append(QDir::cleanPath(QFileInfo(file).absoluteFilePath()));
+        state.DroppedFiles.append(QDir::cleanPath(current.absoluteFilePath(file)));
     RunMode(mode->Index, state, settings);
 
     QString report = MakeResultReport(state);

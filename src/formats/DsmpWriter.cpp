@@ -1,6 +1,6 @@
 #include "DsmpWriter.h"
 
-#include "../lyrics/Adjustments.h"
+#include "../lyrics/DisplayLines.h"
 
 #include <QStringList>
 
@@ -22,13 +22,6 @@ QString FormatDsmpTime(int ms) {
 QString MakeDsmpText(LyricsDocument& document, bool karaoke, int alignment, int lines) {
     if (document.LineCount() == 0)
         return QString();
-    QStringList unsung;
-    LyricsDocument expanded;
-    if (karaoke)
-        expanded = MakePseudoKaraoke(document, unsung);
-    else
-        FillFollowingTexts(document);
-    const LyricsDocument& walked = karaoke ? expanded : document;
     const LyricsHeader& header = document.Header;
 
     QString out;
@@ -56,24 +49,25 @@ QString MakeDsmpText(LyricsDocument& document, bool karaoke, int alignment, int 
     line(QStringLiteral("[Text]"));
 
     const QChar quote = u'"';
-    for (const LyricsLine& lyric : walked.Lines) {
-        if (lyric.IsDirective)
-            continue;
-        if (!lyric.HasTimeTag) {
-            line(lyric.RawText);
-            continue;
+    ForEachDisplayLine(document, karaoke, [&](const DisplayLine& lyric) {
+        if (lyric.Source.IsDirective)
+            return;
+        if (!lyric.Timed) {
+            line(lyric.Source.RawText);
+            return;
         }
-        QString row = FormatDsmpTime(lyric.Fragments[0].TimeMs);
+        QString row = FormatDsmpTime(lyric.TimeMs);
         if (lines == 1) {
-            row += lyric.PlainText;
+            row += lyric.Text;
         } else {
-            row += quote + lyric.PlainText + quote + u',' + quote + lyric.FollowingTexts[0] +
-                   quote;
+            row += quote;
+            row += lyric.Text;
+            row += quote + u',' + quote + lyric.Source.FollowingTexts[0] + quote;
             if (lines == 3)
-                row += u',' + quote + lyric.FollowingTexts[1] + quote;
+                row += u',' + quote + lyric.Source.FollowingTexts[1] + quote;
         }
         line(row);
-    }
+    });
     return out;
 }
 

@@ -17,15 +17,14 @@ ConvertedText ConvertFromTimeTag(const QString& path, double defaultRatio,
         result.Code = NotTargetFile;
         return result;
     }
-    // Composing after the repair and again after the re-timing gives the same document as
-    // composing once at the end, so the text is composed once.
+    // The SAMI and DSMP writers read the lines' texts, tags and times, never the composed
+    // TimeTag text, so the document is not composed on the way.
     bool changed = false;
     document = NormalizeKaraoke(document, changed);
     if (document.Header.TimeRatio == 0 && !ResolveTimeRatio(document.Header))
         document.Header.TimeRatio = defaultRatio;
     double realTime = 1;
     ApplyTimeCorrection(document, realTime, -1);
-    ComposeLyricsText(document);
     result.Text = write(document);
     return result;
 }

@@ -1,8 +1,9 @@
 #include "SamiWriter.h"
 
-#include "../lyrics/Adjustments.h"
+#include "../lyrics/DisplayLines.h"
 
 #include <QStringList>
+#include <charconv>
 
 namespace tavelkor {
 
@@ -45,13 +46,6 @@ QString MakeSamiText(LyricsDocument& document, bool karaoke, const QString& base
     if (document.LineCount() == 0)
         return QString();
 
-    QStringList unsung;
-    LyricsDocument expanded;
-    if (karaoke)
-        expanded = MakePseudoKaraoke(document, unsung);
-    else
-        FillFollowingTexts(document);
-    const LyricsDocument& walked = karaoke ? expanded : document;
     // Only three following lines exist for the extra rows.
     const int extraRows = lines < 1 ? 0 : (lines > 4 ? 3 : lines - 1);
 
@@ -71,37 +65,36 @@ QString MakeSamiText(LyricsDocument& document, bool karaoke, const QString& base
     line(u"<BODY>");
     line(u"<!-- Converted from TimeTag lyrics by Tavelkor -->");
 
-    out.reserve(out.size() + walked.Lines.size() * (64 + 16 * extraRows));
+    out.reserve(out.size() + document.Lines.size() * (96 + 16 * extraRows));
     int lastStart = -1;
-    for (qsizetype j = 0; j < walked.Lines.size(); ++j) {
-        const LyricsLine& lyric = walked.Lines[j];
-        if (lyric.IsDirective || !lyric.HasTimeTag)
-            continue;
-        const int start = lyric.Fragments[0].TimeMs;
-        if (start <= lastStart)
-            continue;
-        lastStart = start;
+    ForEachDisplayLine(document, karaoke, [&](const DisplayLine& lyric) {
+        if (lyric.Source.IsDirective || !lyric.Timed)
+            return;
+        if (lyric.TimeMs <= lastStart)
+            return;
+        lastStart = lyric.TimeMs;
+        char digits[16];
+        const auto written = std::to_chars(digits, digits + sizeof digits, lyric.TimeMs);
         out += u"<SYNC Start=";
-        out += QString::number(start);
+        out += QLatin1StringView(digits, written.ptr - digits);
         out += u">\r\n<P Class=LyricsCC>";
         if (karaoke) {
-            const QString& right = unsung.value(j);
             out += karaokeHtml[0];
-            AppendEscaped(out, lyric.PlainText, right.isEmpty());
+            AppendEscaped(out, lyric.Text, lyric.Unsung.isEmpty());
             out += karaokeHtml[1];
             out += karaokeHtml[2];
-            AppendEscaped(out, right, false);
+            AppendEscaped(out, lyric.Unsung, false);
             out += karaokeHtml[3];
         } else {
-            AppendEscaped(out, lyric.PlainText, true);
+            AppendEscaped(out, lyric.Text, true);
         }
         out += CrLf;
         for (int slot = 0; slot < extraRows; ++slot) {
             out += u"<BR>";
-            AppendEscaped(out, lyric.FollowingTexts[slot], true);
+            AppendEscaped(out, lyric.Source.FollowingTexts[slot], true);
             out += CrLf;
         }
-    }
+    });
     line(u"</BODY>");
     line(u"</SAMI>");
     return out;

@@ -3,6 +3,7 @@
 #include "TimeTagReader.h"
 #include "TimeValues.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -80,8 +81,12 @@ LyricsDocument MakePseudoKaraoke(LyricsDocument& document, QStringList& unsungTe
     if (document.LineCount() == 0)
         return result;
     FillFollowingTexts(document);
-    result.Lines.reserve(document.Lines.size());
-    for (const LyricsLine& source : document.Lines) {
+    qsizetype steps = 0;
+    for (const LyricsLine& source : std::as_const(document.Lines))
+        steps += source.HasTimeTag ? std::max(1, source.FragmentCount()) : 1;
+    result.Lines.reserve(steps);
+    unsungTexts.reserve(steps);
+    for (const LyricsLine& source : std::as_const(document.Lines)) {
         if (!source.HasTimeTag || source.Fragments.size() < 2) {
             result.Lines.append(source);
             unsungTexts.append(QString());
@@ -91,14 +96,13 @@ LyricsDocument MakePseudoKaraoke(LyricsDocument& document, QStringList& unsungTe
         for (int l = 1; l <= source.FragmentCount(); ++l) {
             const KaraokeFragment& tag = source.Fragments[l];
             sung += tag.Text;
-            LyricsLine step;
+            LyricsLine& step = result.Lines.emplace_back();
             step.HasTimeTag = true;
             step.PlainText = sung;
             step.FollowingTexts = source.FollowingTexts;
-            KaraokeFragment zero{tag.TagText, tag.TimeMs, QString()};
-            KaraokeFragment one{tag.TagText, tag.TimeMs, sung};
-            step.Fragments = {zero, one};
-            result.Lines.append(step);
+            step.Fragments.reserve(2);
+            step.Fragments.append(KaraokeFragment{tag.TagText, tag.TimeMs, QString()});
+            step.Fragments.append(KaraokeFragment{tag.TagText, tag.TimeMs, sung});
             unsungTexts.append(source.PlainText.mid(sung.size()));
         }
     }
@@ -168,6 +172,7 @@ void ApplyTimeCorrection(LyricsDocument& document, double& targetRatio, int sile
     for (LyricsLine& line : document.Lines) {
         if (line.FragmentCount() == 0)
             continue;
+        const KaraokeFragment* previous = nullptr;
         for (KaraokeFragment& fragment : line.Fragments) {
             long long ms;
             if (target != ratio) {
@@ -179,7 +184,7 @@ void ApplyTimeCorrection(LyricsDocument& document, double& targetRatio, int sile
                 if (x < 0)
                     x = 0;
                 x *= target;
-                const double rounded = std::nearbyint(RoundTrip15(x));
+                const double rounded = RoundVia15Digits(x);
                 ms = rounded > double(std::numeric_limits<int>::max())
                          ? std::numeric_limits<int>::max()
                          : static_cast<long long>(rounded);
@@ -193,7 +198,12 @@ void ApplyTimeCorrection(LyricsDocument& document, double& targetRatio, int sile
                     ms = 0;
             }
             fragment.TimeMs = ClampToInt32(ms);
-            fragment.TagText = MsToTag(fragment.TimeMs);
+            // Fragments 0 and 1 share their time; they can share the tag's text too.
+            if (previous != nullptr && previous->TimeMs == fragment.TimeMs)
+                fragment.TagText = previous->TagText;
+            else
+                SetTagText(fragment.TagText, fragment.TimeMs);
+            previous = &fragment;
         }
     }
 

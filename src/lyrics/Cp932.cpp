@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <iconv.h>
 #include <memory>
 #include <stdexcept>
@@ -53,6 +54,7 @@ struct Tables {
     std::array<bool, 256> lead;         // the byte starts a two-byte sequence
     std::array<char16_t, 65536> pair;   // character of lead << 8 | trail
     std::array<quint16, 65536> encode;  // CP932 bytes of a BMP character
+    bool asciiIdentity = true;          // bytes 00..7F are the characters U+0000..U+007F
 
     Tables() {
         single.fill(NoChar);
@@ -93,6 +95,8 @@ struct Tables {
             else if (size == 2)
                 encode[c] = quint16(uchar(out[0]) << 8 | uchar(out[1]));
         }
+        for (int c = 0; c < 0x80; ++c)
+            asciiIdentity = asciiIdentity && single[c] == c && encode[c] == c;
     }
 };
 
@@ -112,7 +116,27 @@ QString DecodeCp932(const char* bytes, qsizetype size) {
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
     const uchar* in = reinterpret_cast<const uchar*>(bytes);
     qsizetype written = 0;
+    const bool ascii = tables.asciiIdentity;
     for (qsizetype i = 0; i < size; ++i) {
+        // Runs of ASCII bytes, eight at a time where the text allows.
+        if (ascii) {
+            while (i + 8 <= size) {
+                quint64 block;
+                memcpy(&block, in + i, 8);
+                if (block & 0x8080808080808080ull)
+                    break;
+                for (int k = 0; k < 8; ++k)
+                    out[written + k] = in[i + k];
+                written += 8;
+                i += 8;
+            }
+            if (i >= size)
+                break;
+            if (in[i] < 0x80) {
+                out[written++] = in[i];
+                continue;
+            }
+        }
         const uchar b = in[i];
         char16_t c = tables.single[b];
         if (c == NoChar && tables.lead[b] && i + 1 < size) {
@@ -129,18 +153,41 @@ QString DecodeCp932(const char* bytes, qsizetype size) {
     return text;
 }
 
-QByteArray EncodeCp932(const QString& text) {
+QByteArray EncodeCp932(QStringView text) {
     QByteArray bytes;
     if (text.isEmpty())
         return bytes;
     const Tables& tables = Cp932Tables();
     bytes.resize(text.size() * 2); // never more than two bytes per UTF-16 unit
     char* out = bytes.data();
-    const char16_t* in = reinterpret_cast<const char16_t*>(text.constData());
+    const char16_t* in = text.utf16();
     const qsizetype size = text.size();
+    const bool ascii = tables.asciiIdentity;
+    const quint16* encode = tables.encode.data();
     for (qsizetype i = 0; i < size; ++i) {
+        // Runs of ASCII characters, four at a time where the text allows.
+        if (ascii) {
+            while (i + 4 <= size) {
+                quint64 block;
+                memcpy(&block, in + i, 8);
+                if (block & 0xFF80FF80FF80FF80ull)
+                    break;
+                out[0] = char(in[i]);
+                out[1] = char(in[i + 1]);
+                out[2] = char(in[i + 2]);
+                out[3] = char(in[i + 3]);
+                out += 4;
+                i += 4;
+            }
+            if (i >= size)
+                break;
+            if (in[i] < 0x80) {
+                *out++ = char(in[i]);
+                continue;
+            }
+        }
         const char16_t c = in[i];
-        const quint16 code = tables.encode[c];
+        const quint16 code = encode[c];
         if (code == NoBytes) {
             // A character CP932 cannot hold, or a broken surrogate: one "?" for the character.
             if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(in[i + 1]))

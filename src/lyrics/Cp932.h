@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 
 namespace tavelkor {
 
@@ -15,7 +16,7 @@ inline constexpr char UnencodableChar = '?';
 
 QString DecodeCp932(const char* bytes, qsizetype size);
 inline QString DecodeCp932(const QByteArray& bytes) { return DecodeCp932(bytes.constData(), bytes.size()); }
-QByteArray EncodeCp932(const QString& text);
+QByteArray EncodeCp932(QStringView text);
 // Number of bytes the text takes in CP932 (full-width characters 2, half-width 1).
 qsizetype Cp932ByteLength(const QString& text);
 

@@ -19,6 +19,12 @@ bool FileExists(const QString& path) {
 }
 
 QString ReadTextFile(const QString& path, qint64 maxBytes) {
+    bool exists = false;
+    return ReadTextFile(path, maxBytes, exists);
+}
+
+QString ReadTextFile(const QString& path, qint64 maxBytes, bool& exists) {
+    exists = false;
     if (path.isEmpty())
         return {};
     // O_NONBLOCK: a pipe put in place of the file must not hang the run; only regular files
@@ -28,7 +34,8 @@ QString ReadTextFile(const QString& path, qint64 maxBytes) {
         return {};
     QByteArray bytes;
     struct stat info;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+    exists = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (exists && info.st_size > 0) {
         qint64 length = info.st_size;
         if (maxBytes > 0 && maxBytes < length)
             length = maxBytes;

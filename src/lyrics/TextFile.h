@@ -14,5 +14,7 @@ bool FileExists(const QString& path);
 // The file's bytes (all of them when maxBytes is 0, else at most maxBytes) decoded from CP932;
 // "" when the file is missing, empty or cannot be read.
 QString ReadTextFile(const QString& path, qint64 maxBytes);
+// ReadTextFile that also tells whether the path names an existing regular file.
+QString ReadTextFile(const QString& path, qint64 maxBytes, bool& exists);
 
 } // namespace tavelkor

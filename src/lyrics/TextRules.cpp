@@ -39,20 +39,39 @@ QString ReplaceLineEnds(QStringView text, QStringView lineEnd) {
 
 QString UnifyLineEnds(QStringView text) { return ReplaceLineEnds(text, u"\r\n"); }
 
+QString UnifyLineEnds(const QString& text) {
+    // Text whose every line already ends in CR LF is returned as it is, without a copy.
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c == u'\r') {
+            if (i + 1 >= n || text[i + 1] != u'\n')
+                return ReplaceLineEnds(text, u"\r\n");
+            ++i;
+        } else if (c == u'\n') {
+            return ReplaceLineEnds(text, u"\r\n");
+        }
+    }
+    return text;
+}
+
 QString ToLfLineEnds(QStringView text) { return ReplaceLineEnds(text, u"\n"); }
 
 QList<QStringView> SplitAtCrLf(QStringView text) {
     QList<QStringView> pieces;
+    pieces.reserve(text.size() / 32 + 1);
+    const QChar* data = text.data();
+    const qsizetype n = text.size();
     qsizetype start = 0;
-    while (true) {
-        const qsizetype at = text.indexOf(u"\r\n", start);
-        if (at < 0) {
-            pieces.append(text.mid(start));
-            return pieces;
+    for (qsizetype i = 0; i + 1 < n; ++i) {
+        if (data[i] == u'\r' && data[i + 1] == u'\n') {
+            pieces.append(text.mid(start, i - start));
+            start = i + 2;
+            ++i;
         }
-        pieces.append(text.mid(start, at - start));
-        start = at + 2;
     }
+    pieces.append(text.mid(start));
+    return pieces;
 }
 
 } // namespace tavelkor

@@ -10,6 +10,7 @@ namespace tavelkor {
 QString TrimSpaces(QStringView text);
 // Every CR LF, lone CR and lone LF becomes CR LF.
 QString UnifyLineEnds(QStringView text);
+QString UnifyLineEnds(const QString& text);
 // Every CR LF and lone CR becomes LF.
 QString ToLfLineEnds(QStringView text);
 // Splits at every CR LF; a text ending in CR LF gives a last, empty piece.

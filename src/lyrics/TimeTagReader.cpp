@@ -12,10 +12,11 @@ namespace tavelkor {
 
 namespace {
 
-void MakeUntaggedLine(LyricsLine& line, QStringView text) {
+// An untagged line: its plain text is the line itself (shared, not copied).
+void MakeUntaggedLine(LyricsLine& line) {
     line.HasTimeTag = false;
     line.IsKaraoke = false;
-    line.PlainText = text.toString();
+    line.PlainText = line.RawText;
     line.Fragments = QVector<KaraokeFragment>(1);
 }
 
@@ -33,20 +34,26 @@ void BuildFragments(LyricsDocument& document, LyricsLine& line, QStringView s,
     line.HasTimeTag = true;
     document.HasTimeTags = true;
     line.Fragments.clear();
+    line.Fragments.reserve(4);
     line.Fragments.append(FragmentAt(s, firstTag, s.left(firstTag)));
-    line.PlainText = line.Fragments[0].Text;
+    line.PlainText.clear();
+    line.PlainText.reserve(s.size());
+    line.PlainText += line.Fragments[0].Text;
     qsizetype tagAt = firstTag;
     while (true) {
         const qsizetype textAt = tagAt + 10;
         const qsizetype next = FindTimeTag(s, textAt);
         const QStringView piece = next < 0 ? s.mid(textAt) : s.mid(textAt, next - textAt);
-        line.Fragments.append(FragmentAt(s, tagAt, piece));
+        if (tagAt == firstTag) // fragment 1 repeats fragment 0's tag: share its text
+            line.Fragments.append({line.Fragments[0].TagText, line.Fragments[0].TimeMs,
+                                   piece.toString()});
+        else
+            line.Fragments.append(FragmentAt(s, tagAt, piece));
         line.PlainText += piece;
         if (next < 0)
             break;
         tagAt = next;
     }
-    line.Fragments.squeeze();
     if (line.FragmentCount() > 1) {
         line.IsKaraoke = true;
         document.HasKaraoke = true;
@@ -202,7 +209,7 @@ void ParseLyricsText(LyricsDocument& document, bool normalizeOrder, bool expandS
         LyricsLine& line = document.Lines[i];
         line.RawText = s.toString();
         if (s.isEmpty()) {
-            MakeUntaggedLine(line, s);
+            MakeUntaggedLine(line);
         } else if (s.startsWith(u'@') && s.contains(u'=')) {
             ReadDirective(s, document.Header);
             line.IsDirective = true;
@@ -210,7 +217,7 @@ void ParseLyricsText(LyricsDocument& document, bool normalizeOrder, bool expandS
         } else if (const qsizetype tagAt = FindTimeTag(s); tagAt >= 0) {
             BuildFragments(document, line, s, tagAt);
         } else {
-            MakeUntaggedLine(line, s);
+            MakeUntaggedLine(line);
         }
         ReadCreditLine(line.PlainText, document.Header);
     }
@@ -293,12 +300,11 @@ void ReadLyricsFile(const QString& path, LyricsFile& file, bool normalizeOrder,
     file.BaseName = BaseNameOf(path);
     file.Folder = AddTrailingBackslash(FolderOf(path));
     file.Extension = ExtensionOf(path).toLower();
-    if (!FileExists(path)) {
-        file.Exists = false;
+    // One open tells both whether the file exists and what it holds.
+    const QString text = ReadTextFile(path, 0, file.Exists);
+    if (!file.Exists)
         return;
-    }
-    file.Exists = true;
-    file.Document.Text = UnifyLineEnds(ReadTextFile(path, 0));
+    file.Document.Text = UnifyLineEnds(text);
     ParseLyricsText(file.Document, normalizeOrder, expandShortTags);
 }
 

@@ -30,7 +30,9 @@ int TagToMs(QStringView tag) {
     return (minutes * 60 + seconds) * 1000 + hundredths * 10;
 }
 
-QString MsToTag(int ms) {
+namespace {
+
+void WriteTag(int ms, QChar (&out)[10]) {
     const int value = ms < 0 ? 0 : (ms > MaxTagMs ? MaxTagMs : ms);
     const int minutes = value / 60000;
     const int seconds = (value - minutes * 60000) / 1000;
@@ -40,15 +42,32 @@ QString MsToTag(int ms) {
         hundredths = 99;
     if (hundredths < 0)
         hundredths = 0;
-    QChar out[10] = {u'[', u'0', u'0', u':', u'0', u'0', u':', u'0', u'0', u']'};
     auto put = [&out](int at, int n) {
         out[at] = QChar(u'0' + n / 10);
         out[at + 1] = QChar(u'0' + n % 10);
     };
+    out[0] = u'[';
     put(1, minutes);
+    out[3] = u':';
     put(4, seconds);
+    out[6] = u':';
     put(7, hundredths);
+    out[9] = u']';
+}
+
+} // namespace
+
+QString MsToTag(int ms) {
+    QChar out[10];
+    WriteTag(ms, out);
     return QString(out, 10);
+}
+
+void SetTagText(QString& tag, int ms) {
+    QChar out[10];
+    WriteTag(ms, out);
+    if (QStringView(out, 10) != tag)
+        tag = QString(out, 10);
 }
 
 bool IsFullTagAt(QStringView text, qsizetype pos) {
@@ -156,6 +175,15 @@ double RoundTrip15(double value) {
     double back = value;
     std::from_chars(buffer, written.ptr, back);
     return back;
+}
+
+double RoundVia15Digits(double value) {
+    // Cutting to 15 significant digits moves the value by at most 5e-15 of itself; that can
+    // only change the rounding when the value lies that close to a half.
+    const double fraction = value - std::floor(value);
+    if (std::isfinite(value) && std::fabs(fraction - 0.5) > std::fabs(value) * 1e-14 + 1e-300)
+        return std::nearbyint(value);
+    return std::nearbyint(RoundTrip15(value));
 }
 
 int ClampToInt32(long long value) {

@@ -15,6 +15,8 @@ int TagToMs(QStringView tag);
 // Milliseconds to the 10-character tag, clamped to 0..99:59.99, hundredths rounded half to even.
 QString MsToTag(int ms);
 
+// Sets `tag` to MsToTag(ms), leaving it alone (and shared) when it already reads so.
+void SetTagText(QString& tag, int ms);
 // True when the text at `pos` is a full tag "[##:##:##]".
 bool IsFullTagAt(QStringView text, qsizetype pos);
 // True when the text at `pos` is a short tag "[##:##]".
@@ -33,6 +35,10 @@ std::optional<int> ParseInt32(QStringView text);
 QString FormatNumber(double value, int digits = 15);
 // The value passed through its 15-digit decimal text, as the program's arithmetic does.
 double RoundTrip15(double value);
+// The value written as decimal text of at most 15 significant digits, read back, and rounded
+// to the nearest whole number with halves to even, as the program turns re-timed values into
+// milliseconds. Quick where the 15-digit text cannot change the result.
+double RoundVia15Digits(double value);
 // Clamps a 64-bit intermediate time into the 32-bit range.
 int ClampToInt32(long long value);
 

@@ -1,0 +1,101 @@
+#include "app/BatchFrame.h"
+#include "app/ModeTable.h"
+#include "settings/Settings.h"
+
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavelkor;
+using namespace tavelkor::test;
+
+namespace {
+
+const QByteArray Lyrics = "[00:01:00]a\r\n@TimeRatio=1\r\n";
+
+class TextConversionTest : public ::testing::Test {
+protected:
+    TestFolder folder;
+    Settings settings;
+    BatchState state;
+
+    QString MakeFile(const QString& relative, const QByteArray& bytes) {
+        const QString path = folder.File(relative);
+        QDir().mkpath(FolderOf(path));
+        EXPECT_TRUE(WriteBytes(path, bytes));
+        return path;
+    }
+    static QString FolderOf(const QString& path) { return path.left(path.lastIndexOf(u'/')); }
+};
+
+TEST_F(TextConversionTest, TheOutputFolderSettingFollowsTheLastFileThatGotAnOutput) {
+    const QString first = MakeFile(QStringLiteral("one/a.txt"), Lyrics);
+    const QString second = MakeFile(QStringLiteral("two/b.txt"), Lyrics);
+    const QString untagged = MakeFile(QStringLiteral("three/c.txt"), "no tags\r\n");
+    settings.Init.AnotherFolder = QStringLiteral("/unchanged/");
+    state.DroppedFiles = {first, second, untagged};
+    ASSERT_TRUE(RunMode(ModeTimeTagToSami, state, settings));
+    ASSERT_EQ(state.Results.size(), 3);
+    EXPECT_EQ(state.Results[0].Code, Converted);
+    EXPECT_EQ(state.Results[1].Code, Converted);
+    EXPECT_EQ(state.Results[2].Code, NotTargetFile);
+    EXPECT_EQ(settings.Init.AnotherFolder, folder.File("two/"));
+
+    state.DroppedFiles = {untagged};
+    ASSERT_TRUE(RunMode(ModeTimeTagToSami, state, settings));
+    EXPECT_EQ(settings.Init.AnotherFolder, folder.File("two/"));
+}
+
+TEST_F(TextConversionTest, FilesWritingTheSameOutputKeepTheirOrder) {
+    // Both write out/x.smi: the first creates it, the second finds it and must not replace it.
+    const QString first = MakeFile(QStringLiteral("a/x.txt"), "[00:01:00]first\r\n");
+    const QString second = MakeFile(QStringLiteral("b/x.txt"), "[00:02:00]second\r\n");
+    QDir().mkpath(folder.File("out"));
+    settings.Init.SameFolder = false;
+    settings.Init.AnotherFolder = folder.File("out");
+    settings.Init.OverWrite = false;
+    for (int round = 0; round < 20; ++round) {
+        QFile::remove(folder.File("out/x.smi"));
+        state.DroppedFiles = {first, second};
+        ASSERT_TRUE(RunMode(ModeTimeTagToSami, state, settings));
+        EXPECT_EQ(state.Results[0].Code, Converted);
+        EXPECT_EQ(state.Results[1].Code, NotOverwritten);
+        EXPECT_TRUE(ReadBytes(folder.File("out/x.smi")).contains("first"));
+    }
+}
+
+TEST_F(TextConversionTest, AnOutputThatIsALaterFilesSourceIsWrittenFirst) {
+    // DSMP to TimeTag with "txt" on both sides: the first file's output replaces the second
+    // file's source before the second file is read, as in a one-by-one run.
+    settings.D2T.ExtOrg = 2;
+    settings.D2T.ExtNew = 0;
+    settings.Init.SameFolder = false;
+    settings.Init.AnotherFolder = folder.File("b");
+    const QString first = MakeFile(QStringLiteral("a/x.txt"), "00:01:000=from a\r\n");
+    const QString second = MakeFile(QStringLiteral("b/x.txt"), "00:02:000=from b\r\n");
+    state.DroppedFiles = {first, second};
+    ASSERT_TRUE(RunMode(ModeDsmpToTimeTag, state, settings));
+    EXPECT_EQ(state.Results[0].Code, Converted);
+    EXPECT_EQ(state.Results[1].Code, Converted);
+    EXPECT_TRUE(ReadBytes(second).contains("from a"));
+}
+
+TEST_F(TextConversionTest, ManyFilesGiveTheirResultsInDropOrder) {
+    QStringList expected;
+    for (int i = 0; i < 300; ++i) {
+        const bool tagged = i % 7 != 3;
+        expected.append(MakeFile(QStringLiteral("many/%1.txt").arg(i),
+                                 tagged ? QByteArray("[00:01:00]x\r\n") : QByteArray("x\r\n")));
+    }
+    state.DroppedFiles = expected;
+    ASSERT_TRUE(RunMode(ModeTimeTagToSami, state, settings));
+    ASSERT_EQ(state.Results.size(), 300);
+    for (int i = 0; i < 300; ++i) {
+        EXPECT_EQ(state.Results[i].FileName, expected[i]);
+        EXPECT_EQ(state.Results[i].Code, i % 7 != 3 ? Converted : NotTargetFile);
+    }
+    EXPECT_EQ(state.DropCount, 300);
+    EXPECT_TRUE(state.DroppedFiles.isEmpty());
+}
+
+} // namespace
