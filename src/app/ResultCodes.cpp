@@ -9,7 +9,7 @@
 
 namespace tavelkor {
 
-QString ResultCodeText(int code) {
+const QStringList& ResultCodeTexts() {
     static const QStringList texts = {
         QStringLiteral(u"00.変換成功"),
         QStringLiteral(u"01.拡張子エラー"),
@@ -31,8 +31,10 @@ QString ResultCodeText(int code) {
         QStringLiteral(u"17.歌詞ファイルサイズエラー"),
         QStringLiteral(u"18.埋め込みエラー"),
     };
-    return texts.value(code);
+    return texts;
 }
+
+QString ResultCodeText(int code) { return ResultCodeTexts().value(code); }
 
 QString DisplayNameOf(const QString& path) { return FileNameOf(path); }
 

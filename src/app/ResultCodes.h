@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace tavelkor {
 
@@ -31,6 +32,8 @@ enum ResultCode : short {
 
 inline constexpr int ResultCodeCount = 19;
 
+// The display texts of the codes 0..18, each starting with its two-digit number.
+const QStringList& ResultCodeTexts();
 // The display text of a code; "" for a number outside 0..18.
 QString ResultCodeText(int code);
 // The file name part of a path; "" when the path has no separator.

@@ -10,6 +10,9 @@ inline constexpr double DefaultRatio = 0.9953125;
 
 // Style of the lyrics paragraph class when T2S/Base is empty.
 QString DefaultSamiBaseStyle();
+// The karaoke markup pieces of the SAMI writer by default: before and after the sung part,
+// before and after the part still to sing.
+const std::array<QString, 4>& KaraokeHtmlDefaults();
 
 struct InitSettings {
     bool SmallSize = false;
@@ -32,8 +35,7 @@ struct T2SSettings {
     int ExtNew = 0;
     bool Karaoke = true;
     QString Base = DefaultSamiBaseStyle();
-    std::array<QString, 4> KaraokeHTML = {QStringLiteral("<font color=yellow>"),
-                                          QStringLiteral("</font>"), QString(), QString()};
+    std::array<QString, 4> KaraokeHTML = KaraokeHtmlDefaults();
     int Lines = 1;
 };
 

@@ -10,6 +10,12 @@ QString DefaultSamiBaseStyle() {
                           u"text-align: center; color: silver;");
 }
 
+const std::array<QString, 4>& KaraokeHtmlDefaults() {
+    static const std::array<QString, 4> pieces = {QStringLiteral("<font color=yellow>"),
+                                                  QStringLiteral("</font>"), QString(), QString()};
+    return pieces;
+}
+
 QString BooleanToText(bool value) {
     return value ? QStringLiteral("True") : QStringLiteral("False");
 }
