@@ -60,11 +60,12 @@ bool WriteAll(int fd, const QByteArray& bytes) {
     return true;
 }
 
-// Opens a new, unused file name beside the target: ".<name>.<random>.tmp".
+// Opens a new, unused file name beside the target: ".<name>.<random>.tmp", the name cut short
+// so that a long target name still leaves room within the file system's name limit.
 int CreateTemporaryBeside(const QString& target, QByteArray& tempPath) {
     static thread_local std::mt19937_64 random{std::random_device{}()};
     const QString folder = FolderOf(target);
-    const QString name = FileNameOf(target);
+    const QString name = FileNameOf(target).left(40);
     for (int attempt = 0; attempt < 16; ++attempt) {
         const QString candidate = folder + u'.' + name + u'.' +
                                   QString::number(random() & 0xFFFFFFFFFFull, 36) +

@@ -7,8 +7,9 @@
 
 namespace tavelkor {
 
-ConvertedText ConvertFromTimeTag(const QString& path, double defaultRatio,
-                                 const std::function<QString(LyricsDocument&)>& write) {
+ConvertedText ConvertFromTimeTag(
+    const QString& path, double defaultRatio,
+    const std::function<std::optional<QString>(LyricsDocument&)>& write) {
     ConvertedText result;
     LyricsFile file;
     ReadLyricsFile(path, file, true, true);
@@ -25,7 +26,11 @@ ConvertedText ConvertFromTimeTag(const QString& path, double defaultRatio,
         document.Header.TimeRatio = defaultRatio;
     double realTime = 1;
     ApplyTimeCorrection(document, realTime, -1);
-    result.Text = write(document);
+    std::optional<QString> text = write(document);
+    if (!text)
+        result.Code = NotTargetFile;
+    else
+        result.Text = std::move(*text);
     return result;
 }
 

@@ -5,15 +5,17 @@
 #include "../lyrics/LyricsDocument.h"
 
 #include <functional>
+#include <optional>
 
 namespace tavelkor {
 
 // Reads a TimeTag file for the SAMI and DSMP writers: repairs time inversions, settles the
 // time ratio (from the header, else `defaultRatio`) and re-times every fragment to real
 // milliseconds, then hands the document to `write`. NotTargetFile when the file carries no
-// time tag.
-ConvertedText ConvertFromTimeTag(const QString& path, double defaultRatio,
-                                 const std::function<QString(LyricsDocument&)>& write);
+// time tag, or when its display would not be lyrics-sized (`write` gives nothing).
+ConvertedText ConvertFromTimeTag(
+    const QString& path, double defaultRatio,
+    const std::function<std::optional<QString>(LyricsDocument&)>& write);
 
 // Reads a SAMI or DSMP file with `read`, re-times it to `defaultRatio` when that is below 1,
 // merges growing lines into karaoke lines when `karaoke` is on, and composes the TimeTag

@@ -50,12 +50,17 @@ int ParseCaptionLine(const QString& line, QString& text, QString& rest) {
         text = trimmed;
         return 0;
     }
-    auto stripLeadingTags = [](QString s) {
-        QString tag;
-        bool more = true;
-        while (more)
-            s = SplitLeadingTag(s, tag, more);
-        return s;
+    // Removes the tags that follow one another at the start, as SplitLeadingTag would one by
+    // one, in a single pass (a line of thousands of tags stays quick).
+    auto stripLeadingTags = [](const QString& s) {
+        qsizetype at = 0;
+        while (at < s.size() && s[at] == u'<') {
+            const qsizetype close = s.indexOf(u'>', at);
+            if (close < 0)
+                break;
+            at = close + 1;
+        }
+        return s.mid(at);
     };
     remainder = stripLeadingTags(remainder);
     const qsizetype open = remainder.indexOf(u'<');

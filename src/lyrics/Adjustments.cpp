@@ -1,5 +1,7 @@
 #include "Adjustments.h"
 
+#include "DisplayLines.h"
+
 #include "TimeTagReader.h"
 #include "TimeValues.h"
 
@@ -73,6 +75,22 @@ void FillFollowingTexts(LyricsDocument& document) {
         if (known < 3)
             ++known;
     }
+}
+
+qint64 DisplayTextSize(LyricsDocument& document, bool karaoke, int followingSlots) {
+    FillFollowingTexts(document);
+    const int slotCount = std::clamp(followingSlots, 0, 3);
+    qint64 total = 0;
+    for (const LyricsLine& line : std::as_const(document.Lines)) {
+        qint64 shown = line.PlainText.size();
+        for (int slot = 0; slot < slotCount; ++slot)
+            shown += line.FollowingTexts[slot].size();
+        const qint64 steps = karaoke && line.HasTimeTag ? std::max(1, line.FragmentCount()) : 1;
+        total += steps * shown;
+        if (total > MaxDisplayTextChars)
+            return total; // enough to know
+    }
+    return total;
 }
 
 LyricsDocument MakePseudoKaraoke(LyricsDocument& document, QStringList& unsungTexts) {

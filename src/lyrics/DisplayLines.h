@@ -20,6 +20,15 @@ struct DisplayLine {
     QStringView Unsung;       // for a step: the rest of the line; otherwise empty
 };
 
+// A display of this many characters is not a lyrics display: a hostile file (a line of a
+// hundred thousand tags and long text) would otherwise make a SAMI or DSMP text of many
+// gigabytes. Real lyrics stay far below it.
+inline constexpr qint64 MaxDisplayTextChars = qint64(128) * 1024 * 1024;
+
+// The number of characters the display lines and `followingSlots` following texts of each
+// take; fills the document's FollowingTexts.
+qint64 DisplayTextSize(LyricsDocument& document, bool karaoke, int followingSlots);
+
 // Fills the document's FollowingTexts, then calls `show` for every display line in order.
 template <class Show>
 void ForEachDisplayLine(LyricsDocument& document, bool karaoke, Show&& show);

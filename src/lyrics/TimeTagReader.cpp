@@ -1,6 +1,7 @@
 #include "TimeTagReader.h"
 
 #include "../app/PathHelpers.h"
+#include "DisplayLines.h"
 #include "TextFile.h"
 #include "TextRules.h"
 #include "TimeTagWriter.h"
@@ -242,6 +243,13 @@ bool NeedsLineOrderNormalization(const LyricsDocument& document) {
 LyricsDocument NormalizeLineOrder(const LyricsDocument& document) {
     LyricsDocument copy = document;
     if (!copy.HasTimeTags || copy.LineCount() == 0)
+        return copy;
+    // Every time of a karaoke line repeats the line's text; a hostile file could make that
+    // gigabytes. Such a document keeps its order.
+    qint64 size = 0;
+    for (const LyricsLine& line : std::as_const(copy.Lines))
+        size += qint64(line.IsKaraoke ? line.FragmentCount() + 1 : 1) * (line.RawText.size() + 12);
+    if (size > MaxDisplayTextChars)
         return copy;
 
     // 1-2. One entry per time of every line, joined into one text.

@@ -135,6 +135,12 @@ TEST_F(SavingTest, ALinkStaysALinkAndItsTargetGetsTheText) {
     EXPECT_EQ(ReadBytes(real), QByteArray("new\r\n"));
 }
 
+TEST_F(SavingTest, ALongNameStillSaves) {
+    const QString longName = folder.File(QString(240, u'n') + QStringLiteral(".smi"));
+    ASSERT_TRUE(SaveTextFile(longName, QStringLiteral("x")));
+    EXPECT_EQ(ReadBytes(longName), QByteArray("x\r\n"));
+}
+
 TEST_F(SavingTest, NoFolderNoFile) {
     EXPECT_FALSE(SaveTextFile(QString(), QStringLiteral("x")));
     EXPECT_FALSE(SaveTextFile(folder.File("missing/out.smi"), QStringLiteral("x")));

@@ -553,3 +553,37 @@ TEST(TextModes, HostileInputsGiveResultCodes) {
 
 } // namespace
 } // namespace tavelkor
+
+namespace tavelkor::test {
+
+TEST(TextModes, ALineWhoseStepsWouldMakeGigabytesIsNotConverted) {
+    // 60,000 tags with text between them and a long tail: every step of the karaoke display
+    // repeats the whole line, several gigabytes of SAMI or DSMP text.
+    TestFolder dir;
+    QByteArray line;
+    for (int i = 0; i < 60000; ++i)
+        line += QStringLiteral("[00:%1:%2]x").arg((i / 100) % 60, 2, 10, QChar(u'0'))
+                    .arg(i % 100, 2, 10, QChar(u'0')).toLatin1();
+    line += QByteArray(2000, 'y') + "\r\n";
+    const QString source = dir.File("hostile.txt");
+    ASSERT_TRUE(WriteBytes(source, line));
+    for (const int mode : {int(ModeTimeTagToSami), int(ModeTimeTagToDsmp)}) {
+        BatchState state;
+        Settings settings;
+        state.DroppedFiles = {source};
+        ASSERT_TRUE(RunMode(mode, state, settings));
+        ASSERT_EQ(state.Results.size(), 1);
+        EXPECT_EQ(state.Results[0].Code, NotTargetFile);
+    }
+    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files), QStringList{QStringLiteral("hostile.txt")});
+
+    // Without karaoke the same line is one display line and converts.
+    BatchState state;
+    Settings settings;
+    settings.T2S.Karaoke = false;
+    state.DroppedFiles = {source};
+    ASSERT_TRUE(RunMode(ModeTimeTagToSami, state, settings));
+    EXPECT_EQ(state.Results[0].Code, Converted);
+}
+
+} // namespace tavelkor::test

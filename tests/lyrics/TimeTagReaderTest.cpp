@@ -404,3 +404,18 @@ TEST(DetectFormatFileTest, MissingFileAndTagBeyondFirst10000Bytes) {
 }
 
 } // namespace
+
+TEST(LineOrderNormalization, ADocumentThatWouldRepeatItsTextGigabytesKeepsItsOrder) {
+    // 100,000 tags in front of 2,000 characters: one line per time would be 200 million
+    // characters, so the document is left in its order.
+    QString text = QStringLiteral("[00:09:00]late\r\n");
+    for (int i = 0; i < 100000; ++i)
+        text += MsToTag(i * 10);
+    text += QString(2000, u'z');
+    LyricsDocument document;
+    document.Text = text;
+    ParseLyricsText(document, true, false);
+    ASSERT_EQ(document.LineCount(), 2);
+    EXPECT_EQ(document.Lines[0].PlainText, QStringLiteral("late"));
+    EXPECT_EQ(document.Lines[1].FragmentCount(), 100000);
+}
