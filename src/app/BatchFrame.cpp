@@ -77,9 +77,20 @@ bool HasFailures(const BatchState& state) {
 namespace {
 
 // The folder part made canonical (links resolved), so that two spellings of one file compare
-// equal; folders are looked up once each.
+// equal; folders are looked up once each. A file that is itself a link is resolved whole.
 class CanonicalPaths {
 public:
+    QString OfFile(const QString& path) {
+        struct stat info;
+        const QByteArray native = QFile::encodeName(path);
+        if (::lstat(native.constData(), &info) == 0 && S_ISLNK(info.st_mode)) {
+            char resolved[PATH_MAX];
+            if (::realpath(native.constData(), resolved) != nullptr)
+                return QFile::decodeName(resolved);
+        }
+        return Of(path);
+    }
+
     QString Of(const QString& path) {
         const QString folder = FolderOf(path);
         auto found = folders_.constFind(folder);
@@ -103,8 +114,12 @@ private:
 bool OutputsAreIndependent(const QStringList& sources, const QStringList& outputs) {
     CanonicalPaths canonical;
     QHash<QString, qsizetype> sourceIndex;
-    for (qsizetype i = 0; i < sources.size(); ++i)
-        sourceIndex.insert(canonical.Of(sources[i]), i);
+    for (qsizetype i = 0; i < sources.size(); ++i) {
+        const QString source = canonical.OfFile(sources[i]);
+        if (sourceIndex.contains(source))
+            return false; // one file dropped twice, perhaps under two names
+        sourceIndex.insert(source, i);
+    }
     QSet<QString> seen;
     for (qsizetype i = 0; i < outputs.size(); ++i) {
         if (outputs[i].isEmpty())

@@ -84,14 +84,14 @@ bool CanReplaceFile(const QString& path) {
     if (path.isEmpty())
         return false;
     const Target target = ResolveTarget(path);
-    if (!target.exists) {
-        // A folder path ends with the separator, so access() also fails for a non-folder.
-        const QString folder = FolderOf(target.path);
-        return !folder.isEmpty() && ::access(NativePath(folder).constData(), W_OK | X_OK) == 0;
-    }
-    if (IsReadOnly(target.info))
+    if (target.exists &&
+        (IsReadOnly(target.info) || ::access(NativePath(target.path).constData(), W_OK) != 0))
         return false;
-    return ::access(NativePath(target.path).constData(), W_OK) == 0;
+    // The new content is written beside the target and renamed over it, so the folder must
+    // take new files, also when the target exists. A folder path ends with the separator, so
+    // access() fails for anything but a folder.
+    const QString folder = FolderOf(target.path);
+    return !folder.isEmpty() && ::access(NativePath(folder).constData(), W_OK | X_OK) == 0;
 }
 
 WriteOutcome ReplaceFileContents(const QString& path, const QByteArray& bytes) {

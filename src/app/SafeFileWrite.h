@@ -17,8 +17,8 @@ enum class WriteOutcome {
 // is resolved and the file it points to is replaced. Whatever fails, the old target stays as
 // it was and the temporary file is removed.
 WriteOutcome ReplaceFileContents(const QString& path, const QByteArray& bytes);
-// The target may be replaced: it is missing (and its folder exists), or it is a regular file
-// that is not read-only. A file is read-only when none of its write permission bits is set,
+// The target may be replaced: its folder takes new files, and the target is missing or is a
+// regular file that is not read-only. A file is read-only when none of its write permission bits is set,
 // whoever runs the program (root included), as the read-only attribute works elsewhere.
 bool CanReplaceFile(const QString& path);
 

@@ -24,11 +24,7 @@ void TimeTagToDsmp(BatchState& state, Settings& settings) {
 }
 
 void DsmpToTimeTag(BatchState& state, Settings& settings) {
-    SettleDefaultRatio(settings.Init.TimeRatio);
-    RunTextConversion(ModeDsmpToTimeTag, state, settings, [&settings](const QString& path) {
-        return ConvertToTimeTag(path, &ReadDsmpText, settings.Init.TimeRatio,
-                                settings.D2T.Karaoke);
-    });
+    RunToTimeTag(ModeDsmpToTimeTag, state, settings, &ReadDsmpText, settings.D2T.Karaoke);
 }
 
 } // namespace tavelkor

@@ -4,6 +4,7 @@
 #include "../lyrics/TextFile.h"
 #include "../lyrics/TimeTagReader.h"
 #include "../lyrics/TimeTagWriter.h"
+#include "../settings/Settings.h"
 
 namespace tavelkor {
 
@@ -34,13 +35,9 @@ ConvertedText ConvertFromTimeTag(
     return result;
 }
 
-void SettleDefaultRatio(double& defaultRatio) {
-    if (!(defaultRatio >= 1) && !(defaultRatio >= 0))
-        defaultRatio = 1;
-}
-
 ConvertedText ConvertToTimeTag(const QString& path, LyricsDocument (*read)(const QString&),
-                               double defaultRatio, bool karaoke) {
+                               double defaultRatio, bool karaoke,
+                               std::atomic<bool>& ratioBecameOne) {
     ConvertedText result;
     const QString text = ReadTextFile(path, 0);
     if (text.isEmpty()) {
@@ -49,7 +46,10 @@ ConvertedText ConvertToTimeTag(const QString& path, LyricsDocument (*read)(const
     }
     LyricsDocument document = read(text);
     if (defaultRatio < 1) {
-        ApplyTimeCorrection(document, defaultRatio, -1);
+        double target = defaultRatio;
+        ApplyTimeCorrection(document, target, -1);
+        if (target != defaultRatio)
+            ratioBecameOne = true;
         ComposeLyricsText(document);
     }
     if (karaoke)
@@ -57,6 +57,19 @@ ConvertedText ConvertToTimeTag(const QString& path, LyricsDocument (*read)(const
     ComposeLyricsText(document);
     result.Text = document.Text;
     return result;
+}
+
+void RunToTimeTag(int mode, BatchState& state, Settings& settings,
+                  LyricsDocument (*read)(const QString&), bool karaoke) {
+    // The conversions run side by side and only read the settings; a change that the
+    // re-timing makes to the default ratio is applied once they are done.
+    const double defaultRatio = settings.Init.TimeRatio;
+    std::atomic<bool> ratioBecameOne{false};
+    RunTextConversion(mode, state, settings, [&](const QString& path) {
+        return ConvertToTimeTag(path, read, defaultRatio, karaoke, ratioBecameOne);
+    });
+    if (ratioBecameOne)
+        settings.Init.TimeRatio = 1;
 }
 
 } // namespace tavelkor

@@ -4,6 +4,7 @@
 #include "../app/BatchFrame.h"
 #include "../lyrics/LyricsDocument.h"
 
+#include <atomic>
 #include <functional>
 #include <optional>
 
@@ -19,13 +20,15 @@ ConvertedText ConvertFromTimeTag(
 
 // Reads a SAMI or DSMP file with `read`, re-times it to `defaultRatio` when that is below 1,
 // merges growing lines into karaoke lines when `karaoke` is on, and composes the TimeTag
-// text. EmptyFile when the file is empty or cannot be read.
+// text. EmptyFile when the file is empty or cannot be read. A default ratio below 0 re-times
+// as 1; `ratioBecameOne` is then set, so the caller can let the setting read 1 afterwards, as
+// the re-timing leaves the variable it is given.
 ConvertedText ConvertToTimeTag(const QString& path, LyricsDocument (*read)(const QString&),
-                               double defaultRatio, bool karaoke);
+                               double defaultRatio, bool karaoke,
+                               std::atomic<bool>& ratioBecameOne);
 
-// A default ratio below 0 (or not a number) re-times as 1, and the setting then reads 1, as
-// the re-timing of the first document would leave it. Done once before a batch, so that the
-// conversions only read the settings.
-void SettleDefaultRatio(double& defaultRatio);
+// Runs a SAMI or DSMP to TimeTag mode with `read`.
+void RunToTimeTag(int mode, BatchState& state, Settings& settings,
+                  LyricsDocument (*read)(const QString&), bool karaoke);
 
 } // namespace tavelkor

@@ -24,11 +24,7 @@ void TimeTagToSami(BatchState& state, Settings& settings) {
 }
 
 void SamiToTimeTag(BatchState& state, Settings& settings) {
-    SettleDefaultRatio(settings.Init.TimeRatio);
-    RunTextConversion(ModeSamiToTimeTag, state, settings, [&settings](const QString& path) {
-        return ConvertToTimeTag(path, &ReadSamiText, settings.Init.TimeRatio,
-                                settings.S2T.Karaoke);
-    });
+    RunToTimeTag(ModeSamiToTimeTag, state, settings, &ReadSamiText, settings.S2T.Karaoke);
 }
 
 } // namespace tavelkor

@@ -2,12 +2,18 @@
 
 namespace tavelkor {
 
+// One file, ~/.config/Tavelkor.ini, is read and written; system-wide files are not consulted,
+// so what the user sees in that file is what the program uses.
 IniSettingsStore::IniSettingsStore()
     : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                            ApplicationName, ApplicationName)) {}
+                                            ApplicationName)) {
+    settings_->setFallbacksEnabled(false);
+}
 
 IniSettingsStore::IniSettingsStore(const QString& fileName)
-    : settings_(std::make_unique<QSettings>(fileName, QSettings::IniFormat)) {}
+    : settings_(std::make_unique<QSettings>(fileName, QSettings::IniFormat)) {
+    settings_->setFallbacksEnabled(false);
+}
 
 QString IniSettingsStore::Read(const QString& section, const QString& key,
                                const QString& fallback) const {

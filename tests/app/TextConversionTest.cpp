@@ -4,7 +4,9 @@
 
 #include "TestFiles.h"
 
+#include <QFileInfo>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace tavelkor;
 using namespace tavelkor::test;
@@ -96,6 +98,47 @@ TEST_F(TextConversionTest, ManyFilesGiveTheirResultsInDropOrder) {
     }
     EXPECT_EQ(state.DropCount, 300);
     EXPECT_TRUE(state.DroppedFiles.isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(TextConversionTest, OneFileUnderTwoNamesIsConvertedOneAfterTheOther) {
+    // DSMP to TimeTag with "txt" on both sides writes each output over its own source; the
+    // link names the same file, so its conversion must read what the first one wrote.
+    settings.D2T.ExtOrg = 2;
+    settings.D2T.ExtNew = 0;
+    settings.D2T.Karaoke = false;
+    const QString real = MakeFile(QStringLiteral("song.txt"), "00:01:000=ab\r\n");
+    const QString link = folder.File("link.txt");
+    ASSERT_EQ(::symlink("song.txt", QFile::encodeName(link).constData()), 0);
+    for (int round = 0; round < 10; ++round) {
+        ASSERT_TRUE(WriteBytes(real, "00:01:000=ab\r\n"));
+        state.DroppedFiles = {real, link};
+        ASSERT_TRUE(RunMode(ModeDsmpToTimeTag, state, settings));
+        EXPECT_EQ(state.Results[0].Code, Converted);
+        // The second conversion reads the TimeTag text the first one wrote: its lines come
+        // back as untimed lyrics, the ratio line among them, and a new ratio line follows.
+        EXPECT_EQ(state.Results[1].Code, Converted);
+        EXPECT_EQ(ReadBytes(real).count("@TimeRatio="), 2) << ReadBytes(real).toStdString();
+        EXPECT_TRUE(QFileInfo(link).isSymLink());
+    }
+}
+
+TEST_F(TextConversionTest, ANegativeDefaultRatioRetimesAsOneAndTheSettingReadsOne) {
+    const QString dsmp = MakeFile(QStringLiteral("a.lyr"), "Adjust=300\r\n00:01:000=ab\r\n");
+    const QString empty = MakeFile(QStringLiteral("e.smi"), "<SAMI></SAMI>\r\n");
+    settings.Init.TimeRatio = -0.5;
+    state.DroppedFiles = {empty};
+    ASSERT_TRUE(RunMode(ModeSamiToTimeTag, state, settings));
+    EXPECT_EQ(settings.Init.TimeRatio, -0.5); // no document had lines to re-time
+
+    state.DroppedFiles = {dsmp};
+    ASSERT_TRUE(RunMode(ModeDsmpToTimeTag, state, settings));
+    EXPECT_EQ(state.Results[0].Code, Converted);
+    EXPECT_EQ(ReadBytes(folder.File("a.txt")), "[00:01:30]ab\r\n\r\n@TimeRatio=1\r\n");
+    EXPECT_EQ(settings.Init.TimeRatio, 1.0);
 }
 
 } // namespace
