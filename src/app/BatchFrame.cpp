@@ -64,6 +64,15 @@ bool SaveTextFile(const QString& path, const QString& text) {
     return ReplaceFileContents(path, bytes) == WriteOutcome::Written;
 }
 
+bool SaveTextBytes(const QString& path, const QByteArray& bytes) {
+    qsizetype end = bytes.size();
+    while (end >= 2 && bytes[end - 2] == '\r' && bytes[end - 1] == '\n')
+        end -= 2;
+    QByteArray content = bytes.left(end);
+    content += "\r\n";
+    return ReplaceFileContents(path, content) == WriteOutcome::Written;
+}
+
 bool HasFailures(const BatchState& state) {
     if (!state.RejectedFiles.isEmpty())
         return true;

@@ -27,6 +27,9 @@ ResultCode CheckOutputPath(const QString& outputPath, bool overwrite);
 // Writes the text as CP932 with exactly one final CR LF, through a temporary file renamed
 // over the target. False when nothing was written; the old file then stays as it was.
 bool SaveTextFile(const QString& path, const QString& text);
+// SaveTextFile for text that is already CP932 bytes (lyrics taken out of an audio file are
+// saved exactly as they were stored).
+bool SaveTextBytes(const QString& path, const QByteArray& bytes);
 // True when a file was rejected or any result is not a success.
 bool HasFailures(const BatchState& state);
 

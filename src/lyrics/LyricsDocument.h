@@ -72,6 +72,7 @@ struct LyricsFile {
     QString Path;
     QString Folder; // with a trailing separator
     bool Exists = false;
+    bool ReadFailed = false; // it exists but could not be read: the document is empty
     LyricsDocument Document;
 };
 

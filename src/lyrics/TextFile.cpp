@@ -18,50 +18,55 @@ bool FileExists(const QString& path) {
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-QString ReadTextFile(const QString& path, qint64 maxBytes) {
-    bool exists = false;
-    return ReadTextFile(path, maxBytes, exists);
-}
-
-QString ReadTextFile(const QString& path, qint64 maxBytes, bool& exists) {
-    exists = false;
+FileBytes ReadFileBytes(const QString& path, qint64 maxBytes) {
+    FileBytes result;
     if (path.isEmpty())
-        return {};
+        return result;
     // O_NONBLOCK: a pipe put in place of the file must not hang the run; only regular files
     // are read.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    QByteArray bytes;
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        result.Exists = FileExists(path);
+        result.ReadFailed = result.Exists;
+        return result;
+    }
     struct stat info;
-    exists = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    if (exists && info.st_size > 0) {
+    result.Exists = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (result.Exists && info.st_size > 0) {
         qint64 length = info.st_size;
         if (maxBytes > 0 && maxBytes < length)
             length = maxBytes;
         if (length > MaxTextFileBytes) {
             ::close(fd);
-            return {};
+            result.ReadFailed = true;
+            return result;
         }
-        bytes.resize(length);
+        result.Bytes.resize(length);
         qint64 done = 0;
         while (done < length) {
-            const ssize_t got = ::read(fd, bytes.data() + done, size_t(length - done));
+            const ssize_t got = ::read(fd, result.Bytes.data() + done, size_t(length - done));
             if (got < 0 && errno == EINTR)
                 continue;
             if (got < 0) {
                 ::close(fd);
-                return {};
+                result.Bytes.clear();
+                result.ReadFailed = true;
+                return result;
             }
             if (got == 0)
                 break;
             done += got;
         }
         // A file that shrank while it was read gives what it had.
-        bytes.resize(done);
+        result.Bytes.resize(done);
     }
     ::close(fd);
-    return DecodeCp932(bytes);
+    return result;
+}
+
+QString ReadTextFile(const QString& path, qint64 maxBytes) {
+    return DecodeCp932(ReadFileBytes(path, maxBytes).Bytes);
 }
 
 } // namespace tavelkor

@@ -1,6 +1,7 @@
 #include "TimeTagReader.h"
 
 #include "../app/PathHelpers.h"
+#include "Cp932.h"
 #include "DisplayLines.h"
 #include "TextFile.h"
 #include "TextRules.h"
@@ -309,10 +310,12 @@ void ReadLyricsFile(const QString& path, LyricsFile& file, bool normalizeOrder,
     file.Folder = AddTrailingBackslash(FolderOf(path));
     file.Extension = ExtensionOf(path).toLower();
     // One open tells both whether the file exists and what it holds.
-    const QString text = ReadTextFile(path, 0, file.Exists);
+    const FileBytes bytes = ReadFileBytes(path, 0);
+    file.Exists = bytes.Exists;
+    file.ReadFailed = bytes.ReadFailed;
     if (!file.Exists)
         return;
-    file.Document.Text = UnifyLineEnds(text);
+    file.Document.Text = UnifyLineEnds(DecodeCp932(bytes.Bytes));
     ParseLyricsText(file.Document, normalizeOrder, expandShortTags);
 }
 

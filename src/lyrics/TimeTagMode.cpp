@@ -1,0 +1,166 @@
+#include "TimeTagMode.h"
+
+#include "../app/BatchFrame.h"
+#include "../app/ModeTable.h"
+#include "../audio/CompanionAudioFile.h"
+#include "../audio/LeadingSilence.h"
+#include "../audio/Vbmp3.h"
+#include "../settings/Settings.h"
+#include "Adjustments.h"
+#include "DisplayLines.h"
+#include "TimeTagReader.h"
+#include "TimeTagWriter.h"
+
+#include <atomic>
+#include <cmath>
+
+namespace tavelkor {
+
+namespace {
+
+// What the song beside the lyrics says: its leading silence and its title, artist and album.
+struct SongFacts {
+    int SilenceMs = -1; // -1: no silence value
+    QString Title;
+    QString Artist;
+    QString Album;
+};
+
+SongFacts ReadSong(const QString& song, bool wantSilence) {
+    SongFacts facts;
+    if (song.isEmpty() || !wantSilence)
+        return facts;
+    TagInfoRecord tags;
+    MpegInfoRecord mpeg;
+    InfoListRecord infoList;
+    vbmp3_getFileInfo2(song, tags, mpeg, infoList); // an unread file leaves them empty
+    const int rate = mpeg.SamplingRate() != 0 ? mpeg.SamplingRate() : 44100;
+    const int frames = CountLeadingSilentFrames(song, 5);
+    facts.SilenceMs = int(std::nearbyint(frames * 1152.0 / (rate / 1000.0)));
+    auto pick = [](const QString& info, const QString& tag) { return info.isEmpty() ? tag : info; };
+    facts.Title = pick(AnsiToText(infoList.Texts[0]), AnsiToText(tags.Title));
+    facts.Artist = pick(AnsiToText(infoList.Texts[1]), AnsiToText(tags.Artist));
+    facts.Album = pick(AnsiToText(infoList.Texts[2]), AnsiToText(tags.Album));
+    return facts;
+}
+
+void SetIfGiven(QString& field, const QString& value) {
+    if (!value.isEmpty())
+        field = value;
+}
+
+void SetIfEmpty(QString& field, const QString& value) {
+    if (field.isEmpty() && !value.isEmpty())
+        field = value;
+}
+
+// Adds correction data, or converts the times by it.
+void ApplyCorrections(LyricsFile& file, const T2TSettings& options, double& targetRatio) {
+    LyricsDocument& document = file.Document;
+    LyricsHeader& header = document.Header;
+    const QString song = CompanionAudioFile(file.Path);
+    const SongFacts facts = ReadSong(song, options.SilencemSec || options.AtArtist == 2);
+
+    if (options.CorrectAdd) {
+        header.TimeRatio = options.TimeRatio[0];
+        header.HasTimeRatio = true;
+        if (options.AtArtist == 1) {
+            SetIfGiven(header.Artist, header.CreditArtist);
+            SetIfGiven(header.Title, header.CreditTitle);
+        } else if (options.AtArtist == 2) {
+            SetIfGiven(header.Artist, facts.Artist);
+            SetIfGiven(header.Title, facts.Title);
+            SetIfGiven(header.Album, facts.Album);
+        } else if (options.AtArtist == 0) {
+            header.Artist.clear();
+            header.Title.clear();
+            header.Album.clear();
+        }
+        if (header.TaggingBy.isEmpty()) {
+            header.TaggingBy = options.Name;
+            header.EditedBy.clear();
+        }
+        if (facts.SilenceMs >= 0) {
+            header.SilencemSec = facts.SilenceMs;
+            header.HasSilencemSec = true;
+        }
+        return;
+    }
+
+    if (!header.HasTimeRatio) {
+        header.TimeRatio = options.TimeRatio[1];
+        header.HasTimeRatio = true;
+    }
+    if (header.TaggingBy.isEmpty())
+        header.TaggingBy = options.Name;
+    if (header.TaggingBy != options.Name)
+        header.EditedBy = options.Name;
+    if (options.AtArtist == 1) {
+        SetIfEmpty(header.Artist, header.CreditArtist);
+        SetIfEmpty(header.Title, header.CreditTitle);
+    } else if (options.AtArtist == 2) {
+        SetIfEmpty(header.Artist, facts.Artist);
+        SetIfEmpty(header.Title, facts.Title);
+        SetIfEmpty(header.Album, facts.Album);
+    }
+    ApplyTimeCorrection(document, targetRatio, facts.SilenceMs);
+}
+
+ConvertedText ConvertOne(const QString& path, const T2TSettings& options,
+                         std::atomic<bool>& targetBecameOne) {
+    ConvertedText result;
+    LyricsFile file;
+    ReadLyricsFile(path, file, options.Normalize, options.mSec);
+    // A file that is there but cannot be read is not rewritten as an empty one: its output
+    // may be the file itself.
+    if (file.ReadFailed) {
+        result.Code = EmptyFile;
+        return result;
+    }
+    LyricsDocument& document = file.Document;
+    if (options.KaraokeLineTop) {
+        document = KaraokeToLineTop(document);
+        ComposeLyricsText(document);
+    }
+    if (options.KaraokeNise) {
+        // Every step repeats its line: a hostile line of thousands of tags is refused rather
+        // than written as gigabytes.
+        if (DisplayTextSize(document, true, 0) > MaxDisplayTextChars) {
+            result.Code = NotTargetFile;
+            return result;
+        }
+        QStringList unsung;
+        document = MakePseudoKaraoke(document, unsung);
+        ComposeLyricsText(document);
+    }
+    if (options.KaraokeNormalize) {
+        bool changed = false;
+        document = NormalizeKaraoke(document, changed);
+        ComposeLyricsText(document);
+    }
+    if (options.CorrectAdd || options.CorrectTrans) {
+        double target = options.TimeRatio[2];
+        ApplyCorrections(file, options, target);
+        if (target != options.TimeRatio[2])
+            targetBecameOne = true;
+    }
+    ComposeLyricsText(document);
+    result.Text = document.Text;
+    return result;
+}
+
+} // namespace
+
+void TimeTagToTimeTag(BatchState& state, Settings& settings) {
+    // The files are converted side by side and only read the settings; a target ratio outside
+    // 0..1 reads 1 afterwards, as converting by it leaves the setting.
+    const T2TSettings options = settings.T2T;
+    std::atomic<bool> targetBecameOne{false};
+    RunTextConversion(ModeTimeTagToTimeTag, state, settings, [&](const QString& path) {
+        return ConvertOne(path, options, targetBecameOne);
+    });
+    if (targetBecameOne)
+        settings.T2T.TimeRatio[2] = 1;
+}
+
+} // namespace tavelkor

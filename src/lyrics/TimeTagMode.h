@@ -1,0 +1,11 @@
+// Mode 6: TimeTag lyrics rewritten with the adjustments and correction data the user chose.
+#pragma once
+
+namespace tavelkor {
+
+struct BatchState;
+struct Settings;
+
+void TimeTagToTimeTag(BatchState& state, Settings& settings);
+
+} // namespace tavelkor
