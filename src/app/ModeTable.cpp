@@ -1,7 +1,9 @@
 #include "ModeTable.h"
 
+#include "../audio/AudioModes.h"
 #include "../formats/DsmpModes.h"
 #include "../formats/SamiModes.h"
+#include "../lyrics/TimeTagMode.h"
 #include "../settings/Settings.h"
 #include "ExtensionTables.h"
 
@@ -34,14 +36,14 @@ const QVector<ModeInfo>& ModeTable() {
         {ModeDsmpToTimeTag, QStringLiteral(u"DSMP → TimeTag"), QStringLiteral("d2t"),
          &DsmpToTimeTag, [](const Settings& s) { return One(DsmpExtensions(), s.D2T.ExtOrg); },
          [](const Settings& s) { return ExtensionAt(TimeTagExtensions(), s.D2T.ExtNew); }},
-        {ModeTimeTagToMp3, QStringLiteral(u"TimeTag → MP3内蔵"), QStringLiteral("t2m"), nullptr,
+        {ModeTimeTagToMp3, QStringLiteral(u"TimeTag → MP3内蔵"), QStringLiteral("t2m"), &TimeTagToMp3,
          [](const Settings& s) { return One(TimeTagExtensions(), s.T2M.ExtOrg); },
          [](const Settings&) { return QString(); }},
-        {ModeMp3ToTimeTag, QStringLiteral(u"MP3内蔵 → TimeTag"), QStringLiteral("m2t"), nullptr,
+        {ModeMp3ToTimeTag, QStringLiteral(u"MP3内蔵 → TimeTag"), QStringLiteral("m2t"), &Mp3ToTimeTag,
          [](const Settings&) { return QStringList{QStringLiteral("mp3"), QStringLiteral("rmp")}; },
          [](const Settings& s) { return ExtensionAt(TimeTagExtensions(), s.M2T.ExtNew); }},
         {ModeTimeTagToTimeTag, QStringLiteral(u"TimeTag → TimeTag"), QStringLiteral("t2t"),
-         nullptr, [](const Settings& s) { return One(TimeTagExtensions(), s.T2T.ExtOrg); },
+         &TimeTagToTimeTag, [](const Settings& s) { return One(TimeTagExtensions(), s.T2T.ExtOrg); },
          [](const Settings& s) { return ExtensionAt(TimeTagExtensions(), s.T2T.ExtNew); }},
         {ModeTimeShift, QStringLiteral(u"おまけ１:時間微調整"), QStringLiteral("shift"), nullptr,
          [](const Settings&) { return AllLyricsExtensions(); },

@@ -123,7 +123,8 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndOneLineOnStderr) {
 
 TEST_F(CliTest, ModesNotYetAvailableSaySoAndTouchNothing) {
     WriteLyrics("song.txt");
-    const CliResult result = Run({QStringLiteral("--mode"), QStringLiteral("t2m"),
+    const CliResult result = Run({QStringLiteral("--mode"), QStringLiteral("shift"),
+                                  QStringLiteral("--shift"), QStringLiteral("100"),
                                   QStringLiteral("song.txt")});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_TRUE(result.err.contains(QStringLiteral("not available")));

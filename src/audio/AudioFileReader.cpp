@@ -1,0 +1,46 @@
+#include "AudioFileReader.h"
+
+#include <sys/stat.h>
+
+namespace tavelkor {
+
+bool IsRegularFile(const QString& path) {
+    if (path.isEmpty())
+        return false;
+    struct stat info;
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool AudioFileReader::Open(const QString& path) {
+    // Checked before opening: opening a pipe named like a song would wait for a writer.
+    if (!IsRegularFile(path))
+        return false;
+    file_.setFileName(path);
+    if (!file_.open(QIODevice::ReadOnly))
+        return false;
+    size_ = file_.size();
+    return size_ >= 0;
+}
+
+bool AudioFileReader::ReadAt(qint64 position, qint64 count, QByteArray& bytes) {
+    bytes.clear();
+    if (!file_.isOpen() || position < 0 || count < 0 || position > size_ ||
+        count > size_ - position)
+        return false;
+    if (count == 0)
+        return true;
+    bytes.resize(count);
+    if (!file_.seek(position) || file_.read(bytes.data(), count) != count) {
+        bytes.clear();
+        return false;
+    }
+    return true;
+}
+
+QByteArray AudioFileReader::Read(qint64 position, qint64 count) {
+    QByteArray bytes;
+    ReadAt(position, count, bytes);
+    return bytes;
+}
+
+} // namespace tavelkor
