@@ -5,6 +5,8 @@
 #include "../formats/SamiModes.h"
 #include "../lyrics/TimeTagMode.h"
 #include "../settings/Settings.h"
+#include "../tools/NameMatch.h"
+#include "../tools/TimeShift.h"
 #include "ExtensionTables.h"
 
 namespace tavelkor {
@@ -45,11 +47,11 @@ const QVector<ModeInfo>& ModeTable() {
         {ModeTimeTagToTimeTag, QStringLiteral(u"TimeTag → TimeTag"), QStringLiteral("t2t"),
          &TimeTagToTimeTag, [](const Settings& s) { return One(TimeTagExtensions(), s.T2T.ExtOrg); },
          [](const Settings& s) { return ExtensionAt(TimeTagExtensions(), s.T2T.ExtNew); }},
-        {ModeTimeShift, QStringLiteral(u"おまけ１:時間微調整"), QStringLiteral("shift"), nullptr,
+        {ModeTimeShift, QStringLiteral(u"おまけ１:時間微調整"), QStringLiteral("shift"), &TimeShiftMode,
          [](const Settings&) { return AllLyricsExtensions(); },
          [](const Settings&) { return QString(); }},
         {ModeNameMatch, QStringLiteral(u"おまけ２:ファイル名合わせ"), QStringLiteral("match"),
-         nullptr, [](const Settings&) { return QStringList(); },
+         &NameMatchRun, [](const Settings&) { return QStringList(); },
          [](const Settings&) { return QString(); }},
     };
     return table;
@@ -63,15 +65,20 @@ const ModeInfo* FindMode(const QString& nameOrIndex) {
     return nullptr;
 }
 
-bool RunMode(int mode, BatchState& state, Settings& settings) {
+bool RunMode(int mode, BatchState& state, Settings& settings, RunQuestions& questions) {
     if (mode < 0 || mode >= ModeCount || ModeTable()[mode].Driver == nullptr)
         return false;
     state.DropCount = int(state.DroppedFiles.size());
     state.RejectedFiles.clear();
     state.Results.clear();
-    ModeTable()[mode].Driver(state, settings);
+    ModeTable()[mode].Driver(state, settings, questions);
     state.DroppedFiles.clear();
     return true;
+}
+
+bool RunMode(int mode, BatchState& state, Settings& settings) {
+    NoQuestions questions;
+    return RunMode(mode, state, settings, questions);
 }
 
 } // namespace tavelkor

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "BatchState.h"
+#include "RunQuestions.h"
 
 #include <QString>
 #include <QStringList>
@@ -25,8 +26,9 @@ enum ConversionMode {
 };
 inline constexpr int ModeCount = 9;
 
-// A mode's driver runs the whole batch in `state` with the given settings.
-using ModeDriver = void (*)(BatchState& state, Settings& settings);
+// A mode's driver runs the whole batch in `state` with the given settings, asking the user
+// through `questions` where the mode needs an answer.
+using ModeDriver = void (*)(BatchState& state, Settings& settings, RunQuestions& questions);
 
 struct ModeInfo {
     int Index;
@@ -46,6 +48,8 @@ const ModeInfo* FindMode(const QString& nameOrIndex);
 // One run of the selected mode over state.DroppedFiles: counts the drop, empties the rejected
 // list, calls the driver, and empties the dropped list. Returns false (and runs nothing) when
 // the mode has no driver.
+bool RunMode(int mode, BatchState& state, Settings& settings, RunQuestions& questions);
+// RunMode where every question is answered with cancel.
 bool RunMode(int mode, BatchState& state, Settings& settings);
 
 } // namespace tavelkor

@@ -5,8 +5,9 @@ namespace tavelkor {
 
 struct BatchState;
 struct Settings;
+class RunQuestions;
 
-void TimeTagToMp3(BatchState& state, Settings& settings);
-void Mp3ToTimeTag(BatchState& state, Settings& settings);
+void TimeTagToMp3(BatchState& state, Settings& settings, RunQuestions& questions);
+void Mp3ToTimeTag(BatchState& state, Settings& settings, RunQuestions& questions);
 
 } // namespace tavelkor

@@ -64,7 +64,7 @@ void EmbedOne(const QString& lyrics, ResultRecord& record) {
 
 } // namespace
 
-void TimeTagToMp3(BatchState& state, Settings& settings) {
+void TimeTagToMp3(BatchState& state, Settings& settings, RunQuestions&) {
     FilterByExtension(state, ModeTable()[ModeTimeTagToMp3].AcceptedExtensions(settings));
     state.Results = QVector<ResultRecord>(state.DroppedFiles.size());
     for (qsizetype i = 0; i < state.DroppedFiles.size(); ++i) {

@@ -47,7 +47,7 @@ void ExtractOne(const QString& audio, const QString& outputExtension, Settings& 
 
 } // namespace
 
-void Mp3ToTimeTag(BatchState& state, Settings& settings) {
+void Mp3ToTimeTag(BatchState& state, Settings& settings, RunQuestions&) {
     const ModeInfo& mode = ModeTable()[ModeMp3ToTimeTag];
     FilterByExtension(state, mode.AcceptedExtensions(settings));
     const QString outputExtension = mode.OutputExtension(settings);

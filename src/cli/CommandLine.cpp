@@ -3,6 +3,7 @@
 #include "../app/BatchFrame.h"
 #include "../app/ModeTable.h"
 #include "../app/ResultCodes.h"
+#include "../app/RunQuestions.h"
 #include "../lyrics/TimeValues.h"
 #include "../settings/IniSettingsStore.h"
 #include "../settings/SettingsIo.h"
@@ -25,8 +26,9 @@ QString UsageText() {
         "                    (True/False, decimal numbers, text), e.g. --set Init/OverWrite=False\n"
         "  --mode MODE       0..8 or t2s, s2t, t2d, d2t, t2m, m2t, t2t, shift, match\n"
         "                    (default: the setting Init/NowMode)\n"
-        "  --shift MS        the time-shift amount for every file (mode 7)\n"
-        "  --keep first|second  which file's name the other takes (mode 8)\n"
+        "  --shift MS        the time-shift amount for every file (mode 7); the files are\n"
+        "                    rewritten in place\n"
+        "  --keep first|second  whose base name wins when two files get the same one (mode 8)\n"
         "  --help, --version\n"
         "\n"
         "Exit status: 0 when every file converted, 1 when a file failed or was rejected,\n"
@@ -34,6 +36,30 @@ QString UsageText() {
 }
 
 namespace {
+
+// The command line answers every question of a run from its options: --shift for every file
+// of a time-shift run (as if "same for all" were ticked), --keep for the name-matching run.
+class CommandLineAnswers : public RunQuestions {
+public:
+    explicit CommandLineAnswers(const CommandLine& commandLine) : commandLine_(commandLine) {}
+
+    ShiftAnswer AskShift(const QString&, int) override {
+        if (!commandLine_.ShiftMs)
+            return {};
+        return {false, *commandLine_.ShiftMs, true};
+    }
+
+    int AskWhichNameWins(const QString&, const QString&) override {
+        if (commandLine_.Keep == u"first")
+            return 0;
+        if (commandLine_.Keep == u"second")
+            return 1;
+        return -1;
+    }
+
+private:
+    const CommandLine& commandLine_;
+};
 
 // "--name value" or "--name=value".
 bool TakeValue(const QStringList& arguments, qsizetype& i, const QString& name, QString& value,
@@ -188,7 +214,8 @@ int RunCommandLine(const CommandLine& commandLine, QTextStream& out, QTextStream
     const QDir current = QDir::current();
     for (const QString& file : commandLine.Files)
         state.DroppedFiles.append(QDir::cleanPath(current.absoluteFilePath(file)));
-    RunMode(mode->Index, state, settings);
+    CommandLineAnswers answers(commandLine);
+    RunMode(mode->Index, state, settings, answers);
 
     QString report = MakeResultReport(state);
     report.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

@@ -9,7 +9,7 @@
 
 namespace tavelkor {
 
-void TimeTagToDsmp(BatchState& state, Settings& settings) {
+void TimeTagToDsmp(BatchState& state, Settings& settings, RunQuestions&) {
     const T2DSettings& t2d = settings.T2D;
     RunTextConversion(ModeTimeTagToDsmp, state, settings, [&](const QString& path) {
         return ConvertFromTimeTag(
@@ -23,7 +23,7 @@ void TimeTagToDsmp(BatchState& state, Settings& settings) {
     });
 }
 
-void DsmpToTimeTag(BatchState& state, Settings& settings) {
+void DsmpToTimeTag(BatchState& state, Settings& settings, RunQuestions&) {
     RunToTimeTag(ModeDsmpToTimeTag, state, settings, &ReadDsmpText, settings.D2T.Karaoke);
 }
 

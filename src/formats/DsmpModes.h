@@ -5,8 +5,9 @@ namespace tavelkor {
 
 struct BatchState;
 struct Settings;
+class RunQuestions;
 
-void TimeTagToDsmp(BatchState& state, Settings& settings);
-void DsmpToTimeTag(BatchState& state, Settings& settings);
+void TimeTagToDsmp(BatchState& state, Settings& settings, RunQuestions& questions);
+void DsmpToTimeTag(BatchState& state, Settings& settings, RunQuestions& questions);
 
 } // namespace tavelkor

@@ -9,7 +9,7 @@
 
 namespace tavelkor {
 
-void TimeTagToSami(BatchState& state, Settings& settings) {
+void TimeTagToSami(BatchState& state, Settings& settings, RunQuestions&) {
     const T2SSettings& t2s = settings.T2S;
     RunTextConversion(ModeTimeTagToSami, state, settings, [&](const QString& path) {
         return ConvertFromTimeTag(
@@ -23,7 +23,7 @@ void TimeTagToSami(BatchState& state, Settings& settings) {
     });
 }
 
-void SamiToTimeTag(BatchState& state, Settings& settings) {
+void SamiToTimeTag(BatchState& state, Settings& settings, RunQuestions&) {
     RunToTimeTag(ModeSamiToTimeTag, state, settings, &ReadSamiText, settings.S2T.Karaoke);
 }
 

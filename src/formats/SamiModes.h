@@ -5,8 +5,9 @@ namespace tavelkor {
 
 struct BatchState;
 struct Settings;
+class RunQuestions;
 
-void TimeTagToSami(BatchState& state, Settings& settings);
-void SamiToTimeTag(BatchState& state, Settings& settings);
+void TimeTagToSami(BatchState& state, Settings& settings, RunQuestions& questions);
+void SamiToTimeTag(BatchState& state, Settings& settings, RunQuestions& questions);
 
 } // namespace tavelkor

@@ -159,7 +159,7 @@ ConvertedText ConvertOne(const QString& path, const T2TSettings& options,
 
 } // namespace
 
-void TimeTagToTimeTag(BatchState& state, Settings& settings) {
+void TimeTagToTimeTag(BatchState& state, Settings& settings, RunQuestions&) {
     // The files are converted side by side and only read the settings; a target ratio outside
     // 0..1 reads 1 afterwards, as converting by it leaves the setting.
     const T2TSettings options = settings.T2T;

@@ -5,7 +5,8 @@ namespace tavelkor {
 
 struct BatchState;
 struct Settings;
+class RunQuestions;
 
-void TimeTagToTimeTag(BatchState& state, Settings& settings);
+void TimeTagToTimeTag(BatchState& state, Settings& settings, RunQuestions& questions);
 
 } // namespace tavelkor

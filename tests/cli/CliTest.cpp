@@ -121,14 +121,21 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndOneLineOnStderr) {
     EXPECT_FALSE(QFile::exists(folder.File("song.smi")));
 }
 
-TEST_F(CliTest, ModesNotYetAvailableSaySoAndTouchNothing) {
+TEST_F(CliTest, TheToolsTakeTheirAnswersFromTheOptions) {
     WriteLyrics("song.txt");
-    const CliResult result = Run({QStringLiteral("--mode"), QStringLiteral("shift"),
-                                  QStringLiteral("--shift"), QStringLiteral("100"),
-                                  QStringLiteral("song.txt")});
-    EXPECT_EQ(result.exitCode, 2);
-    EXPECT_TRUE(result.err.contains(QStringLiteral("not available")));
-    EXPECT_EQ(QDir(folder.Path()).entryList(QDir::Files), QStringList({QStringLiteral("song.txt")}));
+    const CliResult shifted = Run({QStringLiteral("--mode"), QStringLiteral("shift"),
+                                   QStringLiteral("--shift=-500"), QStringLiteral("song.txt")});
+    EXPECT_EQ(shifted.exitCode, 0) << shifted.err.toStdString();
+    EXPECT_TRUE(ReadBytes(folder.File("song.txt")).startsWith("[00:00:50]ka[00:01:00]ra\r\n"));
+
+    ASSERT_TRUE(WriteBytes(folder.File("tune.mp3"), "audio"));
+    const CliResult matched = Run({QStringLiteral("--mode"), QStringLiteral("match"),
+                                   QStringLiteral("--keep"), QStringLiteral("second"),
+                                   QStringLiteral("song.txt"), QStringLiteral("tune.mp3")});
+    EXPECT_EQ(matched.exitCode, 0) << matched.err.toStdString();
+    EXPECT_EQ(matched.out, U("Ｄ＆Ｄファイル数 : 2\n\n : 00.変換成功\n"));
+    EXPECT_TRUE(QFile::exists(folder.File("tune.txt")));
+    EXPECT_FALSE(QFile::exists(folder.File("song.txt")));
 }
 
 TEST_F(CliTest, HelpAndVersion) {
