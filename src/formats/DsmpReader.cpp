@@ -10,26 +10,6 @@ namespace tavelkor {
 
 namespace {
 
-bool IsDigit(QChar c) { return c >= u'0' && c <= u'9'; }
-
-int DigitsValue(QStringView s) {
-    int value = 0;
-    for (const QChar c : s)
-        value = value * 10 + (c.unicode() - u'0');
-    return value;
-}
-
-// "##:##:###=" at the start of the line.
-bool HasDsmpTimePrefix(QStringView s) {
-    if (s.size() < 10)
-        return false;
-    for (int i : {0, 1, 3, 4, 6, 7, 8}) {
-        if (!IsDigit(s[i]))
-            return false;
-    }
-    return s[2] == u':' && s[5] == u':' && s[9] == u'=';
-}
-
 bool IsDroppedKey(const QString& key) {
     static const QSet<QString> keys = {
         QStringLiteral("lyrics"),    QStringLiteral("music"),  QStringLiteral("comment"),
@@ -75,6 +55,23 @@ bool ReadKeyLine(const QString& body, LyricsHeader& header) {
 
 } // namespace
 
+std::optional<int> ReadDsmpTime(QStringView line) {
+    auto digit = [&line](int i) { return line[i] >= u'0' && line[i] <= u'9'; };
+    if (line.size() < 10 || line[2] != u':' || line[5] != u':' || line[9] != u'=')
+        return std::nullopt;
+    int value[3] = {0, 0, 0};
+    const int starts[3] = {0, 3, 6};
+    const int widths[3] = {2, 2, 3};
+    for (int part = 0; part < 3; ++part) {
+        for (int i = starts[part]; i < starts[part] + widths[part]; ++i) {
+            if (!digit(i))
+                return std::nullopt;
+            value[part] = value[part] * 10 + (line[i].unicode() - u'0');
+        }
+    }
+    return value[0] * 60000 + value[1] * 1000 + value[2];
+}
+
 QString StripQuotes(const QString& s) {
     if (s.size() > 1 && s.startsWith(u'"') && s.endsWith(u'"'))
         return s.mid(1, s.size() - 2);
@@ -97,16 +94,10 @@ LyricsDocument ReadDsmpText(const QString& text) {
         return document;
     const QString lf = ToLfLineEnds(text);
     for (const QStringView piece : QStringView(lf).split(u'\n')) {
-        const bool timed = HasDsmpTimePrefix(piece);
-        int timeMs = 0;
-        QString body;
-        if (timed) {
-            timeMs = DigitsValue(piece.mid(0, 2)) * 60000 + DigitsValue(piece.mid(3, 2)) * 1000 +
-                     DigitsValue(piece.mid(6, 3));
-            body = piece.mid(10).toString();
-        } else {
-            body = piece.toString();
-        }
+        const std::optional<int> time = ReadDsmpTime(piece);
+        const bool timed = time.has_value();
+        const int timeMs = time.value_or(0);
+        const QString body = (timed ? piece.mid(10) : piece).toString();
         if (ReadKeyLine(body, document.Header))
             continue;
         const QString lower = body.toLower();

@@ -3,6 +3,7 @@
 #include "../app/BatchFrame.h"
 #include "../app/ModeTable.h"
 #include "../app/RunQuestions.h"
+#include "../formats/DsmpReader.h"
 #include "../formats/DsmpWriter.h"
 #include "../formats/SamiReader.h"
 #include "../lyrics/Cp932.h"
@@ -48,25 +49,6 @@ QString RewriteLines(const QString& text, Rewrite&& rewrite) {
         out += CrLf;
         start = next;
     }
-}
-
-bool IsDigitAt(const QString& s, qsizetype i) { return s[i] >= u'0' && s[i] <= u'9'; }
-
-bool HasDsmpTime(const QString& line) {
-    if (line.size() < 10)
-        return false;
-    for (int i : {0, 1, 3, 4, 6, 7, 8}) {
-        if (!IsDigitAt(line, i))
-            return false;
-    }
-    return line[2] == u':' && line[5] == u':' && line[9] == u'=';
-}
-
-int DigitsAt(const QString& s, qsizetype from, int count) {
-    int value = 0;
-    for (int i = 0; i < count; ++i)
-        value = value * 10 + (s[from + i].unicode() - u'0');
-    return value;
 }
 
 // The new text of one recognised file, or nothing when it cannot be read.
@@ -119,12 +101,12 @@ QString ShiftSamiText(int shiftMs, const QString& text) {
 
 QString ShiftDsmpText(int shiftMs, const QString& text) {
     return RewriteLines(text, [shiftMs](QStringView line) {
-        const QString whole = line.toString();
-        if (!HasDsmpTime(whole))
-            return whole;
-        const int time = DigitsAt(whole, 0, 2) * 60000 + DigitsAt(whole, 3, 2) * 1000 +
-                         DigitsAt(whole, 6, 3);
-        return FormatDsmpTime(Shifted(time, shiftMs)) + whole.mid(10);
+        const std::optional<int> time = ReadDsmpTime(line);
+        if (!time)
+            return line.toString();
+        QString shifted = FormatDsmpTime(Shifted(*time, shiftMs));
+        shifted += line.mid(10);
+        return shifted;
     });
 }
 
