@@ -133,7 +133,7 @@ bool OutputsAreIndependent(const QStringList& sources, const QStringList& output
     for (qsizetype i = 0; i < outputs.size(); ++i) {
         if (outputs[i].isEmpty())
             continue;
-        const QString output = canonical.Of(outputs[i]);
+        const QString output = canonical.OfFile(outputs[i]);
         if (seen.contains(output))
             return false;
         seen.insert(output);

@@ -43,8 +43,9 @@ using TextConverter = std::function<ConvertedText(const QString& sourcePath)>;
 
 // The standard sequence of the text-producing modes: filter by the mode's accepted
 // extension, then for every file convert, name the output, check it and save it. `convert`
-// must only read shared state: it runs on several threads at once, while naming, checking
-// and saving happen on the calling thread in the order of the files.
+// must only read shared state: when no output clashes with another file, the files are
+// converted and saved on several threads at once; results and settings come out as a
+// one-by-one run leaves them.
 void RunTextConversion(int mode, BatchState& state, Settings& settings,
                        const TextConverter& convert);
 

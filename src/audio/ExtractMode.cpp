@@ -40,8 +40,9 @@ void ExtractOne(const QString& audio, const QString& outputExtension, Settings& 
         record.FileName = output;
         return;
     }
-    // Only once the text is safely written.
-    if (settings.M2T.DeleteL3 && vbmp3_delFileLyrics3Info(audio) == 0)
+    // Only once the text is safely written, and only when the text is whole: lyrics that
+    // fill the whole buffer may have been cut short, and deleting them would lose the rest.
+    if (settings.M2T.DeleteL3 && (end < 0 || vbmp3_delFileLyrics3Info(audio) == 0))
         record.Code = DeleteLyricsError;
 }
 

@@ -297,9 +297,13 @@ bool RmpChange(AudioFileReader& file, const SongLayout& layout, const QByteArray
         const bool copyLast = !items.isEmpty() && items.last().Id == "IID3";
         items.insert(copyLast ? items.size() - 1 : items.size(), {IlycId, ilyc});
     }
-    const QByteArray list = BuildInfoList(items);
+    QByteArray list = BuildInfoList(items);
     const qint64 listBegin =
         riff.InfoList >= 0 ? riff.Chunks[riff.InfoList].Offset : riff.ChunksEnd;
+    // A new LIST after a last chunk of odd length whose pad byte is missing gets that pad
+    // byte first: chunks start at even offsets, or no RIFF reader finds them.
+    if (riff.InfoList < 0 && (listBegin - layout.Begin) % 2 != 0)
+        list.prepend('\0');
     const qint64 listEnd = riff.InfoList >= 0 ? riff.InfoListEnd : riff.ChunksEnd;
     const QByteArray rest = file.Read(listEnd, layout.End - listEnd);
     const qint64 riffSize = riff.RiffEnd - layout.Begin - 8 + list.size() - (listEnd - listBegin);

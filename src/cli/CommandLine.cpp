@@ -26,8 +26,8 @@ QString UsageText() {
         "                    (True/False, decimal numbers, text), e.g. --set Init/OverWrite=False\n"
         "  --mode MODE       0..8 or t2s, s2t, t2d, d2t, t2m, m2t, t2t, shift, match\n"
         "                    (default: the setting Init/NowMode)\n"
-        "  --shift MS        the time-shift amount for every file (mode 7); the files are\n"
-        "                    rewritten in place\n"
+        "  --shift MS        the time-shift amount in milliseconds for every file (mode 7);\n"
+        "                    the files are rewritten in place\n"
         "  --keep first|second  whose base name wins when two files get the same one (mode 8)\n"
         "  --help, --version\n"
         "\n"
@@ -137,14 +137,14 @@ bool ParseCommandLine(const QStringList& arguments, CommandLine& commandLine, QS
         if (!TakeValue(arguments, i, QStringLiteral("--shift"), value, matched, error))
             return false;
         if (matched) {
-            // Whole milliseconds that fit 32 bits, as the time-shift dialog accepts them.
-            bool ok = false;
-            const int shift = value.toInt(&ok);
-            if (!ok) {
-                error = QStringLiteral("--shift takes whole milliseconds, not: ") + value;
+            // A number as the time-shift dialog takes it: rounded to whole milliseconds
+            // (halves to even), refused when it does not fit 32 bits.
+            const std::optional<int> shift = ParseInt32(value);
+            if (!shift) {
+                error = QStringLiteral("--shift takes a number of milliseconds, not: ") + value;
                 return false;
             }
-            commandLine.ShiftMs = shift;
+            commandLine.ShiftMs = *shift;
             continue;
         }
         if (!TakeValue(arguments, i, QStringLiteral("--keep"), value, matched, error))

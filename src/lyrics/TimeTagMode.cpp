@@ -34,7 +34,10 @@ SongFacts ReadSong(const QString& song, bool wantSilence) {
     TagInfoRecord tags;
     MpegInfoRecord mpeg;
     InfoListRecord infoList;
-    vbmp3_getFileInfo2(song, tags, mpeg, infoList); // an unread file leaves them empty
+    // A song file that cannot be read gives no silence and no values, rather than a silence
+    // of 0 that would move every time by the lyrics' own start silence.
+    if (vbmp3_getFileInfo2(song, tags, mpeg, infoList) == 0)
+        return facts;
     const int rate = mpeg.SamplingRate() != 0 ? mpeg.SamplingRate() : 44100;
     const int frames = CountLeadingSilentFrames(song, 5);
     // A frame lasts as many samples as its version and layer hold: 1152 for the usual MPEG-1
