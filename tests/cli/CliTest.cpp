@@ -138,6 +138,26 @@ TEST_F(CliTest, TheToolsTakeTheirAnswersFromTheOptions) {
     EXPECT_FALSE(QFile::exists(folder.File("song.txt")));
 }
 
+TEST_F(CliTest, LyricsGoIntoTheSongAndComeBackOut) {
+    WriteLyrics("song.txt");
+    const QByteArray lyrics = ReadBytes(folder.File("song.txt"));
+    ASSERT_TRUE(WriteBytes(folder.File("song.mp3"),
+                           ReadBytes(QStringLiteral(TAVELKOR_TEST_FIXTURES "/lyrics-tone.mp3"))));
+    const CliResult embedded = Run({QStringLiteral("--mode"), QStringLiteral("t2m"),
+                                    QStringLiteral("song.txt")});
+    EXPECT_EQ(embedded.exitCode, 0) << embedded.err.toStdString();
+    const CliResult extracted =
+        Run({QStringLiteral("--mode"), QStringLiteral("m2t"), QStringLiteral("--set"),
+             QStringLiteral("M2T/ExtNew=2"), QStringLiteral("song.mp3")});
+    EXPECT_EQ(extracted.exitCode, 0) << extracted.err.toStdString();
+    EXPECT_EQ(ReadBytes(folder.File("song.kra")), lyrics);
+    const CliResult adjusted =
+        Run({QStringLiteral("--mode"), QStringLiteral("t2t"), QStringLiteral("--set"),
+             QStringLiteral("T2T/KaraokeLineTop=True"), QStringLiteral("song.txt")});
+    EXPECT_EQ(adjusted.exitCode, 0) << adjusted.err.toStdString();
+    EXPECT_TRUE(ReadBytes(folder.File("song.txt")).startsWith("[00:01:00]kara\r\n"));
+}
+
 TEST_F(CliTest, HelpAndVersion) {
     const CliResult help = Run({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
