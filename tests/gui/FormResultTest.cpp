@@ -1,0 +1,89 @@
+// The result window: its report, its font and how its controls follow the window's size.
+#include "app/BatchState.h"
+#include "gui/FormResult.h"
+
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace tavelkor;
+
+class FormResultTest : public QObject {
+    Q_OBJECT
+
+private:
+    static BatchState State() {
+        BatchState state;
+        state.DropCount = 3;
+        state.Results = {{QString::fromUtf8("/music/歌詞.txt"), 0},
+                         {QStringLiteral("/music/abcdefg.txt"), 2}};
+        state.RejectedFiles = {QStringLiteral("/music/x.wav")};
+        return state;
+    }
+
+private slots:
+    void showsTheReportInAFixedPitchFont() {
+        FormResult form(State(), false);
+        QCOMPARE(form.windowTitle(), QString::fromUtf8("処理結果"));
+        QCOMPARE(form.ComClose()->text(), QString::fromUtf8("閉じる"));
+        QCOMPARE(form.Text1()->toPlainText(),
+                 QString::fromUtf8("Ｄ＆Ｄファイル数 : 3\n\n"
+                                   "歌詞.txt    : 00.変換成功\n"
+                                   "abcdefg.txt : 02.セーブエラー\n"
+                                   "x.wav       : 01.拡張子エラー\n"));
+        QVERIFY(form.Text1()->isReadOnly());
+        // Padding counts CP932 bytes: in the report's font a full-width character is as wide
+        // as two half-width ones, and every half-width one is as wide as any other.
+        const QFontMetrics metrics(form.Text1()->font());
+        QCOMPARE(metrics.horizontalAdvance(QStringLiteral("i")),
+                 metrics.horizontalAdvance(QStringLiteral("W")));
+        QCOMPARE(metrics.horizontalAdvance(QString::fromUtf8("歌")),
+                 2 * metrics.horizontalAdvance(QStringLiteral("a")));
+        QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);
+    }
+
+    void theSizeGripFollowsTheMarlettFont() {
+        FormResult without(State(), false);
+        without.show();
+        QVERIFY(!without.Label1()->isVisible());
+        FormResult with(State(), true);
+        with.show();
+        QVERIFY(with.Label1()->isVisible());
+    }
+
+    void controlsFollowTheWindowSize() {
+        FormResult form(State(), true);
+        form.show();
+        form.resize(600, 400);
+        QCoreApplication::processEvents();
+        const int top = form.Text1()->y();
+        const int left = form.Text1()->x();
+        QCOMPARE(form.Text1()->width(), form.width() - 2 * left);
+        QCOMPARE(form.Text1()->height(), form.height() - 3 * top - form.ComClose()->height());
+        QCOMPARE(form.ComClose()->x(), (form.width() - form.ComClose()->width()) / 2);
+        QCOMPARE(form.ComClose()->y(), form.height() - form.ComClose()->height() - top);
+        QCOMPARE(form.Label1()->geometry().bottomRight(),
+                 QPoint(form.width() - 1, form.height() - 1));
+
+        // Too small for its controls: the steps that would give a negative size are skipped.
+        const int textWidth = form.Text1()->width();
+        form.resize(10, 10);
+        QCoreApplication::processEvents();
+        QVERIFY(form.Text1()->width() >= 0);
+        QVERIFY(form.Text1()->height() >= 0);
+        QVERIFY(form.Text1()->width() <= textWidth);
+    }
+
+    void closingAccepts() {
+        FormResult form(State(), false);
+        form.show();
+        QTest::mouseClick(form.ComClose(), Qt::LeftButton);
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+        QVERIFY(!form.isVisible());
+    }
+};
+
+QTEST_MAIN(FormResultTest)
+#include "FormResultTest.moc"
