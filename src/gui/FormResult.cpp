@@ -2,6 +2,7 @@
 
 #include "../app/BatchState.h"
 #include "../app/ResultCodes.h"
+#include "WindowHelpers.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -65,7 +66,7 @@ FormResult::FormResult(const BatchState& state, bool hasMarlett, QWidget* parent
     report.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text1_->setPlainText(report);
     // 7. On top of all other windows.
-    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    MakeTopmost(this);
     ArrangeControls();
 }
 
@@ -88,6 +89,11 @@ void FormResult::ArrangeControls() {
 void FormResult::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     ArrangeControls();
+}
+
+void FormResult::done(int result) {
+    ClearTopmost(this); // on unloading, the window leaves the always-on-top layer
+    QDialog::done(result);
 }
 
 void FormResult::showEvent(QShowEvent* event) {

@@ -21,6 +21,8 @@ public:
     QPushButton* ComClose() const { return comClose_; }
     QLabel* Label1() const { return label1_; }
 
+    void done(int result) override;
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;

@@ -1,0 +1,28 @@
+// The window operations every window of the program uses: the always-on-top layer, and
+// opening a document or web address with the desktop's default program.
+#pragma once
+
+#include <QString>
+#include <QUrl>
+#include <functional>
+
+class QWidget;
+
+namespace tavelkor {
+
+// Puts the window into the always-on-top layer without moving, resizing or activating it.
+void MakeTopmost(QWidget* window);
+// Takes the window out of that layer, likewise.
+void ClearTopmost(QWidget* window);
+
+// How a document or address is handed to the desktop; true when the desktop took it.
+using DocumentOpener = std::function<bool(const QUrl&)>;
+// The desktop's default handler (QDesktopServices).
+bool OpenWithDesktop(const QUrl& url);
+
+// A target that starts with "http" (case-sensitive) is handed over as an address; any other
+// target must be an existing regular file, else nothing happens and the result is false.
+bool OpenDocument(QWidget* owner, const QString& target,
+                  const DocumentOpener& open = OpenWithDesktop);
+
+} // namespace tavelkor
