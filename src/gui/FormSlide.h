@@ -1,0 +1,49 @@
+// The time-shift dialog: how many milliseconds to move the times of a lyrics file.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace tavelkor {
+
+class FormSlide : public QDialog {
+    Q_OBJECT
+public:
+    // `shiftMs` is the amount shown; `owner` (the main window) places the dialog.
+    FormSlide(int shiftMs, QWidget* owner = nullptr);
+
+    // The answer once the dialog has closed. Closing it other than by its buttons leaves the
+    // amount as it was, not cancelled and not for all files.
+    int ShiftMs() const { return shiftMs_; }
+    bool Cancelled() const { return cancelled_; }
+    bool SameForAll() const { return sameForAll_; }
+
+    // Shows the warning for a text that is not a number (a message box unless replaced).
+    std::function<void(const QString&)> Warn;
+
+    QLineEdit* Text1() const { return text1_; }
+    QCheckBox* Check1() const { return check1_; }
+    QPushButton* Command1(int index) const { return index == 0 ? ok_ : cancel_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void Confirm();
+    void Cancel();
+
+    int shiftMs_;
+    bool cancelled_ = false;
+    bool sameForAll_ = false;
+    QLineEdit* text1_;
+    QCheckBox* check1_;
+    QPushButton* ok_;
+    QPushButton* cancel_;
+};
+
+} // namespace tavelkor
