@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <array>
 
 namespace tavelkor {
 
@@ -33,6 +34,8 @@ using ModeDriver = void (*)(BatchState& state, Settings& settings, RunQuestions&
 struct ModeInfo {
     int Index;
     QString Caption;
+    QString Explanation;          // what the main window says about the mode
+    std::array<int, 3> Pictogram; // the three stock pictures shown side by side
     QString CommandName; // the name tavelkor-cli's --mode takes
     ModeDriver Driver;   // nullptr while the mode is not available
     // The lower-case extensions the mode accepts; empty: no filter.

@@ -20,8 +20,8 @@ constexpr int DialogOffsetPixels = 200 / 15;
 } // namespace
 
 FormSlide::FormSlide(int shiftMs, QWidget* owner)
-    : QDialog(owner), shiftMs_(shiftMs), text1_(new QLineEdit(this)),
-      check1_(new QCheckBox(this)), ok_(new QPushButton(this)), cancel_(new QPushButton(this)) {
+    : QDialog(owner), shiftMs_(shiftMs), text1_(new QLineEdit(this)), check1_(new QCheckBox(this)),
+      ok_(new QPushButton(this)), cancel_(new QPushButton(this)) {
     setWindowTitle(QStringLiteral(u"時間微調整"));
     setModal(true);
     Warn = [this](const QString& message) {

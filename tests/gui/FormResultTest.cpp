@@ -1,6 +1,6 @@
 // The result window: its report, its font and how its controls follow the window's size.
-#include "app/BatchState.h"
 #include "gui/FormResult.h"
+#include "app/BatchState.h"
 
 #include <QFontMetrics>
 #include <QLabel>
@@ -28,11 +28,10 @@ private slots:
         FormResult form(State(), false);
         QCOMPARE(form.windowTitle(), QString::fromUtf8("処理結果"));
         QCOMPARE(form.ComClose()->text(), QString::fromUtf8("閉じる"));
-        QCOMPARE(form.Text1()->toPlainText(),
-                 QString::fromUtf8("Ｄ＆Ｄファイル数 : 3\n\n"
-                                   "歌詞.txt    : 00.変換成功\n"
-                                   "abcdefg.txt : 02.セーブエラー\n"
-                                   "x.wav       : 01.拡張子エラー\n"));
+        QCOMPARE(form.Text1()->toPlainText(), QString::fromUtf8("Ｄ＆Ｄファイル数 : 3\n\n"
+                                                                "歌詞.txt    : 00.変換成功\n"
+                                                                "abcdefg.txt : 02.セーブエラー\n"
+                                                                "x.wav       : 01.拡張子エラー\n"));
         QVERIFY(form.Text1()->isReadOnly());
         // Padding counts CP932 bytes: in the report's font a full-width character is as wide
         // as two half-width ones, and every half-width one is as wide as any other.

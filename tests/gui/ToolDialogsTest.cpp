@@ -18,8 +18,7 @@ class ToolDialogsTest : public QObject {
 
 private:
     // Runs `act` on the modal dialog once it is open.
-    template <class Dialog, class Act>
-    static void WhenOpen(Act act) {
+    template <class Dialog, class Act> static void WhenOpen(Act act) {
         QTimer::singleShot(0, [act] {
             auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog != nullptr);
@@ -37,7 +36,8 @@ private slots:
         QCOMPARE(dialog.Text1()->text(), QStringLiteral("250"));
         QCOMPARE(dialog.Text1()->selectedText(), QStringLiteral("250"));
         QVERIFY(!dialog.Check1()->isChecked());
-        QVERIFY(dialog.Check1()->text().endsWith(QString::fromUtf8("\n(複数ファイルをＤ＆Ｄした場合)")));
+        QVERIFY(dialog.Check1()->text().endsWith(
+            QString::fromUtf8("\n(複数ファイルをＤ＆Ｄした場合)")));
 
         for (const char* text : {"abc", "", "99999999999", "1,5"}) {
             dialog.Text1()->setText(QString::fromLatin1(text));
@@ -100,15 +100,14 @@ private slots:
         QCOMPARE(shift.ShiftMs, 1500);
         QVERIFY(!shift.SameForAll);
 
-        WhenOpen<FormName>([](FormName* dialog) {
-            QTest::mouseClick(dialog->ComOK(0), Qt::LeftButton);
-        });
+        WhenOpen<FormName>(
+            [](FormName* dialog) { QTest::mouseClick(dialog->ComOK(0), Qt::LeftButton); });
         QCOMPARE(questions.AskWhichNameWins(QStringLiteral("/a.txt"), QStringLiteral("/b.mp3")), 0);
 
-        WhenOpen<FormName>([](FormName* dialog) {
-            QTest::mouseClick(dialog->ComCancel(), Qt::LeftButton);
-        });
-        QCOMPARE(questions.AskWhichNameWins(QStringLiteral("/a.txt"), QStringLiteral("/b.mp3")), -1);
+        WhenOpen<FormName>(
+            [](FormName* dialog) { QTest::mouseClick(dialog->ComCancel(), Qt::LeftButton); });
+        QCOMPARE(questions.AskWhichNameWins(QStringLiteral("/a.txt"), QStringLiteral("/b.mp3")),
+                 -1);
         QVERIFY(mainWindow.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     }
 };

@@ -45,9 +45,8 @@ private slots:
         QVERIFY(opened.isEmpty());
         QVERIFY(OpenDocument(nullptr, manual, opener));
         QVERIFY(OpenDocument(nullptr, QStringLiteral("https://example.invalid/"), opener));
-        QVERIFY(!OpenDocument(nullptr, QStringLiteral("HTTP://x"), [](const QUrl&) {
-            return true;
-        }));
+        QVERIFY(
+            !OpenDocument(nullptr, QStringLiteral("HTTP://x"), [](const QUrl&) { return true; }));
         QCOMPARE(opened, QList<QUrl>({QUrl::fromLocalFile(manual),
                                       QUrl(QStringLiteral("https://example.invalid/"))}));
     }
