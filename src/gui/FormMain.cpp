@@ -220,9 +220,13 @@ void FormMain::PrepareMenu() {
 }
 
 void FormMain::OpenHelp() {
+    // "Tavelkor.chm" beside the program where a CHM viewer exists, else the HTML manual beside
+    // the program or where it is installed (share/tavelkor); a missing manual is ignored.
     const QString folder = AddTrailingBackslash(QCoreApplication::applicationDirPath());
-    for (const QString& name : {QStringLiteral("Tavelkor.chm"), QStringLiteral("Tavelkor.html")}) {
-        if (OpenDocument(this, folder + name))
+    for (const QString& path :
+         {folder + QStringLiteral("Tavelkor.chm"), folder + QStringLiteral("Tavelkor.html"),
+          folder + QStringLiteral("../share/tavelkor/Tavelkor.html")}) {
+        if (OpenDocument(this, path))
             return;
     }
 }
