@@ -7,6 +7,7 @@
 #include "../settings/SettingsIo.h"
 #include "../settings/SettingsStore.h"
 #include "DialogQuestions.h"
+#include "FormAbout.h"
 #include "FormResult.h"
 #include "Pictograms.h"
 #include "WindowHelpers.h"
@@ -83,9 +84,9 @@ FormMain::FormMain(Settings& settings, SettingsStore& store, QWidget* parent)
     menu_->addSeparator();
     mnHelp_ = menu_->addAction(QStringLiteral(u"ヘルプ"));
     mnAbout_ = menu_->addAction(QStringLiteral(u"Tavelkorについて"));
-    // The option dialogs and the about box come with a later version of the window; until
-    // then their entries say so.
-    for (QAction* action : {mnOptionCommon_, mnOptionMode_, mnAbout_}) {
+    // The option dialogs come with a later version of the window; until then their entries
+    // say so.
+    for (QAction* action : {mnOptionCommon_, mnOptionMode_}) {
         connect(action, &QAction::triggered, this, [this, action] {
             ClearTopmost(this);
             QMessageBox::information(this, action->text(),
@@ -99,6 +100,12 @@ FormMain::FormMain(Settings& settings, SettingsStore& store, QWidget* parent)
         ApplyWindowSize();
     });
     connect(mnHelp_, &QAction::triggered, this, &FormMain::OpenHelp);
+    connect(mnAbout_, &QAction::triggered, this, [this] {
+        ClearTopmost(this);
+        FormAbout about(this);
+        about.exec();
+        MakeTopmost(this);
+    });
     connect(comMenu_, &QPushButton::clicked, this, [this] {
         PrepareMenu();
         menu_->popup(QCursor::pos());
