@@ -8,6 +8,7 @@
 #include "../settings/SettingsStore.h"
 #include "DialogQuestions.h"
 #include "FormAbout.h"
+#include "FormOptionCommon.h"
 #include "FormResult.h"
 #include "Pictograms.h"
 #include "WindowHelpers.h"
@@ -84,9 +85,15 @@ FormMain::FormMain(Settings& settings, SettingsStore& store, QWidget* parent)
     menu_->addSeparator();
     mnHelp_ = menu_->addAction(QStringLiteral(u"ヘルプ"));
     mnAbout_ = menu_->addAction(QStringLiteral(u"Tavelkorについて"));
-    // The option dialogs come with a later version of the window; until then their entries
-    // say so.
-    for (QAction* action : {mnOptionCommon_, mnOptionMode_}) {
+    // The per-mode options dialog comes with a later version of the window; until then its
+    // entry says so.
+    connect(mnOptionCommon_, &QAction::triggered, this, [this] {
+        ClearTopmost(this);
+        FormOptionCommon options(settings_, this);
+        options.exec();
+        MakeTopmost(this);
+    });
+    for (QAction* action : {mnOptionMode_}) {
         connect(action, &QAction::triggered, this, [this, action] {
             ClearTopmost(this);
             QMessageBox::information(this, action->text(),

@@ -6,6 +6,7 @@
 #include "FormAbout.h"
 #include "FormMain.h"
 #include "FormName.h"
+#include "FormOptionCommon.h"
 #include "FormResult.h"
 #include "FormSlide.h"
 
@@ -52,8 +53,11 @@ int main(int argc, char** argv) {
     ok = Save(result, file("result-window.png")) && ok;
     tavelkor::FormSlide slide(250);
     ok = Save(slide, file("time-shift-dialog.png")) && ok;
-    tavelkor::FormName name(QStringLiteral("/music/lyrics.txt"), QStringLiteral("/music/track01.mp3"));
+    tavelkor::FormName name(QStringLiteral("/music/lyrics.txt"),
+                            QStringLiteral("/music/track01.mp3"));
     ok = Save(name, file("file-name-dialog.png")) && ok;
+    tavelkor::FormOptionCommon common(settings);
+    ok = Save(common, file("common-options-dialog.png")) && ok;
     tavelkor::FormAbout about;
     about.show();
     QTimer::singleShot(2500, &app, &QCoreApplication::quit); // after the picture has come in

@@ -1,0 +1,137 @@
+#include "FormOptionCommon.h"
+
+#include "../app/PathHelpers.h"
+#include "../lyrics/TimeValues.h"
+#include "../settings/Settings.h"
+#include "WindowHelpers.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace tavelkor {
+
+namespace {
+
+constexpr int DialogOffsetPixels = 200 / 15; // 200 twips
+
+} // namespace
+
+FormOptionCommon::FormOptionCommon(Settings& settings, QWidget* owner)
+    : QDialog(owner), settings_(settings) {
+    setWindowTitle(QStringLiteral(u"共通オプション"));
+    setModal(true);
+    BrowseForFolder = [this] {
+        return QFileDialog::getExistingDirectory(this,
+                                                 QStringLiteral(u"フォルダを選択してください"));
+    };
+    Warn = [this](const QString& message) {
+        QMessageBox::warning(this, windowTitle(), message, QMessageBox::Ok);
+    };
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(
+        new QLabel(QStringLiteral(u"変換時の出力先フォルダ：　（歌詞ファイルのみ）"), this), 0, 0,
+        1, 3);
+    outputFolder_[0] = new QRadioButton(QStringLiteral(u"元ファイルと同じフォルダ"), this);
+    outputFolder_[1] = new QRadioButton(QStringLiteral(u"指定フォルダ"), this);
+    folderLabel_ = new QPushButton(this);
+    folderLabel_->setFlat(true);
+    folderLabel_->setStyleSheet(QStringLiteral("text-align: left"));
+    layout->addWidget(outputFolder_[0], 1, 0, 1, 3);
+    layout->addWidget(outputFolder_[1], 2, 0);
+    layout->addWidget(folderLabel_, 2, 1, 1, 2);
+
+    overWrite_ = new QCheckBox(QStringLiteral(u"変換時に同名ファイルがあったら上書きする") + u'\n' +
+                                   QStringLiteral(u"（歌詞ファイルのみ）"),
+                               this);
+    layout->addWidget(overWrite_, 3, 0, 1, 3);
+
+    auto* ratioFrame = new QGroupBox(this);
+    auto* ratioLayout = new QGridLayout(ratioFrame);
+    timeRatio_ = new QLineEdit(ratioFrame);
+    def_[0] = new QPushButton(QStringLiteral(u"標準"), ratioFrame);
+    def_[1] = new QPushButton(QStringLiteral("WinAmp"), ratioFrame);
+    ratioLayout->addWidget(new QLabel(QStringLiteral(u"デフォルトTimeRatio："), ratioFrame), 0, 0);
+    ratioLayout->addWidget(timeRatio_, 0, 1);
+    ratioLayout->addWidget(def_[0], 0, 2);
+    ratioLayout->addWidget(def_[1], 0, 3);
+    layout->addWidget(ratioFrame, 4, 0, 1, 3);
+
+    dispResult_ = new QCheckBox(QStringLiteral(u"処理終了後に結果を表示する"), this);
+    dispResult2_ = new QCheckBox(QStringLiteral(u"エラーがあったときだけ表示する"), this);
+    preMode_ = new QCheckBox(QStringLiteral(u"D&&Dした後にモード別オプションを確認する"), this);
+    ok_ = new QPushButton(QStringLiteral("OK"), this);
+    layout->addWidget(dispResult_, 5, 0, 1, 3);
+    layout->addWidget(dispResult2_, 6, 0, 1, 3);
+    layout->addWidget(preMode_, 7, 0, 1, 3);
+    layout->addWidget(ok_, 8, 2);
+
+    // On load, from the settings.
+    if (owner != nullptr)
+        move(owner->pos() + QPoint(DialogOffsetPixels, DialogOffsetPixels));
+    MakeTopmost(this);
+    overWrite_->setChecked(settings_.Init.OverWrite);
+    timeRatio_->setText(FormatNumber(settings_.Init.TimeRatio));
+    outputFolder_[settings_.Init.SameFolder ? 0 : 1]->setChecked(true);
+    folderLabel_->setText(settings_.Init.AnotherFolder);
+    dispResult_->setChecked(settings_.Init.DispResult);
+    dispResult2_->setChecked(settings_.Init.DispResult2);
+    preMode_->setChecked(settings_.Init.PreMode);
+    dispResult2_->setEnabled(dispResult_->isChecked());
+
+    // Immediate changes.
+    connect(dispResult_, &QCheckBox::clicked, this, [this](bool checked) {
+        settings_.Init.DispResult = checked;
+        dispResult2_->setEnabled(checked);
+    });
+    connect(dispResult2_, &QCheckBox::clicked, this,
+            [this](bool checked) { settings_.Init.DispResult2 = checked; });
+    connect(preMode_, &QCheckBox::clicked, this,
+            [this](bool checked) { settings_.Init.PreMode = checked; });
+    connect(def_[0], &QPushButton::clicked, this,
+            [this] { timeRatio_->setText(QStringLiteral("1")); });
+    connect(def_[1], &QPushButton::clicked, this,
+            [this] { timeRatio_->setText(QStringLiteral("0.9953125")); });
+    connect(folderLabel_, &QPushButton::clicked, this, [this] {
+        const QString folder = BrowseForFolder();
+        if (!folder.isEmpty())
+            folderLabel_->setText(AddTrailingBackslash(folder));
+    });
+    connect(ok_, &QPushButton::clicked, this, &FormOptionCommon::Confirm);
+}
+
+void FormOptionCommon::Confirm() {
+    const QString folder = folderLabel_->text();
+    if (outputFolder_[1]->isChecked()) {
+        if (folder.isEmpty()) {
+            Warn(QStringLiteral(u"出力フォルダが指定されていません。"));
+            return;
+        }
+        if (!QFileInfo(RemoveTrailingBackslash(folder)).isDir()) {
+            Warn(QStringLiteral(u"出力フォルダが存在しません。"));
+            return;
+        }
+    }
+    settings_.Init.OverWrite = overWrite_->isChecked();
+    if (const std::optional<double> ratio = ParseNumber(timeRatio_->text()))
+        settings_.Init.TimeRatio = *ratio;
+    settings_.Init.SameFolder = outputFolder_[0]->isChecked();
+    settings_.Init.AnotherFolder = AddTrailingBackslash(folder);
+    accept();
+}
+
+void FormOptionCommon::done(int result) {
+    ClearTopmost(this);
+    QDialog::done(result);
+}
+
+} // namespace tavelkor
