@@ -8,6 +8,7 @@
 #include "../settings/SettingsStore.h"
 #include "DialogQuestions.h"
 #include "FormAbout.h"
+#include "FormOption.h"
 #include "FormOptionCommon.h"
 #include "FormResult.h"
 #include "Pictograms.h"
@@ -21,7 +22,6 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
@@ -85,23 +85,12 @@ FormMain::FormMain(Settings& settings, SettingsStore& store, QWidget* parent)
     menu_->addSeparator();
     mnHelp_ = menu_->addAction(QStringLiteral(u"ヘルプ"));
     mnAbout_ = menu_->addAction(QStringLiteral(u"Tavelkorについて"));
-    // The per-mode options dialog comes with a later version of the window; until then its
-    // entry says so.
-    connect(mnOptionCommon_, &QAction::triggered, this, [this] {
+    connect(mnOptionMode_, &QAction::triggered, this, [this] {
         ClearTopmost(this);
-        FormOptionCommon options(settings_, this);
+        FormOption options(settings_, cmb_->currentIndex(), this);
         options.exec();
         MakeTopmost(this);
     });
-    for (QAction* action : {mnOptionMode_}) {
-        connect(action, &QAction::triggered, this, [this, action] {
-            ClearTopmost(this);
-            QMessageBox::information(this, action->text(),
-                                     action->text() +
-                                         QStringLiteral(u"は、この版ではまだ使えません。"));
-            MakeTopmost(this);
-        });
-    }
     connect(mnSmallSize_, &QAction::triggered, this, [this] {
         settings_.Init.SmallSize = !settings_.Init.SmallSize;
         ApplyWindowSize();
@@ -282,6 +271,19 @@ void FormMain::dropEvent(QDropEvent* event) {
 void FormMain::RunDispatcher() {
     timer1_->stop();
     const int mode = cmb_->currentIndex();
+    state_.DropCount = int(state_.DroppedFiles.size());
+    state_.RejectedFiles.clear();
+    // The mode options first, when asked for; a cancel ends the run before it starts.
+    if (settings_.Init.PreMode && mode >= 0 && mode < ModeTimeShift) {
+        ClearTopmost(this);
+        FormOption options(settings_, mode, this);
+        options.exec();
+        MakeTopmost(this);
+        if (options.OptionsCancelled) {
+            busy_ = false;
+            return;
+        }
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     setEnabled(false);
     SetBackground(pic_, BusyColour);

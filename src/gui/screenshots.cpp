@@ -6,6 +6,7 @@
 #include "FormAbout.h"
 #include "FormMain.h"
 #include "FormName.h"
+#include "FormOption.h"
 #include "FormOptionCommon.h"
 #include "FormResult.h"
 #include "FormSlide.h"
@@ -58,6 +59,13 @@ int main(int argc, char** argv) {
     ok = Save(name, file("file-name-dialog.png")) && ok;
     tavelkor::FormOptionCommon common(settings);
     ok = Save(common, file("common-options-dialog.png")) && ok;
+    for (int mode : {0, 2, 6}) {
+        tavelkor::FormOption options(settings, mode);
+        ok = Save(options, file(mode == 0   ? "mode-options-t2s.png"
+                                : mode == 2 ? "mode-options-t2d.png"
+                                            : "mode-options-t2t.png")) &&
+             ok;
+    }
     tavelkor::FormAbout about;
     about.show();
     QTimer::singleShot(2500, &app, &QCoreApplication::quit); // after the picture has come in

@@ -2,6 +2,7 @@
 #include "gui/FormMain.h"
 #include "app/ModeTable.h"
 #include "app/ResultCodes.h"
+#include "gui/FormOption.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/Settings.h"
 
@@ -83,6 +84,29 @@ private slots:
         QVERIFY(Drop(form, {lyrics, f.folder.File("x.wav")}));
         QTRY_VERIFY(!form.Busy());
         QCOMPARE(shown, 1);
+    }
+
+    void cancellingTheModeOptionsEndsTheRunBeforeItStarts() {
+        Fixture f;
+        const QString lyrics = f.folder.File("song.txt");
+        QVERIFY(test::WriteBytes(lyrics, "[00:01:00]a\r\n"));
+        FormMain form(f.settings, f.store);
+        f.settings.Init.PreMode = true;
+        int cancelled = 0;
+        QTimer watcher;
+        QObject::connect(&watcher, &QTimer::timeout, [&cancelled] {
+            if (auto* options = qobject_cast<FormOption*>(QApplication::activeModalWidget())) {
+                QTest::mouseClick(options->ComCancel(), Qt::LeftButton);
+                ++cancelled;
+            }
+        });
+        watcher.start(20);
+        QVERIFY(Drop(form, {lyrics}));
+        QTRY_VERIFY(!form.Busy());
+        QCOMPARE(cancelled, 1);
+        QVERIFY(!QFile::exists(f.folder.File("song.smi")));
+        QCOMPARE(form.State().DroppedFiles, QStringList{lyrics}); // kept until the next drop
+        QVERIFY(form.isEnabled());
     }
 
     void arrowsStopAtBothEndsAndTheMenuFollowsTheMode() {

@@ -1,0 +1,420 @@
+#include "FormOption.h"
+
+#include "../app/ExtensionTables.h"
+#include "../app/ModeTable.h"
+#include "../lyrics/TimeValues.h"
+#include "../settings/Settings.h"
+#include "WindowHelpers.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+namespace tavelkor {
+
+namespace {
+
+constexpr int DialogOffsetPixels = 200 / 15; // 200 twips
+
+void Fill(QComboBox* box, const QStringList& items, int selected) {
+    box->clear();
+    box->addItems(items);
+    box->setCurrentIndex(selected);
+}
+
+QStringList Numbers(int count) {
+    QStringList items;
+    for (int i = 1; i <= count; ++i)
+        items.append(QString::number(i));
+    return items;
+}
+
+// Ticking one box of a group clears the others.
+void MakeExclusive(const QList<QCheckBox*>& boxes) {
+    for (QCheckBox* box : boxes) {
+        QObject::connect(box, &QCheckBox::toggled, box, [box, boxes](bool checked) {
+            if (!checked)
+                return;
+            for (QCheckBox* other : boxes) {
+                if (other != box)
+                    other->setChecked(false);
+            }
+        });
+    }
+}
+
+// Stores the ratio only when it is a number above 0 and not above 1.
+void StoreRatio(const QLineEdit* box, double& ratio) {
+    const std::optional<double> value = ParseNumber(box->text());
+    if (value && *value > 0 && *value <= 1)
+        ratio = *value;
+}
+
+} // namespace
+
+FormOption::FormOption(Settings& settings, int mode, QWidget* owner)
+    : QDialog(owner), settings_(settings), mode_(mode), pages_(new QStackedWidget(this)),
+      extOrgLabel_(new QLabel(QStringLiteral(u"変換元ファイルの拡張子："), this)),
+      extNewLabel_(new QLabel(QStringLiteral(u"変換後ファイルの拡張子："), this)),
+      extOrg_(new QComboBox(this)), extNew_(new QComboBox(this)),
+      ok_(new QPushButton(QStringLiteral("OK"), this)),
+      cancel_(new QPushButton(QStringLiteral(u"キャンセル"), this)) {
+    setModal(true);
+    Warn = [this](const QString& message) {
+        QMessageBox::warning(this, windowTitle(), message, QMessageBox::Ok);
+    };
+
+    // One page per mode; only the current mode's page shows.
+    pages_->addWidget(BuildTimeTagToSamiPage());
+    s2tKaraoke_ = new QCheckBox(QStringLiteral(u"カラオケタグ化する"));
+    pages_->addWidget(s2tKaraoke_);
+    pages_->addWidget(BuildTimeTagToDsmpPage());
+    d2tKaraoke_ = new QCheckBox(QStringLiteral(u"カラオケタグ化する"));
+    pages_->addWidget(d2tKaraoke_);
+    pages_->addWidget(new QWidget);
+    m2tDelete_ = new QCheckBox(QStringLiteral(u"歌詞の保存に成功したら、内蔵歌詞を削除する"));
+    pages_->addWidget(m2tDelete_);
+    pages_->addWidget(BuildTimeTagToTimeTagPage());
+    pages_->addWidget(new QWidget);
+    pages_->addWidget(new QWidget);
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(extOrgLabel_, 0, 0);
+    layout->addWidget(extOrg_, 0, 1);
+    layout->addWidget(extNewLabel_, 1, 0);
+    layout->addWidget(extNew_, 1, 1);
+    layout->addWidget(pages_, 2, 0, 1, 3);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok_);
+    buttons->addWidget(cancel_);
+    layout->addLayout(buttons, 3, 0, 1, 3);
+    connect(ok_, &QPushButton::clicked, this, &FormOption::Confirm);
+    connect(cancel_, &QPushButton::clicked, this, [this] {
+        OptionsCancelled = true;
+        reject();
+    });
+
+    if (owner != nullptr)
+        move(owner->pos() + QPoint(DialogOffsetPixels, DialogOffsetPixels));
+    MakeTopmost(this);
+    const bool correction = settings_.Init.DispCorrect;
+    t2tPage_[correction ? 1 : 0]->setChecked(true);
+    t2tConversion_->setVisible(!correction);
+    t2tCorrection_->setVisible(correction);
+    LoadModePage(mode_);
+}
+
+QWidget* FormOption::BuildTimeTagToSamiPage() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    t2sKaraoke_ = new QCheckBox(QStringLiteral(u"カラオケ有効"), page);
+    layout->addWidget(t2sKaraoke_);
+    t2sKaraokeFrame_ = new QWidget(page);
+    auto* frame = new QGridLayout(t2sKaraokeFrame_);
+    for (int i = 0; i < 4; ++i)
+        t2sHtml_[i] = new QLineEdit(t2sKaraokeFrame_);
+    frame->addWidget(new QLabel(QStringLiteral(u"左側（すでに歌った部分）：")), 0, 0);
+    frame->addWidget(t2sHtml_[0], 0, 1);
+    frame->addWidget(new QLabel(QStringLiteral(u"～")), 0, 2);
+    frame->addWidget(t2sHtml_[1], 0, 3);
+    frame->addWidget(new QLabel(QStringLiteral(u"右側（これから歌う部分）：")), 1, 0);
+    frame->addWidget(t2sHtml_[2], 1, 1);
+    frame->addWidget(new QLabel(QStringLiteral(u"～")), 1, 2);
+    frame->addWidget(t2sHtml_[3], 1, 3);
+    frame->addWidget(new QLabel(QStringLiteral(u"（空白ならベーススタイルになります。）")), 2, 0, 1,
+                     3);
+    t2kDef_[1] = new QPushButton(QStringLiteral(u"初期値"), t2sKaraokeFrame_);
+    frame->addWidget(t2kDef_[1], 2, 3);
+    layout->addWidget(t2sKaraokeFrame_);
+    layout->addWidget(new QLabel(QStringLiteral(u"ベーススタイル（スタイルシート形式）："), page));
+    auto* base = new QHBoxLayout;
+    t2sBase_ = new QLineEdit(page);
+    t2kDef_[0] = new QPushButton(QStringLiteral(u"初期値"), page);
+    base->addWidget(t2sBase_);
+    base->addWidget(t2kDef_[0]);
+    layout->addLayout(base);
+    auto* lines = new QHBoxLayout;
+    t2sLines_ = new QComboBox(page);
+    t2sLines_->addItems(Numbers(4));
+    lines->addWidget(new QLabel(QStringLiteral(u"表示行数："), page));
+    lines->addWidget(t2sLines_);
+    lines->addStretch();
+    layout->addLayout(lines);
+
+    connect(t2sKaraoke_, &QCheckBox::toggled, t2sKaraokeFrame_, &QWidget::setVisible);
+    connect(t2kDef_[0], &QPushButton::clicked, this,
+            [this] { t2sBase_->setText(DefaultSamiBaseStyle()); });
+    connect(t2kDef_[1], &QPushButton::clicked, this, [this] {
+        for (int i = 0; i < 4; ++i)
+            t2sHtml_[i]->setText(KaraokeHtmlDefaults()[i]);
+    });
+    return page;
+}
+
+QWidget* FormOption::BuildTimeTagToDsmpPage() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    t2dKaraoke_ = new QCheckBox(QStringLiteral(u"疑似カラオケ化する"), page);
+    layout->addWidget(t2dKaraoke_);
+    auto* alignment = new QHBoxLayout;
+    auto* group = new QButtonGroup(page);
+    const QString captions[3] = {QStringLiteral(u"左揃え"), QStringLiteral(u"中央揃え"),
+                                 QStringLiteral(u"右揃え")};
+    for (int i = 0; i < 3; ++i) {
+        alignment_[i] = new QRadioButton(captions[i], page);
+        group->addButton(alignment_[i], i);
+        alignment->addWidget(alignment_[i]);
+    }
+    layout->addLayout(alignment);
+    auto* lines = new QHBoxLayout;
+    t2dLines_ = new QComboBox(page);
+    t2dLines_->addItems(Numbers(3));
+    lines->addWidget(new QLabel(QStringLiteral(u"表示行数："), page));
+    lines->addWidget(t2dLines_);
+    lines->addStretch();
+    layout->addLayout(lines);
+    return page;
+}
+
+QWidget* FormOption::BuildTimeTagToTimeTagPage() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    auto* selector = new QHBoxLayout;
+    auto* group = new QButtonGroup(page);
+    t2tPage_[0] = new QRadioButton(QStringLiteral(u"変換オプション"), page);
+    t2tPage_[1] = new QRadioButton(QStringLiteral(u"補正オプション"), page);
+    for (int i = 0; i < 2; ++i) {
+        group->addButton(t2tPage_[i], i);
+        selector->addWidget(t2tPage_[i]);
+    }
+    layout->addLayout(selector);
+
+    t2tConversion_ = new QWidget(page);
+    auto* conversion = new QVBoxLayout(t2tConversion_);
+    t2tKaraokeNormalize_ = new QCheckBox(QStringLiteral(u"カラオケタグ付き歌詞の逆転補正"));
+    t2tmSec_ = new QCheckBox(QStringLiteral(u"[mm:ss] があれば [mm:ss:00] にする"));
+    t2tNormalize_ = new QCheckBox(QStringLiteral(u"行頭タグ付き歌詞の正規化&&並べ替え"));
+    t2tKaraokeNise_ = new QCheckBox(QStringLiteral(u"カラオケタグ付き歌詞の疑似カラオケ化"));
+    t2tKaraokeLineTop_ = new QCheckBox(QStringLiteral(u"カラオケタグ付き歌詞の行頭タグ化"));
+    for (QCheckBox* box :
+         {t2tKaraokeNormalize_, t2tmSec_, t2tNormalize_, t2tKaraokeNise_, t2tKaraokeLineTop_})
+        conversion->addWidget(box);
+    layout->addWidget(t2tConversion_);
+
+    t2tCorrection_ = new QWidget(page);
+    auto* correction = new QGridLayout(t2tCorrection_);
+    t2tCorrectAdd_ = new QCheckBox(QStringLiteral(u"補正用データの新規追加"));
+    t2tCorrectTrans_ = new QCheckBox(QStringLiteral(u"補正変換"));
+    correction->addWidget(t2tCorrectAdd_, 0, 0, 1, 2);
+    correction->addWidget(t2tCorrectTrans_, 1, 0, 1, 2);
+    const QString tips[3] = {QStringLiteral(u"追加するTimeRatio値（タグ付けしたときの時間）"),
+                             QStringLiteral(u"元歌詞に@TimeRatioがない場合の初期値"),
+                             QStringLiteral(u"変換後のTimeRatio値")};
+    for (int i = 0; i < 3; ++i) {
+        t2tRatio_[i] = new QLineEdit;
+        t2tRatio_[i]->setToolTip(tips[i]);
+        correction->addWidget(t2tRatio_[i], 2, i);
+    }
+    correction->addWidget(
+        new QLabel(QStringLiteral(u"（通常のMP3ファイルなら Winamp時間 = 0.9953125") + u'\n' +
+                   QStringLiteral(u"標準時間 = 1 ）")),
+        3, 0, 1, 3);
+    correction->addWidget(new QLabel(QStringLiteral(u"あなたの名前：")), 4, 0);
+    t2tName_ = new QLineEdit;
+    correction->addWidget(t2tName_, 4, 1, 1, 2);
+    t2tSilence_ = new QCheckBox(QStringLiteral(u"出だし調整用の処理もする"));
+    correction->addWidget(t2tSilence_, 5, 0, 1, 3);
+    correction->addWidget(new QLabel(QStringLiteral(u"@Artistなどは")), 6, 0);
+    auto* artistGroup = new QButtonGroup(t2tCorrection_);
+    const QString artists[3] = {QStringLiteral(u"つけない"), QStringLiteral(u"歌詞参照"),
+                                QStringLiteral(u"曲参照")};
+    auto* artistRow = new QHBoxLayout;
+    for (int i = 0; i < 3; ++i) {
+        artist_[i] = new QRadioButton(artists[i]);
+        artistGroup->addButton(artist_[i], i);
+        artistRow->addWidget(artist_[i]);
+    }
+    correction->addLayout(artistRow, 6, 1, 1, 2);
+    layout->addWidget(t2tCorrection_);
+
+    MakeExclusive({t2tNormalize_, t2tKaraokeNormalize_, t2tKaraokeNise_, t2tKaraokeLineTop_});
+    MakeExclusive({t2tCorrectAdd_, t2tCorrectTrans_});
+    connect(t2tPage_[0], &QRadioButton::toggled, this, [this](bool conversionShown) {
+        t2tConversion_->setVisible(conversionShown);
+        t2tCorrection_->setVisible(!conversionShown);
+    });
+    return page;
+}
+
+void FormOption::LoadModePage(int mode) {
+    if (mode < 0 || mode >= ModeCount)
+        return;
+    pages_->setCurrentIndex(mode);
+    setWindowTitle(QStringLiteral(u"モード別オプション") + QStringLiteral("  ") +
+                   ModeTable()[mode].Caption);
+    const bool hasSource = mode != ModeMp3ToTimeTag && mode <= ModeTimeTagToTimeTag;
+    const bool hasOutput = mode != ModeTimeTagToMp3 && mode <= ModeTimeTagToTimeTag;
+    for (QWidget* widget : {static_cast<QWidget*>(extOrgLabel_), static_cast<QWidget*>(extOrg_)})
+        widget->setVisible(hasSource);
+    for (QWidget* widget : {static_cast<QWidget*>(extNewLabel_), static_cast<QWidget*>(extNew_)})
+        widget->setVisible(hasOutput);
+    Settings& s = settings_;
+    switch (mode) {
+    case ModeTimeTagToSami:
+        Fill(extOrg_, TimeTagExtensions(), s.T2S.ExtOrg);
+        Fill(extNew_, SamiExtensions(), s.T2S.ExtNew);
+        t2sKaraoke_->setChecked(s.T2S.Karaoke);
+        t2sKaraokeFrame_->setVisible(s.T2S.Karaoke);
+        for (int i = 0; i < 4; ++i)
+            t2sHtml_[i]->setText(s.T2S.KaraokeHTML[i]);
+        t2sBase_->setText(s.T2S.Base);
+        t2sLines_->setCurrentIndex(s.T2S.Lines - 1);
+        break;
+    case ModeSamiToTimeTag:
+        Fill(extOrg_, SamiExtensions(), s.S2T.ExtOrg);
+        Fill(extNew_, TimeTagExtensions(), s.S2T.ExtNew);
+        s2tKaraoke_->setChecked(s.S2T.Karaoke);
+        break;
+    case ModeTimeTagToDsmp:
+        Fill(extOrg_, TimeTagExtensions(), s.T2D.ExtOrg);
+        Fill(extNew_, DsmpExtensions(), s.T2D.ExtNew);
+        t2dKaraoke_->setChecked(s.T2D.Karaoke);
+        alignment_[std::clamp(s.T2D.Alignment, 0, 2)]->setChecked(true);
+        t2dLines_->setCurrentIndex(s.T2D.Lines - 1);
+        break;
+    case ModeDsmpToTimeTag:
+        Fill(extOrg_, DsmpExtensions(), s.D2T.ExtOrg);
+        Fill(extNew_, TimeTagExtensions(), s.D2T.ExtNew);
+        d2tKaraoke_->setChecked(s.D2T.Karaoke);
+        break;
+    case ModeTimeTagToMp3:
+        Fill(extOrg_, TimeTagExtensions(), s.T2M.ExtOrg);
+        extNew_->clear();
+        break;
+    case ModeMp3ToTimeTag:
+        extOrg_->clear();
+        Fill(extNew_, TimeTagExtensions(), s.M2T.ExtNew);
+        m2tDelete_->setChecked(s.M2T.DeleteL3);
+        break;
+    case ModeTimeTagToTimeTag: {
+        // Shown as stored, even where more than one switch of a group is on.
+        const QSignalBlocker blockers[] = {
+            QSignalBlocker(t2tKaraokeNormalize_), QSignalBlocker(t2tNormalize_),
+            QSignalBlocker(t2tKaraokeNise_),      QSignalBlocker(t2tKaraokeLineTop_),
+            QSignalBlocker(t2tCorrectAdd_),       QSignalBlocker(t2tCorrectTrans_)};
+        Fill(extOrg_, TimeTagExtensions(), s.T2T.ExtOrg);
+        Fill(extNew_, TimeTagExtensions(), s.T2T.ExtNew);
+        t2tKaraokeNormalize_->setChecked(s.T2T.KaraokeNormalize);
+        t2tmSec_->setChecked(s.T2T.mSec);
+        t2tNormalize_->setChecked(s.T2T.Normalize);
+        t2tKaraokeNise_->setChecked(s.T2T.KaraokeNise);
+        t2tKaraokeLineTop_->setChecked(s.T2T.KaraokeLineTop);
+        t2tCorrectAdd_->setChecked(s.T2T.CorrectAdd);
+        t2tCorrectTrans_->setChecked(s.T2T.CorrectTrans);
+        for (int i = 0; i < 3; ++i)
+            t2tRatio_[i]->setText(FormatNumber(s.T2T.TimeRatio[i]));
+        t2tName_->setText(s.T2T.Name);
+        t2tSilence_->setChecked(s.T2T.SilencemSec);
+        artist_[std::clamp(s.T2T.AtArtist, 0, 2)]->setChecked(true);
+        break;
+    }
+    default:
+        extOrg_->clear();
+        extNew_->clear();
+        break;
+    }
+}
+
+void FormOption::StoreModePage(int mode) {
+    Settings& s = settings_;
+    switch (mode) {
+    case ModeTimeTagToSami:
+        s.T2S.ExtOrg = extOrg_->currentIndex();
+        s.T2S.ExtNew = extNew_->currentIndex();
+        s.T2S.Karaoke = t2sKaraoke_->isChecked();
+        for (int i = 0; i < 4; ++i)
+            s.T2S.KaraokeHTML[i] = t2sHtml_[i]->text();
+        s.T2S.Base = t2sBase_->text().isEmpty() ? DefaultSamiBaseStyle() : t2sBase_->text();
+        s.T2S.Lines = t2sLines_->currentIndex() + 1;
+        break;
+    case ModeSamiToTimeTag:
+        s.S2T.ExtOrg = extOrg_->currentIndex();
+        s.S2T.ExtNew = extNew_->currentIndex();
+        s.S2T.Karaoke = s2tKaraoke_->isChecked();
+        break;
+    case ModeTimeTagToDsmp:
+        s.T2D.ExtOrg = extOrg_->currentIndex();
+        s.T2D.ExtNew = extNew_->currentIndex();
+        s.T2D.Karaoke = t2dKaraoke_->isChecked();
+        s.T2D.Alignment = alignment_[0]->isChecked() ? 0 : (alignment_[1]->isChecked() ? 1 : 2);
+        s.T2D.Lines = t2dLines_->currentIndex() + 1;
+        break;
+    case ModeDsmpToTimeTag:
+        s.D2T.ExtOrg = extOrg_->currentIndex();
+        s.D2T.ExtNew = extNew_->currentIndex();
+        s.D2T.Karaoke = d2tKaraoke_->isChecked();
+        break;
+    case ModeTimeTagToMp3:
+        s.T2M.ExtOrg = extOrg_->currentIndex();
+        break;
+    case ModeMp3ToTimeTag:
+        s.M2T.ExtNew = extNew_->currentIndex();
+        s.M2T.DeleteL3 = m2tDelete_->isChecked();
+        break;
+    case ModeTimeTagToTimeTag: {
+        s.T2T.ExtOrg = extOrg_->currentIndex();
+        s.T2T.ExtNew = extNew_->currentIndex();
+        // At most one reshaping switch: the first ticked in this order.
+        bool* switches[4] = {&s.T2T.Normalize, &s.T2T.KaraokeNormalize, &s.T2T.KaraokeNise,
+                             &s.T2T.KaraokeLineTop};
+        QCheckBox* boxes[4] = {t2tNormalize_, t2tKaraokeNormalize_, t2tKaraokeNise_,
+                               t2tKaraokeLineTop_};
+        bool taken = false;
+        for (int i = 0; i < 4; ++i) {
+            *switches[i] = !taken && boxes[i]->isChecked();
+            taken = taken || *switches[i];
+        }
+        s.T2T.mSec = t2tmSec_->isChecked();
+        s.T2T.CorrectAdd = t2tCorrectAdd_->isChecked();
+        s.T2T.CorrectTrans = !s.T2T.CorrectAdd && t2tCorrectTrans_->isChecked();
+        for (int i = 0; i < 3; ++i)
+            StoreRatio(t2tRatio_[i], s.T2T.TimeRatio[i]);
+        s.T2T.Name = t2tName_->text();
+        s.T2T.SilencemSec = t2tSilence_->isChecked();
+        s.T2T.AtArtist = artist_[0]->isChecked() ? 0 : (artist_[1]->isChecked() ? 1 : 2);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void FormOption::Confirm() {
+    if (mode_ != ModeTimeTagToTimeTag && !extOrg_->currentText().isEmpty() &&
+        extOrg_->currentText() == extNew_->currentText()) {
+        Warn(QStringLiteral(u"変換元と変換後の拡張子が同じです。"));
+        return;
+    }
+    StoreModePage(mode_);
+    OptionsCancelled = false;
+    accept();
+}
+
+void FormOption::done(int result) {
+    settings_.Init.DispCorrect = t2tPage_[1]->isChecked();
+    ClearTopmost(this);
+    QDialog::done(result);
+}
+
+} // namespace tavelkor

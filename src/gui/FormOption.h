@@ -1,0 +1,112 @@
+// The mode options dialog: the extensions and switches of the mode selected in the main
+// window. It edits the settings in place on OK and tells the caller whether it was cancelled.
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QStackedWidget;
+class QWidget;
+
+namespace tavelkor {
+
+struct Settings;
+
+class FormOption : public QDialog {
+    Q_OBJECT
+public:
+    FormOption(Settings& settings, int mode, QWidget* owner = nullptr);
+
+    // True after the cancel button, false after OK; unchanged when closed otherwise.
+    bool OptionsCancelled = false;
+    std::function<void(const QString&)> Warn;
+
+    void LoadModePage(int mode);
+    void StoreModePage(int mode);
+    void done(int result) override;
+
+    QComboBox* CmbExtOrg() const { return extOrg_; }
+    QComboBox* CmbExtNew() const { return extNew_; }
+    QPushButton* ComOK() const { return ok_; }
+    QPushButton* ComCancel() const { return cancel_; }
+    // Mode 0.
+    QCheckBox* ChkT2SKaraoke() const { return t2sKaraoke_; }
+    QWidget* FrmT2SKaraoke() const { return t2sKaraokeFrame_; }
+    QLineEdit* TxtT2SKaraoke(int i) const { return t2sHtml_[i]; }
+    QLineEdit* TxtT2SBase() const { return t2sBase_; }
+    QPushButton* ComT2KDef(int i) const { return t2kDef_[i]; }
+    QComboBox* CmbT2SLines() const { return t2sLines_; }
+    // Modes 1 to 5.
+    QCheckBox* ChkS2TKaraoke() const { return s2tKaraoke_; }
+    QCheckBox* ChkT2DKaraoke() const { return t2dKaraoke_; }
+    QRadioButton* OptAlignment(int i) const { return alignment_[i]; }
+    QComboBox* CmbT2DLines() const { return t2dLines_; }
+    QCheckBox* ChkD2TKaraoke() const { return d2tKaraoke_; }
+    QCheckBox* ChkM2TDelete() const { return m2tDelete_; }
+    // Mode 6.
+    QRadioButton* OptT2T(int i) const { return t2tPage_[i]; }
+    QCheckBox* ChkT2TKaraokeNormalize() const { return t2tKaraokeNormalize_; }
+    QCheckBox* ChkT2TmSec() const { return t2tmSec_; }
+    QCheckBox* ChkT2TNormalize() const { return t2tNormalize_; }
+    QCheckBox* ChkT2TKaraokeNise() const { return t2tKaraokeNise_; }
+    QCheckBox* ChkT2TKaraokeLineTop() const { return t2tKaraokeLineTop_; }
+    QCheckBox* ChkT2TCorrectAdd() const { return t2tCorrectAdd_; }
+    QCheckBox* ChkT2TCorrectTrans() const { return t2tCorrectTrans_; }
+    QLineEdit* TxtT2TTR(int i) const { return t2tRatio_[i]; }
+    QLineEdit* TxtT2TName() const { return t2tName_; }
+    QCheckBox* ChkT2TSilencemSec() const { return t2tSilence_; }
+    QRadioButton* OptArtist(int i) const { return artist_[i]; }
+    QWidget* ConversionPage() const { return t2tConversion_; }
+    QWidget* CorrectionPage() const { return t2tCorrection_; }
+
+private:
+    QWidget* BuildTimeTagToSamiPage();
+    QWidget* BuildTimeTagToDsmpPage();
+    QWidget* BuildTimeTagToTimeTagPage();
+    void Confirm();
+
+    Settings& settings_;
+    int mode_;
+    QStackedWidget* pages_;
+    QLabel* extOrgLabel_;
+    QLabel* extNewLabel_;
+    QComboBox* extOrg_;
+    QComboBox* extNew_;
+    QPushButton* ok_;
+    QPushButton* cancel_;
+    QCheckBox* t2sKaraoke_;
+    QWidget* t2sKaraokeFrame_;
+    std::array<QLineEdit*, 4> t2sHtml_;
+    QLineEdit* t2sBase_;
+    std::array<QPushButton*, 2> t2kDef_;
+    QComboBox* t2sLines_;
+    QCheckBox* s2tKaraoke_;
+    QCheckBox* t2dKaraoke_;
+    std::array<QRadioButton*, 3> alignment_;
+    QComboBox* t2dLines_;
+    QCheckBox* d2tKaraoke_;
+    QCheckBox* m2tDelete_;
+    std::array<QRadioButton*, 2> t2tPage_;
+    QWidget* t2tConversion_;
+    QWidget* t2tCorrection_;
+    QCheckBox* t2tKaraokeNormalize_;
+    QCheckBox* t2tmSec_;
+    QCheckBox* t2tNormalize_;
+    QCheckBox* t2tKaraokeNise_;
+    QCheckBox* t2tKaraokeLineTop_;
+    QCheckBox* t2tCorrectAdd_;
+    QCheckBox* t2tCorrectTrans_;
+    std::array<QLineEdit*, 3> t2tRatio_;
+    QLineEdit* t2tName_;
+    QCheckBox* t2tSilence_;
+    std::array<QRadioButton*, 3> artist_;
+};
+
+} // namespace tavelkor

@@ -1,0 +1,111 @@
+// The mode options dialog: pages, store rules and the same-extension warning.
+#include "gui/FormOption.h"
+#include "app/ModeTable.h"
+#include "settings/Settings.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+using namespace tavelkor;
+
+class FormOptionTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sameExtensionsAreRefusedExceptForTimeTagToTimeTag() {
+        Settings settings;
+        FormOption dsmp(settings, ModeTimeTagToDsmp);
+        QStringList warnings;
+        dsmp.Warn = [&warnings](const QString& message) { warnings.append(message); };
+        dsmp.show();
+        QCOMPARE(dsmp.windowTitle(), QString::fromUtf8("モード別オプション  TimeTag → DSMP"));
+        dsmp.CmbExtOrg()->setCurrentIndex(0); // txt
+        dsmp.CmbExtNew()->setCurrentIndex(2); // txt
+        dsmp.OptAlignment(1)->setChecked(true);
+        QTest::mouseClick(dsmp.ComOK(), Qt::LeftButton);
+        QVERIFY(dsmp.isVisible());
+        QCOMPARE(warnings, QStringList{QString::fromUtf8("変換元と変換後の拡張子が同じです。")});
+        QCOMPARE(settings.T2D.Alignment, 0); // nothing stored
+
+        FormOption t2t(settings, ModeTimeTagToTimeTag);
+        t2t.show();
+        t2t.CmbExtOrg()->setCurrentIndex(1);
+        t2t.CmbExtNew()->setCurrentIndex(1);
+        QTest::mouseClick(t2t.ComOK(), Qt::LeftButton);
+        QVERIFY(!t2t.isVisible());
+        QVERIFY(!t2t.OptionsCancelled);
+        QCOMPARE(settings.T2T.ExtNew, 1);
+    }
+
+    void samiPageStoresItsRules() {
+        Settings settings;
+        settings.T2S.Lines = 3;
+        FormOption dialog(settings, ModeTimeTagToSami);
+        dialog.show();
+        QCOMPARE(dialog.CmbT2SLines()->currentIndex(), 2);
+        QVERIFY(dialog.FrmT2SKaraoke()->isVisible());
+        dialog.ChkT2SKaraoke()->click();
+        QVERIFY(!dialog.FrmT2SKaraoke()->isVisible());
+        dialog.TxtT2SBase()->clear();
+        dialog.TxtT2SKaraoke(2)->setText(QStringLiteral("<i>"));
+        dialog.CmbT2SLines()->setCurrentIndex(3);
+        QTest::mouseClick(dialog.ComOK(), Qt::LeftButton);
+        QCOMPARE(settings.T2S.Base, DefaultSamiBaseStyle());
+        QCOMPARE(settings.T2S.KaraokeHTML[2], QStringLiteral("<i>"));
+        QCOMPARE(settings.T2S.Lines, 4);
+        QVERIFY(!settings.T2S.Karaoke);
+    }
+
+    void timeTagPageKeepsOneSwitchAndValidRatios() {
+        Settings settings;
+        settings.T2T.KaraokeNise = true;
+        settings.T2T.KaraokeLineTop = true; // hand-edited: two switches on
+        settings.Init.DispCorrect = true;
+        FormOption dialog(settings, ModeTimeTagToTimeTag);
+        dialog.show();
+        QVERIFY(dialog.CorrectionPage()->isVisible());
+        QVERIFY(dialog.ChkT2TKaraokeNise()->isChecked());
+        QVERIFY(dialog.ChkT2TKaraokeLineTop()->isChecked());
+        const char* ratios[3] = {"0.9953125", "1.5", "word"};
+        for (int i = 0; i < 3; ++i)
+            dialog.TxtT2TTR(i)->setText(QString::fromLatin1(ratios[i]));
+        dialog.TxtT2TTR(0)->setText(QStringLiteral("1"));
+        dialog.OptArtist(2)->setChecked(true);
+        dialog.OptT2T(0)->setChecked(true);
+        QVERIFY(dialog.ConversionPage()->isVisible());
+        QTest::mouseClick(dialog.ComOK(), Qt::LeftButton);
+        QVERIFY(settings.T2T.KaraokeNise);
+        QVERIFY(!settings.T2T.KaraokeLineTop);
+        QCOMPARE(settings.T2T.TimeRatio[0], 1.0);
+        QCOMPARE(settings.T2T.TimeRatio[1], 0.9953125); // 1.5 is not a ratio
+        QCOMPARE(settings.T2T.TimeRatio[2], 0.9953125); // nor is a word
+        QCOMPARE(settings.T2T.AtArtist, 2);
+        QVERIFY(!settings.Init.DispCorrect); // the conversion page was showing last
+
+        // Ticking one switch clears the others.
+        FormOption again(settings, ModeTimeTagToTimeTag);
+        again.ChkT2TNormalize()->click();
+        QVERIFY(!again.ChkT2TKaraokeNise()->isChecked());
+        again.ChkT2TCorrectAdd()->click();
+        again.ChkT2TCorrectTrans()->click();
+        QVERIFY(!again.ChkT2TCorrectAdd()->isChecked());
+    }
+
+    void cancelStoresNothing() {
+        Settings settings;
+        FormOption dialog(settings, ModeMp3ToTimeTag);
+        dialog.show();
+        QVERIFY(!dialog.CmbExtOrg()->isVisible());
+        dialog.ChkM2TDelete()->click();
+        QTest::mouseClick(dialog.ComCancel(), Qt::LeftButton);
+        QVERIFY(dialog.OptionsCancelled);
+        QVERIFY(!settings.M2T.DeleteL3);
+    }
+};
+
+QTEST_MAIN(FormOptionTest)
+#include "FormOptionTest.moc"
