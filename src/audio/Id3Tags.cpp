@@ -35,11 +35,13 @@ QByteArray FrameText(const TagLib::ID3v2::Tag& tag, const char* id) {
     if (frames.isEmpty())
         return QByteArray();
     TagLib::ID3v2::Frame* frame = frames.front();
-    TagLib::String::Type encoding = TagLib::String::UTF8;
+    // Held as a number: TagLib passes on an encoding byte that names no encoding as it is,
+    // which is no value of its enumeration.
+    int encoding = TagLib::String::UTF8;
     if (const auto* text = dynamic_cast<TagLib::ID3v2::TextIdentificationFrame*>(frame))
-        encoding = text->textEncoding();
+        encoding = static_cast<int>(text->textEncoding());
     else if (const auto* comment = dynamic_cast<TagLib::ID3v2::CommentsFrame*>(frame))
-        encoding = comment->textEncoding();
+        encoding = static_cast<int>(comment->textEncoding());
     const TagLib::String value = frame->toString();
     if (encoding == TagLib::String::Latin1) {
         const TagLib::ByteVector bytes = value.data(TagLib::String::Latin1);
