@@ -55,14 +55,22 @@ SongFacts ReadSong(const QString& song, bool wantSilence) {
     return facts;
 }
 
-void SetIfGiven(QString& field, const QString& value) {
-    if (!value.isEmpty())
-        field = value;
-}
-
-void SetIfEmpty(QString& field, const QString& value) {
-    if (field.isEmpty() && !value.isEmpty())
-        field = value;
+// Takes artist, title (and from the song, album) from the lyrics' credit lines (source 1) or
+// from the song (source 2): every value that is given, or, with `onlyIntoEmpty`, only into
+// header fields that are still empty.
+void TakeNames(LyricsHeader& header, const SongFacts& facts, int source, bool onlyIntoEmpty) {
+    auto take = [onlyIntoEmpty](QString& field, const QString& value) {
+        if (!value.isEmpty() && (!onlyIntoEmpty || field.isEmpty()))
+            field = value;
+    };
+    if (source == 1) {
+        take(header.Artist, header.CreditArtist);
+        take(header.Title, header.CreditTitle);
+    } else if (source == 2) {
+        take(header.Artist, facts.Artist);
+        take(header.Title, facts.Title);
+        take(header.Album, facts.Album);
+    }
 }
 
 // Adds correction data, or converts the times by it.
@@ -75,14 +83,8 @@ void ApplyCorrections(LyricsFile& file, const T2TSettings& options, double& targ
     if (options.CorrectAdd) {
         header.TimeRatio = options.TimeRatio[0];
         header.HasTimeRatio = true;
-        if (options.AtArtist == 1) {
-            SetIfGiven(header.Artist, header.CreditArtist);
-            SetIfGiven(header.Title, header.CreditTitle);
-        } else if (options.AtArtist == 2) {
-            SetIfGiven(header.Artist, facts.Artist);
-            SetIfGiven(header.Title, facts.Title);
-            SetIfGiven(header.Album, facts.Album);
-        } else if (options.AtArtist == 0) {
+        TakeNames(header, facts, options.AtArtist, false);
+        if (options.AtArtist == 0) {
             header.Artist.clear();
             header.Title.clear();
             header.Album.clear();
@@ -106,14 +108,7 @@ void ApplyCorrections(LyricsFile& file, const T2TSettings& options, double& targ
         header.TaggingBy = options.Name;
     if (header.TaggingBy != options.Name)
         header.EditedBy = options.Name;
-    if (options.AtArtist == 1) {
-        SetIfEmpty(header.Artist, header.CreditArtist);
-        SetIfEmpty(header.Title, header.CreditTitle);
-    } else if (options.AtArtist == 2) {
-        SetIfEmpty(header.Artist, facts.Artist);
-        SetIfEmpty(header.Title, facts.Title);
-        SetIfEmpty(header.Album, facts.Album);
-    }
+    TakeNames(header, facts, options.AtArtist, true);
     ApplyTimeCorrection(document, targetRatio, facts.SilenceMs);
 }
 
