@@ -192,20 +192,19 @@ bool DiscardJournal(const QString& journalPath) {
     return true;
 }
 
-// Puts the old bytes back and gives the file its old size.
+// Puts the old bytes back and gives the file its old size. Every place is written even when
+// another one fails: a write that failed part-way may have left the rest of the tail as it was,
+// and the bytes before it (the RIFF size) must not stay changed meanwhile.
 bool PutBack(int fd, const Journal& journal) {
     struct stat info;
     // A grown file is cut first, which frees the space the old bytes may need.
     if (::fstat(fd, &info) != 0 ||
         (info.st_size > journal.OldSize && ::ftruncate(fd, journal.OldSize) != 0))
         return false;
-    if (!WriteAll(fd, journal.TailStart, journal.OldTail))
-        return false;
-    for (const BytePatch& patch : journal.OldPatches) {
-        if (!WriteAll(fd, patch.Position, patch.Bytes))
-            return false;
-    }
-    return ::ftruncate(fd, journal.OldSize) == 0 && ::fsync(fd) == 0;
+    bool restored = WriteAll(fd, journal.TailStart, journal.OldTail);
+    for (const BytePatch& patch : journal.OldPatches)
+        restored = WriteAll(fd, patch.Position, patch.Bytes) && restored;
+    return restored && ::ftruncate(fd, journal.OldSize) == 0 && ::fsync(fd) == 0;
 }
 
 bool Apply(int fd, const TailChange& change, qint64 oldSize) {

@@ -117,9 +117,9 @@ ConvertedText ConvertOne(const QString& path, const T2TSettings& options,
     ConvertedText result;
     LyricsFile file;
     ReadLyricsFile(path, file, options.Normalize, options.mSec);
-    // A file that is there but cannot be read is not rewritten as an empty one: its output
-    // may be the file itself.
-    if (file.ReadFailed) {
+    // A file that is gone (removed after the drop) or cannot be read is not rewritten as an
+    // empty one: its output may be the file itself.
+    if (!file.Exists || file.ReadFailed) {
         result.Code = EmptyFile;
         return result;
     }

@@ -51,19 +51,20 @@ QString RewriteLines(const QString& text, Rewrite&& rewrite) {
     }
 }
 
-// The new text of one recognised file, or nothing when it cannot be read.
+// The new text of one recognised file, or nothing when it cannot be read or is gone (removed
+// while the amount was asked for): writing it back would make a new file.
 std::optional<QString> ShiftFile(const QString& path, LyricsFormat format, int shiftMs) {
     if (format == LyricsFormat::TimeTag) {
         LyricsFile file;
         ReadLyricsFile(path, file, true, true);
-        if (file.ReadFailed)
+        if (!file.Exists || file.ReadFailed)
             return std::nullopt;
         LyricsDocument shifted = ShiftLyricsDocument(file.Document, shiftMs);
         ComposeLyricsText(shifted);
         return shifted.Text;
     }
     const FileBytes bytes = ReadFileBytes(path, 0);
-    if (bytes.ReadFailed)
+    if (!bytes.Exists || bytes.ReadFailed)
         return std::nullopt;
     const QString text = DecodeCp932(bytes.Bytes);
     return format == LyricsFormat::Sami ? ShiftSamiText(shiftMs, text)
