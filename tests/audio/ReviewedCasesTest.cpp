@@ -39,6 +39,21 @@ TEST_F(ReviewedCasesTest, AnRmpWhoseLastChunkLacksItsPadByteStaysValid) {
     EXPECT_EQ(vbmp3_getFileType(path), AudioRmp);
 }
 
+TEST_F(ReviewedCasesTest, LyricsHoldingTagPlusWhereAnExtendedTagWouldBeginStayReadable) {
+    // The lyrics block is 44 bytes longer than its text and ends right before the 128-byte
+    // ID3v1 tag; "TAG+" 227 bytes before that tag would read as an extended tag.
+    QByteArray lyrics(300, 'a');
+    lyrics.replace(300 - 212, 4, "TAG+");
+    const QString path = folder.File("song.mp3");
+    ASSERT_TRUE(WriteBytes(path, Frames(2) + Id3v1Tag("t")));
+    ASSERT_EQ(Embed(path, lyrics), 1);
+    ASSERT_EQ(ReadBytes(path).right(128 + 227).left(4), "TAG+");
+    EXPECT_EQ(vbmp3_getFileType(path), AudioHasLyrics);
+    EXPECT_EQ(Extract(path), lyrics);
+    EXPECT_EQ(vbmp3_delFileLyrics3Info(path), 1);
+    EXPECT_EQ(ReadBytes(path), Frames(2) + Id3v1Tag("t"));
+}
+
 TEST_F(ReviewedCasesTest, LyricsLongerThanTheBufferAreNotDeletedAfterExtraction) {
     const QByteArray lyrics(70000, 'a');
     const QString song = folder.File("song.mp3");
