@@ -2,6 +2,8 @@
 
 #include "MpegFrames.h"
 
+#include <algorithm>
+
 namespace tavelkor {
 
 namespace {
@@ -34,8 +36,13 @@ quint16 MacBinaryCrc(const QByteArray& bytes) {
 }
 
 MacBinaryLayout ReadMacBinary(AudioFileReader& file) {
+    return ReadMacBinaryStart(file.Read(0, std::min(MacBinaryProbeLength, file.Size())),
+                              file.Size());
+}
+
+MacBinaryLayout ReadMacBinaryStart(const QByteArray& start, qint64 fileSize) {
     MacBinaryLayout layout;
-    const QByteArray header = file.Read(0, HeaderLength);
+    const QByteArray header = start.left(HeaderLength);
     if (header.size() != HeaderLength || header[0] != 0 || header[74] != 0 || header[82] != 0 ||
         header[1] < 1 || header[1] > 63)
         return layout;
@@ -55,15 +62,15 @@ MacBinaryLayout ReadMacBinary(AudioFileReader& file) {
     const qint64 resourceOffset = layout.DataForkOffset + PaddedTo128(dataLength);
     const qint64 dataEnd = layout.DataForkOffset + dataLength;
     const qint64 resourceEnd = resourceOffset + resourceLength;
-    const bool fits = dataLength > 0 && dataEnd <= file.Size() &&
-                      (resourceLength == 0 || resourceEnd <= file.Size());
+    const bool fits = dataLength > 0 && dataEnd <= fileSize &&
+                      (resourceLength == 0 || resourceEnd <= fileSize);
     // Without a signature, the forks must also account for the whole file, as they do in a
-    // real one: a song that merely starts with zero bytes is not taken for a wrapper (nor
-    // does one become a wrapper when lyrics make it longer).
+    // real one: a song that merely starts with zero bytes is not taken for a wrapper. (Such a
+    // song could become one at another size; the library refuses changes that would do so.)
     const qint64 lastEnd = resourceLength == 0 ? dataEnd : resourceEnd;
-    const bool exact = file.Size() == lastEnd || file.Size() == PaddedTo128(lastEnd);
+    const bool exact = fileSize == lastEnd || fileSize == PaddedTo128(lastEnd);
     if (layout.Version == 1 &&
-        (!fits || !exact || !StartsLikeASong(file.Read(layout.DataForkOffset, 4))))
+        (!fits || !exact || !StartsLikeASong(start.mid(layout.DataForkOffset, 4))))
         return MacBinaryLayout{};
     layout.Present = true;
     layout.Damaged = !fits;

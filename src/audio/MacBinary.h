@@ -21,6 +21,15 @@ struct MacBinaryLayout {
 // up the whole file and a data fork that starts like a song ("ID3", "RIFF" or a frame sync).
 MacBinaryLayout ReadMacBinary(AudioFileReader& file);
 
+// The bytes the recognition looks at: the header and the first four of a data fork that
+// follows it directly.
+inline constexpr qint64 MacBinaryProbeLength = 132;
+
+// The same recognition for a file of `fileSize` bytes that starts with `start` (its first
+// MacBinaryProbeLength bytes, or all of a shorter file). An unsigned header is recognised by
+// the file's size, so a change of size can make a song read as a wrapper.
+MacBinaryLayout ReadMacBinaryStart(const QByteArray& start, qint64 fileSize);
+
 // The CRC-16 of MacBinary II (polynomial 0x1021, start 0, not reflected).
 quint16 MacBinaryCrc(const QByteArray& bytes);
 

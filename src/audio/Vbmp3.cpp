@@ -317,6 +317,24 @@ bool RmpChange(AudioFileReader& file, const SongLayout& layout, const QByteArray
     return true;
 }
 
+// A change must not make the song read as something else at its new size: a song that starts
+// with bytes that look like an unsigned MacBinary header would turn into a wrapper whose size
+// happens to match, and its lyrics and audio would no longer be found.
+bool KeepsItsKind(AudioFileReader& file, const TailChange& change) {
+    QByteArray start = file.Read(0, std::min(change.TailStart, MacBinaryProbeLength));
+    start += change.NewTail.left(MacBinaryProbeLength - start.size());
+    return !ReadMacBinaryStart(start, change.TailStart + change.NewTail.size()).Present;
+}
+
+// Applies a change to the song examined in `file` (closed first, as the change reopens it).
+short ApplyChange(const QString& path, AudioFileReader& file, const SongLayout& layout,
+                  const TailChange& change) {
+    if (!KeepsItsKind(file, change))
+        return 0;
+    file.Device().close();
+    return ApplyTailChange(path, layout.FileSize, change) ? 1 : 0;
+}
+
 } // namespace
 
 void vbmp3_init() {}
@@ -399,8 +417,7 @@ short vbmp3_setFileLyrics3InfoVB(const QString& path, const Lyrics3InfoRecord& i
     if (block.isEmpty() || !(layout.Rmp ? RmpChange(file, layout, '\0' + block + '\0', change)
                                         : Mp3Change(file, layout, block, change)))
         return 0;
-    file.Device().close();
-    return ApplyTailChange(path, layout.FileSize, change) ? 1 : 0;
+    return ApplyChange(path, file, layout, change);
 }
 
 short vbmp3_getFileLyrics3InfoVB(const QString& path, Lyrics3InfoRecord& info, QByteArray& lyrics,
@@ -440,8 +457,7 @@ short vbmp3_delFileLyrics3Info(const QString& path) {
     if (!(layout.Rmp ? RmpChange(file, layout, QByteArray(), change)
                      : Mp3Change(file, layout, QByteArray(), change)))
         return 0;
-    file.Device().close();
-    return ApplyTailChange(path, layout.FileSize, change) ? 1 : 0;
+    return ApplyChange(path, file, layout, change);
 }
 
 } // namespace tavelkor

@@ -54,6 +54,30 @@ TEST_F(ReviewedCasesTest, LyricsHoldingTagPlusWhereAnExtendedTagWouldBeginStayRe
     EXPECT_EQ(ReadBytes(path), Frames(2) + Id3v1Tag("t"));
 }
 
+TEST_F(ReviewedCasesTest, ASongIsNotChangedIntoWhatReadsAsAMacBinaryWrapper) {
+    // A song that starts with 128 bytes shaped like an unsigned MacBinary header, whose data
+    // fork length matches the size the song would have with the lyrics in it.
+    const QByteArray lyrics = "[00:01:00]a\r\n";
+    const qint64 blockLength = 44 + lyrics.size();
+    QByteArray header(128, '\0');
+    header[1] = 8;
+    header.replace(2, 8, "song.mp3");
+    header[125] = 1; // no signature, no matching CRC
+    const QByteArray song = Frames(2) + Id3v1Tag("t");
+    header.replace(83, 4, Be32(quint32(song.size() + blockLength)));
+    const QString path = folder.File("song.mp3");
+    ASSERT_TRUE(WriteBytes(path, header + song));
+    ASSERT_EQ(vbmp3_getFileType(path), 0);
+
+    EXPECT_EQ(Embed(path, lyrics), 0);
+    EXPECT_EQ(ReadBytes(path), header + song);
+    EXPECT_EQ(vbmp3_getFileType(path), 0);
+    // Lyrics of another length go in, and the song keeps being read as one.
+    ASSERT_EQ(Embed(path, lyrics + "b"), 1);
+    EXPECT_EQ(vbmp3_getFileType(path), AudioHasLyrics);
+    EXPECT_EQ(Extract(path), lyrics + "b");
+}
+
 TEST_F(ReviewedCasesTest, LyricsLongerThanTheBufferAreNotDeletedAfterExtraction) {
     const QByteArray lyrics(70000, 'a');
     const QString song = folder.File("song.mp3");
