@@ -1,6 +1,7 @@
 // TimeTag reading and writing on arbitrary bytes: parsing never fails, composing a parsed
-// document and parsing the result again gives the same text (composing is idempotent), and the
-// adjustments keep every time within the tag range.
+// document and parsing the result again gives the same text (composing is idempotent), the
+// karaoke repair leaves no time earlier than one before it, and re-timing leaves no time
+// below 0.
 #include "lyrics/Adjustments.h"
 #include "lyrics/Cp932.h"
 #include "lyrics/TextRules.h"
@@ -18,6 +19,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ParseLyricsText(document, size % 2 == 0, size % 3 == 0);
     bool changed = false;
     document = NormalizeKaraoke(document, changed);
+    // (A document of one line is left as it is, as the program always did.)
+    int latest = 0;
+    for (const LyricsLine& line : document.LineCount() > 1 ? std::as_const(document.Lines)
+                                                           : QVector<LyricsLine>()) {
+        for (qsizetype f = 1; f < line.Fragments.size(); ++f) {
+            if (line.Fragments[f].TimeMs < latest)
+                std::abort(); // an inversion the repair left
+            latest = line.Fragments[f].TimeMs;
+        }
+    }
     ComposeLyricsText(document);
     const QString once = document.Text;
 
@@ -34,5 +45,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     KaraokeToLineTop(again);
     double target = 1;
     ApplyTimeCorrection(again, target, int(size) - 100);
+    for (const LyricsLine& line : std::as_const(again.Lines)) {
+        for (const KaraokeFragment& fragment : line.Fragments) {
+            if (fragment.TimeMs < 0)
+                std::abort(); // re-timing went below 0
+        }
+    }
     return 0;
 }

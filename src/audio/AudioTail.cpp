@@ -99,12 +99,14 @@ AudioTail ReadAudioTail(AudioFileReader& file, qint64 begin, qint64 end) {
         IsId3v1(file.Read(position - Id3v1Length, Id3v1Length))) {
         tail.Blocks.prepend({TailBlockKind::Id3v1, position - Id3v1Length, position, {}});
         position -= Id3v1Length;
-        // A TAG+ block ends in its end-time field, never in a Lyrics3 trailer: when lyrics end
-        // right before the ID3v1 tag, "TAG+" 227 bytes earlier is text or audio that happens
-        // to read so, and taking it as a tag would hide the lyrics.
+        // A TAG+ block ends in its genre and time fields, never in a Lyrics3 trailer or an APE
+        // footer: when such a block ends right before the ID3v1 tag, "TAG+" 227 bytes earlier
+        // is text or audio that happens to read so, and taking it as a tag would hide the
+        // lyrics or cut the APE tag in two.
         const QByteArray trailer = file.Read(position - Lyrics3EndLength, Lyrics3EndLength);
-        const bool lyricsEndHere = trailer == Lyrics3v2End || trailer == Lyrics3v1End;
-        if (!lyricsEndHere && position - begin >= TagPlusLength &&
+        const bool blockEndsHere = trailer == Lyrics3v2End || trailer == Lyrics3v1End ||
+                                   file.Read(position - ApeFooterLength, 8) == "APETAGEX";
+        if (!blockEndsHere && position - begin >= TagPlusLength &&
             IsTagPlus(file.Read(position - TagPlusLength, TagPlusLength))) {
             tail.Blocks.prepend({TailBlockKind::TagPlus, position - TagPlusLength, position, {}});
             position -= TagPlusLength;

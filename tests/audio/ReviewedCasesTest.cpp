@@ -39,7 +39,7 @@ TEST_F(ReviewedCasesTest, AnRmpWhoseLastChunkLacksItsPadByteStaysValid) {
     EXPECT_EQ(vbmp3_getFileType(path), AudioRmp);
 }
 
-TEST_F(ReviewedCasesTest, LyricsHoldingTagPlusWhereAnExtendedTagWouldBeginStayReadable) {
+TEST_F(ReviewedCasesTest, LyricsOrAnApeTagHoldingTagPlusWhereAnExtendedTagWouldBeginStayWhole) {
     // The lyrics block is 44 bytes longer than its text and ends right before the 128-byte
     // ID3v1 tag; "TAG+" 227 bytes before that tag would read as an extended tag.
     QByteArray lyrics(300, 'a');
@@ -52,6 +52,16 @@ TEST_F(ReviewedCasesTest, LyricsHoldingTagPlusWhereAnExtendedTagWouldBeginStayRe
     EXPECT_EQ(Extract(path), lyrics);
     EXPECT_EQ(vbmp3_delFileLyrics3Info(path), 1);
     EXPECT_EQ(ReadBytes(path), Frames(2) + Id3v1Tag("t"));
+
+    // The same in an APE tag that ends right before the ID3v1 tag: the tag stays whole.
+    QByteArray value(300, 'v');
+    value.replace(300 - 195, 4, "TAG+");
+    const QByteArray ape = ApeTag("Title", value, false);
+    ASSERT_TRUE(WriteBytes(path, Frames(2) + ape + Id3v1Tag("t")));
+    ASSERT_EQ(ReadBytes(path).right(128 + 227).left(4), "TAG+");
+    ASSERT_EQ(Embed(path, "[00:01:00]a"), 1);
+    EXPECT_TRUE(ReadBytes(path).startsWith(Frames(2) + ape + "LYRICSBEGIN"));
+    EXPECT_EQ(Extract(path), "[00:01:00]a");
 }
 
 TEST_F(ReviewedCasesTest, ASongIsNotChangedIntoWhatReadsAsAMacBinaryWrapper) {

@@ -412,6 +412,8 @@ QVector<Disturbance> Disturbances() {
         {{"a.txt", TimeTag}, {"a.mp3", Song()}, {"b.txt", TimeTag}, {"b.mp3", Song()}},
         {"a.txt", "b.txt"}};
     const Batch shift{ModeTimeShift, {{"a.smi", Sami}, {"b.txt", TimeTag}}, {"a.smi", "b.txt"}};
+    const Batch shiftTimeTag{
+        ModeTimeShift, {{"a.txt", TimeTag}, {"b.smi", Sami}}, {"a.txt", "b.smi"}};
     const Batch match{ModeNameMatch, {{"a.txt", TimeTag}, {"b.mp3", Song()}}, {"a.txt", "b.mp3"}};
     Batch extract = pair(ModeMp3ToTimeTag, "mp3", SongWithLyrics());
     extract.Configure = WithOptions([](Settings& settings) { settings.M2T.DeleteL3 = true; });
@@ -424,6 +426,11 @@ QVector<Disturbance> Disturbances() {
         firstGone("TimeTagToTimeTagInPlace", ModeTimeTagToTimeTag, "txt", TimeTag, EmptyFile),
         {"TimeShiftBeforeItsTurn", shift, "a.smi", after, {NotTargetFile, "a.smi"}},
         {"TimeShiftWhileAsked", shift, "a.smi", Disturb::RemovedWhileAsked, {EmptyFile, "a.smi"}},
+        {"TimeShiftOfTimeTagWhileAsked",
+         shiftTimeTag,
+         "a.txt",
+         Disturb::RemovedWhileAsked,
+         {EmptyFile, "a.txt"}},
         {"EmbeddingWithoutItsLyrics", embed, "a.txt", after, {EmptyFile, "a.txt"}},
         {"EmbeddingWithoutItsSong", embed, "a.mp3", after, {NoAudioFile, "a.txt"}},
         {"Extracting", extract, "a.mp3", after, {NoEmbeddedLyrics, "a.mp3"}},
