@@ -1,9 +1,9 @@
 // The MP3 library's reading paths on arbitrary file contents: file kind, song information,
 // embedded lyrics and the silence scan. The file is written once per input and only read.
+#include "TestFiles.h"
 #include "audio/LeadingSilence.h"
 #include "audio/Vbmp3.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 using namespace tavelkor;
@@ -11,12 +11,8 @@ using namespace tavelkor;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("song.mp3"));
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return 0;
-        file.write(reinterpret_cast<const char*>(data), qint64(size));
-    }
+    if (!test::WriteBytes(path, QByteArray(reinterpret_cast<const char*>(data), qsizetype(size))))
+        return 0;
     vbmp3_getFileType(path);
     TagInfoRecord tags;
     MpegInfoRecord mpeg;

@@ -10,6 +10,13 @@
 
 namespace tavelkor::test {
 
+inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return file.write(bytes) == bytes.size();
+}
+
 class TestFolder {
 public:
     TestFolder() : dir_(QDir::tempPath() + QStringLiteral("/tavelkor-test-XXXXXX")) {}
@@ -17,16 +24,21 @@ public:
     QString File(const QString& name) const { return dir_.path() + u'/' + name; }
     QString File(const char* name) const { return File(QString::fromUtf8(name)); }
 
+    // Writes a file at `name` (a path inside the folder; its folders are made) and gives its
+    // path. A test cannot go on without its input, so a failure stops the test program.
+    QString Put(const QString& name, const QByteArray& bytes) const {
+        const QString path = File(name);
+        if (!QDir().mkpath(path.left(path.lastIndexOf(u'/'))) || !WriteBytes(path, bytes))
+            qFatal("cannot write the test file %s", qPrintable(path));
+        return path;
+    }
+    QString Put(const char* name, const QByteArray& bytes) const {
+        return Put(QString::fromUtf8(name), bytes);
+    }
+
 private:
     QTemporaryDir dir_;
 };
-
-inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return file.write(bytes) == bytes.size();
-}
 
 inline QByteArray ReadBytes(const QString& path) {
     QFile file(path);

@@ -1,19 +1,12 @@
 #include "AudioFileReader.h"
 
-#include <sys/stat.h>
+#include "../lyrics/TextFile.h"
 
 namespace tavelkor {
 
-bool IsRegularFile(const QString& path) {
-    if (path.isEmpty())
-        return false;
-    struct stat info;
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
 bool AudioFileReader::Open(const QString& path) {
     // Checked before opening: opening a pipe named like a song would wait for a writer.
-    if (!IsRegularFile(path))
+    if (!FileExists(path))
         return false;
     file_.setFileName(path);
     if (!file_.open(QIODevice::ReadOnly))

@@ -9,10 +9,6 @@
 
 namespace tavelkor {
 
-// True when the path names a regular file (a link to one included); false for folders,
-// devices, pipes and missing paths, which the library never opens.
-bool IsRegularFile(const QString& path);
-
 class AudioFileReader {
 public:
     // Opens a regular file for reading; false when it is missing, not a regular file or

@@ -13,6 +13,7 @@
 #include "Vbmp3.h"
 
 #include "../app/SafeFileWrite.h"
+#include "../lyrics/TextFile.h"
 #include "AnsiBytes.h"
 #include "AudioFileReader.h"
 #include "AudioTail.h"
@@ -179,7 +180,7 @@ SongLayout Examine(AudioFileReader& file) {
 // Opens the file for reading and examines it, after putting back a change to it that was
 // cut short. False when the file cannot be examined at all.
 bool OpenSong(const QString& path, AudioFileReader& file, SongLayout& layout) {
-    if (!IsRegularFile(path) || !RecoverInterruptedChange(path) || !file.Open(path))
+    if (!FileExists(path) || !RecoverInterruptedChange(path) || !file.Open(path))
         return false;
     layout = Examine(file);
     return true;

@@ -1,7 +1,7 @@
 #include "Pictograms.h"
 
 #include <QPainter>
-#include <QPainterPath>
+#include <QPolygonF>
 
 namespace tavelkor {
 
@@ -9,16 +9,9 @@ namespace {
 
 // A document with a folded corner and a short label, in the format's colour.
 void DrawDocument(QPainter& p, const QColor& colour, const QString& label) {
-    QPainterPath sheet;
-    sheet.moveTo(6, 2);
-    sheet.lineTo(21, 2);
-    sheet.lineTo(27, 8);
-    sheet.lineTo(27, 30);
-    sheet.lineTo(6, 30);
-    sheet.closeSubpath();
     p.setPen(QPen(colour.darker(160), 1.5));
     p.setBrush(Qt::white);
-    p.drawPath(sheet);
+    p.drawPolygon(QPolygonF({{6, 2}, {21, 2}, {27, 8}, {27, 30}, {6, 30}}));
     p.drawLine(QPointF(21, 2), QPointF(21, 8));
     p.drawLine(QPointF(21, 8), QPointF(27, 8));
     p.setPen(QPen(colour, 1.5));
@@ -34,18 +27,10 @@ void DrawDocument(QPainter& p, const QColor& colour, const QString& label) {
 }
 
 void DrawArrow(QPainter& p) {
-    QPainterPath arrow;
-    arrow.moveTo(4, 13);
-    arrow.lineTo(18, 13);
-    arrow.lineTo(18, 7);
-    arrow.lineTo(28, 16);
-    arrow.lineTo(18, 25);
-    arrow.lineTo(18, 19);
-    arrow.lineTo(4, 19);
-    arrow.closeSubpath();
     p.setPen(QPen(QColor(0, 90, 160), 1.5));
     p.setBrush(QColor(80, 160, 230));
-    p.drawPath(arrow);
+    p.drawPolygon(
+        QPolygonF({{4, 13}, {18, 13}, {18, 7}, {28, 16}, {18, 25}, {18, 19}, {4, 19}}));
 }
 
 void DrawNote(QPainter& p) {

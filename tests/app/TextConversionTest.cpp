@@ -20,20 +20,12 @@ protected:
     TestFolder folder;
     Settings settings;
     BatchState state;
-
-    QString MakeFile(const QString& relative, const QByteArray& bytes) {
-        const QString path = folder.File(relative);
-        QDir().mkpath(FolderOf(path));
-        EXPECT_TRUE(WriteBytes(path, bytes));
-        return path;
-    }
-    static QString FolderOf(const QString& path) { return path.left(path.lastIndexOf(u'/')); }
 };
 
 TEST_F(TextConversionTest, TheOutputFolderSettingFollowsTheLastFileThatGotAnOutput) {
-    const QString first = MakeFile(QStringLiteral("one/a.txt"), Lyrics);
-    const QString second = MakeFile(QStringLiteral("two/b.txt"), Lyrics);
-    const QString untagged = MakeFile(QStringLiteral("three/c.txt"), "no tags\r\n");
+    const QString first = folder.Put(QStringLiteral("one/a.txt"), Lyrics);
+    const QString second = folder.Put(QStringLiteral("two/b.txt"), Lyrics);
+    const QString untagged = folder.Put(QStringLiteral("three/c.txt"), "no tags\r\n");
     settings.Init.AnotherFolder = QStringLiteral("/unchanged/");
     state.DroppedFiles = {first, second, untagged};
     ASSERT_TRUE(RunMode(ModeTimeTagToSami, state, settings));
@@ -50,8 +42,8 @@ TEST_F(TextConversionTest, TheOutputFolderSettingFollowsTheLastFileThatGotAnOutp
 
 TEST_F(TextConversionTest, FilesWritingTheSameOutputKeepTheirOrder) {
     // Both write out/x.smi: the first creates it, the second finds it and must not replace it.
-    const QString first = MakeFile(QStringLiteral("a/x.txt"), "[00:01:00]first\r\n");
-    const QString second = MakeFile(QStringLiteral("b/x.txt"), "[00:02:00]second\r\n");
+    const QString first = folder.Put(QStringLiteral("a/x.txt"), "[00:01:00]first\r\n");
+    const QString second = folder.Put(QStringLiteral("b/x.txt"), "[00:02:00]second\r\n");
     QDir().mkpath(folder.File("out"));
     settings.Init.SameFolder = false;
     settings.Init.AnotherFolder = folder.File("out");
@@ -73,8 +65,8 @@ TEST_F(TextConversionTest, AnOutputThatIsALaterFilesSourceIsWrittenFirst) {
     settings.D2T.ExtNew = 0;
     settings.Init.SameFolder = false;
     settings.Init.AnotherFolder = folder.File("b");
-    const QString first = MakeFile(QStringLiteral("a/x.txt"), "00:01:000=from a\r\n");
-    const QString second = MakeFile(QStringLiteral("b/x.txt"), "00:02:000=from b\r\n");
+    const QString first = folder.Put(QStringLiteral("a/x.txt"), "00:01:000=from a\r\n");
+    const QString second = folder.Put(QStringLiteral("b/x.txt"), "00:02:000=from b\r\n");
     state.DroppedFiles = {first, second};
     ASSERT_TRUE(RunMode(ModeDsmpToTimeTag, state, settings));
     EXPECT_EQ(state.Results[0].Code, Converted);
@@ -86,7 +78,7 @@ TEST_F(TextConversionTest, ManyFilesGiveTheirResultsInDropOrder) {
     QStringList expected;
     for (int i = 0; i < 300; ++i) {
         const bool tagged = i % 7 != 3;
-        expected.append(MakeFile(QStringLiteral("many/%1.txt").arg(i),
+        expected.append(folder.Put(QStringLiteral("many/%1.txt").arg(i),
                                  tagged ? QByteArray("[00:01:00]x\r\n") : QByteArray("x\r\n")));
     }
     state.DroppedFiles = expected;
@@ -110,7 +102,7 @@ TEST_F(TextConversionTest, OneFileUnderTwoNamesIsConvertedOneAfterTheOther) {
     settings.D2T.ExtOrg = 2;
     settings.D2T.ExtNew = 0;
     settings.D2T.Karaoke = false;
-    const QString real = MakeFile(QStringLiteral("song.txt"), "00:01:000=ab\r\n");
+    const QString real = folder.Put(QStringLiteral("song.txt"), "00:01:000=ab\r\n");
     const QString link = folder.File("link.txt");
     ASSERT_EQ(::symlink("song.txt", QFile::encodeName(link).constData()), 0);
     for (int round = 0; round < 10; ++round) {
@@ -127,8 +119,8 @@ TEST_F(TextConversionTest, OneFileUnderTwoNamesIsConvertedOneAfterTheOther) {
 }
 
 TEST_F(TextConversionTest, ANegativeDefaultRatioRetimesAsOneAndTheSettingReadsOne) {
-    const QString dsmp = MakeFile(QStringLiteral("a.lyr"), "Adjust=300\r\n00:01:000=ab\r\n");
-    const QString empty = MakeFile(QStringLiteral("e.smi"), "<SAMI></SAMI>\r\n");
+    const QString dsmp = folder.Put(QStringLiteral("a.lyr"), "Adjust=300\r\n00:01:000=ab\r\n");
+    const QString empty = folder.Put(QStringLiteral("e.smi"), "<SAMI></SAMI>\r\n");
     settings.Init.TimeRatio = -0.5;
     state.DroppedFiles = {empty};
     ASSERT_TRUE(RunMode(ModeSamiToTimeTag, state, settings));

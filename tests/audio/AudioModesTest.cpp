@@ -26,11 +26,7 @@ protected:
     Settings settings;
     BatchState state;
 
-    QString Put(const char* name, const QByteArray& bytes) {
-        const QString path = folder.File(name);
-        EXPECT_TRUE(WriteBytes(path, bytes));
-        return path;
-    }
+    QString Put(const char* name, const QByteArray& bytes) { return folder.Put(name, bytes); }
     void Run(int mode, const QStringList& files) {
         state.DroppedFiles = files;
         ASSERT_TRUE(RunMode(mode, state, settings));

@@ -31,12 +31,7 @@ protected:
     BatchState state;
     Choice choice;
 
-    QString Put(const char* name) {
-        const QString path = folder.File(name);
-        QDir().mkpath(path.left(path.lastIndexOf(u'/')));
-        EXPECT_TRUE(WriteBytes(path, name));
-        return path;
-    }
+    QString Put(const char* name) { return folder.Put(name, name); }
     ResultRecord Run(const QStringList& files) {
         state.DroppedFiles = files;
         EXPECT_TRUE(RunMode(ModeNameMatch, state, settings, choice));

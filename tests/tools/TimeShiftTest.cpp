@@ -68,11 +68,7 @@ protected:
     BatchState state;
     ScriptedAnswers questions;
 
-    QString Put(const char* name, const QByteArray& bytes) {
-        const QString path = folder.File(name);
-        EXPECT_TRUE(WriteBytes(path, bytes));
-        return path;
-    }
+    QString Put(const char* name, const QByteArray& bytes) { return folder.Put(name, bytes); }
     void Run(const QStringList& files) {
         state.DroppedFiles = files;
         ASSERT_TRUE(RunMode(ModeTimeShift, state, settings, questions));
