@@ -1,7 +1,7 @@
 // The DSMP reader and writer on arbitrary text.
 #include "formats/DsmpReader.h"
 #include "formats/DsmpWriter.h"
-#include "lyrics/Cp932.h"
+#include "base/Cp932.h"
 
 using namespace tavelkor;
 

@@ -1,7 +1,7 @@
 // The SAMI reader and writer on arbitrary text.
 #include "formats/SamiReader.h"
 #include "formats/SamiWriter.h"
-#include "lyrics/Cp932.h"
+#include "base/Cp932.h"
 
 using namespace tavelkor;
 

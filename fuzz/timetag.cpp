@@ -3,7 +3,7 @@
 // karaoke repair leaves no time earlier than one before it, and re-timing leaves no time
 // below 0.
 #include "lyrics/Adjustments.h"
-#include "lyrics/Cp932.h"
+#include "base/Cp932.h"
 #include "lyrics/TextRules.h"
 #include "lyrics/TimeTagReader.h"
 #include "lyrics/TimeTagWriter.h"

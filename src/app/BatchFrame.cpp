@@ -1,11 +1,10 @@
 #include "BatchFrame.h"
 
-#include "../lyrics/Cp932.h"
+#include "../base/Cp932.h"
 #include "../settings/Settings.h"
-#include "ModeTable.h"
 #include "ParallelFor.h"
-#include "PathHelpers.h"
-#include "SafeFileWrite.h"
+#include "../base/PathHelpers.h"
+#include "../base/SafeFileWrite.h"
 
 #include <QFile>
 #include <QHash>
@@ -146,11 +145,10 @@ bool OutputsAreIndependent(const QStringList& sources, const QStringList& output
 
 } // namespace
 
-void RunTextConversion(int mode, BatchState& state, Settings& settings,
+void RunTextConversion(const ModeInfo& mode, BatchState& state, Settings& settings,
                        const TextConverter& convert) {
-    const ModeInfo& info = ModeTable()[mode];
-    FilterByExtension(state, info.AcceptedExtensions(settings));
-    const QString outputExtension = info.OutputExtension(settings);
+    FilterByExtension(state, mode.AcceptedExtensions(settings));
+    const QString outputExtension = mode.OutputExtension(settings);
     const QStringList sources = state.DroppedFiles;
     const qsizetype count = sources.size();
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "BatchState.h"
+#include "ModeInfo.h"
 #include "ResultCodes.h"
 
 #include <QStringList>
@@ -46,7 +47,7 @@ using TextConverter = std::function<ConvertedText(const QString& sourcePath)>;
 // must only read shared state: when no output clashes with another file, the files are
 // converted and saved on several threads at once; results and settings come out as a
 // one-by-one run leaves them.
-void RunTextConversion(int mode, BatchState& state, Settings& settings,
+void RunTextConversion(const ModeInfo& mode, BatchState& state, Settings& settings,
                        const TextConverter& convert);
 
 } // namespace tavelkor

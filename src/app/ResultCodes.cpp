@@ -1,8 +1,8 @@
 #include "ResultCodes.h"
 
-#include "../lyrics/Cp932.h"
+#include "../base/Cp932.h"
 #include "BatchState.h"
-#include "PathHelpers.h"
+#include "../base/PathHelpers.h"
 
 #include <QStringList>
 #include <algorithm>

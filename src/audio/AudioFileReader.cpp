@@ -1,6 +1,6 @@
 #include "AudioFileReader.h"
 
-#include "../lyrics/TextFile.h"
+#include "../base/TextFile.h"
 
 namespace tavelkor {
 

@@ -1,7 +1,7 @@
 #include "CompanionAudioFile.h"
 
-#include "../app/PathHelpers.h"
-#include "../lyrics/TextFile.h"
+#include "../base/PathHelpers.h"
+#include "../base/TextFile.h"
 
 namespace tavelkor {
 

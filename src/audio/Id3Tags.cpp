@@ -1,7 +1,7 @@
 #include "Id3Tags.h"
 
-#include "../lyrics/Cp932.h"
-#include "AnsiBytes.h"
+#include "../base/Cp932.h"
+#include "../base/Cp932Bytes.h"
 
 #include <QString>
 #include <taglib/commentsframe.h>

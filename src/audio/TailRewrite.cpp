@@ -1,6 +1,6 @@
 #include "TailRewrite.h"
 
-#include "../app/PathHelpers.h"
+#include "../base/PathHelpers.h"
 #include "AudioFileReader.h"
 
 #include <QFile>

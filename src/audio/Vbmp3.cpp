@@ -12,9 +12,9 @@
 //   LIST/INFO chunk gets one after its last chunk. Plain-text ILYC lyrics are read as well.
 #include "Vbmp3.h"
 
-#include "../app/SafeFileWrite.h"
-#include "../lyrics/TextFile.h"
-#include "AnsiBytes.h"
+#include "../base/SafeFileWrite.h"
+#include "../base/TextFile.h"
+#include "../base/Cp932Bytes.h"
 #include "AudioFileReader.h"
 #include "AudioTail.h"
 #include "Id3Tags.h"

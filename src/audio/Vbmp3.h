@@ -9,7 +9,7 @@
 
 #include <QByteArray>
 #include <QString>
-#include "../lyrics/Cp932.h"
+#include "../base/Cp932.h"
 #include <array>
 #include <cstdint>
 

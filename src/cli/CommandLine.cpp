@@ -1,10 +1,10 @@
 #include "CommandLine.h"
 
 #include "../app/BatchFrame.h"
-#include "../app/ModeTable.h"
+#include "../modes/ModeTable.h"
 #include "../app/ResultCodes.h"
 #include "../app/RunQuestions.h"
-#include "../lyrics/TimeValues.h"
+#include "../base/NumberText.h"
 #include "../settings/IniSettingsStore.h"
 #include "../settings/SettingsIo.h"
 

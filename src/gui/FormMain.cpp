@@ -1,8 +1,8 @@
 #include "FormMain.h"
 
 #include "../app/BatchFrame.h"
-#include "../app/ModeTable.h"
-#include "../app/PathHelpers.h"
+#include "../modes/ModeTable.h"
+#include "../base/PathHelpers.h"
 #include "../settings/Settings.h"
 #include "../settings/SettingsIo.h"
 #include "../settings/SettingsStore.h"

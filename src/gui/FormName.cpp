@@ -1,6 +1,6 @@
 #include "FormName.h"
 
-#include "../app/PathHelpers.h"
+#include "../base/PathHelpers.h"
 #include "WindowHelpers.h"
 
 #include <QGridLayout>

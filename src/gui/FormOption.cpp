@@ -1,7 +1,7 @@
 #include "FormOption.h"
 
-#include "../app/ExtensionTables.h"
-#include "../app/ModeTable.h"
+#include "../settings/ExtensionTables.h"
+#include "../modes/ModeTable.h"
 #include "../lyrics/TimeValues.h"
 #include "../settings/Settings.h"
 #include "WindowHelpers.h"

@@ -1,6 +1,6 @@
 #include "FormOptionCommon.h"
 
-#include "../app/PathHelpers.h"
+#include "../base/PathHelpers.h"
 #include "../lyrics/TimeValues.h"
 #include "../settings/Settings.h"
 #include "WindowHelpers.h"

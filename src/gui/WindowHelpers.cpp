@@ -1,6 +1,6 @@
 #include "WindowHelpers.h"
 
-#include "../lyrics/TextFile.h"
+#include "../base/TextFile.h"
 
 #include <QDesktopServices>
 #include <QWidget>

@@ -16,4 +16,29 @@ QString ToLfLineEnds(QStringView text);
 // Splits at every CR LF; a text ending in CR LF gives a last, empty piece.
 QList<QStringView> SplitAtCrLf(QStringView text);
 
+// Applies `rewrite` to every line. Lines may end in CR LF, LF or CR, so that a file saved on
+// another system is rewritten whole; they are joined with CR LF, as the program writes lines.
+template <class Rewrite>
+QString RewriteLines(const QString& text, Rewrite&& rewrite) {
+    if (text.isEmpty())
+        return text;
+    QString out;
+    out.reserve(text.size() + text.size() / 16);
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    while (true) {
+        qsizetype end = start;
+        while (end < n && text[end] != u'\r' && text[end] != u'\n')
+            ++end;
+        out += rewrite(QStringView(text).mid(start, end - start));
+        if (end == n)
+            return out;
+        qsizetype next = end + 1;
+        if (text[end] == u'\r' && next < n && text[next] == u'\n')
+            ++next;
+        out += u"\r\n";
+        start = next;
+    }
+}
+
 } // namespace tavelkor

@@ -1,9 +1,7 @@
 #include "TimeTagReader.h"
 
-#include "../app/PathHelpers.h"
-#include "Cp932.h"
 #include "DisplayLines.h"
-#include "TextFile.h"
+#include "LineOrder.h"
 #include "TextRules.h"
 #include "TimeTagWriter.h"
 #include "TimeValues.h"
@@ -66,33 +64,6 @@ bool StartsWithIgnoringCase(QStringView text, QStringView prefix) {
     return text.startsWith(prefix, Qt::CaseInsensitive);
 }
 
-bool IsDigitAt(QStringView text, qsizetype pos) {
-    return pos < text.size() && text[pos] >= u'0' && text[pos] <= u'9';
-}
-
-// The pattern "##:##:###=" anywhere in the text.
-bool ContainsDsmpTime(QStringView text) {
-    for (qsizetype at = text.indexOf(u':'); at >= 0; at = text.indexOf(u':', at + 1)) {
-        const qsizetype start = at - 2;
-        if (start < 0)
-            continue;
-        if (IsDigitAt(text, start) && IsDigitAt(text, start + 1) && IsDigitAt(text, start + 3) &&
-            IsDigitAt(text, start + 4) && start + 5 < text.size() && text[start + 5] == u':' &&
-            IsDigitAt(text, start + 6) && IsDigitAt(text, start + 7) &&
-            IsDigitAt(text, start + 8) && start + 9 < text.size() && text[start + 9] == u'=')
-            return true;
-    }
-    return false;
-}
-
-bool ContainsShortTag(QStringView text) {
-    for (qsizetype at = text.indexOf(u'['); at >= 0; at = text.indexOf(u'[', at + 1)) {
-        if (IsShortTagAt(text, at))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 qsizetype FindTimeTag(QStringView text, qsizetype from) {
@@ -117,6 +88,14 @@ bool SplitAtFirstTag(QStringView text, QString& tag, QString& before, QString& a
     tag = text.mid(at, 10).toString();
     after = text.mid(at + 10).toString();
     return true;
+}
+
+bool ContainsShortTag(QStringView text) {
+    for (qsizetype at = text.indexOf(u'['); at >= 0; at = text.indexOf(u'[', at + 1)) {
+        if (IsShortTagAt(text, at))
+            return true;
+    }
+    return false;
 }
 
 QString ExpandShortTags(const QString& text) {
@@ -227,112 +206,6 @@ void ParseLyricsText(LyricsDocument& document, bool normalizeOrder, bool expandS
     if (document.HasTimeTags && document.HasKaraoke && normalizeOrder &&
         NeedsLineOrderNormalization(document))
         document = NormalizeLineOrder(document);
-}
-
-bool NeedsLineOrderNormalization(const LyricsDocument& document) {
-    for (const LyricsLine& line : document.Lines) {
-        if (!line.IsKaraoke)
-            continue;
-        for (int k = 0; k < line.FragmentCount(); ++k) {
-            if (!line.Fragments[k].Text.isEmpty())
-                return false;
-        }
-    }
-    return true;
-}
-
-LyricsDocument NormalizeLineOrder(const LyricsDocument& document) {
-    LyricsDocument copy = document;
-    if (!copy.HasTimeTags || copy.LineCount() == 0)
-        return copy;
-    // Every time of a karaoke line repeats the line's text; a hostile file could make that
-    // gigabytes. Such a document keeps its order.
-    qint64 size = 0;
-    for (const LyricsLine& line : std::as_const(copy.Lines))
-        size += qint64(line.IsKaraoke ? line.FragmentCount() + 1 : 1) * (line.RawText.size() + 12);
-    if (size > MaxDisplayTextChars)
-        return copy;
-
-    // 1-2. One entry per time of every line, joined into one text.
-    QString joined;
-    for (const LyricsLine& line : copy.Lines) {
-        if (line.IsDirective)
-            continue;
-        if (line.IsKaraoke) {
-            for (int k = 0; k <= line.FragmentCount(); ++k) {
-                if (k == 1 && line.Fragments[1].TimeMs == line.Fragments[0].TimeMs)
-                    continue;
-                joined += line.Fragments[k].TagText;
-                joined += line.PlainText;
-                joined += CrLf;
-            }
-        } else if (line.HasTimeTag) {
-            // Text that stood before the tag moves behind it, as the line-head layout writes
-            // it, instead of being dropped.
-            joined += line.Fragments[1].TagText;
-            joined += line.PlainText;
-            joined += CrLf;
-        } else {
-            joined += line.RawText;
-            joined += CrLf;
-        }
-    }
-    joined = NormalizeTrailingBreaks(joined);
-
-    // 3. Cut into a preamble and chunks that each start with a tag.
-    const QStringView text(joined);
-    qsizetype at = FindTimeTag(text);
-    QString result = (at < 0 ? text : text.left(at)).toString();
-    QList<QStringView> chunks;
-    while (at >= 0) {
-        const qsizetype next = FindTimeTag(text, at + 10);
-        chunks.append(next < 0 ? text.mid(at) : text.mid(at, next - at));
-        at = next;
-    }
-
-    // 4-5. Ascending by tag, then by the text that follows, ignoring letter case; stable.
-    std::stable_sort(chunks.begin(), chunks.end(), [](QStringView a, QStringView b) {
-        return a.compare(b, Qt::CaseInsensitive) < 0;
-    });
-    for (const QStringView chunk : chunks)
-        result += chunk;
-
-    copy.Text = result;
-    ParseLyricsText(copy, false, false);
-    return copy;
-}
-
-void ReadLyricsFile(const QString& path, LyricsFile& file, bool normalizeOrder,
-                    bool expandShortTags) {
-    file = LyricsFile();
-    file.Path = path;
-    file.BaseName = BaseNameOf(path);
-    file.Folder = AddTrailingBackslash(FolderOf(path));
-    file.Extension = ExtensionOf(path).toLower();
-    // One open tells both whether the file exists and what it holds.
-    const FileBytes bytes = ReadFileBytes(path, 0);
-    file.Exists = bytes.Exists;
-    file.ReadFailed = bytes.ReadFailed;
-    if (!file.Exists)
-        return;
-    file.Document.Text = UnifyLineEnds(DecodeCp932(bytes.Bytes));
-    ParseLyricsText(file.Document, normalizeOrder, expandShortTags);
-}
-
-LyricsFormat DetectLyricsFormat(const QString& path) {
-    if (!FileExists(path))
-        return LyricsFormat::Unknown;
-    const QString text = ReadTextFile(path, 10000).toLower();
-    if (text.isEmpty())
-        return LyricsFormat::Unknown;
-    if (FindTimeTag(text) >= 0 || ContainsShortTag(text))
-        return LyricsFormat::TimeTag;
-    const qsizetype sync = text.indexOf(u"<sync start=");
-    if (sync >= 0 && text.indexOf(u'>', sync + 12) >= 0)
-        return LyricsFormat::Sami;
-    if (ContainsDsmpTime(text))
-        return LyricsFormat::Dsmp;
-    return LyricsFormat::Unknown;
 }
 
 } // namespace tavelkor

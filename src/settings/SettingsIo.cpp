@@ -1,6 +1,6 @@
 #include "SettingsIo.h"
 
-#include "../lyrics/TimeValues.h"
+#include "../base/NumberText.h"
 #include "SettingsTable.h"
 
 namespace tavelkor {

@@ -1,5 +1,5 @@
 #include "app/BatchFrame.h"
-#include "app/ModeTable.h"
+#include "modes/ModeTable.h"
 #include "settings/Settings.h"
 
 #include "TestFiles.h"

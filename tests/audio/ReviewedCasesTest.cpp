@@ -1,7 +1,7 @@
 // Cases where the library or the modes once lost or damaged a user's file.
 #include "SongFileBuilders.h"
 #include "app/BatchState.h"
-#include "app/ModeTable.h"
+#include "modes/ModeTable.h"
 #include "app/ResultCodes.h"
 #include "audio/Vbmp3.h"
 #include "settings/Settings.h"

@@ -2,7 +2,7 @@
 // it holds, and that everything else in the file stays byte for byte.
 #include "SongFileBuilders.h"
 #include "audio/Vbmp3.h"
-#include "lyrics/Cp932.h"
+#include "base/Cp932.h"
 
 #include <gtest/gtest.h>
 

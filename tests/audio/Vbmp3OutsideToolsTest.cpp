@@ -11,7 +11,7 @@
 //        tags-id3v1v2.mp3
 #include "SongFileBuilders.h"
 #include "audio/Vbmp3.h"
-#include "lyrics/Cp932.h"
+#include "base/Cp932.h"
 
 #include <gtest/gtest.h>
 

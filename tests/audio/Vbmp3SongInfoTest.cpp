@@ -1,7 +1,7 @@
 // Song information (vbmp3_getFileInfo/vbmp3_getFileInfo2) and the MacBinary strip.
 #include "SongFileBuilders.h"
 #include "audio/Vbmp3.h"
-#include "lyrics/Cp932.h"
+#include "base/Cp932.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -5,7 +5,7 @@
 // not be undone at once, which the next look at the song removes), and the record carries the
 // mode's failure code.
 #include "FaultHarness.h"
-#include "app/ModeTable.h"
+#include "modes/ModeTable.h"
 #include "app/ResultCodes.h"
 #include "app/RunQuestions.h"
 #include "audio/SongFileBuilders.h"

@@ -3,9 +3,9 @@
 
 #include "TestFiles.h"
 #include "app/BatchState.h"
-#include "app/ModeTable.h"
+#include "modes/ModeTable.h"
 #include "app/ResultCodes.h"
-#include "lyrics/Cp932.h"
+#include "base/Cp932.h"
 #include "lyrics/LyricsDocument.h"
 #include "lyrics/TimeTagReader.h"
 #include "settings/Settings.h"

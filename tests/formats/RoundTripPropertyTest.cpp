@@ -19,7 +19,7 @@
 #include "FormatsTestHelpers.h"
 #include "formats/DsmpReader.h"
 #include "formats/DsmpWriter.h"
-#include "formats/ModeSteps.h"
+#include "modes/ModeSteps.h"
 #include "formats/SamiReader.h"
 #include "formats/SamiWriter.h"
 #include "lyrics/Adjustments.h"

@@ -1,6 +1,6 @@
 // The main window: modes, the drop of files that starts a run, refusal while busy.
 #include "gui/FormMain.h"
-#include "app/ModeTable.h"
+#include "modes/ModeTable.h"
 #include "app/ResultCodes.h"
 #include "gui/FormOption.h"
 #include "settings/IniSettingsStore.h"

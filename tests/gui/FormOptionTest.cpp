@@ -1,6 +1,6 @@
 // The mode options dialog: pages, store rules and the same-extension warning.
 #include "gui/FormOption.h"
-#include "app/ModeTable.h"
+#include "modes/ModeTable.h"
 #include "settings/Settings.h"
 
 #include <QCheckBox>

@@ -1,6 +1,8 @@
 // Reading TimeTag text into lines, fragments and header values.
 #include "TestFiles.h"
-#include "lyrics/Cp932.h"
+#include "base/Cp932.h"
+#include "lyrics/TimeTagFile.h"
+#include "lyrics/TimeTagFile.h"
 #include "lyrics/TimeTagReader.h"
 #include "lyrics/TimeValues.h"
 
@@ -361,46 +363,6 @@ TEST(LineOrderTest, ShortTagsAreExpandedBeforeOrdering) {
     const LyricsDocument document = Parse("[00:20]b\r\n[00:05][00:30]a", true, true);
     EXPECT_EQ(RawLines(document),
               (QStringList{S("[00:05:00]a"), S("[00:20:00]b"), S("[00:30:00]a"), S("")}));
-}
-
-struct FormatCase {
-    const char* content;
-    LyricsFormat format;
-};
-
-class DetectFormatTest : public ::testing::TestWithParam<FormatCase> {};
-
-TEST_P(DetectFormatTest, RecognisesContent) {
-    TestFolder folder;
-    const QString path = folder.File("input.dat");
-    ASSERT_TRUE(WriteBytes(path, QByteArray(GetParam().content)));
-    EXPECT_EQ(DetectLyricsFormat(path), GetParam().format) << GetParam().content;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Contents, DetectFormatTest,
-    ::testing::Values(
-        FormatCase{"words\r\n[00:01:00]x", LyricsFormat::TimeTag},
-        FormatCase{"[01:02]short", LyricsFormat::TimeTag},
-        FormatCase{"<SAMI><BODY><SYNC Start=1000><P>x", LyricsFormat::Sami},
-        FormatCase{"<sync start=1000 [00:01:00]>", LyricsFormat::TimeTag},
-        FormatCase{"<sync start=1000", LyricsFormat::Unknown},
-        FormatCase{"00:01:234=text", LyricsFormat::Dsmp},
-        FormatCase{"x\r\n12:34:567=a", LyricsFormat::Dsmp},
-        FormatCase{"00:01:23=text", LyricsFormat::Unknown},
-        FormatCase{"plain words [chorus]", LyricsFormat::Unknown},
-        FormatCase{"", LyricsFormat::Unknown}));
-
-TEST(DetectFormatFileTest, MissingFileAndTagBeyondFirst10000Bytes) {
-    TestFolder folder;
-    EXPECT_EQ(DetectLyricsFormat(folder.File("missing.txt")), LyricsFormat::Unknown);
-    EXPECT_EQ(DetectLyricsFormat(folder.Path()), LyricsFormat::Unknown);
-    const QString late = folder.File("late.txt");
-    ASSERT_TRUE(WriteBytes(late, QByteArray(9995, 'a') + "[00:01:00]"));
-    EXPECT_EQ(DetectLyricsFormat(late), LyricsFormat::Unknown);
-    const QString early = folder.File("early.txt");
-    ASSERT_TRUE(WriteBytes(early, QByteArray(9990, 'a') + "[00:01:00]"));
-    EXPECT_EQ(DetectLyricsFormat(early), LyricsFormat::TimeTag);
 }
 
 } // namespace

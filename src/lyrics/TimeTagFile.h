@@ -1,0 +1,14 @@
+// Reading a TimeTag lyrics file: its bytes, decoded, then parsed.
+#pragma once
+
+#include "LyricsDocument.h"
+
+#include <QString>
+
+namespace tavelkor {
+
+// Resets `file` and fills it from the file at `path`.
+void ReadLyricsFile(const QString& path, LyricsFile& file, bool normalizeOrder,
+                    bool expandShortTags);
+
+} // namespace tavelkor

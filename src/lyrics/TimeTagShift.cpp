@@ -1,0 +1,22 @@
+#include "TimeTagShift.h"
+
+#include "TimeValues.h"
+
+namespace tavelkor {
+
+LyricsDocument ShiftLyricsDocument(const LyricsDocument& document, int shiftMs) {
+    LyricsDocument result = document;
+    if (shiftMs == 0)
+        return result;
+    for (LyricsLine& line : result.Lines) {
+        if (!line.HasTimeTag)
+            continue;
+        for (KaraokeFragment& fragment : line.Fragments) {
+            fragment.TimeMs = ShiftedTime(fragment.TimeMs, shiftMs);
+            fragment.TagText = MsToTag(fragment.TimeMs);
+        }
+    }
+    return result;
+}
+
+} // namespace tavelkor

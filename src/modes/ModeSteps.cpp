@@ -1,0 +1,76 @@
+#include "ModeSteps.h"
+
+#include "../lyrics/Adjustments.h"
+#include "../base/TextFile.h"
+#include "../lyrics/TimeTagFile.h"
+#include "../lyrics/TimeTagReader.h"
+#include "../lyrics/TimeTagWriter.h"
+#include "../settings/Settings.h"
+
+namespace tavelkor {
+
+ConvertedText ConvertFromTimeTag(
+    const QString& path, double defaultRatio,
+    const std::function<std::optional<QString>(LyricsDocument&)>& write) {
+    ConvertedText result;
+    LyricsFile file;
+    ReadLyricsFile(path, file, true, true);
+    LyricsDocument& document = file.Document;
+    if (!document.HasTimeTags) {
+        result.Code = NotTargetFile;
+        return result;
+    }
+    // The SAMI and DSMP writers read the lines' texts, tags and times, never the composed
+    // TimeTag text, so the document is not composed on the way.
+    bool changed = false;
+    document = NormalizeKaraoke(document, changed);
+    if (document.Header.TimeRatio == 0 && !ResolveTimeRatio(document.Header))
+        document.Header.TimeRatio = defaultRatio;
+    double realTime = 1;
+    ApplyTimeCorrection(document, realTime, -1);
+    std::optional<QString> text = write(document);
+    if (!text)
+        result.Code = NotTargetFile;
+    else
+        result.Text = std::move(*text);
+    return result;
+}
+
+ConvertedText ConvertToTimeTag(const QString& path, LyricsDocument (*read)(const QString&),
+                               double defaultRatio, bool karaoke,
+                               std::atomic<bool>& ratioBecameOne) {
+    ConvertedText result;
+    const QString text = ReadTextFile(path, 0);
+    if (text.isEmpty()) {
+        result.Code = EmptyFile;
+        return result;
+    }
+    LyricsDocument document = read(text);
+    if (defaultRatio < 1) {
+        double target = defaultRatio;
+        ApplyTimeCorrection(document, target, -1);
+        if (target != defaultRatio)
+            ratioBecameOne = true;
+        ComposeLyricsText(document);
+    }
+    if (karaoke)
+        document = MergeProgressiveLines(document);
+    ComposeLyricsText(document);
+    result.Text = document.Text;
+    return result;
+}
+
+void RunToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings,
+                  LyricsDocument (*read)(const QString&), bool karaoke) {
+    // The conversions run side by side and only read the settings; a change that the
+    // re-timing makes to the default ratio is applied once they are done.
+    const double defaultRatio = settings.Init.TimeRatio;
+    std::atomic<bool> ratioBecameOne{false};
+    RunTextConversion(mode, state, settings, [&](const QString& path) {
+        return ConvertToTimeTag(path, read, defaultRatio, karaoke, ratioBecameOne);
+    });
+    if (ratioBecameOne)
+        settings.Init.TimeRatio = 1;
+}
+
+} // namespace tavelkor

@@ -1,0 +1,35 @@
+// The steps that the TimeTag-to-caption modes and the caption-to-TimeTag modes share.
+#pragma once
+
+#include "../app/BatchFrame.h"
+#include "../app/ModeInfo.h"
+#include "../lyrics/LyricsDocument.h"
+
+#include <atomic>
+#include <functional>
+#include <optional>
+
+namespace tavelkor {
+
+// Reads a TimeTag file for the SAMI and DSMP writers: repairs time inversions, settles the
+// time ratio (from the header, else `defaultRatio`) and re-times every fragment to real
+// milliseconds, then hands the document to `write`. NotTargetFile when the file carries no
+// time tag, or when its display would not be lyrics-sized (`write` gives nothing).
+ConvertedText ConvertFromTimeTag(
+    const QString& path, double defaultRatio,
+    const std::function<std::optional<QString>(LyricsDocument&)>& write);
+
+// Reads a SAMI or DSMP file with `read`, re-times it to `defaultRatio` when that is below 1,
+// merges growing lines into karaoke lines when `karaoke` is on, and composes the TimeTag
+// text. EmptyFile when the file is empty or cannot be read. A default ratio below 0 re-times
+// as 1; `ratioBecameOne` is then set, so the caller can let the setting read 1 afterwards, as
+// the re-timing leaves the variable it is given.
+ConvertedText ConvertToTimeTag(const QString& path, LyricsDocument (*read)(const QString&),
+                               double defaultRatio, bool karaoke,
+                               std::atomic<bool>& ratioBecameOne);
+
+// Runs a SAMI or DSMP to TimeTag mode with `read`.
+void RunToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings,
+                  LyricsDocument (*read)(const QString&), bool karaoke);
+
+} // namespace tavelkor

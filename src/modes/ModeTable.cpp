@@ -1,0 +1,135 @@
+#include "ModeTable.h"
+
+#include "AudioModes.h"
+#include "DsmpModes.h"
+#include "SamiModes.h"
+#include "TimeTagMode.h"
+#include "../settings/Settings.h"
+#include "NameMatchMode.h"
+#include "TimeShiftMode.h"
+#include "../settings/ExtensionTables.h"
+
+namespace tavelkor {
+
+namespace {
+
+QStringList One(const QStringList& table, int index) {
+    const QString extension = ExtensionAt(table, index);
+    return extension.isEmpty() ? QStringList() : QStringList{extension};
+}
+
+QStringList AllLyricsExtensions() {
+    return TimeTagExtensions() + SamiExtensions() + DsmpExtensions();
+}
+
+} // namespace
+
+const QVector<ModeInfo>& ModeTable() {
+    static const QVector<ModeInfo> table = {
+        {ModeTimeTagToSami,
+         QStringLiteral(u"TimeTag → SAMI"),
+         QStringLiteral(u"　タイムタグ付き歌詞をSAMI形式に変換します。"),
+         {2, 1, 3},
+         QStringLiteral("t2s"),
+         &TimeTagToSami,
+         [](const Settings& s) { return One(TimeTagExtensions(), s.T2S.ExtOrg); },
+         [](const Settings& s) { return ExtensionAt(SamiExtensions(), s.T2S.ExtNew); }},
+        {ModeSamiToTimeTag,
+         QStringLiteral(u"SAMI → TimeTag"),
+         QStringLiteral(u"　SAMI形式の歌詞ファイルをタイムタグ付き歌詞に変換します。"
+                        u"他ソフトで作ったSAMIファイルからはうまく変換できないことがあります。"),
+         {3, 1, 2},
+         QStringLiteral("s2t"),
+         &SamiToTimeTag,
+         [](const Settings& s) { return One(SamiExtensions(), s.S2T.ExtOrg); },
+         [](const Settings& s) { return ExtensionAt(TimeTagExtensions(), s.S2T.ExtNew); }},
+        {ModeTimeTagToDsmp,
+         QStringLiteral(u"TimeTag → DSMP"),
+         QStringLiteral(u"　タイムタグ付き歌詞をDSMP形式に変換します。"),
+         {2, 1, 4},
+         QStringLiteral("t2d"),
+         &TimeTagToDsmp,
+         [](const Settings& s) { return One(TimeTagExtensions(), s.T2D.ExtOrg); },
+         [](const Settings& s) { return ExtensionAt(DsmpExtensions(), s.T2D.ExtNew); }},
+        {ModeDsmpToTimeTag,
+         QStringLiteral(u"DSMP → TimeTag"),
+         QStringLiteral(u"　DSMP形式の歌詞ファイルをタイムタグ付き歌詞に変換します。"),
+         {4, 1, 2},
+         QStringLiteral("d2t"),
+         &DsmpToTimeTag,
+         [](const Settings& s) { return One(DsmpExtensions(), s.D2T.ExtOrg); },
+         [](const Settings& s) { return ExtensionAt(TimeTagExtensions(), s.D2T.ExtNew); }},
+        {ModeTimeTagToMp3,
+         QStringLiteral(u"TimeTag → MP3内蔵"),
+         QStringLiteral(u"　タイムタグ付き歌詞をMP3ファイルに埋め込みます。"),
+         {2, 1, 5},
+         QStringLiteral("t2m"),
+         &TimeTagToMp3,
+         [](const Settings& s) { return One(TimeTagExtensions(), s.T2M.ExtOrg); },
+         [](const Settings&) { return QString(); }},
+        {ModeMp3ToTimeTag,
+         QStringLiteral(u"MP3内蔵 → TimeTag"),
+         QStringLiteral(u"　MP3ファイルに埋め込まれた歌詞を取り出して保存します。"),
+         {5, 1, 2},
+         QStringLiteral("m2t"),
+         &Mp3ToTimeTag,
+         [](const Settings&) {
+             return QStringList{QStringLiteral("mp3"), QStringLiteral("rmp")};
+         },
+         [](const Settings& s) { return ExtensionAt(TimeTagExtensions(), s.M2T.ExtNew); }},
+        {ModeTimeTagToTimeTag,
+         QStringLiteral(u"TimeTag → TimeTag"),
+         QStringLiteral(u"　タイムタグ付き歌詞の様々な調整変換をします。"
+                        u"モード別オプションで調整内容を選んでください。"),
+         {2, 1, 2},
+         QStringLiteral("t2t"),
+         &TimeTagToTimeTag,
+         [](const Settings& s) { return One(TimeTagExtensions(), s.T2T.ExtOrg); },
+         [](const Settings& s) { return ExtensionAt(TimeTagExtensions(), s.T2T.ExtNew); }},
+        {ModeTimeShift,
+         QStringLiteral(u"おまけ１:時間微調整"),
+         QStringLiteral(u"　各種歌詞ファイルの時間微調整をします。"),
+         {0, 6, 0},
+         QStringLiteral("shift"),
+         &TimeShiftMode,
+         [](const Settings&) { return AllLyricsExtensions(); },
+         [](const Settings&) { return QString(); }},
+        {ModeNameMatch,
+         QStringLiteral(u"おまけ２:ファイル名合わせ"),
+         QStringLiteral(u"　２つのファイル名の拡張子より前を揃えます。"
+                        u"必ず２つのファイルを同時にドロップしてください。"),
+         {0, 7, 0},
+         QStringLiteral("match"),
+         &NameMatchRun,
+         [](const Settings&) { return QStringList(); },
+         [](const Settings&) { return QString(); }},
+    };
+    return table;
+}
+
+const ModeInfo* FindMode(const QString& nameOrIndex) {
+    for (const ModeInfo& mode : ModeTable()) {
+        if (nameOrIndex == QString::number(mode.Index) || nameOrIndex == mode.CommandName)
+            return &mode;
+    }
+    return nullptr;
+}
+
+bool RunMode(int mode, BatchState& state, Settings& settings, RunQuestions& questions) {
+    if (mode < 0 || mode >= ModeCount)
+        return false;
+    const ModeInfo& info = ModeTable()[mode];
+    state.DropCount = int(state.DroppedFiles.size());
+    state.RejectedFiles.clear();
+    state.Results.clear();
+    info.Driver(info, state, settings, questions);
+    state.DroppedFiles.clear();
+    return true;
+}
+
+bool RunMode(int mode, BatchState& state, Settings& settings) {
+    NoQuestions questions;
+    return RunMode(mode, state, settings, questions);
+}
+
+} // namespace tavelkor

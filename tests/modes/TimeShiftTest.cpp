@@ -1,0 +1,142 @@
+#include "app/BatchState.h"
+#include "modes/ModeTable.h"
+#include "app/ResultCodes.h"
+#include "app/RunQuestions.h"
+#include "lyrics/TimeTagReader.h"
+#include "settings/Settings.h"
+#include "formats/DsmpShift.h"
+#include "formats/SamiShift.h"
+#include "lyrics/TimeTagShift.h"
+
+#include "TestFiles.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+#include <limits>
+#include <sys/stat.h>
+
+using namespace tavelkor;
+using namespace tavelkor::test;
+
+namespace {
+
+// Answers from a script, and counts the questions.
+class ScriptedAnswers : public NoQuestions {
+public:
+    QList<ShiftAnswer> answers;
+    int asked = 0;
+    QList<int> shown;
+    ShiftAnswer AskShift(const QString&, int currentMs) override {
+        shown.append(currentMs);
+        return answers.value(asked++, ShiftAnswer{});
+    }
+};
+
+TEST(ShiftTexts, EachFormatMovesEveryTime) {
+    LyricsDocument document;
+    document.Text = QStringLiteral("[00:01:00]a[00:02:00]b\r\nplain\r\n");
+    ParseLyricsText(document, false, false);
+    struct Case {
+        int shift;
+        const char* first;
+    };
+    for (const Case& c : {Case{-1500, "[00:00:00]"}, Case{5, "[00:01:00]"}, Case{15, "[00:01:02]"},
+                          Case{std::numeric_limits<int>::max(), "[99:59:99]"}}) {
+        const LyricsDocument shifted = ShiftLyricsDocument(document, c.shift);
+        EXPECT_EQ(shifted.Lines[0].Fragments[1].TagText, QString::fromUtf8(c.first)) << c.shift;
+        EXPECT_GE(shifted.Lines[0].Fragments[2].TimeMs, shifted.Lines[0].Fragments[1].TimeMs);
+        EXPECT_EQ(shifted.Lines[1].PlainText, QStringLiteral("plain"));
+    }
+
+    EXPECT_EQ(ShiftSamiText(-1500, QStringLiteral("<SYNC Start=1000>\r\n<P>x")),
+              QStringLiteral("<SYNC Start=0>\r\n<P>x"));
+    EXPECT_EQ(ShiftSamiText(10, QStringLiteral("  <sync start=5 >rest\r\n<SYNC Start=\"5\">")),
+              QStringLiteral("<SYNC Start=15>rest\r\n<SYNC Start=\"5\">"));
+    // Never wrapped around: the largest time stays the largest.
+    EXPECT_EQ(ShiftSamiText(10, QStringLiteral("<SYNC Start=2147483640>")),
+              QStringLiteral("<SYNC Start=2147483647>"));
+    EXPECT_EQ(ShiftSamiText(5, QString()), QString());
+
+    EXPECT_EQ(ShiftDsmpText(1000, U("99:59:500=あ\r\n[Text]\r\n00:00:100=b")),
+              U("100:00:500=あ\r\n[Text]\r\n00:01:100=b"));
+    EXPECT_EQ(ShiftDsmpText(-200, QStringLiteral("00:00:100=x\n00:01:000=y\rtail")),
+              QStringLiteral("00:00:000=x\r\n00:00:800=y\r\ntail"));
+}
+
+class TimeShiftRunTest : public ::testing::Test {
+protected:
+    TestFolder folder;
+    Settings settings;
+    BatchState state;
+    ScriptedAnswers questions;
+
+    QString Put(const char* name, const QByteArray& bytes) { return folder.Put(name, bytes); }
+    void Run(const QStringList& files) {
+        state.DroppedFiles = files;
+        ASSERT_TRUE(RunMode(ModeTimeShift, state, settings, questions));
+    }
+};
+
+TEST_F(TimeShiftRunTest, RewritesEachKindInPlaceAskingOncePerFile) {
+    settings.Init.SlidemSec = 250;
+    questions.answers = {{false, 1000, false}, {false, -500, false}, {false, 20, false}};
+    const QStringList files = {Put("a.txt", "@Title=T\r\n[00:01:00]a\r\n"),
+                               Put("b.smi", "<SYNC Start=1000>\r\n<P>x\r\n"),
+                               Put("c.lyr", "00:01:000=x\r\n"), Put("d.txt", "no times\r\n"),
+                               Put("e.wav", "")};
+    Run(files);
+    ASSERT_EQ(state.Results.size(), 4);
+    EXPECT_EQ(state.RejectedFiles, QStringList{files[4]});
+    EXPECT_EQ(state.Results[0].Code, Converted);
+    EXPECT_EQ(state.Results[1].Code, Converted);
+    EXPECT_EQ(state.Results[2].Code, Converted);
+    EXPECT_EQ(state.Results[3].Code, NotTargetFile);
+    EXPECT_EQ(questions.asked, 3); // nothing is asked for a file of no known kind
+    EXPECT_EQ(questions.shown, QList<int>({250, 1000, -500}));
+    EXPECT_EQ(ReadBytes(files[0]), "[00:02:00]a\r\n\r\n@Title=T\r\n");
+    EXPECT_EQ(ReadBytes(files[1]), "<SYNC Start=500>\r\n<P>x\r\n");
+    EXPECT_EQ(ReadBytes(files[2]), "00:01:020=x\r\n");
+    EXPECT_EQ(ReadBytes(files[3]), "no times\r\n");
+    EXPECT_EQ(settings.Init.SlidemSec, 20);
+}
+
+TEST_F(TimeShiftRunTest, ACancelEndsTheQuestionsAndZeroShiftsNothing) {
+    const QStringList files = {Put("a.txt", "[00:01:00]a\r\n"), Put("b.txt", "[00:01:00]b\r\n")};
+    questions.answers = {{true, 0, false}};
+    Run(files);
+    EXPECT_EQ(state.Results[0].Code, Cancelled);
+    EXPECT_EQ(state.Results[1].Code, Cancelled);
+    EXPECT_EQ(questions.asked, 1);
+    EXPECT_EQ(ReadBytes(files[0]), "[00:01:00]a\r\n");
+
+    questions = ScriptedAnswers();
+    questions.answers = {{false, 0, true}};
+    Run(files);
+    EXPECT_EQ(state.Results[0].Code, Cancelled);
+    EXPECT_EQ(state.Results[1].Code, Cancelled);
+    EXPECT_EQ(questions.asked, 1); // "same for all"
+
+    questions = ScriptedAnswers();
+    questions.answers = {{false, 100, true}};
+    Run(files);
+    EXPECT_EQ(questions.asked, 1);
+    EXPECT_EQ(ReadBytes(files[1]), "[00:01:10]b\r\n");
+}
+
+TEST_F(TimeShiftRunTest, AReadOnlyFileStaysAsItWas) {
+    const QString file = Put("a.smi", "<SYNC Start=1000>\r\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0444), 0);
+    questions.answers = {{false, 10, false}};
+    Run({file});
+    EXPECT_EQ(state.Results[0].Code, SaveError);
+    EXPECT_EQ(ReadBytes(file), "<SYNC Start=1000>\r\n");
+}
+
+TEST_F(TimeShiftRunTest, NoAcceptedFileLeavesTheAmountAlone) {
+    settings.Init.SlidemSec = 77;
+    Run({Put("x.wav", "")});
+    EXPECT_TRUE(state.Results.isEmpty());
+    EXPECT_EQ(settings.Init.SlidemSec, 77);
+}
+
+} // namespace
