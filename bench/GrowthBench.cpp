@@ -1,10 +1,10 @@
 // Reads and composes single TimeTag files of 1, 2, 4 and 8 MB and prints the times, so that
 // linear growth can be seen: every doubling of the size should about double the time.
+#include "base/Cp932.h"
+#include "lyrics/Adjustments.h"
 #include "lyrics/TimeTagFile.h"
 #include "lyrics/TimeTagReader.h"
 #include "lyrics/TimeTagWriter.h"
-#include "lyrics/Adjustments.h"
-#include "base/Cp932.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -1,7 +1,7 @@
 // The DSMP reader and writer on arbitrary text.
+#include "base/Cp932.h"
 #include "formats/DsmpReader.h"
 #include "formats/DsmpWriter.h"
-#include "base/Cp932.h"
 
 using namespace tavelkor;
 

@@ -1,7 +1,7 @@
 // The SAMI reader and writer on arbitrary text.
+#include "base/Cp932.h"
 #include "formats/SamiReader.h"
 #include "formats/SamiWriter.h"
-#include "base/Cp932.h"
 
 using namespace tavelkor;
 

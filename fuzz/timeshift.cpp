@@ -1,12 +1,12 @@
 // The time-shift text functions on arbitrary text and amounts: every time of a timed TimeTag
 // line is the old time plus the amount, held within 0 and the largest 32-bit value, and every SYNC
 // time of shifted SAMI text reads back as 0 or more.
-#include "formats/DsmpShift.h"
-#include "formats/SamiShift.h"
-#include "lyrics/TimeTagShift.h"
-#include "formats/SamiReader.h"
 #include "base/Cp932.h"
+#include "formats/DsmpShift.h"
+#include "formats/SamiReader.h"
+#include "formats/SamiShift.h"
 #include "lyrics/TimeTagReader.h"
+#include "lyrics/TimeTagShift.h"
 
 #include <algorithm>
 #include <cstdlib>

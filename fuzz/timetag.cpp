@@ -2,8 +2,8 @@
 // document and parsing the result again gives the same text (composing is idempotent), the
 // karaoke repair leaves no time earlier than one before it, and re-timing leaves no time
 // below 0.
-#include "lyrics/Adjustments.h"
 #include "base/Cp932.h"
+#include "lyrics/Adjustments.h"
 #include "lyrics/TextRules.h"
 #include "lyrics/TimeTagReader.h"
 #include "lyrics/TimeTagWriter.h"
@@ -21,8 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     document = NormalizeKaraoke(document, changed);
     // (A document of one line is left as it is, as the program always did.)
     int latest = 0;
-    for (const LyricsLine& line : document.LineCount() > 1 ? std::as_const(document.Lines)
-                                                           : QVector<LyricsLine>()) {
+    for (const LyricsLine& line :
+         document.LineCount() > 1 ? std::as_const(document.Lines) : QVector<LyricsLine>()) {
         for (qsizetype f = 1; f < line.Fragments.size(); ++f) {
             if (line.Fragments[f].TimeMs < latest)
                 std::abort(); // an inversion the repair left

@@ -1,18 +1,18 @@
 #include "BatchFrame.h"
 
 #include "../base/Cp932.h"
-#include "../settings/Settings.h"
-#include "ParallelFor.h"
 #include "../base/PathHelpers.h"
 #include "../base/SafeFileWrite.h"
+#include "../settings/Settings.h"
+#include "ParallelFor.h"
 
 #include <QFile>
 #include <QHash>
 #include <QSet>
 #include <climits>
 #include <cstdlib>
-#include <vector>
 #include <sys/stat.h>
+#include <vector>
 
 namespace tavelkor {
 
@@ -47,8 +47,7 @@ ResultCode CheckOutputPath(const QString& outputPath, bool overwrite) {
         return Converted;
     if (!overwrite) {
         struct stat info;
-        if (::stat(QFile::encodeName(outputPath).constData(), &info) == 0 &&
-            S_ISREG(info.st_mode))
+        if (::stat(QFile::encodeName(outputPath).constData(), &info) == 0 && S_ISREG(info.st_mode))
             return NotOverwritten;
     }
     return CanReplaceFile(outputPath) ? Converted : SaveError;

@@ -13,10 +13,10 @@ struct ResultRecord {
 };
 
 struct BatchState {
-    QStringList DroppedFiles;    // full paths in drop order
-    QStringList RejectedFiles;   // paths FilterByExtension removed
+    QStringList DroppedFiles;      // full paths in drop order
+    QStringList RejectedFiles;     // paths FilterByExtension removed
     QVector<ResultRecord> Results; // one per processed file
-    int DropCount = 0;           // number of dropped files when the run started
+    int DropCount = 0;             // number of dropped files when the run started
 };
 
 } // namespace tavelkor

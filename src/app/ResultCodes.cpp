@@ -1,8 +1,8 @@
 #include "ResultCodes.h"
 
 #include "../base/Cp932.h"
-#include "BatchState.h"
 #include "../base/PathHelpers.h"
+#include "BatchState.h"
 
 #include <QStringList>
 #include <algorithm>

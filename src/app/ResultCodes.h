@@ -9,25 +9,25 @@ namespace tavelkor {
 struct BatchState;
 
 enum ResultCode : short {
-    Converted = 0,         // "00.変換成功"
-    WrongExtension = 1,    // "01.拡張子エラー" (rejected files only)
-    SaveError = 2,         // "02.セーブエラー"
-    OpenError = 3,         // "03.オープンエラー"
-    NotOverwritten = 4,    // "04.上書きしない"
-    FolderError = 5,       // "05.フォルダエラー"
-    NotTargetFile = 6,     // "06.対象ファイル外"
-    Cancelled = 7,         // "07.処理キャンセル"
-    SameExtension = 8,     // "08.拡張子が同じ"
-    SameNameAlready = 9,   // "09.すでに同名"
-    DropCountError = 10,   // "10.Ｄ＆Ｄ数エラー"
-    AlreadyExists = 11,    // "11.すでに存在"
-    EmptyFile = 12,        // "12.空ファイル"
-    NoAudioFile = 13,      // "13.埋め込まれるファイルがない"
-    NoEmbeddedLyrics = 14, // "14.歌詞が埋め込まれてない"
+    Converted = 0,          // "00.変換成功"
+    WrongExtension = 1,     // "01.拡張子エラー" (rejected files only)
+    SaveError = 2,          // "02.セーブエラー"
+    OpenError = 3,          // "03.オープンエラー"
+    NotOverwritten = 4,     // "04.上書きしない"
+    FolderError = 5,        // "05.フォルダエラー"
+    NotTargetFile = 6,      // "06.対象ファイル外"
+    Cancelled = 7,          // "07.処理キャンセル"
+    SameExtension = 8,      // "08.拡張子が同じ"
+    SameNameAlready = 9,    // "09.すでに同名"
+    DropCountError = 10,    // "10.Ｄ＆Ｄ数エラー"
+    AlreadyExists = 11,     // "11.すでに存在"
+    EmptyFile = 12,         // "12.空ファイル"
+    NoAudioFile = 13,       // "13.埋め込まれるファイルがない"
+    NoEmbeddedLyrics = 14,  // "14.歌詞が埋め込まれてない"
     DeleteLyricsError = 15, // "15.埋め込み歌詞削除エラー"
-    NotEmbeddable = 16,    // "16.埋め込み対象外ファイル"
-    LyricsSizeError = 17,  // "17.歌詞ファイルサイズエラー"
-    EmbedError = 18,       // "18.埋め込みエラー"
+    NotEmbeddable = 16,     // "16.埋め込み対象外ファイル"
+    LyricsSizeError = 17,   // "17.歌詞ファイルサイズエラー"
+    EmbedError = 18,        // "18.埋め込みエラー"
 };
 
 inline constexpr int ResultCodeCount = 19;

@@ -10,9 +10,7 @@ namespace {
 
 constexpr qint64 HeaderLength = 128;
 
-qint64 PaddedTo128(qint64 length) {
-    return (length + 127) / 128 * 128;
-}
+qint64 PaddedTo128(qint64 length) { return (length + 127) / 128 * 128; }
 
 quint16 ReadBe16(const char* bytes) {
     return quint16(quint16(uchar(bytes[0])) << 8 | uchar(bytes[1]));
@@ -62,8 +60,8 @@ MacBinaryLayout ReadMacBinaryStart(const QByteArray& start, qint64 fileSize) {
     const qint64 resourceOffset = layout.DataForkOffset + PaddedTo128(dataLength);
     const qint64 dataEnd = layout.DataForkOffset + dataLength;
     const qint64 resourceEnd = resourceOffset + resourceLength;
-    const bool fits = dataLength > 0 && dataEnd <= fileSize &&
-                      (resourceLength == 0 || resourceEnd <= fileSize);
+    const bool fits =
+        dataLength > 0 && dataEnd <= fileSize && (resourceLength == 0 || resourceEnd <= fileSize);
     // Without a signature, the forks must also account for the whole file, as they do in a
     // real one: a song that merely starts with zero bytes is not taken for a wrapper. (Such a
     // song could become one at another size; the library refuses changes that would do so.)

@@ -26,9 +26,7 @@ constexpr int Bitrates[5][15] = {
 
 constexpr std::array<int, 3> BaseSamplingRates{44100, 48000, 32000};
 
-bool IsSingleChannel(const MpegFrameHeader& header) {
-    return header.ChannelMode == 3;
-}
+bool IsSingleChannel(const MpegFrameHeader& header) { return header.ChannelMode == 3; }
 
 quint32 BigEndian32(const char* bytes) {
     const auto* b = reinterpret_cast<const uchar*>(bytes);
@@ -92,9 +90,7 @@ int ClampToInt32(qint64 value) {
 
 } // namespace
 
-bool HasFrameSync(const uchar* bytes) {
-    return bytes[0] == 0xFF && (bytes[1] & 0xE0) == 0xE0;
-}
+bool HasFrameSync(const uchar* bytes) { return bytes[0] == 0xFF && (bytes[1] & 0xE0) == 0xE0; }
 
 int BitrateKbps(int version, int layer, int index) {
     if (index < 0 || index > 14 || layer < 1 || layer > 3 || version < 1 || version > 3)

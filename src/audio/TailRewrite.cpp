@@ -18,9 +18,7 @@ namespace {
 constexpr char JournalMagic[] = "TVKUNDO1";
 constexpr qsizetype MagicLength = 8;
 
-QByteArray NativePath(const QString& path) {
-    return QFile::encodeName(path);
-}
+QByteArray NativePath(const QString& path) { return QFile::encodeName(path); }
 
 // The file that is really changed: a link's final target.
 QString ResolvedPath(const QString& path) {

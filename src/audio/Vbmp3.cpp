@@ -12,9 +12,9 @@
 //   LIST/INFO chunk gets one after its last chunk. Plain-text ILYC lyrics are read as well.
 #include "Vbmp3.h"
 
+#include "../base/Cp932Bytes.h"
 #include "../base/SafeFileWrite.h"
 #include "../base/TextFile.h"
-#include "../base/Cp932Bytes.h"
 #include "AudioFileReader.h"
 #include "AudioTail.h"
 #include "Id3Tags.h"
@@ -50,20 +50,20 @@ struct SongLayout {
 
 constexpr char IlycId[] = "ILYC";
 
-bool Has(AudioFileFlags flags, AudioFileFlags bits) {
-    return (flags & bits) != 0;
-}
+bool Has(AudioFileFlags flags, AudioFileFlags bits) { return (flags & bits) != 0; }
 
 QByteArray UpToNul(const QByteArray& bytes) {
     const qsizetype end = bytes.indexOf('\0');
     return end < 0 ? bytes : bytes.left(end);
 }
 
-template <std::size_t N> QByteArray FieldBytes(const AnsiText<N>& field) {
+template <std::size_t N>
+QByteArray FieldBytes(const AnsiText<N>& field) {
     return UpToNul(QByteArray(field.data(), qsizetype(N)));
 }
 
-template <std::size_t N> void SetField(AnsiText<N>& field, const QByteArray& text) {
+template <std::size_t N>
+void SetField(AnsiText<N>& field, const QByteArray& text) {
     field.fill(0);
     const QByteArray bytes = Cp932Prefix(UpToNul(text), qsizetype(N));
     std::memcpy(field.data(), bytes.constData(), size_t(bytes.size()));

@@ -7,9 +7,9 @@
 // Results other than AudioFileFlags are 16-bit; zero means failure.
 #pragma once
 
+#include "../base/Cp932.h"
 #include <QByteArray>
 #include <QString>
-#include "../base/Cp932.h"
 #include <array>
 #include <cstdint>
 
@@ -19,11 +19,11 @@ namespace tavelkor {
 // OR of these bits.
 using AudioFileFlags = int32_t;
 inline constexpr AudioFileFlags AudioFileUnreadable = -1;
-inline constexpr AudioFileFlags AudioNotMpeg = 0x01;        // no MPEG audio: no lyrics, no silence scan
-inline constexpr AudioFileFlags AudioRmp = 0x02;            // RMP file; MPEG data from byte offset 20
-inline constexpr AudioFileFlags AudioDamaged = 0x04;        // size fields that lie: no lyrics, no scan
-inline constexpr AudioFileFlags AudioMacBinary = 0x08;      // a MacBinary header precedes the audio
-inline constexpr AudioFileFlags AudioHasLyrics = 0x20;      // the file carries embedded lyrics
+inline constexpr AudioFileFlags AudioNotMpeg = 0x01;   // no MPEG audio: no lyrics, no silence scan
+inline constexpr AudioFileFlags AudioRmp = 0x02;       // RMP file; MPEG data from byte offset 20
+inline constexpr AudioFileFlags AudioDamaged = 0x04;   // size fields that lie: no lyrics, no scan
+inline constexpr AudioFileFlags AudioMacBinary = 0x08; // a MacBinary header precedes the audio
+inline constexpr AudioFileFlags AudioHasLyrics = 0x20; // the file carries embedded lyrics
 inline constexpr AudioFileFlags AudioLyricsNotStorable = 0x40; // lyrics cannot be stored here
 
 // Size of the lyrics buffers.

@@ -19,7 +19,7 @@ namespace tavelkor {
 
 namespace {
 
-constexpr char16_t NoChar = 0xFFFF;   // not a character of any CP932 byte sequence
+constexpr char16_t NoChar = 0xFFFF; // not a character of any CP932 byte sequence
 // No CP932 encoding. Encodings below 0x100 are one byte; two-byte ones start with a lead
 // byte of at least 0x81.
 constexpr quint16 NoBytes = 0xFFFF;
@@ -50,11 +50,11 @@ private:
 };
 
 struct Tables {
-    std::array<char16_t, 256> single;   // character of a one-byte sequence
-    std::array<bool, 256> lead;         // the byte starts a two-byte sequence
-    std::array<char16_t, 65536> pair;   // character of lead << 8 | trail
-    std::array<quint16, 65536> encode;  // CP932 bytes of a BMP character
-    bool asciiIdentity = true;          // bytes 00..7F are the characters U+0000..U+007F
+    std::array<char16_t, 256> single;  // character of a one-byte sequence
+    std::array<bool, 256> lead;        // the byte starts a two-byte sequence
+    std::array<char16_t, 65536> pair;  // character of lead << 8 | trail
+    std::array<quint16, 65536> encode; // CP932 bytes of a BMP character
+    bool asciiIdentity = true;         // bytes 00..7F are the characters U+0000..U+007F
 
     Tables() {
         single.fill(NoChar);

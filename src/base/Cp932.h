@@ -15,7 +15,9 @@ inline constexpr char16_t UndecodableByteChar = u'\uFFFD';
 inline constexpr char UnencodableChar = '?';
 
 QString DecodeCp932(const char* bytes, qsizetype size);
-inline QString DecodeCp932(const QByteArray& bytes) { return DecodeCp932(bytes.constData(), bytes.size()); }
+inline QString DecodeCp932(const QByteArray& bytes) {
+    return DecodeCp932(bytes.constData(), bytes.size());
+}
 QByteArray EncodeCp932(QStringView text);
 // Number of bytes the text takes in CP932 (full-width characters 2, half-width 1).
 qsizetype Cp932ByteLength(const QString& text);

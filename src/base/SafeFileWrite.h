@@ -18,8 +18,8 @@ enum class WriteOutcome {
 // it was and the temporary file is removed.
 WriteOutcome ReplaceFileContents(const QString& path, const QByteArray& bytes);
 // The target may be replaced: its folder takes new files, and the target is missing or is a
-// regular file that is not read-only. A file is read-only when none of its write permission bits is set,
-// whoever runs the program (root included), as the read-only attribute works elsewhere.
+// regular file that is not read-only. A file is read-only when none of its write permission bits is
+// set, whoever runs the program (root included), as the read-only attribute works elsewhere.
 bool CanReplaceFile(const QString& path);
 
 } // namespace tavelkor

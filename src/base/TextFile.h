@@ -14,9 +14,9 @@ bool FileExists(const QString& path);
 
 // What reading a file's bytes found.
 struct FileBytes {
-    bool Exists = false;   // a regular file is there
+    bool Exists = false;     // a regular file is there
     bool ReadFailed = false; // it is there but could not be opened or read (or is too large)
-    QByteArray Bytes;      // its bytes (the first maxBytes of them when asked so)
+    QByteArray Bytes;        // its bytes (the first maxBytes of them when asked so)
 };
 // The file's bytes; all of them when maxBytes is 0.
 FileBytes ReadFileBytes(const QString& path, qint64 maxBytes);

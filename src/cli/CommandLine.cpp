@@ -1,10 +1,10 @@
 #include "CommandLine.h"
 
 #include "../app/BatchFrame.h"
-#include "../modes/ModeTable.h"
 #include "../app/ResultCodes.h"
 #include "../app/RunQuestions.h"
 #include "../base/NumberText.h"
+#include "../modes/ModeTable.h"
 #include "../settings/IniSettingsStore.h"
 #include "../settings/SettingsIo.h"
 
@@ -197,9 +197,8 @@ int RunCommandLine(const CommandLine& commandLine, QTextStream& out, QTextStream
             return usageError(error);
     }
 
-    const ModeInfo* mode = commandLine.Mode.isEmpty()
-                               ? &ModeTable()[settings.Init.NowMode]
-                               : FindMode(commandLine.Mode);
+    const ModeInfo* mode = commandLine.Mode.isEmpty() ? &ModeTable()[settings.Init.NowMode]
+                                                      : FindMode(commandLine.Mode);
     if (mode->Index == ModeTimeShift && !commandLine.ShiftMs)
         return usageError(QStringLiteral("mode shift needs --shift MS"));
     if (mode->Index == ModeNameMatch && commandLine.Keep.isEmpty())

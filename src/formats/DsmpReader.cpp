@@ -12,10 +12,10 @@ namespace {
 
 bool IsDroppedKey(const QString& key) {
     static const QSet<QString> keys = {
-        QStringLiteral("lyrics"),    QStringLiteral("music"),  QStringLiteral("comment"),
-        QStringLiteral("version"),   QStringLiteral("size"),   QStringLiteral("font"),
-        QStringLiteral("color"),     QStringLiteral("alignment"), QStringLiteral("wordwrap"),
-        QStringLiteral("[spec]"),    QStringLiteral("[text]")};
+        QStringLiteral("lyrics"),  QStringLiteral("music"),     QStringLiteral("comment"),
+        QStringLiteral("version"), QStringLiteral("size"),      QStringLiteral("font"),
+        QStringLiteral("color"),   QStringLiteral("alignment"), QStringLiteral("wordwrap"),
+        QStringLiteral("[spec]"),  QStringLiteral("[text]")};
     return keys.contains(key);
 }
 

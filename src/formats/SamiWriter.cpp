@@ -27,7 +27,9 @@ void AppendEscaped(QString& out, QStringView text, bool emptyAsSpace) {
         if (c != u'<' && c != u'>' && c != u' ')
             continue;
         out += text.mid(copied, i - copied);
-        out += c == u'<' ? QStringView(u"&lt;") : c == u'>' ? QStringView(u"&gt;") : QStringView(Nbsp);
+        out += c == u'<'   ? QStringView(u"&lt;")
+               : c == u'>' ? QStringView(u"&gt;")
+                           : QStringView(Nbsp);
         copied = i + 1;
     }
     out += text.mid(copied);

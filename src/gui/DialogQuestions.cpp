@@ -12,7 +12,8 @@ namespace tavelkor {
 namespace {
 
 // While a dialog is open: the normal pointer, and the main window out of the top layer.
-template <class Ask> auto WithDialog(QWidget* mainWindow, Ask&& ask) {
+template <class Ask>
+auto WithDialog(QWidget* mainWindow, Ask&& ask) {
     QApplication::setOverrideCursor(Qt::ArrowCursor);
     ClearTopmost(mainWindow);
     auto answer = ask();

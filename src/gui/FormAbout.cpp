@@ -72,9 +72,7 @@ FormAbout::FormAbout(QWidget* parent)
     timer1_->start();
 }
 
-bool FormAbout::Animating() const {
-    return timer1_->isActive();
-}
+bool FormAbout::Animating() const { return timer1_->isActive(); }
 
 void FormAbout::Tick() {
     timer1_->setInterval(1);

@@ -1,8 +1,8 @@
 #include "FormMain.h"
 
 #include "../app/BatchFrame.h"
-#include "../modes/ModeTable.h"
 #include "../base/PathHelpers.h"
+#include "../modes/ModeTable.h"
 #include "../settings/Settings.h"
 #include "../settings/SettingsIo.h"
 #include "../settings/SettingsStore.h"
@@ -36,9 +36,7 @@ constexpr int TwipsPerPixel = 15;     // window positions are stored in twips (9
 const QColor IdleColour(0, 160, 240); // 0xF0A000 as the drop area's back colour
 const QColor BusyColour(255, 128, 0); // 0x0080FF
 
-QString IdleMessage() {
-    return QStringLiteral(u"ファイルをＤ＆Ｄしてください");
-}
+QString IdleMessage() { return QStringLiteral(u"ファイルをＤ＆Ｄしてください"); }
 
 void SetBackground(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();
@@ -234,13 +232,9 @@ void FormMain::OpenHelp() {
     }
 }
 
-void FormMain::dragEnterEvent(QDragEnterEvent* event) {
-    AcceptDrag(event);
-}
+void FormMain::dragEnterEvent(QDragEnterEvent* event) { AcceptDrag(event); }
 
-void FormMain::dragMoveEvent(QDragMoveEvent* event) {
-    AcceptDrag(event);
-}
+void FormMain::dragMoveEvent(QDragMoveEvent* event) { AcceptDrag(event); }
 
 void FormMain::AcceptDrag(QDragMoveEvent* event) {
     // Only file lists, and none while a run is pending or running (the no-drop pointer).

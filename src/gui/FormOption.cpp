@@ -1,8 +1,8 @@
 #include "FormOption.h"
 
-#include "../settings/ExtensionTables.h"
-#include "../modes/ModeTable.h"
 #include "../lyrics/TimeValues.h"
+#include "../modes/ModeTable.h"
+#include "../settings/ExtensionTables.h"
 #include "../settings/Settings.h"
 #include "WindowHelpers.h"
 

@@ -31,9 +31,7 @@ QFont ReportFont() {
 
 } // namespace
 
-bool MarlettInstalled() {
-    return QFontDatabase::families().contains(QStringLiteral("Marlett"));
-}
+bool MarlettInstalled() { return QFontDatabase::families().contains(QStringLiteral("Marlett")); }
 
 FormResult::FormResult(const BatchState& state, bool hasMarlett, QWidget* parent)
     : QDialog(parent), text1_(new QPlainTextEdit(this)), comClose_(new QPushButton(this)),

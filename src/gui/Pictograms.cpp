@@ -29,8 +29,7 @@ void DrawDocument(QPainter& p, const QColor& colour, const QString& label) {
 void DrawArrow(QPainter& p) {
     p.setPen(QPen(QColor(0, 90, 160), 1.5));
     p.setBrush(QColor(80, 160, 230));
-    p.drawPolygon(
-        QPolygonF({{4, 13}, {18, 13}, {18, 7}, {28, 16}, {18, 25}, {18, 19}, {4, 19}}));
+    p.drawPolygon(QPolygonF({{4, 13}, {18, 13}, {18, 7}, {28, 16}, {18, 25}, {18, 19}, {4, 19}}));
 }
 
 void DrawNote(QPainter& p) {

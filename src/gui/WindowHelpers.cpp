@@ -28,17 +28,11 @@ void SetStaysOnTop(QWidget* window, bool onTop) {
 
 } // namespace
 
-void MakeTopmost(QWidget* window) {
-    SetStaysOnTop(window, true);
-}
+void MakeTopmost(QWidget* window) { SetStaysOnTop(window, true); }
 
-void ClearTopmost(QWidget* window) {
-    SetStaysOnTop(window, false);
-}
+void ClearTopmost(QWidget* window) { SetStaysOnTop(window, false); }
 
-bool OpenWithDesktop(const QUrl& url) {
-    return QDesktopServices::openUrl(url);
-}
+bool OpenWithDesktop(const QUrl& url) { return QDesktopServices::openUrl(url); }
 
 bool OpenDocument(QWidget*, const QString& target, const DocumentOpener& open) {
     if (target.startsWith(QStringLiteral("http")))

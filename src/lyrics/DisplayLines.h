@@ -34,8 +34,7 @@ template <class Show>
 void ForEachDisplayLine(LyricsDocument& document, bool karaoke, Show&& show);
 
 inline bool SameText(QStringView a, QStringView b) {
-    return a.size() == b.size() &&
-           std::equal(a.utf16(), a.utf16() + a.size(), b.utf16());
+    return a.size() == b.size() && std::equal(a.utf16(), a.utf16() + a.size(), b.utf16());
 }
 
 template <class Show>
@@ -65,8 +64,8 @@ void ForEachDisplayLine(LyricsDocument& document, bool karaoke, Show&& show) {
             if (l == 0)
                 continue;
             const QStringView text = cuts ? plain.left(sung) : QStringView(built);
-            const QStringView unsung = text.size() < plain.size() ? plain.mid(text.size())
-                                                                   : QStringView();
+            const QStringView unsung =
+                text.size() < plain.size() ? plain.mid(text.size()) : QStringView();
             show(DisplayLine{line, true, fragment.TimeMs, text, unsung});
         }
     }

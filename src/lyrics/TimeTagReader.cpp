@@ -29,8 +29,7 @@ KaraokeFragment FragmentAt(QStringView text, qsizetype tagAt, QStringView fragme
 }
 
 // Fills a line that carries at least one tag; `firstTag` is the position of its first tag.
-void BuildFragments(LyricsDocument& document, LyricsLine& line, QStringView s,
-                    qsizetype firstTag) {
+void BuildFragments(LyricsDocument& document, LyricsLine& line, QStringView s, qsizetype firstTag) {
     line.HasTimeTag = true;
     document.HasTimeTags = true;
     line.Fragments.clear();
@@ -45,8 +44,8 @@ void BuildFragments(LyricsDocument& document, LyricsLine& line, QStringView s,
         const qsizetype next = FindTimeTag(s, textAt);
         const QStringView piece = next < 0 ? s.mid(textAt) : s.mid(textAt, next - textAt);
         if (tagAt == firstTag) // fragment 1 repeats fragment 0's tag: share its text
-            line.Fragments.append({line.Fragments[0].TagText, line.Fragments[0].TimeMs,
-                                   piece.toString()});
+            line.Fragments.append(
+                {line.Fragments[0].TagText, line.Fragments[0].TimeMs, piece.toString()});
         else
             line.Fragments.append(FragmentAt(s, tagAt, piece));
         line.PlainText += piece;

@@ -84,7 +84,6 @@ bool IsShortTagAt(QStringView text, qsizetype pos) {
            IsAsciiDigit(c[4]) && IsAsciiDigit(c[5]) && c[6] == u']';
 }
 
-
 int ShiftedTime(int timeMs, int shiftMs) {
     const long long value = static_cast<long long>(timeMs) + shiftMs;
     if (value < 0)

@@ -8,8 +8,8 @@ namespace tavelkor {
 struct Settings;
 
 void TimeTagToDsmp(const ModeInfo& mode, BatchState& state, Settings& settings,
-                  RunQuestions& questions);
+                   RunQuestions& questions);
 void DsmpToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings,
-                  RunQuestions& questions);
+                   RunQuestions& questions);
 
 } // namespace tavelkor

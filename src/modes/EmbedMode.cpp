@@ -1,12 +1,12 @@
 // Mode 4: every dropped TimeTag file goes into the MP3 or RMP file of the same name beside it.
 #include "../app/BatchFrame.h"
+#include "../audio/CompanionAudioFile.h"
+#include "../audio/Vbmp3.h"
 #include "../base/TextFile.h"
 #include "../formats/LyricsFormat.h"
 #include "../lyrics/TimeTagReader.h"
 #include "../settings/Settings.h"
 #include "AudioModes.h"
-#include "../audio/CompanionAudioFile.h"
-#include "../audio/Vbmp3.h"
 
 namespace tavelkor {
 
@@ -15,9 +15,8 @@ namespace {
 // The audio file may take lyrics; a MacBinary header in front is stripped first.
 bool PrepareAudioFile(const QString& audio) {
     const AudioFileFlags flags = vbmp3_getFileType(audio);
-    bool eligible =
-        flags != AudioFileUnreadable &&
-        (flags & (AudioNotMpeg | AudioDamaged | AudioLyricsNotStorable)) == 0;
+    bool eligible = flags != AudioFileUnreadable &&
+                    (flags & (AudioNotMpeg | AudioDamaged | AudioLyricsNotStorable)) == 0;
     // The strip is tried whenever the header is there, even for a file already refused.
     if (flags != AudioFileUnreadable && (flags & AudioMacBinary) != 0 &&
         vbmp3_cutMacBinary(audio) == 0)
@@ -64,8 +63,7 @@ void EmbedOne(const QString& lyrics, ResultRecord& record) {
 
 } // namespace
 
-void TimeTagToMp3(const ModeInfo& mode, BatchState& state, Settings& settings,
-                  RunQuestions&) {
+void TimeTagToMp3(const ModeInfo& mode, BatchState& state, Settings& settings, RunQuestions&) {
     FilterByExtension(state, mode.AcceptedExtensions(settings));
     state.Results = QVector<ResultRecord>(state.DroppedFiles.size());
     for (qsizetype i = 0; i < state.DroppedFiles.size(); ++i) {

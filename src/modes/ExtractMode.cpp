@@ -1,9 +1,9 @@
 // Mode 5: the lyrics embedded in every dropped MP3 or RMP file are saved as a text file, and
 // removed from the audio file afterwards when the user asked for it.
 #include "../app/BatchFrame.h"
+#include "../audio/Vbmp3.h"
 #include "../settings/Settings.h"
 #include "AudioModes.h"
-#include "../audio/Vbmp3.h"
 
 namespace tavelkor {
 
@@ -47,8 +47,7 @@ void ExtractOne(const QString& audio, const QString& outputExtension, Settings& 
 
 } // namespace
 
-void Mp3ToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings,
-                  RunQuestions&) {
+void Mp3ToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings, RunQuestions&) {
     FilterByExtension(state, mode.AcceptedExtensions(settings));
     const QString outputExtension = mode.OutputExtension(settings);
     QByteArray lyrics(LyricsBufferBytes, '\0');

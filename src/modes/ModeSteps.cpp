@@ -1,7 +1,7 @@
 #include "ModeSteps.h"
 
-#include "../lyrics/Adjustments.h"
 #include "../base/TextFile.h"
+#include "../lyrics/Adjustments.h"
 #include "../lyrics/TimeTagFile.h"
 #include "../lyrics/TimeTagReader.h"
 #include "../lyrics/TimeTagWriter.h"
@@ -9,9 +9,9 @@
 
 namespace tavelkor {
 
-ConvertedText ConvertFromTimeTag(
-    const QString& path, double defaultRatio,
-    const std::function<std::optional<QString>(LyricsDocument&)>& write) {
+ConvertedText
+ConvertFromTimeTag(const QString& path, double defaultRatio,
+                   const std::function<std::optional<QString>(LyricsDocument&)>& write) {
     ConvertedText result;
     LyricsFile file;
     ReadLyricsFile(path, file, true, true);

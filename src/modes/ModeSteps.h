@@ -15,9 +15,9 @@ namespace tavelkor {
 // time ratio (from the header, else `defaultRatio`) and re-times every fragment to real
 // milliseconds, then hands the document to `write`. NotTargetFile when the file carries no
 // time tag, or when its display would not be lyrics-sized (`write` gives nothing).
-ConvertedText ConvertFromTimeTag(
-    const QString& path, double defaultRatio,
-    const std::function<std::optional<QString>(LyricsDocument&)>& write);
+ConvertedText
+ConvertFromTimeTag(const QString& path, double defaultRatio,
+                   const std::function<std::optional<QString>(LyricsDocument&)>& write);
 
 // Reads a SAMI or DSMP file with `read`, re-times it to `defaultRatio` when that is below 1,
 // merges growing lines into karaoke lines when `karaoke` is on, and composes the TimeTag

@@ -1,13 +1,13 @@
 #include "ModeTable.h"
 
+#include "../settings/ExtensionTables.h"
+#include "../settings/Settings.h"
 #include "AudioModes.h"
 #include "DsmpModes.h"
-#include "SamiModes.h"
-#include "TimeTagMode.h"
-#include "../settings/Settings.h"
 #include "NameMatchMode.h"
+#include "SamiModes.h"
 #include "TimeShiftMode.h"
-#include "../settings/ExtensionTables.h"
+#include "TimeTagMode.h"
 
 namespace tavelkor {
 

@@ -1,9 +1,9 @@
 #include "NameMatchMode.h"
 
 #include "../app/BatchState.h"
-#include "../base/PathHelpers.h"
 #include "../app/ResultCodes.h"
 #include "../app/RunQuestions.h"
+#include "../base/PathHelpers.h"
 
 #include <QFile>
 #include <cerrno>
@@ -24,8 +24,8 @@ enum class RenameOutcome { Renamed, TargetExists, Failed };
 RenameOutcome RenameNoReplace(const QString& from, const QString& to) {
     const QByteArray source = QFile::encodeName(from);
     const QByteArray target = QFile::encodeName(to);
-    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(),
-                    RENAME_NOREPLACE) == 0)
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
+        0)
         return RenameOutcome::Renamed;
     if (errno == EEXIST)
         return RenameOutcome::TargetExists;
@@ -72,8 +72,7 @@ void NameMatchRun(const ModeInfo&, BatchState& state, Settings&, RunQuestions& q
     }
     const QString& renamed = winner == 0 ? second : first;
     const QString& named = winner == 0 ? first : second;
-    const QString newPath =
-        FolderOf(renamed) + BaseNameOf(named) + u'.' + ExtensionOf(renamed);
+    const QString newPath = FolderOf(renamed) + BaseNameOf(named) + u'.' + ExtensionOf(renamed);
     // Any entry there counts, a folder or a dangling link included: nothing is replaced.
     if (SomethingAt(newPath)) {
         record = {newPath, AlreadyExists};

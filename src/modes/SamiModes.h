@@ -8,8 +8,8 @@ namespace tavelkor {
 struct Settings;
 
 void TimeTagToSami(const ModeInfo& mode, BatchState& state, Settings& settings,
-                  RunQuestions& questions);
+                   RunQuestions& questions);
 void SamiToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings,
-                  RunQuestions& questions);
+                   RunQuestions& questions);
 
 } // namespace tavelkor

@@ -86,5 +86,4 @@ void TimeShiftMode(const ModeInfo& mode, BatchState& state, Settings& settings,
     settings.Init.SlidemSec = shiftMs;
 }
 
-
 } // namespace tavelkor

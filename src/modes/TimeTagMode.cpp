@@ -5,12 +5,12 @@
 #include "../audio/LeadingSilence.h"
 #include "../audio/MpegFrames.h"
 #include "../audio/Vbmp3.h"
-#include "../settings/Settings.h"
 #include "../lyrics/Adjustments.h"
 #include "../lyrics/DisplayLines.h"
 #include "../lyrics/TimeTagFile.h"
 #include "../lyrics/TimeTagReader.h"
 #include "../lyrics/TimeTagWriter.h"
+#include "../settings/Settings.h"
 
 #include <atomic>
 #include <cmath>
@@ -157,8 +157,7 @@ ConvertedText ConvertOne(const QString& path, const T2TSettings& options,
 
 } // namespace
 
-void TimeTagToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings,
-                  RunQuestions&) {
+void TimeTagToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings, RunQuestions&) {
     // The files are converted side by side and only read the settings; a target ratio outside
     // 0..1 reads 1 afterwards, as converting by it leaves the setting.
     const T2TSettings options = settings.T2T;

@@ -8,6 +8,6 @@ namespace tavelkor {
 struct Settings;
 
 void TimeTagToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings,
-                  RunQuestions& questions);
+                      RunQuestions& questions);
 
 } // namespace tavelkor

@@ -14,10 +14,10 @@ const QStringList& SamiExtensions() {
 }
 
 const QStringList& DsmpExtensions() {
-    static const QStringList table = {
-        QStringLiteral("lyr"),   QStringLiteral("ini"),     QStringLiteral("txt"),
-        QStringLiteral("lyrics"), QStringLiteral("words"), QStringLiteral("dsmplyr"),
-        QStringLiteral("dsmpwrd")};
+    static const QStringList table = {QStringLiteral("lyr"),    QStringLiteral("ini"),
+                                      QStringLiteral("txt"),    QStringLiteral("lyrics"),
+                                      QStringLiteral("words"),  QStringLiteral("dsmplyr"),
+                                      QStringLiteral("dsmpwrd")};
     return table;
 }
 

@@ -8,7 +8,7 @@ namespace tavelkor {
 
 const QStringList& TimeTagExtensions(); // "txt", "lrc", "kra"
 const QStringList& SamiExtensions();    // "smi", "sami"
-const QStringList& DsmpExtensions();    // "lyr", "ini", "txt", "lyrics", "words", "dsmplyr", "dsmpwrd"
+const QStringList& DsmpExtensions(); // "lyr", "ini", "txt", "lyrics", "words", "dsmplyr", "dsmpwrd"
 
 // The entry at `index`, or "" when the index is outside the table.
 QString ExtensionAt(const QStringList& table, int index);

@@ -94,8 +94,8 @@ void SaveSettings(SettingsStore& store, const Settings& settings) {
 }
 
 int LoadShiftAmount(const SettingsStore& store) {
-    const QString text = store.Read(QStringLiteral("Init"), QStringLiteral("SlidemSec"),
-                                    QStringLiteral("0"));
+    const QString text =
+        store.Read(QStringLiteral("Init"), QStringLiteral("SlidemSec"), QStringLiteral("0"));
     return FromText(text, static_cast<const int*>(nullptr), Int32Range).value_or(0);
 }
 
@@ -107,17 +107,17 @@ bool SetSettingFromText(Settings& settings, const QString& section, const QStrin
                         const QString& value, QString& error) {
     bool known = false;
     bool valid = false;
-    VisitSettings(settings, settings,
-                  [&](const char16_t* s, const char16_t* k, auto& field, const auto&,
-                      auto... range) {
-                      if (known || section != QStringView(s) || key != QStringView(k))
-                          return;
-                      known = true;
-                      if (const auto parsed = FromText(value, &field, range...)) {
-                          field = *parsed;
-                          valid = true;
-                      }
-                  });
+    VisitSettings(
+        settings, settings,
+        [&](const char16_t* s, const char16_t* k, auto& field, const auto&, auto... range) {
+            if (known || section != QStringView(s) || key != QStringView(k))
+                return;
+            known = true;
+            if (const auto parsed = FromText(value, &field, range...)) {
+                field = *parsed;
+                valid = true;
+            }
+        });
     if (!known)
         error = QStringLiteral("unknown setting %1/%2").arg(section, key);
     else if (!valid)

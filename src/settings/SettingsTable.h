@@ -25,7 +25,7 @@ inline constexpr IntRange Int32Range{std::numeric_limits<int>::min(),
 // load and save at start and exit.
 template <class S, class D, class Visitor>
 void VisitSettings(S& settings, D& defaults, Visitor&& visit) {
-#define TAVELKOR_KEY(section, key, ...)                                                          \
+#define TAVELKOR_KEY(section, key, ...)                                                            \
     visit(u"" #section, u"" #key, settings.section.key, defaults.section.key, ##__VA_ARGS__)
     TAVELKOR_KEY(Init, SmallSize);
     TAVELKOR_KEY(Init, NowMode, IntRange{0, 8});

@@ -49,21 +49,20 @@ TEST(FilterByExtension, AnEmptyListFiltersNothing) {
 
 TEST(MakeOutputPath, BesideTheSourceRecordsTheSourceFolder) {
     QString folder = QStringLiteral("/elsewhere/");
-    EXPECT_EQ(MakeOutputPath(QStringLiteral("/music/song.backup.txt"), QStringLiteral("smi"),
-                             true, folder),
+    EXPECT_EQ(MakeOutputPath(QStringLiteral("/music/song.backup.txt"), QStringLiteral("smi"), true,
+                             folder),
               QStringLiteral("/music/song.backup.smi"));
     EXPECT_EQ(folder, QStringLiteral("/music/"));
 }
 
 TEST(MakeOutputPath, IntoTheOutputFolderAddsTheSeparatorToTheSetting) {
     QString folder = QStringLiteral("/out");
-    EXPECT_EQ(MakeOutputPath(QStringLiteral("/music/song.txt"), QStringLiteral("lyr"), false,
-                             folder),
-              QStringLiteral("/out/song.lyr"));
+    EXPECT_EQ(
+        MakeOutputPath(QStringLiteral("/music/song.txt"), QStringLiteral("lyr"), false, folder),
+        QStringLiteral("/out/song.lyr"));
     EXPECT_EQ(folder, QStringLiteral("/out/"));
     QString none;
-    EXPECT_EQ(MakeOutputPath(QStringLiteral("/music/song.txt"), QStringLiteral("lyr"), false,
-                             none),
+    EXPECT_EQ(MakeOutputPath(QStringLiteral("/music/song.txt"), QStringLiteral("lyr"), false, none),
               QString());
 }
 
@@ -156,7 +155,9 @@ TEST_F(SavingTest, AWriteThatFailsPartWayLeavesTheOldFileIntact) {
     if (child == 0) {
         // The child may write at most 4 KB per file: the save runs out part-way.
         std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit {4096, 4096};
+        struct rlimit limit {
+            4096, 4096
+        };
         ::setrlimit(RLIMIT_FSIZE, &limit);
         ::_exit(SaveTextFile(target, text) ? 1 : 0);
     }

@@ -79,7 +79,7 @@ TEST_F(TextConversionTest, ManyFilesGiveTheirResultsInDropOrder) {
     for (int i = 0; i < 300; ++i) {
         const bool tagged = i % 7 != 3;
         expected.append(folder.Put(QStringLiteral("many/%1.txt").arg(i),
-                                 tagged ? QByteArray("[00:01:00]x\r\n") : QByteArray("x\r\n")));
+                                   tagged ? QByteArray("[00:01:00]x\r\n") : QByteArray("x\r\n")));
     }
     state.DroppedFiles = expected;
     ASSERT_TRUE(RunMode(ModeTimeTagToSami, state, settings));

@@ -76,19 +76,11 @@ inline QByteArray Frame(const FrameShape& s, char fill = 0, bool codedBits = fal
 }
 
 // Frames of the usual kinds, MPEG-1 Layer III, single channel, 128 kbit/s at 44.1 kHz.
-inline QByteArray ZeroFrame() {
-    return Frame(FrameShape{});
-}
+inline QByteArray ZeroFrame() { return Frame(FrameShape{}); }
 // Silent as LAME writes it: no coded bits, main data filled with 0x55.
-inline QByteArray LameSilentFrame() {
-    return Frame(FrameShape{}, 0x55);
-}
-inline QByteArray SoundFrame() {
-    return Frame(FrameShape{}, 0x37, true);
-}
+inline QByteArray LameSilentFrame() { return Frame(FrameShape{}, 0x55); }
+inline QByteArray SoundFrame() { return Frame(FrameShape{}, 0x37, true); }
 
-inline QByteArray Repeat(const QByteArray& frame, int times) {
-    return frame.repeated(times);
-}
+inline QByteArray Repeat(const QByteArray& frame, int times) { return frame.repeated(times); }
 
 } // namespace tavelkor::test

@@ -1,9 +1,9 @@
 // Cases where the library or the modes once lost or damaged a user's file.
 #include "SongFileBuilders.h"
 #include "app/BatchState.h"
-#include "modes/ModeTable.h"
 #include "app/ResultCodes.h"
 #include "audio/Vbmp3.h"
+#include "modes/ModeTable.h"
 #include "settings/Settings.h"
 
 #include <gtest/gtest.h>

@@ -114,9 +114,7 @@ inline QByteArray Lyrics3v2(const QVector<std::pair<QByteArray, QByteArray>>& fi
     return block + QByteArray::number(block.size()).rightJustified(6, '0') + "LYRICS200";
 }
 
-inline QByteArray Lyrics3v1(const QByteArray& text) {
-    return "LYRICSBEGIN" + text + "LYRICSEND";
-}
+inline QByteArray Lyrics3v1(const QByteArray& text) { return "LYRICSBEGIN" + text + "LYRICSEND"; }
 
 inline QByteArray RiffChunk(const char* id, const QByteArray& data) {
     QByteArray chunk = QByteArray(id) + Le32(quint32(data.size())) + data;

@@ -19,17 +19,11 @@ struct TypeCase {
     AudioFileFlags flags;
 };
 
-QByteArray Audio() {
-    return Frames(6);
-}
+QByteArray Audio() { return Frames(6); }
 
-QByteArray LyricsBlock() {
-    return Lyrics3v2({{"IND", "11"}, {"LYR", "[00:01:00]la\r\n"}});
-}
+QByteArray LyricsBlock() { return Lyrics3v2({{"IND", "11"}, {"LYR", "[00:01:00]la\r\n"}}); }
 
-QByteArray Ilyc(const QByteArray& data) {
-    return RiffChunk("ILYC", data);
-}
+QByteArray Ilyc(const QByteArray& data) { return RiffChunk("ILYC", data); }
 
 // Damages the size digits of a Lyrics3 v2.00 block: `delta` is added to the stored size.
 QByteArray WithLyricsSize(QByteArray block, int delta) {

@@ -16,9 +16,7 @@ using Fields = QVector<std::pair<QByteArray, QByteArray>>;
 const QByteArray NewLyrics("[00:01:00]new words\r\n[00:02:00]second line\r\n");
 
 // The ID3v1 tag the library adds to a file without one, from an empty ID3v2.
-QByteArray AddedId3v1() {
-    return "TAG" + QByteArray(124, '\0') + '\xFF';
-}
+QByteArray AddedId3v1() { return "TAG" + QByteArray(124, '\0') + '\xFF'; }
 
 struct Mp3Case {
     const char* name;

@@ -11,7 +11,8 @@ using namespace tavelkor::test;
 
 namespace {
 
-template <std::size_t N> QByteArray Bytes(const AnsiText<N>& field) {
+template <std::size_t N>
+QByteArray Bytes(const AnsiText<N>& field) {
     const QByteArray bytes(field.data(), qsizetype(N));
     return bytes.left(bytes.indexOf('\0') < 0 ? bytes.size() : bytes.indexOf('\0'));
 }

@@ -1,6 +1,6 @@
 // CP932 bytes to text and back, and reading text files.
-#include "TestFiles.h"
 #include "base/Cp932.h"
+#include "TestFiles.h"
 #include "base/TextFile.h"
 
 #include <QDir>
@@ -77,7 +77,10 @@ TEST(Cp932Test, LeadByteWithInvalidTrailKeepsTheFollowingCharacter) {
 
 TEST(Cp932Test, UndefinedSingleBytesAreReplacedOneEach) {
     // 80 and FD..FF are not characters of the code page.
-    EXPECT_EQ(DecodeCp932(Bytes("a\x80" "b")), U("a\xEF\xBF\xBD" "b"));
+    EXPECT_EQ(DecodeCp932(Bytes("a\x80"
+                                "b")),
+              U("a\xEF\xBF\xBD"
+                "b"));
     EXPECT_EQ(DecodeCp932(Bytes("\xFD\xFE\xFF")), U("\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"));
     // An unassigned double-byte code: the replacement stands for its lead byte, and a tag
     // that starts at the second byte survives.
@@ -87,9 +90,13 @@ TEST(Cp932Test, UndefinedSingleBytesAreReplacedOneEach) {
 TEST(Cp932Test, CharacterOutsideTheCodePageIsOneQuestionMark) {
     EXPECT_EQ(EncodeCp932(U("caf\xC3\xA9")), Bytes("caf?"));
     // An emoji is two UTF-16 units but one character: one "?".
-    EXPECT_EQ(EncodeCp932(U("a\xF0\x9F\x98\x80" "b")), Bytes("a?b"));
+    EXPECT_EQ(EncodeCp932(U("a\xF0\x9F\x98\x80"
+                            "b")),
+              Bytes("a?b"));
     EXPECT_EQ(EncodeCp932(U("\xF0\x9F\x98\x80\xF0\x9F\x8E\xB5")), Bytes("??"));
-    EXPECT_EQ(EncodeCp932(U("\xE2\x82\xAC" "1")), Bytes("?1")); // euro sign
+    EXPECT_EQ(EncodeCp932(U("\xE2\x82\xAC"
+                            "1")),
+              Bytes("?1")); // euro sign
 }
 
 TEST(Cp932Test, BrokenSurrogatesAreOneQuestionMarkEach) {

@@ -33,8 +33,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PathCase{"/music/Song.TXT", "/music/", "Song.TXT", "Song", "TXT"},
                       PathCase{"/music/.hidden", "/music/", ".hidden", "", "hidden"},
                       PathCase{"/music.d/noext", "/music.d/", "noext", "noext", ""},
-                      PathCase{"bare.txt", "", "", "", ""},
-                      PathCase{"", "", "", "", ""},
+                      PathCase{"bare.txt", "", "", "", ""}, PathCase{"", "", "", "", ""},
                       PathCase{"/", "/", "", "", ""}));
 
 TEST(TrailingSeparator, AddedOnceAndNeverStrippedFromTheRoot) {

@@ -43,8 +43,8 @@ protected:
 
 TEST_F(CliTest, ConvertsRelativePathsAndPrintsTheReportInUtf8) {
     WriteLyrics("song.txt");
-    const CliResult result = Run({QStringLiteral("--mode"), QStringLiteral("t2s"),
-                                  QStringLiteral("song.txt")});
+    const CliResult result =
+        Run({QStringLiteral("--mode"), QStringLiteral("t2s"), QStringLiteral("song.txt")});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_EQ(result.out, U("Ｄ＆Ｄファイル数 : 1\n\nsong.txt : 00.変換成功\n"));
     EXPECT_TRUE(ReadBytes(folder.File("song.smi")).contains("<SYNC Start=1000>\r\n"));
@@ -53,14 +53,14 @@ TEST_F(CliTest, ConvertsRelativePathsAndPrintsTheReportInUtf8) {
 TEST_F(CliTest, RejectedOrFailedFilesGiveExitStatusOne) {
     WriteLyrics("song.txt");
     ASSERT_TRUE(WriteBytes(folder.File("empty.smi"), ""));
-    const CliResult rejected = Run({QStringLiteral("--mode=0"), QStringLiteral("song.txt"),
-                                    QStringLiteral("notes.wav")});
+    const CliResult rejected =
+        Run({QStringLiteral("--mode=0"), QStringLiteral("song.txt"), QStringLiteral("notes.wav")});
     EXPECT_EQ(rejected.exitCode, 1);
     EXPECT_EQ(rejected.out, U("Ｄ＆Ｄファイル数 : 2\n\n"
                               "song.txt  : 00.変換成功\n"
                               "notes.wav : 01.拡張子エラー\n"));
-    const CliResult empty = Run({QStringLiteral("--mode"), QStringLiteral("s2t"),
-                                 QStringLiteral("empty.smi")});
+    const CliResult empty =
+        Run({QStringLiteral("--mode"), QStringLiteral("s2t"), QStringLiteral("empty.smi")});
     EXPECT_EQ(empty.exitCode, 1);
     EXPECT_TRUE(empty.out.contains(U("empty.smi : 12.空ファイル")));
 }
@@ -71,8 +71,8 @@ TEST_F(CliTest, SettingsFileAndOverridesApplyButAreNeverWritten) {
     const QByteArray ini = "[Init]\r\nOverWrite=False\r\nNowMode=2\r\n";
     ASSERT_TRUE(WriteBytes(folder.File("my.ini"), ini));
 
-    const CliResult kept = Run({QStringLiteral("--settings"), QStringLiteral("my.ini"),
-                                QStringLiteral("song.txt")});
+    const CliResult kept =
+        Run({QStringLiteral("--settings"), QStringLiteral("my.ini"), QStringLiteral("song.txt")});
     EXPECT_EQ(kept.exitCode, 1);
     EXPECT_TRUE(kept.out.contains(U("song.txt : 04.上書きしない")));
     EXPECT_EQ(ReadBytes(folder.File("song.lyr")), QByteArray("old"));
@@ -103,7 +103,8 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndOneLineOnStderr) {
         {QStringLiteral("--mode"), QStringLiteral("karaoke"), QStringLiteral("song.txt")},
         {QStringLiteral("--mode")},
         {QStringLiteral("--set"), QStringLiteral("Init/Nope=1"), QStringLiteral("song.txt")},
-        {QStringLiteral("--set"), QStringLiteral("Init/OverWrite=perhaps"), QStringLiteral("song.txt")},
+        {QStringLiteral("--set"), QStringLiteral("Init/OverWrite=perhaps"),
+         QStringLiteral("song.txt")},
         {QStringLiteral("--set"), QStringLiteral("OverWrite"), QStringLiteral("song.txt")},
         {QStringLiteral("--mode"), QStringLiteral("t2s")},
         {QStringLiteral("--mode"), QStringLiteral("shift"), QStringLiteral("song.txt")},
@@ -129,9 +130,9 @@ TEST_F(CliTest, TheToolsTakeTheirAnswersFromTheOptions) {
     EXPECT_TRUE(ReadBytes(folder.File("song.txt")).startsWith("[00:00:50]ka[00:01:00]ra\r\n"));
 
     ASSERT_TRUE(WriteBytes(folder.File("tune.mp3"), "audio"));
-    const CliResult matched = Run({QStringLiteral("--mode"), QStringLiteral("match"),
-                                   QStringLiteral("--keep"), QStringLiteral("second"),
-                                   QStringLiteral("song.txt"), QStringLiteral("tune.mp3")});
+    const CliResult matched =
+        Run({QStringLiteral("--mode"), QStringLiteral("match"), QStringLiteral("--keep"),
+             QStringLiteral("second"), QStringLiteral("song.txt"), QStringLiteral("tune.mp3")});
     EXPECT_EQ(matched.exitCode, 0) << matched.err.toStdString();
     EXPECT_EQ(matched.out, U("Ｄ＆Ｄファイル数 : 2\n\n : 00.変換成功\n"));
     EXPECT_TRUE(QFile::exists(folder.File("tune.txt")));
@@ -143,8 +144,8 @@ TEST_F(CliTest, LyricsGoIntoTheSongAndComeBackOut) {
     const QByteArray lyrics = ReadBytes(folder.File("song.txt"));
     ASSERT_TRUE(WriteBytes(folder.File("song.mp3"),
                            ReadBytes(QStringLiteral(TAVELKOR_TEST_FIXTURES "/lyrics-tone.mp3"))));
-    const CliResult embedded = Run({QStringLiteral("--mode"), QStringLiteral("t2m"),
-                                    QStringLiteral("song.txt")});
+    const CliResult embedded =
+        Run({QStringLiteral("--mode"), QStringLiteral("t2m"), QStringLiteral("song.txt")});
     EXPECT_EQ(embedded.exitCode, 0) << embedded.err.toStdString();
     const CliResult extracted =
         Run({QStringLiteral("--mode"), QStringLiteral("m2t"), QStringLiteral("--set"),

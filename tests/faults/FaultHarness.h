@@ -44,9 +44,7 @@ struct Entry {
 // Every file and folder below a folder, hidden ones included, by path relative to it.
 using FolderState = QMap<QString, Entry>;
 
-inline QByteArray Native(const QString& path) {
-    return QFile::encodeName(path);
-}
+inline QByteArray Native(const QString& path) { return QFile::encodeName(path); }
 
 inline uint ModeOf(const QString& path) {
     struct stat info {};
@@ -146,9 +144,7 @@ struct ChildFault {
 
 inline constexpr uid_t OtherUser = 65534; // "nobody"
 
-inline bool RunningAsRoot() {
-    return ::geteuid() == 0;
-}
+inline bool RunningAsRoot() { return ::geteuid() == 0; }
 
 // Gives a tree to `OtherUser`, whom a root child becomes under ChildFault::DropRoot.
 inline void HandToOtherUser(const QString& root) {

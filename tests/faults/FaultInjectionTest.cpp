@@ -5,11 +5,11 @@
 // not be undone at once, which the next look at the song removes), and the record carries the
 // mode's failure code.
 #include "FaultHarness.h"
-#include "modes/ModeTable.h"
 #include "app/ResultCodes.h"
 #include "app/RunQuestions.h"
 #include "audio/SongFileBuilders.h"
 #include "audio/Vbmp3.h"
+#include "modes/ModeTable.h"
 #include "settings/Settings.h"
 
 #include <QProcess>
@@ -32,9 +32,7 @@ const QByteArray Sami = "<SAMI>\r\n<BODY>\r\n<SYNC Start=1000>\r\n<P Class=Lyric
 const QByteArray Dsmp = "[Text]\r\n00:01:000=ka\r\n00:02:000=two\r\n";
 const QByteArray OldOutput = "an older output\r\n";
 
-QByteArray Song() {
-    return Frames(2) + Id3v1Tag("t");
-}
+QByteArray Song() { return Frames(2) + Id3v1Tag("t"); }
 QByteArray SongWithLyrics() {
     return Frames(2) + ApeTag("Title", "t", true) +
            Lyrics3v2({{"IND", "10"}, {"LYR", "[00:01:00]old"}}) + Id3v1Tag("t");
@@ -165,9 +163,7 @@ struct Operation {
     Outcome FileReadOnly = {};
 };
 
-void PrintTo(const Operation& operation, std::ostream* out) {
-    *out << operation.Name;
-}
+void PrintTo(const Operation& operation, std::ostream* out) { *out << operation.Name; }
 
 std::function<void(Settings&, const QString&)> WithOptions(std::function<void(Settings&)> set) {
     return [set](Settings& settings, const QString&) { set(settings); };
@@ -391,9 +387,7 @@ struct Disturbance {
                     // rest of the batch goes on as in a run without that file
 };
 
-void PrintTo(const Disturbance& disturbance, std::ostream* out) {
-    *out << disturbance.Name;
-}
+void PrintTo(const Disturbance& disturbance, std::ostream* out) { *out << disturbance.Name; }
 
 QVector<Disturbance> Disturbances() {
     // Two files of one kind, "a" and "b"; "a" is removed after the drop.

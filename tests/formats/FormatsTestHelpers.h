@@ -3,11 +3,11 @@
 
 #include "TestFiles.h"
 #include "app/BatchState.h"
-#include "modes/ModeTable.h"
 #include "app/ResultCodes.h"
 #include "base/Cp932.h"
 #include "lyrics/LyricsDocument.h"
 #include "lyrics/TimeTagReader.h"
+#include "modes/ModeTable.h"
 #include "settings/Settings.h"
 
 #include <QByteArray>
@@ -16,9 +16,7 @@
 #include <ostream>
 
 // Readable failure messages for Qt strings.
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 inline void PrintTo(const QByteArray& b, std::ostream* os) {
     *os << "bytes(" << b.size() << ") \"" << b.left(400).toStdString() << '"';
 }
@@ -33,9 +31,7 @@ inline LyricsDocument ParseDoc(const QString& text) {
     ParseLyricsText(document, false, false);
     return document;
 }
-inline LyricsDocument ParseDoc(const char* utf8) {
-    return ParseDoc(U(utf8));
-}
+inline LyricsDocument ParseDoc(const char* utf8) { return ParseDoc(U(utf8)); }
 
 // The lines joined, each followed by CR LF.
 inline QString CrLfLines(const QStringList& lines) {

@@ -1,5 +1,5 @@
-#include "TestFiles.h"
 #include "formats/LyricsFormat.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -24,17 +24,16 @@ TEST_P(DetectFormatTest, RecognisesContent) {
 
 INSTANTIATE_TEST_SUITE_P(
     Contents, DetectFormatTest,
-    ::testing::Values(
-        FormatCase{"words\r\n[00:01:00]x", LyricsFormat::TimeTag},
-        FormatCase{"[01:02]short", LyricsFormat::TimeTag},
-        FormatCase{"<SAMI><BODY><SYNC Start=1000><P>x", LyricsFormat::Sami},
-        FormatCase{"<sync start=1000 [00:01:00]>", LyricsFormat::TimeTag},
-        FormatCase{"<sync start=1000", LyricsFormat::Unknown},
-        FormatCase{"00:01:234=text", LyricsFormat::Dsmp},
-        FormatCase{"x\r\n12:34:567=a", LyricsFormat::Dsmp},
-        FormatCase{"00:01:23=text", LyricsFormat::Unknown},
-        FormatCase{"plain words [chorus]", LyricsFormat::Unknown},
-        FormatCase{"", LyricsFormat::Unknown}));
+    ::testing::Values(FormatCase{"words\r\n[00:01:00]x", LyricsFormat::TimeTag},
+                      FormatCase{"[01:02]short", LyricsFormat::TimeTag},
+                      FormatCase{"<SAMI><BODY><SYNC Start=1000><P>x", LyricsFormat::Sami},
+                      FormatCase{"<sync start=1000 [00:01:00]>", LyricsFormat::TimeTag},
+                      FormatCase{"<sync start=1000", LyricsFormat::Unknown},
+                      FormatCase{"00:01:234=text", LyricsFormat::Dsmp},
+                      FormatCase{"x\r\n12:34:567=a", LyricsFormat::Dsmp},
+                      FormatCase{"00:01:23=text", LyricsFormat::Unknown},
+                      FormatCase{"plain words [chorus]", LyricsFormat::Unknown},
+                      FormatCase{"", LyricsFormat::Unknown}));
 
 TEST(DetectFormatFileTest, MissingFileAndTagBeyondFirst10000Bytes) {
     TestFolder folder;

@@ -19,11 +19,11 @@
 #include "FormatsTestHelpers.h"
 #include "formats/DsmpReader.h"
 #include "formats/DsmpWriter.h"
-#include "modes/ModeSteps.h"
 #include "formats/SamiReader.h"
 #include "formats/SamiWriter.h"
 #include "lyrics/Adjustments.h"
 #include "lyrics/TimeTagWriter.h"
+#include "modes/ModeSteps.h"
 
 #include <gtest/gtest.h>
 
@@ -187,8 +187,7 @@ TEST_P(CaptionRoundTripTest, KeepsEveryLineHeadTaggedLinesTextAndTime) {
             lines.append({times[i], texts[i]});
 
         const QString back = RoundTrip(TimeTagText(lines), format.write, format.read);
-        ASSERT_EQ(TimedLines(back), lines) << "document " << seed << ":\n"
-                                           << back.toStdString();
+        ASSERT_EQ(TimedLines(back), lines) << "document " << seed << ":\n" << back.toStdString();
     }
 }
 
@@ -237,17 +236,26 @@ INSTANTIATE_TEST_SUITE_P(Formats, CaptionRoundTripTest,
 
 // Any mixture of header keys, timed, karaoke, short-tagged, untimed and blank lines.
 QString AnyTimeTagText(DocumentGenerator& generate) {
-    static const char* const keys[] = {"@Title=", "@Artist=", "@Album=", "@TimeRatio=0.9953",
-                                       "@Offset=", "@SilencemSec=", "@TaggingBy=", "@Frames=12"};
+    static const char* const keys[] = {
+        "@Title=",  "@Artist=",      "@Album=",     "@TimeRatio=0.9953",
+        "@Offset=", "@SilencemSec=", "@TaggingBy=", "@Frames=12"};
     QString text;
     const int count = generate.Between(0, 25);
     for (int i = 0; i < count; ++i) {
         switch (generate.Between(0, 6)) {
-        case 0: text += QString::fromUtf8(keys[generate.Between(0, 7)]) + generate.Text(8, false);
+        case 0:
+            text += QString::fromUtf8(keys[generate.Between(0, 7)]) + generate.Text(8, false);
             break;
-        case 1: text += generate.Text(20, true); break;
-        case 2: break; // a blank line
-        case 3: text += QStringLiteral("[%1:%2]").arg(generate.Between(0, 99)).arg(generate.Between(0, 59)) + generate.Text(10, true);
+        case 1:
+            text += generate.Text(20, true);
+            break;
+        case 2:
+            break; // a blank line
+        case 3:
+            text += QStringLiteral("[%1:%2]")
+                        .arg(generate.Between(0, 99))
+                        .arg(generate.Between(0, 59)) +
+                    generate.Text(10, true);
             break;
         default:
             for (int t = generate.Between(1, 5); t > 0; --t)
@@ -308,7 +316,6 @@ TEST(PseudoKaraokeTest, MergingTheExpansionGivesBackTheKaraokeLines) {
     }
 }
 
-
 // What a round trip loses, as the manual tells the user.
 struct LossCase {
     const char* name;
@@ -345,8 +352,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "[00:01:00]a|[00:02:00]c", "[00:01:00]a|[00:01:00]b|[00:02:00]c"},
         LossCase{"EarlierLaterLine", "[00:02:00]a\r\n[00:01:00]b\r\n", "[00:01:00]a",
                  "[00:01:00]a|[00:01:00]b"},
-        LossCase{"EarlyLastLine",
-                 "[00:01:00]x\r\n[00:02:00]y\r\n[00:03:00]z\r\n[00:00:50]w\r\n",
+        LossCase{"EarlyLastLine", "[00:01:00]x\r\n[00:02:00]y\r\n[00:03:00]z\r\n[00:00:50]w\r\n",
                  "[00:00:50]x", "[00:00:50]x|[00:00:50]y|[00:00:50]z|[00:00:50]w"},
         LossCase{"EntityLikeText", "[00:01:00]x &lt; y &amp; z\r\n[00:02:00]<b>\r\n",
                  "[00:01:00]x < y & z|[00:02:00]<b>", "[00:01:00]x &lt; y &amp; z|[00:02:00]<b>"},
@@ -357,8 +363,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "[00:01:00]a|@Title=T"},
         LossCase{"BlankEndingAKaraokePiece", "[00:01:00]ab [00:02:00]c\r\n",
                  "[00:01:00]ab [00:02:00]c", "[00:01:00]ab[00:02:00] c"},
-        LossCase{"GrowingLines", "[00:01:00]ab\r\n[00:02:00]abc\r\n",
-                 "[00:01:00]ab[00:02:00]c", "[00:01:00]ab[00:02:00]c"}),
+        LossCase{"GrowingLines", "[00:01:00]ab\r\n[00:02:00]abc\r\n", "[00:01:00]ab[00:02:00]c",
+                 "[00:01:00]ab[00:02:00]c"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -1,8 +1,8 @@
 // The main window: modes, the drop of files that starts a run, refusal while busy.
 #include "gui/FormMain.h"
-#include "modes/ModeTable.h"
 #include "app/ResultCodes.h"
 #include "gui/FormOption.h"
+#include "modes/ModeTable.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/Settings.h"
 

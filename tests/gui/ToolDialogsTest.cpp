@@ -18,7 +18,8 @@ class ToolDialogsTest : public QObject {
 
 private:
     // Runs `act` on the modal dialog once it is open.
-    template <class Dialog, class Act> static void WhenOpen(Act act) {
+    template <class Dialog, class Act>
+    static void WhenOpen(Act act) {
         QTimer::singleShot(0, [act] {
             auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog != nullptr);

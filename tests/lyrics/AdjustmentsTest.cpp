@@ -73,8 +73,8 @@ TEST(NormalizeKaraokeTest, LowersAcrossLinesSkippingUntaggedOnes) {
 }
 
 TEST(NormalizeKaraokeTest, OrderedOrTooShortDocumentsAreUnchanged) {
-    for (const char* text : {"[00:01:00]a[00:01:00]b\r\n[00:01:00]c[00:02:00]d\r\nx",
-                             "no tags\r\nat all", ""}) {
+    for (const char* text :
+         {"[00:01:00]a[00:01:00]b\r\n[00:01:00]c[00:02:00]d\r\nx", "no tags\r\nat all", ""}) {
         const LyricsDocument source = Parse(text);
         bool changed = true;
         const LyricsDocument result = NormalizeKaraoke(source, changed);
@@ -83,7 +83,8 @@ TEST(NormalizeKaraokeTest, OrderedOrTooShortDocumentsAreUnchanged) {
         for (int i = 0; i < source.LineCount(); ++i) {
             EXPECT_EQ(Times(result.Lines[i]), Times(source.Lines[i])) << text;
             for (qsizetype k = 0; k < source.Lines[i].Fragments.size(); ++k)
-                EXPECT_EQ(result.Lines[i].Fragments[k].TagText, source.Lines[i].Fragments[k].TagText);
+                EXPECT_EQ(result.Lines[i].Fragments[k].TagText,
+                          source.Lines[i].Fragments[k].TagText);
         }
     }
 }
@@ -143,7 +144,8 @@ TEST(KaraokeToLineTopTest, KeepsFirstTimeAndWholeText) {
     QStringList raw;
     for (const LyricsLine& line : result.Lines)
         raw << line.RawText;
-    const QStringList expected{S("[00:01:00]kara"), S("[00:02:00]xyz"), S("[00:04:00]pq"), S("plain")};
+    const QStringList expected{S("[00:01:00]kara"), S("[00:02:00]xyz"), S("[00:04:00]pq"),
+                               S("plain")};
     EXPECT_EQ(raw, expected);
     EXPECT_EQ(ComposedLines(result), expected);
 }
@@ -155,13 +157,12 @@ TEST(KaraokeToLineTopTest, DocumentWithoutKaraokeIsUnchanged) {
 }
 
 TEST(PseudoKaraokeTest, StepLinesShowTheTextSungSoFar) {
-    LyricsDocument source = Parse(
-        "intro\r\n"
-        "[00:01:00]ka[00:02:00]ra[00:03:00]oke\r\n"
-        "@Title=T\r\n"
-        "two\r\n"
-        "[00:05:00]three\r\n"
-        "four");
+    LyricsDocument source = Parse("intro\r\n"
+                                  "[00:01:00]ka[00:02:00]ra[00:03:00]oke\r\n"
+                                  "@Title=T\r\n"
+                                  "two\r\n"
+                                  "[00:05:00]three\r\n"
+                                  "four");
     QStringList unsung;
     const LyricsDocument result = MakePseudoKaraoke(source, unsung);
     ASSERT_EQ(result.LineCount(), 8);
@@ -212,8 +213,8 @@ TEST(PseudoKaraokeTest, TextBeforeFirstTagTagAtTheEndAndEmptyDocument) {
     LyricsDocument source = Parse("plain\r\nx[00:01:00]a[00:02:00]b[00:03:00]");
     QStringList unsung;
     const LyricsDocument result = MakePseudoKaraoke(source, unsung);
-    EXPECT_EQ(ComposedLines(result), (QStringList{S("plain"), S("[00:01:00]xa"),
-                                                  S("[00:02:00]xab"), S("[00:03:00]xab")}));
+    EXPECT_EQ(ComposedLines(result),
+              (QStringList{S("plain"), S("[00:01:00]xa"), S("[00:02:00]xab"), S("[00:03:00]xab")}));
     EXPECT_EQ(unsung.mid(1), (QStringList{S("b"), S(""), S("")}));
 
     LyricsDocument empty;
@@ -225,10 +226,10 @@ TEST(PseudoKaraokeTest, TextBeforeFirstTagTagAtTheEndAndEmptyDocument) {
 }
 
 TEST(MergeLinesTest, GrowingRunsBecomeKaraokeLines) {
-    const LyricsDocument result = MergeProgressiveLines(Parse(
-        "[00:01:00]ka\r\n[00:02:00]kara\r\n[00:03:00]karaoke\r\n"
-        "[00:04:00]abc\r\n[00:05:00]abc\r\n"
-        "[00:06:00]xy\r\n[00:07:00]zz"));
+    const LyricsDocument result =
+        MergeProgressiveLines(Parse("[00:01:00]ka\r\n[00:02:00]kara\r\n[00:03:00]karaoke\r\n"
+                                    "[00:04:00]abc\r\n[00:05:00]abc\r\n"
+                                    "[00:06:00]xy\r\n[00:07:00]zz"));
     EXPECT_EQ(ComposedLines(result),
               (QStringList{S("[00:01:00]ka[00:02:00]ra[00:03:00]oke"), S("[00:04:00]abc[00:05:00]"),
                            S("[00:06:00]xy"), S("[00:07:00]zz")}));
@@ -257,12 +258,11 @@ TEST(MergeLinesTest, EmptyFirstTextDoesNotStartARunAndEmptyDocument) {
 }
 
 TEST(MergeLinesTest, UndoesThePseudoKaraokeExpansion) {
-    const char* text =
-        "[00:01:00]ka[00:01:50]ra[00:02:00]oke\r\n"
-        "plain\r\n"
-        "[00:03:00]a[00:04:00]b\r\n"
-        "[00:05:00]single\r\n"
-        "[00:06:00]c[00:07:00]d[00:08:00]";
+    const char* text = "[00:01:00]ka[00:01:50]ra[00:02:00]oke\r\n"
+                       "plain\r\n"
+                       "[00:03:00]a[00:04:00]b\r\n"
+                       "[00:05:00]single\r\n"
+                       "[00:06:00]c[00:07:00]d[00:08:00]";
     LyricsDocument source = Parse(text);
     QStringList unsung;
     const LyricsDocument merged = MergeProgressiveLines(MakePseudoKaraoke(source, unsung));
@@ -302,7 +302,7 @@ TEST_P(TimeCorrectionTest, RetimesEveryFragment) {
     EXPECT_EQ(Times(line), (std::vector<int>{c.first, c.first, c.second}));
     for (const KaraokeFragment& fragment : line.Fragments)
         EXPECT_EQ(fragment.TagText, MsToTag(fragment.TimeMs)); // every tag rewritten
-    EXPECT_EQ(line.RawText, S("[00:00:00]a[00:00:00]b"));     // until composed
+    EXPECT_EQ(line.RawText, S("[00:00:00]a[00:00:00]b"));      // until composed
     EXPECT_EQ(document.Lines[1].Fragments.size(), 1);
     EXPECT_EQ(target, c.targetAfter);
     const LyricsHeader& header = document.Header;
@@ -339,7 +339,9 @@ INSTANTIATE_TEST_SUITE_P(
         CorrectionCase{"DocumentRatioAboveOne", 995, 1.5, -1, 0, 1, -1, 1000, 2004, 1},
         CorrectionCase{"DocumentRatioEqualsTarget", 995, -2, -1, 5, DefaultTimeRatio, -1, 1000,
                        2000, DefaultTimeRatio}),
-    [](const ::testing::TestParamInfo<CorrectionCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<CorrectionCase>& info) {
+        return std::string(info.param.name);
+    });
 
 TEST(TimeCorrectionEdgeTest, MissingDocumentRatioGivesUsableTimes) {
     LyricsDocument document = Parse("[00:00:99]a[00:01:99]b");

@@ -1,5 +1,5 @@
-#include "lyrics/Adjustments.h"
 #include "lyrics/DisplayLines.h"
+#include "lyrics/Adjustments.h"
 #include "lyrics/TimeTagReader.h"
 
 #include <QRandomGenerator>
@@ -68,9 +68,9 @@ TEST(DisplayLines, FragmentsThatDoNotCutThePlainTextAreJoined) {
 TEST(DisplayLines, RandomDocumentsMatchTheBuiltExpansion) {
     QRandomGenerator random(20261207);
     const QStringList pieces = {QStringLiteral("[00:01:00]"), QStringLiteral("[00:00:50]"),
-                                QStringLiteral("ab"), QStringLiteral(" "), QString::fromUtf8("歌"),
-                                QStringLiteral("\r\n"), QStringLiteral("@X=1\r\n"),
-                                QStringLiteral("[")};
+                                QStringLiteral("ab"),         QStringLiteral(" "),
+                                QString::fromUtf8("歌"),      QStringLiteral("\r\n"),
+                                QStringLiteral("@X=1\r\n"),   QStringLiteral("[")};
     for (int round = 0; round < 300; ++round) {
         QString text;
         for (int k = random.bounded(30); k > 0; --k)

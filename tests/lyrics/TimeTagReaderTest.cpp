@@ -1,9 +1,8 @@
 // Reading TimeTag text into lines, fragments and header values.
+#include "lyrics/TimeTagReader.h"
 #include "TestFiles.h"
 #include "base/Cp932.h"
 #include "lyrics/TimeTagFile.h"
-#include "lyrics/TimeTagFile.h"
-#include "lyrics/TimeTagReader.h"
 #include "lyrics/TimeValues.h"
 
 #include <QStringList>
@@ -83,12 +82,11 @@ TEST(ReaderFragmentsTest, ManyTagsInOneLine) {
 }
 
 TEST(ReaderFragmentsTest, BracketsThatAreNotTagsStayText) {
-    const LyricsDocument document = Parse(
-        "[Chorus] words after the bracket\r\n"
-        "[00:01:00]hello [note] and more\r\n"
-        "[[00:02:00]x[0a:00:00]\r\n"
-        "ab[00:01:0\r\n"
-        "[00:03:00]end[");
+    const LyricsDocument document = Parse("[Chorus] words after the bracket\r\n"
+                                          "[00:01:00]hello [note] and more\r\n"
+                                          "[[00:02:00]x[0a:00:00]\r\n"
+                                          "ab[00:01:0\r\n"
+                                          "[00:03:00]end[");
     ASSERT_EQ(document.LineCount(), 5);
     EXPECT_FALSE(document.Lines[0].HasTimeTag);
     EXPECT_EQ(document.Lines[0].PlainText, S("[Chorus] words after the bracket"));
@@ -109,9 +107,11 @@ TEST(ReaderFragmentsTest, BracketsThatAreNotTagsStayText) {
 TEST(ReaderFragmentsTest, SplitAtFirstTagKeepsEverythingAroundIt) {
     QString tag, before, after;
     EXPECT_TRUE(SplitAtFirstTag(u"a[b[01:02:03]c[04:05:06]", tag, before, after));
-    EXPECT_EQ(QStringList({before, tag, after}), QStringList({S("a[b"), S("[01:02:03]"), S("c[04:05:06]")}));
+    EXPECT_EQ(QStringList({before, tag, after}),
+              QStringList({S("a[b"), S("[01:02:03]"), S("c[04:05:06]")}));
     EXPECT_FALSE(SplitAtFirstTag(u"no [tag] here [01:02]", tag, before, after));
-    EXPECT_EQ(QStringList({before, tag, after}), QStringList({S("no [tag] here [01:02]"), S(""), S("")}));
+    EXPECT_EQ(QStringList({before, tag, after}),
+              QStringList({S("no [tag] here [01:02]"), S(""), S("")}));
 }
 
 TEST(ReaderLinesTest, EmptyTextAndTrailingLineBreak) {
@@ -153,23 +153,23 @@ TEST(ReaderLinesTest, ExpandShortTagsTouchesOnlyShortTags) {
 }
 
 TEST(ReaderDirectivesTest, KeysIgnoreCaseAndSpacesAndValuesKeepEquals) {
-    const LyricsDocument document = Parse(
-        "@Title=A=B\r\n"
-        "@ARTIST = Someone  \r\n"
-        "@album=Al\r\n"
-        "@BgFolder=bg\\dir\r\n"
-        "@bgfile=pic.jpg\r\n"
-        "@TaggingBy=t\r\n"
-        "@EditedBy=e\r\n"
-        "@Unknown=1\r\n"
-        "@NoEquals\r\n"
-        " @Title=not a directive\r\n"
-        "@Title=[00:01:00]x");
+    const LyricsDocument document = Parse("@Title=A=B\r\n"
+                                          "@ARTIST = Someone  \r\n"
+                                          "@album=Al\r\n"
+                                          "@BgFolder=bg\\dir\r\n"
+                                          "@bgfile=pic.jpg\r\n"
+                                          "@TaggingBy=t\r\n"
+                                          "@EditedBy=e\r\n"
+                                          "@Unknown=1\r\n"
+                                          "@NoEquals\r\n"
+                                          " @Title=not a directive\r\n"
+                                          "@Title=[00:01:00]x");
     const LyricsHeader& h = document.Header;
     // A later directive overwrites an earlier one.
-    EXPECT_EQ((QStringList{h.Title, h.Artist, h.Album, h.BgFolder, h.BgFile, h.TaggingBy, h.EditedBy}),
-              (QStringList{S("[00:01:00]x"), S("Someone"), S("Al"), S("bg\\dir"), S("pic.jpg"),
-                           S("t"), S("e")}));
+    EXPECT_EQ(
+        (QStringList{h.Title, h.Artist, h.Album, h.BgFolder, h.BgFile, h.TaggingBy, h.EditedBy}),
+        (QStringList{S("[00:01:00]x"), S("Someone"), S("Al"), S("bg\\dir"), S("pic.jpg"), S("t"),
+                     S("e")}));
     for (int i = 0; i < document.LineCount(); ++i) {
         const LyricsLine& line = document.Lines[i];
         EXPECT_EQ(line.IsDirective, i != 8 && i != 9) << i;
@@ -188,13 +188,12 @@ TEST(ReaderDirectivesTest, KeysIgnoreCaseAndSpacesAndValuesKeepEquals) {
 }
 
 TEST(ReaderDirectivesTest, NumbersAreReadOnlyWhenNumericAndIn32Bits) {
-    const LyricsDocument document = Parse(
-        "@TimeRatio= 0.9953125 \r\n"
-        "@Offset=-1500\r\n"
-        "@SilencemSec=2.5\r\n"
-        "@Flames=1234\r\n"
-        "@TotalSec=1e2\r\n"
-        "@TimeType=WinAmp");
+    const LyricsDocument document = Parse("@TimeRatio= 0.9953125 \r\n"
+                                          "@Offset=-1500\r\n"
+                                          "@SilencemSec=2.5\r\n"
+                                          "@Flames=1234\r\n"
+                                          "@TotalSec=1e2\r\n"
+                                          "@TimeType=WinAmp");
     const LyricsHeader& header = document.Header;
     EXPECT_TRUE(header.HasTimeRatio);
     EXPECT_DOUBLE_EQ(header.TimeRatio, 0.9953125);
@@ -208,13 +207,12 @@ TEST(ReaderDirectivesTest, NumbersAreReadOnlyWhenNumericAndIn32Bits) {
     EXPECT_EQ(header.TotalSec, 100);
     EXPECT_EQ(header.TimeType, S("winamp"));
 
-    const LyricsDocument bad = Parse(
-        "@timeratio=abc\r\n"
-        "@offset=99999999999\r\n"
-        "@silencemsec=1,5\r\n"
-        "@frames=\r\n"
-        "@totalsec=-2147483649\r\n"
-        "@timetype=other");
+    const LyricsDocument bad = Parse("@timeratio=abc\r\n"
+                                     "@offset=99999999999\r\n"
+                                     "@silencemsec=1,5\r\n"
+                                     "@frames=\r\n"
+                                     "@totalsec=-2147483649\r\n"
+                                     "@timetype=other");
     const LyricsHeader& b = bad.Header;
     EXPECT_FALSE(b.HasTimeRatio || b.HasOffset || b.HasSilencemSec || b.HasFrames || b.HasTotalSec);
     EXPECT_EQ(b.TimeRatio, 0);
@@ -224,22 +222,21 @@ TEST(ReaderDirectivesTest, NumbersAreReadOnlyWhenNumericAndIn32Bits) {
         EXPECT_TRUE(line.IsDirective);
 
     // A bad value leaves an earlier good one in place; so does an unknown time type.
-    const LyricsDocument mixed = Parse(
-        "@Offset=300\r\n@Offset=x\r\n@Frames=10\r\n@Frames=5000000000\r\n"
-        "@TimeType=normal\r\n@TimeType=fast");
+    const LyricsDocument mixed =
+        Parse("@Offset=300\r\n@Offset=x\r\n@Frames=10\r\n@Frames=5000000000\r\n"
+              "@TimeType=normal\r\n@TimeType=fast");
     EXPECT_EQ(mixed.Header.Offset, 300);
     EXPECT_EQ(mixed.Header.Frames, 10);
     EXPECT_EQ(mixed.Header.TimeType, S("normal"));
 }
 
 TEST(ReaderCreditsTest, CreditLinesAreRememberedAndStayLyrics) {
-    const LyricsDocument document = Parse(
-        "Title: My Song \r\n"
-        "ARTIST:Singer\r\n"
-        "lyrics:  Writer\r\n"
-        "[00:01:00]music: Composer\r\n"
-        "title:\tSecond\r\n"
-        "subtitle: no");
+    const LyricsDocument document = Parse("Title: My Song \r\n"
+                                          "ARTIST:Singer\r\n"
+                                          "lyrics:  Writer\r\n"
+                                          "[00:01:00]music: Composer\r\n"
+                                          "title:\tSecond\r\n"
+                                          "subtitle: no");
     const LyricsHeader& header = document.Header;
     EXPECT_EQ(header.CreditTitle, S("\tSecond"));
     EXPECT_EQ(header.CreditArtist, S("Singer"));
@@ -305,16 +302,15 @@ TEST(ReaderFileTest, MissingAndEmptyFiles) {
 }
 
 TEST(LineOrderTest, TagsTogetherBecomeOneLinePerTimeInTimeOrder) {
-    const LyricsDocument document = Parse(
-        "@Title=T\r\n"
-        "intro\r\n"
-        "[00:30:00][01:10:00]chorus\r\n"
-        "note after chorus\r\n"
-        "[00:10:00]first\r\n"
-        "[00:50:00]middle\r\n"
-        "[00:40:00]B\r\n"
-        "[00:40:00]a",
-        true, false);
+    const LyricsDocument document = Parse("@Title=T\r\n"
+                                          "intro\r\n"
+                                          "[00:30:00][01:10:00]chorus\r\n"
+                                          "note after chorus\r\n"
+                                          "[00:10:00]first\r\n"
+                                          "[00:50:00]middle\r\n"
+                                          "[00:40:00]B\r\n"
+                                          "[00:40:00]a",
+                                          true, false);
     EXPECT_EQ(RawLines(document),
               (QStringList{S("intro"), S("[00:10:00]first"), S("[00:30:00]chorus"),
                            S("[00:40:00]a"), S("[00:40:00]B"), S("[00:50:00]middle"),

@@ -1,6 +1,6 @@
 // Writing a lyrics document back as TimeTag text with its header block.
-#include "lyrics/TimeTagReader.h"
 #include "lyrics/TimeTagWriter.h"
+#include "lyrics/TimeTagReader.h"
 
 #include <gtest/gtest.h>
 
@@ -199,37 +199,36 @@ TEST_P(WinampRatioTest, SnapsToSampleRate) {
     double ratio = -1;
     const bool ok = EstimateWinampRatio(GetParam().frames, GetParam().seconds, ratio);
     EXPECT_EQ(ok, GetParam().ratio != 0);
-    EXPECT_EQ(ratio, GetParam().ratio) << GetParam().frames << " frames, " << GetParam().seconds << " s";
+    EXPECT_EQ(ratio, GetParam().ratio)
+        << GetParam().frames << " frames, " << GetParam().seconds << " s";
 }
 
 // With 2304 seconds the estimated rate is frames / 2, so an odd frame count lands half a
 // hertz above or below a bound of the rate table.
-INSTANTIATE_TEST_SUITE_P(
-    Rates, WinampRatioTest,
-    ::testing::Values(
-        WinampCase{10000, 261, 0.9953125},  // 44100 Hz
-        WinampCase{10000, 240, 1.0},        // 48000 Hz
-        WinampCase{10000, 522, 0.9953125},  // 22050 Hz
-        WinampCase{1000, 104, 0.9953125},   // 11025 Hz
-        WinampCase{1000, 36, 1.0},          // 32000 Hz
-        WinampCase{1000, 48, 1.0},          // 24000 Hz
-        WinampCase{1000, 144, 1.0},         // 8000 Hz
-        WinampCase{1, 100000, 1.0},         // far below every rate
-        WinampCase{2000000000, 1, 1.0},     // far above every rate
-        WinampCase{92103, 2304, 1.0},       // 46051: 48000
-        WinampCase{92101, 2304, 0.9953125}, // 46050: 44100
-        WinampCase{76103, 2304, 0.9953125}, // 38051: 44100
-        WinampCase{76101, 2304, 1.0},       // 38050: 32000
-        WinampCase{46053, 2304, 1.0},       // 23026: 24000
-        WinampCase{46051, 2304, 0.9953125}, // 23025: 22050
-        WinampCase{38053, 2304, 0.9953125}, // 19026: 22050
-        WinampCase{38051, 2304, 1.0},       // 19025: 16000
-        WinampCase{23027, 2304, 1.0},       // 11513: 12000
-        WinampCase{23025, 2304, 0.9953125}, // 11512: 11025
-        WinampCase{19027, 2304, 0.9953125}, // 9513: 11025
-        WinampCase{19025, 2304, 1.0},       // 9512: 8000
-        WinampCase{0, 261, 0.0}, WinampCase{10000, 0, 0.0}, WinampCase{-5, 261, 0.0},
-        WinampCase{10000, -1, 0.0}));
+INSTANTIATE_TEST_SUITE_P(Rates, WinampRatioTest,
+                         ::testing::Values(WinampCase{10000, 261, 0.9953125}, // 44100 Hz
+                                           WinampCase{10000, 240, 1.0},       // 48000 Hz
+                                           WinampCase{10000, 522, 0.9953125}, // 22050 Hz
+                                           WinampCase{1000, 104, 0.9953125},  // 11025 Hz
+                                           WinampCase{1000, 36, 1.0},         // 32000 Hz
+                                           WinampCase{1000, 48, 1.0},         // 24000 Hz
+                                           WinampCase{1000, 144, 1.0},        // 8000 Hz
+                                           WinampCase{1, 100000, 1.0},     // far below every rate
+                                           WinampCase{2000000000, 1, 1.0}, // far above every rate
+                                           WinampCase{92103, 2304, 1.0},   // 46051: 48000
+                                           WinampCase{92101, 2304, 0.9953125}, // 46050: 44100
+                                           WinampCase{76103, 2304, 0.9953125}, // 38051: 44100
+                                           WinampCase{76101, 2304, 1.0},       // 38050: 32000
+                                           WinampCase{46053, 2304, 1.0},       // 23026: 24000
+                                           WinampCase{46051, 2304, 0.9953125}, // 23025: 22050
+                                           WinampCase{38053, 2304, 0.9953125}, // 19026: 22050
+                                           WinampCase{38051, 2304, 1.0},       // 19025: 16000
+                                           WinampCase{23027, 2304, 1.0},       // 11513: 12000
+                                           WinampCase{23025, 2304, 0.9953125}, // 11512: 11025
+                                           WinampCase{19027, 2304, 0.9953125}, // 9513: 11025
+                                           WinampCase{19025, 2304, 1.0},       // 9512: 8000
+                                           WinampCase{0, 261, 0.0}, WinampCase{10000, 0, 0.0},
+                                           WinampCase{-5, 261, 0.0}, WinampCase{10000, -1, 0.0}));
 
 TEST(TrailingBreaksTest, ExactlyOneCrLfWhenAnythingIsLeft) {
     EXPECT_EQ(NormalizeTrailingBreaks(S("a\r\n\r\n\r\n")), S("a\r\n"));

@@ -22,17 +22,17 @@ TEST_P(MsToTagTest, GivesTenCharacterTag) {
 
 INSTANTIATE_TEST_SUITE_P(
     Values, MsToTagTest,
-    ::testing::Values(MsCase{0, "[00:00:00]"}, MsCase{62030, "[01:02:03]"},
-                      // hundredths round to the nearest, halves to even
-                      MsCase{61005, "[01:01:00]"}, MsCase{61015, "[01:01:02]"},
-                      MsCase{61025, "[01:01:02]"}, MsCase{61035, "[01:01:04]"},
-                      MsCase{61004, "[01:01:00]"}, MsCase{61006, "[01:01:01]"},
-                      // 99.5 hundredths would be 100: kept at 99 in the same second
-                      MsCase{61995, "[01:01:99]"}, MsCase{59999, "[00:59:99]"},
-                      // clamped to 0 .. 99:59.99
-                      MsCase{-20, "[00:00:00]"}, MsCase{std::numeric_limits<int>::min(), "[00:00:00]"},
-                      MsCase{5999990, "[99:59:99]"}, MsCase{5999999, "[99:59:99]"},
-                      MsCase{6000000, "[99:59:99]"}, MsCase{std::numeric_limits<int>::max(), "[99:59:99]"}));
+    ::testing::Values(
+        MsCase{0, "[00:00:00]"}, MsCase{62030, "[01:02:03]"},
+        // hundredths round to the nearest, halves to even
+        MsCase{61005, "[01:01:00]"}, MsCase{61015, "[01:01:02]"}, MsCase{61025, "[01:01:02]"},
+        MsCase{61035, "[01:01:04]"}, MsCase{61004, "[01:01:00]"}, MsCase{61006, "[01:01:01]"},
+        // 99.5 hundredths would be 100: kept at 99 in the same second
+        MsCase{61995, "[01:01:99]"}, MsCase{59999, "[00:59:99]"},
+        // clamped to 0 .. 99:59.99
+        MsCase{-20, "[00:00:00]"}, MsCase{std::numeric_limits<int>::min(), "[00:00:00]"},
+        MsCase{5999990, "[99:59:99]"}, MsCase{5999999, "[99:59:99]"}, MsCase{6000000, "[99:59:99]"},
+        MsCase{std::numeric_limits<int>::max(), "[99:59:99]"}));
 
 TEST(TagToMsTest, ReadsDigitsOrGivesMinusOne) {
     EXPECT_EQ(TagToMs(u"[01:02:03]"), 62030);
@@ -66,19 +66,21 @@ TEST_P(ParseNumberTest, AcceptsOnlyPlainDecimalNumbers) {
 
 INSTANTIATE_TEST_SUITE_P(
     Values, ParseNumberTest,
-    ::testing::Values(
-        NumberCase{"1", 1.0}, NumberCase{"0.9953125", 0.9953125}, NumberCase{"-2000", -2000.0},
-        NumberCase{"+5", 5.0}, NumberCase{".5", 0.5}, NumberCase{"2.", 2.0},
-        NumberCase{"1e3", 1000.0}, NumberCase{"1.5E-2", 0.015}, NumberCase{"+2e+2", 200.0},
-        NumberCase{"  42  ", 42.0}, NumberCase{"", std::nullopt}, NumberCase{"   ", std::nullopt},
-        NumberCase{"1,5", std::nullopt}, NumberCase{"1.2.3", std::nullopt},
-        NumberCase{"12abc", std::nullopt}, NumberCase{"0x10", std::nullopt},
-        NumberCase{"1e", std::nullopt}, NumberCase{".", std::nullopt},
-        NumberCase{"+-1", std::nullopt}, NumberCase{"1 000", std::nullopt},
-        NumberCase{"\t1", std::nullopt}, NumberCase{"inf", std::nullopt},
-        NumberCase{"nan", std::nullopt},
-        NumberCase{"\xe3\x80\x80" "1", std::nullopt}, // ideographic space
-        NumberCase{"\xef\xbc\x91", std::nullopt}));   // full-width digit one
+    ::testing::Values(NumberCase{"1", 1.0}, NumberCase{"0.9953125", 0.9953125},
+                      NumberCase{"-2000", -2000.0}, NumberCase{"+5", 5.0}, NumberCase{".5", 0.5},
+                      NumberCase{"2.", 2.0}, NumberCase{"1e3", 1000.0}, NumberCase{"1.5E-2", 0.015},
+                      NumberCase{"+2e+2", 200.0}, NumberCase{"  42  ", 42.0},
+                      NumberCase{"", std::nullopt}, NumberCase{"   ", std::nullopt},
+                      NumberCase{"1,5", std::nullopt}, NumberCase{"1.2.3", std::nullopt},
+                      NumberCase{"12abc", std::nullopt}, NumberCase{"0x10", std::nullopt},
+                      NumberCase{"1e", std::nullopt}, NumberCase{".", std::nullopt},
+                      NumberCase{"+-1", std::nullopt}, NumberCase{"1 000", std::nullopt},
+                      NumberCase{"\t1", std::nullopt}, NumberCase{"inf", std::nullopt},
+                      NumberCase{"nan", std::nullopt},
+                      NumberCase{"\xe3\x80\x80"
+                                 "1",
+                                 std::nullopt},                   // ideographic space
+                      NumberCase{"\xef\xbc\x91", std::nullopt})); // full-width digit one
 
 TEST(NumberLocaleTest, DecimalPointIsAlwaysADot) {
     const QLocale saved;

@@ -1,9 +1,9 @@
 // The embedding, extraction and TimeTag-to-TimeTag modes with real songs beside the lyrics.
 #include "app/BatchState.h"
-#include "modes/ModeTable.h"
 #include "app/ResultCodes.h"
 #include "audio/Vbmp3.h"
 #include "lyrics/TimeValues.h"
+#include "modes/ModeTable.h"
 #include "settings/Settings.h"
 
 #include "TestFiles.h"

@@ -563,8 +563,10 @@ TEST(TextModes, ALineWhoseStepsWouldMakeGigabytesIsNotConverted) {
     TestFolder dir;
     QByteArray line;
     for (int i = 0; i < 60000; ++i)
-        line += QStringLiteral("[00:%1:%2]x").arg((i / 100) % 60, 2, 10, QChar(u'0'))
-                    .arg(i % 100, 2, 10, QChar(u'0')).toLatin1();
+        line += QStringLiteral("[00:%1:%2]x")
+                    .arg((i / 100) % 60, 2, 10, QChar(u'0'))
+                    .arg(i % 100, 2, 10, QChar(u'0'))
+                    .toLatin1();
     line += QByteArray(2000, 'y') + "\r\n";
     const QString source = dir.File("hostile.txt");
     ASSERT_TRUE(WriteBytes(source, line));

@@ -1,7 +1,7 @@
 #include "app/BatchState.h"
-#include "modes/ModeTable.h"
 #include "app/ResultCodes.h"
 #include "app/RunQuestions.h"
+#include "modes/ModeTable.h"
 #include "settings/Settings.h"
 
 #include "TestFiles.h"

@@ -1,12 +1,12 @@
 #include "app/BatchState.h"
-#include "modes/ModeTable.h"
 #include "app/ResultCodes.h"
 #include "app/RunQuestions.h"
-#include "lyrics/TimeTagReader.h"
-#include "settings/Settings.h"
 #include "formats/DsmpShift.h"
 #include "formats/SamiShift.h"
+#include "lyrics/TimeTagReader.h"
 #include "lyrics/TimeTagShift.h"
+#include "modes/ModeTable.h"
+#include "settings/Settings.h"
 
 #include "TestFiles.h"
 
@@ -80,10 +80,9 @@ protected:
 TEST_F(TimeShiftRunTest, RewritesEachKindInPlaceAskingOncePerFile) {
     settings.Init.SlidemSec = 250;
     questions.answers = {{false, 1000, false}, {false, -500, false}, {false, 20, false}};
-    const QStringList files = {Put("a.txt", "@Title=T\r\n[00:01:00]a\r\n"),
-                               Put("b.smi", "<SYNC Start=1000>\r\n<P>x\r\n"),
-                               Put("c.lyr", "00:01:000=x\r\n"), Put("d.txt", "no times\r\n"),
-                               Put("e.wav", "")};
+    const QStringList files = {
+        Put("a.txt", "@Title=T\r\n[00:01:00]a\r\n"), Put("b.smi", "<SYNC Start=1000>\r\n<P>x\r\n"),
+        Put("c.lyr", "00:01:000=x\r\n"), Put("d.txt", "no times\r\n"), Put("e.wav", "")};
     Run(files);
     ASSERT_EQ(state.Results.size(), 4);
     EXPECT_EQ(state.RejectedFiles, QStringList{files[4]});

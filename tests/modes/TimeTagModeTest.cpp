@@ -1,6 +1,6 @@
 #include "app/BatchState.h"
-#include "modes/ModeTable.h"
 #include "app/ResultCodes.h"
+#include "modes/ModeTable.h"
 #include "settings/Settings.h"
 
 #include "TestFiles.h"
@@ -81,8 +81,7 @@ TEST_F(TimeTagModeTest, ConvertingByTheCorrectionDataFoldsTheOffset) {
               "[00:00:50]a\r\n\r\n@TimeRatio=1\r\n@TaggingBy=you\r\n@EditedBy=me\r\n");
     // A file without a ratio takes the assumed one and is converted to the target.
     settings.T2T.TimeRatio[1] = 0.5;
-    EXPECT_EQ(Convert("[00:01:00]a\r\n"),
-              "[00:02:00]a\r\n\r\n@TimeRatio=1\r\n@TaggingBy=me\r\n");
+    EXPECT_EQ(Convert("[00:01:00]a\r\n"), "[00:02:00]a\r\n\r\n@TimeRatio=1\r\n@TaggingBy=me\r\n");
 }
 
 TEST_F(TimeTagModeTest, ATargetRatioOutsideZeroToOneReadsOneAfterTheRun) {
@@ -101,8 +100,6 @@ TEST_F(TimeTagModeTest, SameExtensionBesideTheSourceRewritesTheSource) {
     EXPECT_EQ(ReadBytes(source), "[00:01:00]a\r\n\r\n@Title=T\r\n");
 }
 
-TEST_F(TimeTagModeTest, AnEmptyFileGivesALineBreak) {
-    EXPECT_EQ(Convert(""), "\r\n");
-}
+TEST_F(TimeTagModeTest, AnEmptyFileGivesALineBreak) { EXPECT_EQ(Convert(""), "\r\n"); }
 
 } // namespace

@@ -135,13 +135,13 @@ TEST(LoadSettings, StoredFormsAndBadValues) {
     EXPECT_FALSE(settings.Init.OverWrite);
     EXPECT_FALSE(settings.Init.SameFolder);
     EXPECT_TRUE(settings.Init.PreMode);
-    EXPECT_FALSE(settings.Init.DispResult);          // not a Boolean: default
-    EXPECT_EQ(settings.Init.NowMode, 0);             // no such mode: default
+    EXPECT_FALSE(settings.Init.DispResult); // not a Boolean: default
+    EXPECT_EQ(settings.Init.NowMode, 0);    // no such mode: default
     EXPECT_EQ(settings.T2S.ExtOrg, 2);
-    EXPECT_EQ(settings.T2S.ExtNew, 0);               // outside the table: default
+    EXPECT_EQ(settings.T2S.ExtNew, 0);                    // outside the table: default
     EXPECT_EQ(settings.T2S.Base, DefaultSamiBaseStyle()); // stored empty
-    EXPECT_EQ(settings.T2D.Lines, 1);                // beyond 16 bits: default
-    EXPECT_EQ(settings.Init.TimeRatio, 0.9953125);   // "," is no decimal point here
+    EXPECT_EQ(settings.T2D.Lines, 1);                     // beyond 16 bits: default
+    EXPECT_EQ(settings.Init.TimeRatio, 0.9953125);        // "," is no decimal point here
     EXPECT_EQ(settings.T2T.TimeRatio[0], 1.0);
 }
 
@@ -162,8 +162,8 @@ TEST(SetSettingFromText, KnownKeysInTheirStoredForm) {
     EXPECT_TRUE(SetSettingFromText(settings, QStringLiteral("Init"), QStringLiteral("OverWrite"),
                                    QStringLiteral("False"), error));
     EXPECT_FALSE(settings.Init.OverWrite);
-    EXPECT_TRUE(SetSettingFromText(settings, QStringLiteral("T2S"),
-                                   QStringLiteral("KaraokeHTML2"), QStringLiteral("<b>"), error));
+    EXPECT_TRUE(SetSettingFromText(settings, QStringLiteral("T2S"), QStringLiteral("KaraokeHTML2"),
+                                   QStringLiteral("<b>"), error));
     EXPECT_EQ(settings.T2S.KaraokeHTML[2], QStringLiteral("<b>"));
     EXPECT_TRUE(SetSettingFromText(settings, QStringLiteral("T2T"), QStringLiteral("TimeRatio2"),
                                    QStringLiteral("1"), error));
