@@ -337,20 +337,20 @@ bool ReadMpegInfo(QIODevice& device, qint64 audioStart, MpegInfoRecord& info, qi
                                  qint64(samples) * audio.BitrateKbps * 1000);
     }
 
-    info.Values[0] = audio.Version;
-    info.Values[1] = audio.Layer;
-    info.Values[2] = audio.Protection == 0 ? 1 : 0;
-    info.Values[3] = bitrate;
-    info.Values[4] = audio.ChannelMode;
-    info.Values[5] = IsSingleChannel(audio) ? 1 : 2;
-    info.Values[6] = audio.Copyright;
-    info.Values[7] = audio.Original;
-    info.Values[8] = audio.Emphasis;
+    info.Version() = audio.Version;
+    info.Layer() = audio.Layer;
+    info.HasCrc() = audio.Protection == 0 ? 1 : 0;
+    info.Bitrate() = bitrate;
+    info.ChannelMode() = audio.ChannelMode;
+    info.Channels() = IsSingleChannel(audio) ? 1 : 2;
+    info.Copyright() = audio.Copyright;
+    info.Original() = audio.Original;
+    info.Emphasis() = audio.Emphasis;
     info.FirstFrameIsAudio() = vbr.Found ? 0 : 1;
     info.SamplingRate() = audio.SamplingRate;
-    info.Values[11] = ClampToInt32(frames);
-    info.Values[12] = ClampToInt32(RoundedQuotient(frames * samples * 1000, audio.SamplingRate));
-    info.Values[13] = vbr.Vbr ? 1 : 0;
+    info.FrameCount() = ClampToInt32(frames);
+    info.LengthMs() = ClampToInt32(RoundedQuotient(frames * samples * 1000, audio.SamplingRate));
+    info.Vbr() = vbr.Vbr ? 1 : 0;
     return true;
 }
 

@@ -84,9 +84,6 @@ struct VbrHeaderInfo {
     qint64 Bytes = -1;  // bytes of audio, header frame included, -1 when not given
 };
 VbrHeaderInfo ReadVbrHeader(const QByteArray& frame, const MpegFrameHeader& header);
-inline bool IsVbrHeaderFrame(const QByteArray& frame, const MpegFrameHeader& header) {
-    return ReadVbrHeader(frame, header).Found;
-}
 
 // How far past the expected start the audio-start search looks for a frame sync.
 inline constexpr int AudioStartSearchBytes = 4096;

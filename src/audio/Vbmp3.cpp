@@ -338,9 +338,14 @@ short ApplyChange(const QString& path, AudioFileReader& file, const SongLayout& 
 
 } // namespace
 
-void vbmp3_init() {}
-
-void vbmp3_free() {}
+int MpegInfoRecord::SamplesPerFrame() const {
+    if (Layer() == 0)
+        return 1152;
+    MpegFrameHeader header;
+    header.Version = Version();
+    header.Layer = Layer();
+    return tavelkor::SamplesPerFrame(header);
+}
 
 AudioFileFlags vbmp3_getFileType(const QString& path) {
     AudioFileReader file;

@@ -51,12 +51,37 @@ struct TagInfoRecord {
     AnsiText<128> GenreText{};
 };
 
-// Fourteen values; the program reads the tenth (index 9, FirstFrameIsAudio) and the eleventh
-// (index 10, the sampling rate in Hz).
+// The fourteen values the MP3 library reports about a song's MPEG audio, each by its name.
 struct MpegInfoRecord {
     std::array<int32_t, 14> Values{};
-    int32_t& FirstFrameIsAudio() { return Values[9]; }
-    int32_t& SamplingRate() { return Values[10]; }
+
+    int32_t& Version() { return Values[0]; }           // 1 MPEG-1, 2 MPEG-2, 3 MPEG-2.5 (0: none)
+    int32_t& Layer() { return Values[1]; }             // 1, 2 or 3
+    int32_t& HasCrc() { return Values[2]; }            // 1 when frames carry a CRC
+    int32_t& Bitrate() { return Values[3]; }           // kbit/s (the average for VBR)
+    int32_t& ChannelMode() { return Values[4]; }       // 0 stereo, 1 joint, 2 dual, 3 mono
+    int32_t& Channels() { return Values[5]; }          // 1 or 2
+    int32_t& Copyright() { return Values[6]; }         // the header's copyright bit
+    int32_t& Original() { return Values[7]; }          // the header's original bit
+    int32_t& Emphasis() { return Values[8]; }          // the header's emphasis field
+    int32_t& FirstFrameIsAudio() { return Values[9]; } // 0 when it is a Xing/Info/VBRI frame
+    int32_t& SamplingRate() { return Values[10]; }     // Hz
+    int32_t& FrameCount() { return Values[11]; }
+    int32_t& LengthMs() { return Values[12]; }
+    int32_t& Vbr() { return Values[13]; } // 1 for a variable bitrate
+
+    int32_t Version() const { return Values[0]; }
+    int32_t Layer() const { return Values[1]; }
+    int32_t Bitrate() const { return Values[3]; }
+    int32_t Channels() const { return Values[5]; }
+    int32_t FirstFrameIsAudio() const { return Values[9]; }
+    int32_t SamplingRate() const { return Values[10]; }
+    int32_t FrameCount() const { return Values[11]; }
+    int32_t LengthMs() const { return Values[12]; }
+    int32_t Vbr() const { return Values[13]; }
+    // Samples in one frame: 1152 for MPEG-1 Layer II/III, 576 for MPEG-2/2.5 Layer III, 384 for
+    // Layer I; 1152 when no audio was found.
+    int SamplesPerFrame() const;
 };
 
 // Fourteen texts; the first three are title, artist and album.
@@ -64,8 +89,6 @@ struct InfoListRecord {
     std::array<AnsiText<128>, 14> Texts{};
 };
 
-void vbmp3_init();
-void vbmp3_free();
 AudioFileFlags vbmp3_getFileType(const QString& path);
 short vbmp3_cutMacBinary(const QString& path);
 short vbmp3_getFileInfo(const QString& path, TagInfoRecord& tags, MpegInfoRecord& mpeg);

@@ -8,6 +8,7 @@
 #include "../settings/IniSettingsStore.h"
 #include "../settings/SettingsIo.h"
 
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 
@@ -61,105 +62,86 @@ private:
     const CommandLine& commandLine_;
 };
 
-// "--name value" or "--name=value".
-bool TakeValue(const QStringList& arguments, qsizetype& i, const QString& name, QString& value,
-               bool& matched, QString& error) {
-    const QString& word = arguments[i];
-    matched = false;
-    if (word == name) {
-        matched = true;
-        if (i + 1 >= arguments.size()) {
-            error = name + QStringLiteral(" needs a value");
-            return false;
-        }
-        value = arguments[++i];
-        return true;
+// The first word that names no option, as it was typed ("-x", "--foo=1", "-mode").
+QString FirstUnknownOption(const QStringList& arguments, const QStringList& known) {
+    for (const QString& word : arguments) {
+        if (word == u"--")
+            break;
+        if (!word.startsWith(u'-') || word == u"-")
+            continue;
+        const QString name = word.mid(word.startsWith(u"--") ? 2 : 1).section(u'=', 0, 0);
+        if (!known.contains(name) || (name.size() > 1) != word.startsWith(u"--"))
+            return word;
     }
-    if (word.startsWith(name + u'=')) {
-        matched = true;
-        value = word.mid(name.size() + 1);
-        return true;
-    }
-    return true;
+    return QString();
 }
 
 } // namespace
 
 bool ParseCommandLine(const QStringList& arguments, CommandLine& commandLine, QString& error) {
-    bool onlyFiles = false;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& word = arguments[i];
-        if (onlyFiles || !word.startsWith(u'-') || word == u"-") {
-            commandLine.Files.append(word);
-            continue;
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption settingsFile(QStringLiteral("settings"), QString(),
+                                          QStringLiteral("FILE"));
+    const QCommandLineOption set(QStringLiteral("set"), QString(), QStringLiteral("S/K=V"));
+    const QCommandLineOption mode(QStringLiteral("mode"), QString(), QStringLiteral("MODE"));
+    const QCommandLineOption shift(QStringLiteral("shift"), QString(), QStringLiteral("MS"));
+    const QCommandLineOption keep(QStringLiteral("keep"), QString(), QStringLiteral("WHICH"));
+    parser.addOptions({help, version, settingsFile, set, mode, shift, keep});
+    QStringList known;
+    for (const QCommandLineOption& option : {help, version, settingsFile, set, mode, shift, keep})
+        known += option.names();
+    // The parser takes its first word as the program's name.
+    if (!parser.parse(QStringList{QStringLiteral("tavelkor-cli")} + arguments)) {
+        // Its own messages are put in the words this command has always used.
+        if (!parser.unknownOptionNames().isEmpty()) {
+            error = QStringLiteral("unknown option: ") + FirstUnknownOption(arguments, known);
+        } else {
+            const qsizetype quote = parser.errorText().indexOf(u'\'');
+            const QString name = parser.errorText().mid(quote + 1).chopped(2);
+            error = (name.startsWith(u'-') ? name : QStringLiteral("--") + name) +
+                    QStringLiteral(" needs a value");
         }
-        if (word == u"--") {
-            onlyFiles = true;
-            continue;
-        }
-        if (word == u"--help" || word == u"-h") {
-            commandLine.Help = true;
-            continue;
-        }
-        if (word == u"--version") {
-            commandLine.Version = true;
-            continue;
-        }
-        QString value;
-        bool matched = false;
-        if (!TakeValue(arguments, i, QStringLiteral("--settings"), value, matched, error))
-            return false;
-        if (matched) {
-            commandLine.SettingsFile = value;
-            continue;
-        }
-        if (!TakeValue(arguments, i, QStringLiteral("--set"), value, matched, error))
-            return false;
-        if (matched) {
-            const qsizetype equals = value.indexOf(u'=');
-            if (equals < 0 || !value.left(equals).contains(u'/')) {
-                error = QStringLiteral("--set takes Section/Key=Value, not: ") + value;
-                return false;
-            }
-            commandLine.Overrides.append({value.left(equals), value.mid(equals + 1)});
-            continue;
-        }
-        if (!TakeValue(arguments, i, QStringLiteral("--mode"), value, matched, error))
-            return false;
-        if (matched) {
-            if (FindMode(value) == nullptr) {
-                error = QStringLiteral("unknown mode: ") + value;
-                return false;
-            }
-            commandLine.Mode = value;
-            continue;
-        }
-        if (!TakeValue(arguments, i, QStringLiteral("--shift"), value, matched, error))
-            return false;
-        if (matched) {
-            // A number as the time-shift dialog takes it: rounded to whole milliseconds
-            // (halves to even), refused when it does not fit 32 bits.
-            const std::optional<int> shift = ParseInt32(value);
-            if (!shift) {
-                error = QStringLiteral("--shift takes a number of milliseconds, not: ") + value;
-                return false;
-            }
-            commandLine.ShiftMs = *shift;
-            continue;
-        }
-        if (!TakeValue(arguments, i, QStringLiteral("--keep"), value, matched, error))
-            return false;
-        if (matched) {
-            if (value != u"first" && value != u"second") {
-                error = QStringLiteral("--keep takes first or second, not: ") + value;
-                return false;
-            }
-            commandLine.Keep = value;
-            continue;
-        }
-        error = QStringLiteral("unknown option: ") + word;
         return false;
     }
+    commandLine.Help = parser.isSet(help);
+    commandLine.Version = parser.isSet(version);
+    commandLine.SettingsFile = parser.value(settingsFile);
+    for (const QString& value : parser.values(set)) {
+        const qsizetype equals = value.indexOf(u'=');
+        if (equals < 0 || !value.left(equals).contains(u'/')) {
+            error = QStringLiteral("--set takes Section/Key=Value, not: ") + value;
+            return false;
+        }
+        commandLine.Overrides.append({value.left(equals), value.mid(equals + 1)});
+    }
+    if (parser.isSet(mode)) {
+        commandLine.Mode = parser.value(mode);
+        if (FindMode(commandLine.Mode) == nullptr) {
+            error = QStringLiteral("unknown mode: ") + commandLine.Mode;
+            return false;
+        }
+    }
+    if (parser.isSet(shift)) {
+        // A number as the time-shift dialog takes it: rounded to whole milliseconds (halves
+        // to even), refused when it does not fit 32 bits.
+        const std::optional<int> amount = ParseInt32(parser.value(shift));
+        if (!amount) {
+            error = QStringLiteral("--shift takes a number of milliseconds, not: ") +
+                    parser.value(shift);
+            return false;
+        }
+        commandLine.ShiftMs = *amount;
+    }
+    if (parser.isSet(keep)) {
+        commandLine.Keep = parser.value(keep);
+        if (commandLine.Keep != u"first" && commandLine.Keep != u"second") {
+            error = QStringLiteral("--keep takes first or second, not: ") + commandLine.Keep;
+            return false;
+        }
+    }
+    commandLine.Files = parser.positionalArguments();
     return true;
 }
 
@@ -205,9 +187,6 @@ int RunCommandLine(const CommandLine& commandLine, QTextStream& out, QTextStream
         return usageError(QStringLiteral("mode match needs --keep first|second"));
     if (commandLine.Files.isEmpty())
         return usageError(QStringLiteral("no files given (see --help)"));
-    if (mode->Driver == nullptr)
-        return usageError(QStringLiteral("mode %1 (%2) is not available yet in this version")
-                              .arg(mode->CommandName, mode->Caption));
 
     BatchState state;
     const QDir current = QDir::current();

@@ -75,20 +75,6 @@ qsizetype FindTimeTag(QStringView text, qsizetype from) {
     return -1;
 }
 
-bool SplitAtFirstTag(QStringView text, QString& tag, QString& before, QString& after) {
-    const qsizetype at = FindTimeTag(text);
-    if (at < 0) {
-        before = text.toString();
-        tag.clear();
-        after.clear();
-        return false;
-    }
-    before = text.left(at).toString();
-    tag = text.mid(at, 10).toString();
-    after = text.mid(at + 10).toString();
-    return true;
-}
-
 bool ContainsShortTag(QStringView text) {
     for (qsizetype at = text.indexOf(u'['); at >= 0; at = text.indexOf(u'[', at + 1)) {
         if (IsShortTagAt(text, at))

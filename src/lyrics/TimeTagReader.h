@@ -14,9 +14,6 @@ void ParseLyricsText(LyricsDocument& document, bool normalizeOrder, bool expandS
 
 // Position of the first full tag "[##:##:##]" at or after `from`, or -1.
 qsizetype FindTimeTag(QStringView text, qsizetype from = 0);
-// Splits at the first full tag: the text before it, the tag, the text after it. False (and
-// the whole text in `before`) when there is no tag.
-bool SplitAtFirstTag(QStringView text, QString& tag, QString& before, QString& after);
 // True when the text holds a short tag "[##:##]".
 bool ContainsShortTag(QStringView text);
 // "[mm:ss]" becomes "[mm:ss:00]"; full tags are left alone.

@@ -3,7 +3,6 @@
 #include "../app/BatchFrame.h"
 #include "../audio/CompanionAudioFile.h"
 #include "../audio/LeadingSilence.h"
-#include "../audio/MpegFrames.h"
 #include "../audio/Vbmp3.h"
 #include "../lyrics/Adjustments.h"
 #include "../lyrics/DisplayLines.h"
@@ -40,13 +39,9 @@ SongFacts ReadSong(const QString& song, bool wantSilence) {
         return facts;
     const int rate = mpeg.SamplingRate() != 0 ? mpeg.SamplingRate() : 44100;
     const int frames = CountLeadingSilentFrames(song, 5);
-    // A frame lasts as many samples as its version and layer hold: 1152 for the usual MPEG-1
-    // Layer III songs, but 576 for MPEG-2 and 2.5 Layer III and 384 for Layer I, whose
-    // silence counting 1152 would double or triple.
-    MpegFrameHeader first;
-    first.Version = mpeg.Values[0];
-    first.Layer = mpeg.Values[1];
-    const int samples = first.Layer != 0 ? SamplesPerFrame(first) : 1152;
+    // A frame lasts as many samples as its version and layer hold: counting 1152 for every
+    // song would double or triple the silence of MPEG-2 and 2.5 Layer III or Layer I songs.
+    const int samples = mpeg.SamplesPerFrame();
     facts.SilenceMs = int(std::nearbyint(frames * double(samples) / (rate / 1000.0)));
     auto pick = [](const QString& info, const QString& tag) { return info.isEmpty() ? tag : info; };
     facts.Title = pick(AnsiToText(infoList.Texts[0]), AnsiToText(tags.Title));

@@ -292,12 +292,12 @@ TEST(MpegInfoTest, DescribesTheFirstAudioFrame) {
     ASSERT_TRUE(ok);
     EXPECT_EQ(info.FirstFrameIsAudio(), 0);
     EXPECT_EQ(info.SamplingRate(), 24000);
-    EXPECT_EQ(info.Values[0], 2);
-    EXPECT_EQ(info.Values[5], 1);
-    EXPECT_EQ(info.Values[11], 10);
-    EXPECT_EQ(info.Values[12], 240);                       // 10 x 576 samples at 24 kHz
-    EXPECT_EQ(info.Values[3], 3840 * 8 * 24000 / 5760000); // bytes over time: 128 kbit/s
-    EXPECT_EQ(info.Values[13], 0);
+    EXPECT_EQ(info.Version(), 2);
+    EXPECT_EQ(info.Channels(), 1);
+    EXPECT_EQ(info.FrameCount(), 10);
+    EXPECT_EQ(info.LengthMs(), 240);                       // 10 x 576 samples at 24 kHz
+    EXPECT_EQ(info.Bitrate(), 3840 * 8 * 24000 / 5760000); // bytes over time: 128 kbit/s
+    EXPECT_EQ(info.Vbr(), 0);
 }
 
 TEST(MpegInfoTest, FailsWithoutAFrameAndNeverReadsPastTheEnd) {
@@ -333,13 +333,13 @@ TEST(MpegInfoTest, RealFilesFromLame) {
         ASSERT_TRUE(ReadMpegInfo(file, c.audioStart, info)) << c.name;
         EXPECT_EQ(info.FirstFrameIsAudio(), c.firstFrameIsAudio) << c.name;
         EXPECT_EQ(info.SamplingRate(), c.samplingRate) << c.name;
-        EXPECT_EQ(info.Values[0], c.version) << c.name;
-        EXPECT_EQ(info.Values[13], c.vbr) << c.name;
-        EXPECT_EQ(info.Values[5], 1) << c.name;
+        EXPECT_EQ(info.Version(), c.version) << c.name;
+        EXPECT_EQ(info.Vbr(), c.vbr) << c.name;
+        EXPECT_EQ(info.Channels(), 1) << c.name;
         // Each song lasts its silence plus a 0.5 s tone, and the encoder adds less than 0.2 s.
         const int silenceMs = QString::fromLatin1(c.name).mid(7, 4).remove(u'-').toInt();
-        EXPECT_GE(info.Values[12], silenceMs + 500) << c.name;
-        EXPECT_LT(info.Values[12], silenceMs + 700) << c.name;
+        EXPECT_GE(info.LengthMs(), silenceMs + 500) << c.name;
+        EXPECT_LT(info.LengthMs(), silenceMs + 700) << c.name;
     }
 }
 

@@ -104,16 +104,6 @@ TEST(ReaderFragmentsTest, BracketsThatAreNotTagsStayText) {
     EXPECT_FALSE(document.HasKaraoke);
 }
 
-TEST(ReaderFragmentsTest, SplitAtFirstTagKeepsEverythingAroundIt) {
-    QString tag, before, after;
-    EXPECT_TRUE(SplitAtFirstTag(u"a[b[01:02:03]c[04:05:06]", tag, before, after));
-    EXPECT_EQ(QStringList({before, tag, after}),
-              QStringList({S("a[b"), S("[01:02:03]"), S("c[04:05:06]")}));
-    EXPECT_FALSE(SplitAtFirstTag(u"no [tag] here [01:02]", tag, before, after));
-    EXPECT_EQ(QStringList({before, tag, after}),
-              QStringList({S("no [tag] here [01:02]"), S(""), S("")}));
-}
-
 TEST(ReaderLinesTest, EmptyTextAndTrailingLineBreak) {
     LyricsDocument document;
     document.HasTimeTags = true;
