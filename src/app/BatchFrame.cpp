@@ -53,13 +53,22 @@ ResultCode CheckOutputPath(const QString& outputPath, bool overwrite) {
     return CanReplaceFile(outputPath) ? Converted : SaveError;
 }
 
-bool SaveTextFile(const QString& path, const QString& text) {
+bool SaveTextFile(const QString& path, const QString& text, TextEncoding encoding, int& replaced) {
     qsizetype end = text.size();
     while (end >= 2 && text[end - 2] == u'\r' && text[end - 1] == u'\n')
         end -= 2;
-    QByteArray bytes = EncodeCp932(QStringView(text).left(end));
-    bytes += "\r\n";
-    return ReplaceFileContents(path, bytes) == WriteOutcome::Written;
+    const EncodedText encoded = EncodeText(text.left(end) + QStringLiteral("\r\n"), encoding);
+    replaced = encoded.Replaced;
+    return ReplaceFileContents(path, encoded.Bytes) == WriteOutcome::Written;
+}
+
+bool SaveTextFile(const QString& path, const QString& text) {
+    int replaced = 0;
+    return SaveTextFile(path, text, TextEncoding::Cp932, replaced);
+}
+
+TextEncoding OutputEncodingFor(const Settings& settings, TextEncoding source, bool inPlace) {
+    return inPlace ? source : OutputEncodingOf(settings.Init.OutputEncoding, source);
 }
 
 bool SaveTextBytes(const QString& path, const QByteArray& bytes) {
@@ -161,6 +170,14 @@ void RunTextConversion(const ModeInfo& mode, BatchState& state, Settings& settin
         outputFolders.append(folder);
     }
     const bool overwrite = settings.Init.OverWrite;
+    // An output that is its own source is rewritten in place and keeps the source's encoding.
+    std::vector<char> inPlace(static_cast<size_t>(count), 0);
+    CanonicalPaths canonical;
+    for (qsizetype i = 0; i < count; ++i) {
+        if (!outputs[i].isEmpty() && FileNameOf(outputs[i]) == FileNameOf(sources[i]) &&
+            canonical.OfFile(outputs[i]) == canonical.OfFile(sources[i]))
+            inPlace[size_t(i)] = 1;
+    }
     std::vector<char> named(static_cast<size_t>(count), 0); // the file got an output name
 
     state.Results = QVector<ResultRecord>(count);
@@ -173,11 +190,19 @@ void RunTextConversion(const ModeInfo& mode, BatchState& state, Settings& settin
             record.Code = converted.Code;
             return;
         }
+        record.SetInput(converted.Source);
         named[size_t(i)] = 1;
         record.Code = CheckOutputPath(outputs[i], overwrite);
-        if (record.Code == Converted && !SaveTextFile(outputs[i], converted.Text)) {
+        const TextEncoding encoding =
+            OutputEncodingFor(settings, converted.Source.Encoding, inPlace[size_t(i)]);
+        if (record.Code != Converted)
+            return;
+        if (!SaveTextFile(outputs[i], converted.Text, encoding, record.Replaced)) {
             record.Code = SaveError;
             record.FileName = outputs[i];
+            record.Replaced = 0;
+        } else {
+            record.OutputPath = outputs[i];
         }
     };
 

@@ -25,8 +25,11 @@ QString MakeOutputPath(const QString& sourcePath, const QString& newExt, bool sa
 // cannot be written (read-only, not a regular file, folder missing or closed). Nothing is
 // created or changed.
 ResultCode CheckOutputPath(const QString& outputPath, bool overwrite);
-// Writes the text as CP932 with exactly one final CR LF, through a temporary file renamed
-// over the target. False when nothing was written; the old file then stays as it was.
+// Writes the text in `encoding` with exactly one final CR LF, through a temporary file renamed
+// over the target; `replaced` tells how many characters the encoding could not hold. False
+// when nothing was written; the old file then stays as it was.
+bool SaveTextFile(const QString& path, const QString& text, TextEncoding encoding, int& replaced);
+// SaveTextFile in CP932.
 bool SaveTextFile(const QString& path, const QString& text);
 // SaveTextFile for text that is already CP932 bytes (lyrics taken out of an audio file are
 // saved exactly as they were stored).
@@ -39,11 +42,17 @@ bool HasFailures(const BatchState& state);
 struct ConvertedText {
     ResultCode Code = Converted;
     QString Text;
+    DecodedText Source; // the source's encoding and why (its Text is not kept)
 };
 using TextConverter = std::function<ConvertedText(const QString& sourcePath)>;
 
+// The encoding an output is written in: the source's own when the output replaces the source,
+// else as the settings say.
+TextEncoding OutputEncodingFor(const Settings& settings, TextEncoding source, bool inPlace);
+
 // The standard sequence of the text-producing modes: filter by the mode's accepted
-// extension, then for every file convert, name the output, check it and save it. `convert`
+// extension, then for every file convert, name the output, check it and save it in the
+// encoding OutputEncodingFor gives. `convert`
 // must only read shared state: when no output clashes with another file, the files are
 // converted and saved on several threads at once; results and settings come out as a
 // one-by-one run leaves them.

@@ -1,6 +1,8 @@
 // The state of one batch run: the dropped files, the rejected ones and one result per file.
 #pragma once
 
+#include "../base/TextEncoding.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -10,6 +12,20 @@ namespace tavelkor {
 struct ResultRecord {
     QString FileName; // the source path; the output path when saving the output failed
     short Code = 0;   // a ResultCode
+    // What the run learnt on the way, for the report: the file written (also when it is the
+    // source itself), the encoding the input was read in and why, and how many characters
+    // the output's encoding could not hold (each written as "?").
+    QString OutputPath;
+    bool HasInputEncoding = false;
+    TextEncoding InputEncoding = TextEncoding::Cp932;
+    QString EncodingReason;
+    int Replaced = 0;
+
+    void SetInput(const DecodedText& decoded) {
+        HasInputEncoding = true;
+        InputEncoding = decoded.Encoding;
+        EncodingReason = decoded.Reason;
+    }
 };
 
 struct BatchState {

@@ -36,6 +36,13 @@ const QStringList& ResultCodeTexts() {
 
 QString ResultCodeText(int code) { return ResultCodeTexts().value(code); }
 
+QString ResultOutcomeText(const ResultRecord& record) {
+    QString text = ResultCodeText(record.Code);
+    if (record.Replaced > 0)
+        text += QStringLiteral(u"（CP932にない文字 %1字を?で保存）").arg(record.Replaced);
+    return text;
+}
+
 QString DisplayNameOf(const QString& path) { return FileNameOf(path); }
 
 QString MakeResultReport(const BatchState& state) {
@@ -48,7 +55,7 @@ QString MakeResultReport(const BatchState& state) {
     rows.reserve(state.Results.size() + state.RejectedFiles.size());
     for (const ResultRecord& record : state.Results) {
         const QString name = DisplayNameOf(record.FileName);
-        rows.append({name, Cp932ByteLength(name), ResultCodeText(record.Code)});
+        rows.append({name, Cp932ByteLength(name), ResultOutcomeText(record)});
     }
     for (const QString& path : state.RejectedFiles) {
         const QString name = DisplayNameOf(path);

@@ -36,6 +36,10 @@ inline constexpr int ResultCodeCount = 19;
 const QStringList& ResultCodeTexts();
 // The display text of a code; "" for a number outside 0..18.
 QString ResultCodeText(int code);
+struct ResultRecord;
+// The code's text, followed by a note when characters were replaced on saving:
+// "00.変換成功（CP932にない文字 3字を?で保存）".
+QString ResultOutcomeText(const ResultRecord& record);
 // The file name part of a path; "" when the path has no separator.
 QString DisplayNameOf(const QString& path);
 // The report of a run: the drop count, an empty line, one line per result and one per

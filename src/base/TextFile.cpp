@@ -65,8 +65,17 @@ FileBytes ReadFileBytes(const QString& path, qint64 maxBytes) {
     return result;
 }
 
-QString ReadTextFile(const QString& path, qint64 maxBytes) {
-    return DecodeCp932(ReadFileBytes(path, maxBytes).Bytes);
+TextFileContent ReadTextFileContent(const QString& path, qint64 maxBytes, EncodingChoice choice) {
+    FileBytes bytes = ReadFileBytes(path, maxBytes);
+    TextFileContent content;
+    content.Exists = bytes.Exists;
+    content.ReadFailed = bytes.ReadFailed;
+    content.Decoded = DecodeText(bytes.Bytes, choice);
+    return content;
+}
+
+QString ReadTextFile(const QString& path, qint64 maxBytes, EncodingChoice choice) {
+    return ReadTextFileContent(path, maxBytes, choice).Decoded.Text;
 }
 
 } // namespace tavelkor

@@ -1,6 +1,8 @@
 // Reading lyrics and caption files as text.
 #pragma once
 
+#include "TextEncoding.h"
+
 #include <QString>
 
 namespace tavelkor {
@@ -20,8 +22,18 @@ struct FileBytes {
 };
 // The file's bytes; all of them when maxBytes is 0.
 FileBytes ReadFileBytes(const QString& path, qint64 maxBytes);
-// The file's bytes (all of them when maxBytes is 0, else at most maxBytes) decoded from CP932;
-// "" when the file is missing, empty or cannot be read.
-QString ReadTextFile(const QString& path, qint64 maxBytes);
+// What reading and decoding a text file found.
+struct TextFileContent {
+    bool Exists = false;     // a regular file is there
+    bool ReadFailed = false; // it is there but could not be opened or read (or is too large)
+    DecodedText Decoded;     // its text, the encoding it was read in and why
+};
+
+// The file's bytes (all of them when maxBytes is 0, else at most maxBytes), decoded as
+// `choice` says.
+TextFileContent ReadTextFileContent(const QString& path, qint64 maxBytes, EncodingChoice choice);
+// Its text alone; "" when the file is missing, empty or cannot be read.
+QString ReadTextFile(const QString& path, qint64 maxBytes,
+                     EncodingChoice choice = EncodingChoice::Auto);
 
 } // namespace tavelkor

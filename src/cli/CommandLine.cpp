@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "../app/BatchFrame.h"
+#include "../app/JsonReport.h"
 #include "../app/ResultCodes.h"
 #include "../app/RunQuestions.h"
 #include "../base/NumberText.h"
@@ -17,7 +18,7 @@ namespace tavelkor {
 QString UsageText() {
     return QStringLiteral(
         "Usage: tavelkor-cli [--settings FILE] [--set Section/Key=Value]... [--mode MODE]\n"
-        "                    [--shift MS] [--keep first|second] FILE...\n"
+        "                    [--shift MS] [--keep first|second] [--report text|json] FILE...\n"
         "\n"
         "Converts every FILE with one of Tavelkor's modes and prints the result report.\n"
         "\n"
@@ -30,6 +31,8 @@ QString UsageText() {
         "  --shift MS        the time-shift amount in milliseconds for every file (mode 7);\n"
         "                    the files are rewritten in place\n"
         "  --keep first|second  whose base name wins when two files get the same one (mode 8)\n"
+        "  --report text|json   the result report as text (the default) or as one JSON\n"
+        "                    document with each file's output, encoding and result\n"
         "  --help, --version\n"
         "\n"
         "Exit status: 0 when every file converted, 1 when a file failed or was rejected,\n"
@@ -88,9 +91,11 @@ bool ParseCommandLine(const QStringList& arguments, CommandLine& commandLine, QS
     const QCommandLineOption mode(QStringLiteral("mode"), QString(), QStringLiteral("MODE"));
     const QCommandLineOption shift(QStringLiteral("shift"), QString(), QStringLiteral("MS"));
     const QCommandLineOption keep(QStringLiteral("keep"), QString(), QStringLiteral("WHICH"));
-    parser.addOptions({help, version, settingsFile, set, mode, shift, keep});
+    const QCommandLineOption report(QStringLiteral("report"), QString(), QStringLiteral("FORM"));
+    parser.addOptions({help, version, settingsFile, set, mode, shift, keep, report});
     QStringList known;
-    for (const QCommandLineOption& option : {help, version, settingsFile, set, mode, shift, keep})
+    for (const QCommandLineOption& option :
+         {help, version, settingsFile, set, mode, shift, keep, report})
         known += option.names();
     // The parser takes its first word as the program's name.
     if (!parser.parse(QStringList{QStringLiteral("tavelkor-cli")} + arguments)) {
@@ -140,6 +145,14 @@ bool ParseCommandLine(const QStringList& arguments, CommandLine& commandLine, QS
             error = QStringLiteral("--keep takes first or second, not: ") + commandLine.Keep;
             return false;
         }
+    }
+    if (parser.isSet(report)) {
+        const QString form = parser.value(report);
+        if (form != u"text" && form != u"json") {
+            error = QStringLiteral("--report takes text or json, not: ") + form;
+            return false;
+        }
+        commandLine.JsonReport = form == u"json";
     }
     commandLine.Files = parser.positionalArguments();
     return true;
@@ -195,9 +208,13 @@ int RunCommandLine(const CommandLine& commandLine, QTextStream& out, QTextStream
     CommandLineAnswers answers(commandLine);
     RunMode(mode->Index, state, settings, answers);
 
-    QString report = MakeResultReport(state);
-    report.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    out << report;
+    if (commandLine.JsonReport) {
+        out << QString::fromUtf8(MakeJsonReport(*mode, state));
+    } else {
+        QString report = MakeResultReport(state);
+        report.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        out << report;
+    }
     out.flush();
     return HasFailures(state) ? ExitFailures : ExitSuccess;
 }

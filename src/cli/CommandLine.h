@@ -15,6 +15,7 @@ struct CommandLine {
     QString Mode;                             // --mode MODE; "" for Init/NowMode
     std::optional<int> ShiftMs;               // --shift MS
     QString Keep;                             // --keep first|second
+    bool JsonReport = false;                  // --report json
     QStringList Files;
     bool Help = false;
     bool Version = false;

@@ -19,10 +19,10 @@ bool ContainsDsmpTime(QStringView text) {
 
 } // namespace
 
-LyricsFormat DetectLyricsFormat(const QString& path) {
+LyricsFormat DetectLyricsFormat(const QString& path, EncodingChoice choice) {
     if (!FileExists(path))
         return LyricsFormat::Unknown;
-    const QString text = ReadTextFile(path, 10000).toLower();
+    const QString text = ReadTextFile(path, 10000, choice).toLower();
     if (text.isEmpty())
         return LyricsFormat::Unknown;
     if (FindTimeTag(text) >= 0 || ContainsShortTag(text))

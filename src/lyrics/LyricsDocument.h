@@ -1,6 +1,8 @@
 // The in-memory lyrics document that every conversion passes through.
 #pragma once
 
+#include "../base/TextEncoding.h"
+
 #include <QString>
 #include <QVector>
 #include <array>
@@ -73,6 +75,8 @@ struct LyricsFile {
     QString Folder; // with a trailing separator
     bool Exists = false;
     bool ReadFailed = false; // it exists but could not be read: the document is empty
+    TextEncoding Encoding = TextEncoding::Cp932; // what the file was read in
+    QString EncodingReason;                      // why: "BOM", "valid UTF-8", ...
     LyricsDocument Document;
 };
 

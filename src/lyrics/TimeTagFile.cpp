@@ -1,6 +1,5 @@
 #include "TimeTagFile.h"
 
-#include "../base/Cp932.h"
 #include "../base/PathHelpers.h"
 #include "../base/TextFile.h"
 #include "TextRules.h"
@@ -9,19 +8,21 @@
 namespace tavelkor {
 
 void ReadLyricsFile(const QString& path, LyricsFile& file, bool normalizeOrder,
-                    bool expandShortTags) {
+                    bool expandShortTags, EncodingChoice choice) {
     file = LyricsFile();
     file.Path = path;
     file.BaseName = BaseNameOf(path);
     file.Folder = AddTrailingBackslash(FolderOf(path));
     file.Extension = ExtensionOf(path).toLower();
     // One open tells both whether the file exists and what it holds.
-    const FileBytes bytes = ReadFileBytes(path, 0);
-    file.Exists = bytes.Exists;
-    file.ReadFailed = bytes.ReadFailed;
+    TextFileContent content = ReadTextFileContent(path, 0, choice);
+    file.Exists = content.Exists;
+    file.ReadFailed = content.ReadFailed;
     if (!file.Exists)
         return;
-    file.Document.Text = UnifyLineEnds(DecodeCp932(bytes.Bytes));
+    file.Encoding = content.Decoded.Encoding;
+    file.EncodingReason = content.Decoded.Reason;
+    file.Document.Text = UnifyLineEnds(content.Decoded.Text);
     ParseLyricsText(file.Document, normalizeOrder, expandShortTags);
 }
 

@@ -7,8 +7,8 @@
 
 namespace tavelkor {
 
-// Resets `file` and fills it from the file at `path`.
+// Resets `file` and fills it from the file at `path`, read as `choice` says.
 void ReadLyricsFile(const QString& path, LyricsFile& file, bool normalizeOrder,
-                    bool expandShortTags);
+                    bool expandShortTags, EncodingChoice choice = EncodingChoice::Auto);
 
 } // namespace tavelkor

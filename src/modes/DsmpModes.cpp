@@ -12,7 +12,8 @@ void TimeTagToDsmp(const ModeInfo& mode, BatchState& state, Settings& settings, 
     const T2DSettings& t2d = settings.T2D;
     RunTextConversion(mode, state, settings, [&](const QString& path) {
         return ConvertFromTimeTag(
-            path, settings.Init.TimeRatio, [&](LyricsDocument& document) -> std::optional<QString> {
+            path, settings.Init.TimeRatio, settings.Init.InputEncoding,
+            [&](LyricsDocument& document) -> std::optional<QString> {
                 const int columns = t2d.Lines == 1 ? 0 : (t2d.Lines == 3 ? 2 : 1);
                 if (DisplayTextSize(document, t2d.Karaoke, columns) > MaxDisplayTextChars)
                     return std::nullopt;

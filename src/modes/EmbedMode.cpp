@@ -24,7 +24,11 @@ bool PrepareAudioFile(const QString& audio) {
     return eligible;
 }
 
-void EmbedOne(const QString& lyrics, ResultRecord& record) {
+// Whole files up to this size are read; lyrics in UTF-8 or UTF-16 take up to twice the bytes
+// they take in CP932, in which they are stored.
+constexpr qint64 LyricsFileReadLimit = 2 * qint64(LyricsBufferBytes) + 4;
+
+void EmbedOne(const QString& lyrics, EncodingChoice encoding, ResultRecord& record) {
     const QString audio = CompanionAudioFile(lyrics);
     if (audio.isEmpty()) {
         record.Code = NoAudioFile;
@@ -35,29 +39,46 @@ void EmbedOne(const QString& lyrics, ResultRecord& record) {
         record.FileName = audio;
         return;
     }
-    // The lyrics go in as the file's own bytes, so nothing is changed on the way.
-    const FileBytes file = ReadFileBytes(lyrics, LyricsBufferBytes + 1);
+    const FileBytes file = ReadFileBytes(lyrics, LyricsFileReadLimit + 1);
     if (file.Bytes.isEmpty()) {
         record.Code = EmptyFile;
         return;
     }
-    if (file.Bytes.size() > LyricsBufferBytes) {
+    if (file.Bytes.size() > LyricsFileReadLimit) {
         record.Code = LyricsSizeError;
         return;
     }
-    if (DetectLyricsFormat(lyrics) != LyricsFormat::TimeTag) {
+    // Lyrics3 holds CP932, as every reader of the tag expects: CP932 lyrics go in as the
+    // file's own bytes, so nothing is changed on the way; others are converted.
+    const DecodedText decoded = DecodeText(file.Bytes, encoding);
+    record.SetInput(decoded);
+    QByteArray text = file.Bytes;
+    if (decoded.Encoding != TextEncoding::Cp932) {
+        const EncodedText stored = EncodeText(decoded.Text, TextEncoding::Cp932);
+        text = stored.Bytes;
+        record.Replaced = stored.Replaced;
+    }
+    if (text.size() > LyricsBufferBytes) {
+        record.Code = LyricsSizeError;
+        record.Replaced = 0;
+        return;
+    }
+    if (DetectLyricsFormat(lyrics, encoding) != LyricsFormat::TimeTag) {
         record.Code = NotEmbeddable;
+        record.Replaced = 0;
         return;
     }
     Lyrics3InfoRecord info;
     info.Indication1 = '1';
     info.Indication2 = '1';
-    QByteArray text = file.Bytes;
     text.append(LyricsBufferBytes - text.size(), ' ');
     const QByteArray empty(LyricsBufferBytes, '\0');
     if (vbmp3_setFileLyrics3InfoVB(audio, info, text, empty, empty) == 0) {
         record.Code = EmbedError;
         record.FileName = audio;
+        record.Replaced = 0;
+    } else {
+        record.OutputPath = audio;
     }
 }
 
@@ -68,7 +89,7 @@ void TimeTagToMp3(const ModeInfo& mode, BatchState& state, Settings& settings, R
     state.Results = QVector<ResultRecord>(state.DroppedFiles.size());
     for (qsizetype i = 0; i < state.DroppedFiles.size(); ++i) {
         state.Results[i] = {state.DroppedFiles[i], Converted};
-        EmbedOne(state.DroppedFiles[i], state.Results[i]);
+        EmbedOne(state.DroppedFiles[i], settings.Init.InputEncoding, state.Results[i]);
     }
 }
 

@@ -23,8 +23,12 @@ void ExtractOne(const QString& audio, const QString& outputExtension, Settings& 
         return;
     }
     const qsizetype end = lyrics.indexOf('\0');
-    // Saved exactly as stored: the bytes are neither parsed nor converted.
     const QByteArray text = end < 0 ? lyrics : lyrics.left(end);
+    // Other tools store UTF-8 too; the text is saved in the encoding it was stored in unless
+    // the user chose another.
+    const DecodedText decoded = DecodeText(text, settings.Init.InputEncoding);
+    record.SetInput(decoded);
+    const TextEncoding encoding = OutputEncodingFor(settings, decoded.Encoding, false);
     if (text.isEmpty()) {
         record.Code = EmptyFile;
         return;
@@ -34,11 +38,20 @@ void ExtractOne(const QString& audio, const QString& outputExtension, Settings& 
     record.Code = CheckOutputPath(output, settings.Init.OverWrite);
     if (record.Code != Converted)
         return;
-    if (!SaveTextBytes(output, text)) {
+    // In the encoding it was stored in, the text is saved exactly as stored: the bytes are
+    // neither parsed nor converted.
+    const bool asStored = encoding == decoded.Encoding &&
+                          (encoding == TextEncoding::Cp932 || encoding == TextEncoding::Utf8 ||
+                           encoding == TextEncoding::Utf8Bom);
+    const bool saved = asStored ? SaveTextBytes(output, text)
+                                : SaveTextFile(output, decoded.Text, encoding, record.Replaced);
+    if (!saved) {
         record.Code = SaveError;
         record.FileName = output;
+        record.Replaced = 0;
         return;
     }
+    record.OutputPath = output;
     // Only once the text is safely written, and only when the text is whole: lyrics that
     // fill the whole buffer may have been cut short, and deleting them would lose the rest.
     if (settings.M2T.DeleteL3 && (end < 0 || vbmp3_delFileLyrics3Info(audio) == 0))

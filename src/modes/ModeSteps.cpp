@@ -10,11 +10,12 @@
 namespace tavelkor {
 
 ConvertedText
-ConvertFromTimeTag(const QString& path, double defaultRatio,
+ConvertFromTimeTag(const QString& path, double defaultRatio, EncodingChoice encoding,
                    const std::function<std::optional<QString>(LyricsDocument&)>& write) {
     ConvertedText result;
     LyricsFile file;
-    ReadLyricsFile(path, file, true, true);
+    ReadLyricsFile(path, file, true, true, encoding);
+    result.Source = {QString(), file.Encoding, file.EncodingReason};
     LyricsDocument& document = file.Document;
     if (!document.HasTimeTags) {
         result.Code = NotTargetFile;
@@ -37,10 +38,12 @@ ConvertFromTimeTag(const QString& path, double defaultRatio,
 }
 
 ConvertedText ConvertToTimeTag(const QString& path, LyricsDocument (*read)(const QString&),
-                               double defaultRatio, bool karaoke,
+                               double defaultRatio, bool karaoke, EncodingChoice encoding,
                                std::atomic<bool>& ratioBecameOne) {
     ConvertedText result;
-    const QString text = ReadTextFile(path, 0);
+    TextFileContent content = ReadTextFileContent(path, 0, encoding);
+    const QString text = std::move(content.Decoded.Text);
+    result.Source = {QString(), content.Decoded.Encoding, content.Decoded.Reason};
     if (text.isEmpty()) {
         result.Code = EmptyFile;
         return result;
@@ -67,7 +70,8 @@ void RunToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings,
     const double defaultRatio = settings.Init.TimeRatio;
     std::atomic<bool> ratioBecameOne{false};
     RunTextConversion(mode, state, settings, [&](const QString& path) {
-        return ConvertToTimeTag(path, read, defaultRatio, karaoke, ratioBecameOne);
+        return ConvertToTimeTag(path, read, defaultRatio, karaoke, settings.Init.InputEncoding,
+                                ratioBecameOne);
     });
     if (ratioBecameOne)
         settings.Init.TimeRatio = 1;

@@ -16,7 +16,7 @@ namespace tavelkor {
 // milliseconds, then hands the document to `write`. NotTargetFile when the file carries no
 // time tag, or when its display would not be lyrics-sized (`write` gives nothing).
 ConvertedText
-ConvertFromTimeTag(const QString& path, double defaultRatio,
+ConvertFromTimeTag(const QString& path, double defaultRatio, EncodingChoice encoding,
                    const std::function<std::optional<QString>(LyricsDocument&)>& write);
 
 // Reads a SAMI or DSMP file with `read`, re-times it to `defaultRatio` when that is below 1,
@@ -25,7 +25,7 @@ ConvertFromTimeTag(const QString& path, double defaultRatio,
 // as 1; `ratioBecameOne` is then set, so the caller can let the setting read 1 afterwards, as
 // the re-timing leaves the variable it is given.
 ConvertedText ConvertToTimeTag(const QString& path, LyricsDocument (*read)(const QString&),
-                               double defaultRatio, bool karaoke,
+                               double defaultRatio, bool karaoke, EncodingChoice encoding,
                                std::atomic<bool>& ratioBecameOne);
 
 // Runs a SAMI or DSMP to TimeTag mode with `read`.

@@ -12,7 +12,8 @@ void TimeTagToSami(const ModeInfo& mode, BatchState& state, Settings& settings, 
     const T2SSettings& t2s = settings.T2S;
     RunTextConversion(mode, state, settings, [&](const QString& path) {
         return ConvertFromTimeTag(
-            path, settings.Init.TimeRatio, [&](LyricsDocument& document) -> std::optional<QString> {
+            path, settings.Init.TimeRatio, settings.Init.InputEncoding,
+            [&](LyricsDocument& document) -> std::optional<QString> {
                 if (DisplayTextSize(document, t2s.Karaoke, t2s.Lines - 1) > MaxDisplayTextChars)
                     return std::nullopt;
                 return MakeSamiText(document, t2s.Karaoke, t2s.Base, t2s.KaraokeHTML, t2s.Lines);

@@ -1,7 +1,6 @@
 #include "TimeShiftMode.h"
 
 #include "../app/BatchFrame.h"
-#include "../base/Cp932.h"
 #include "../base/TextFile.h"
 #include "../formats/DsmpShift.h"
 #include "../formats/LyricsFormat.h"
@@ -18,24 +17,27 @@ namespace tavelkor {
 
 namespace {
 
-// The new text of one recognised file, or nothing when it cannot be read or is gone (removed
-// while the amount was asked for): writing it back would make a new file.
-std::optional<QString> ShiftFile(const QString& path, LyricsFormat format, int shiftMs) {
+// The new text of one recognised file in the encoding the file was read in, or nothing when
+// it cannot be read or is gone (removed while the amount was asked for): writing it back would
+// make a new file.
+std::optional<DecodedText> ShiftFile(const QString& path, LyricsFormat format, int shiftMs,
+                                     EncodingChoice encoding) {
     if (format == LyricsFormat::TimeTag) {
         LyricsFile file;
-        ReadLyricsFile(path, file, true, true);
+        ReadLyricsFile(path, file, true, true, encoding);
         if (!file.Exists || file.ReadFailed)
             return std::nullopt;
         LyricsDocument shifted = ShiftLyricsDocument(file.Document, shiftMs);
         ComposeLyricsText(shifted);
-        return shifted.Text;
+        return DecodedText{shifted.Text, file.Encoding, file.EncodingReason};
     }
-    const FileBytes bytes = ReadFileBytes(path, 0);
-    if (!bytes.Exists || bytes.ReadFailed)
+    TextFileContent content = ReadTextFileContent(path, 0, encoding);
+    if (!content.Exists || content.ReadFailed)
         return std::nullopt;
-    const QString text = DecodeCp932(bytes.Bytes);
-    return format == LyricsFormat::Sami ? ShiftSamiText(shiftMs, text)
-                                        : ShiftDsmpText(shiftMs, text);
+    DecodedText& text = content.Decoded;
+    text.Text = format == LyricsFormat::Sami ? ShiftSamiText(shiftMs, text.Text)
+                                             : ShiftDsmpText(shiftMs, text.Text);
+    return std::move(text);
 }
 
 } // namespace
@@ -58,7 +60,7 @@ void TimeShiftMode(const ModeInfo& mode, BatchState& state, Settings& settings,
             record.Code = Cancelled;
             continue;
         }
-        const LyricsFormat format = DetectLyricsFormat(path);
+        const LyricsFormat format = DetectLyricsFormat(path, settings.Init.InputEncoding);
         if (format == LyricsFormat::Unknown) {
             record.Code = NotTargetFile;
             continue;
@@ -74,13 +76,20 @@ void TimeShiftMode(const ModeInfo& mode, BatchState& state, Settings& settings,
             record.Code = Cancelled;
             continue;
         }
-        const std::optional<QString> text = ShiftFile(path, format, shiftMs);
+        const std::optional<DecodedText> text =
+            ShiftFile(path, format, shiftMs, settings.Init.InputEncoding);
         if (!text) {
             record.Code = EmptyFile;
             continue;
         }
+        record.SetInput(*text);
+        // A file rewritten in place keeps its own encoding (and byte order mark).
         record.Code = CheckOutputPath(path, true);
-        if (record.Code == Converted && !SaveTextFile(path, *text))
+        if (record.Code != Converted)
+            continue;
+        if (SaveTextFile(path, text->Text, text->Encoding, record.Replaced))
+            record.OutputPath = path;
+        else
             record.Code = SaveError;
     }
     settings.Init.SlidemSec = shiftMs;

@@ -107,11 +107,12 @@ void ApplyCorrections(LyricsFile& file, const T2TSettings& options, double& targ
     ApplyTimeCorrection(document, targetRatio, facts.SilenceMs);
 }
 
-ConvertedText ConvertOne(const QString& path, const T2TSettings& options,
+ConvertedText ConvertOne(const QString& path, const T2TSettings& options, EncodingChoice encoding,
                          std::atomic<bool>& targetBecameOne) {
     ConvertedText result;
     LyricsFile file;
-    ReadLyricsFile(path, file, options.Normalize, options.mSec);
+    ReadLyricsFile(path, file, options.Normalize, options.mSec, encoding);
+    result.Source = {QString(), file.Encoding, file.EncodingReason};
     // A file that is gone (removed after the drop) or cannot be read is not rewritten as an
     // empty one: its output may be the file itself.
     if (!file.Exists || file.ReadFailed) {
@@ -158,7 +159,7 @@ void TimeTagToTimeTag(const ModeInfo& mode, BatchState& state, Settings& setting
     const T2TSettings options = settings.T2T;
     std::atomic<bool> targetBecameOne{false};
     RunTextConversion(mode, state, settings, [&](const QString& path) {
-        return ConvertOne(path, options, targetBecameOne);
+        return ConvertOne(path, options, settings.Init.InputEncoding, targetBecameOne);
     });
     if (targetBecameOne)
         settings.T2T.TimeRatio[2] = 1;

@@ -1,12 +1,23 @@
 // Every user choice of the program, one field per key of the settings store.
 #pragma once
 
+#include "../base/TextEncoding.h"
+
 #include <QString>
 #include <array>
+#include <optional>
 
 namespace tavelkor {
 
 inline constexpr double DefaultRatio = 0.9953125;
+
+// The encoding a text output is written in: the one its source was read in, or one for all.
+enum class OutputEncodingChoice { Source, Cp932, Utf8, Utf8Bom };
+// "Source", "CP932", "UTF-8", "UTF-8-BOM": the stored texts of the choices.
+QString OutputEncodingChoiceName(OutputEncodingChoice choice);
+std::optional<OutputEncodingChoice> ParseOutputEncodingChoice(QStringView text);
+// The encoding an output is written in when its source was read in `source`.
+TextEncoding OutputEncodingOf(OutputEncodingChoice choice, TextEncoding source);
 
 // Style of the lyrics paragraph class when T2S/Base is empty.
 QString DefaultSamiBaseStyle();
@@ -27,6 +38,8 @@ struct InitSettings {
     bool DispResult = false;
     bool DispResult2 = false;
     bool DispCorrect = false;
+    EncodingChoice InputEncoding = EncodingChoice::Auto; // stored "Auto", "CP932", "UTF-8"
+    OutputEncodingChoice OutputEncoding = OutputEncodingChoice::Source; // "Source", "CP932", ...
     int SlidemSec = 0; // read and written by the time-shift run only
 };
 

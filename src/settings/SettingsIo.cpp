@@ -16,6 +16,36 @@ const std::array<QString, 4>& KaraokeHtmlDefaults() {
     return pieces;
 }
 
+QString OutputEncodingChoiceName(OutputEncodingChoice choice) {
+    if (choice == OutputEncodingChoice::Source)
+        return QStringLiteral("Source");
+    return EncodingName(OutputEncodingOf(choice, TextEncoding::Cp932));
+}
+
+std::optional<OutputEncodingChoice> ParseOutputEncodingChoice(QStringView text) {
+    for (OutputEncodingChoice choice :
+         {OutputEncodingChoice::Source, OutputEncodingChoice::Cp932, OutputEncodingChoice::Utf8,
+          OutputEncodingChoice::Utf8Bom}) {
+        if (text.trimmed().compare(OutputEncodingChoiceName(choice), Qt::CaseInsensitive) == 0)
+            return choice;
+    }
+    return std::nullopt;
+}
+
+TextEncoding OutputEncodingOf(OutputEncodingChoice choice, TextEncoding source) {
+    switch (choice) {
+    case OutputEncodingChoice::Cp932:
+        return TextEncoding::Cp932;
+    case OutputEncodingChoice::Utf8:
+        return TextEncoding::Utf8;
+    case OutputEncodingChoice::Utf8Bom:
+        return TextEncoding::Utf8Bom;
+    case OutputEncodingChoice::Source:
+        break;
+    }
+    return source;
+}
+
 QString BooleanToText(bool value) {
     return value ? QStringLiteral("True") : QStringLiteral("False");
 }
@@ -39,6 +69,8 @@ QString ToText(int value) { return QString::number(value); }
 QString ToText(float value) { return FormatNumber(value, 7); }
 QString ToText(double value) { return FormatNumber(value, 15); }
 QString ToText(const QString& value) { return value; }
+QString ToText(EncodingChoice value) { return EncodingChoiceName(value); }
+QString ToText(OutputEncodingChoice value) { return OutputEncodingChoiceName(value); }
 
 std::optional<bool> FromText(const QString& text, const bool*) { return BooleanFromText(text); }
 
@@ -59,6 +91,12 @@ std::optional<float> FromText(const QString& text, const float*) {
 std::optional<double> FromText(const QString& text, const double*) { return ParseNumber(text); }
 
 std::optional<QString> FromText(const QString& text, const QString*) { return text; }
+std::optional<EncodingChoice> FromText(const QString& text, const EncodingChoice*) {
+    return ParseEncodingChoice(text);
+}
+std::optional<OutputEncodingChoice> FromText(const QString& text, const OutputEncodingChoice*) {
+    return ParseOutputEncodingChoice(text);
+}
 
 bool IsShiftAmount(const char16_t* section, const char16_t* key) {
     return QStringView(section) == u"Init" && QStringView(key) == u"SlidemSec";

@@ -39,6 +39,8 @@ void VisitSettings(S& settings, D& defaults, Visitor&& visit) {
     TAVELKOR_KEY(Init, DispResult);
     TAVELKOR_KEY(Init, DispResult2);
     TAVELKOR_KEY(Init, DispCorrect);
+    TAVELKOR_KEY(Init, InputEncoding);
+    TAVELKOR_KEY(Init, OutputEncoding);
     TAVELKOR_KEY(T2S, ExtOrg, IntRange{0, 2});
     TAVELKOR_KEY(T2S, ExtNew, IntRange{0, 1});
     TAVELKOR_KEY(T2S, Karaoke);

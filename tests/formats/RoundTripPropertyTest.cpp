@@ -149,11 +149,11 @@ QString RoundTrip(const QString& timeTagText,
     const QString captions = folder.File("lyrics.out");
     if (!WriteCp932(source, timeTagText))
         return QStringLiteral("(cannot write the source)");
-    const ConvertedText converted = ConvertFromTimeTag(source, 1, write);
+    const ConvertedText converted = ConvertFromTimeTag(source, 1, EncodingChoice::Auto, write);
     if (converted.Code != Converted || !WriteCp932(captions, converted.Text))
         return QStringLiteral("(not converted)");
     std::atomic<bool> ratioBecameOne{false};
-    return ConvertToTimeTag(captions, read, 1, true, ratioBecameOne).Text;
+    return ConvertToTimeTag(captions, read, 1, true, EncodingChoice::Auto, ratioBecameOne).Text;
 }
 
 std::optional<QString> WriteSami(LyricsDocument& document) {

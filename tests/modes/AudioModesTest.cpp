@@ -56,6 +56,33 @@ TEST_F(AudioModesTest, LyricsGoInAndComeBackOutByteForByte) {
     EXPECT_EQ(state.Results[0].Code, NoEmbeddedLyrics);
 }
 
+TEST_F(AudioModesTest, Utf8LyricsAreStoredAsCp932AndUtf8StoredByOthersComesOutAsUtf8) {
+    const QString lyrics =
+        Put("song.txt", QByteArray("\xef\xbb\xbf") + U("[00:01:00]歌😀\r\n").toUtf8());
+    const QString song = Put("song.mp3", Fixture("lyrics-tone.mp3"));
+    Run(ModeTimeTagToMp3, {lyrics});
+    EXPECT_EQ(state.Results[0].Code, Converted);
+    EXPECT_EQ(state.Results[0].Replaced, 1);
+    settings.M2T.ExtNew = 1;
+    Run(ModeMp3ToTimeTag, {song});
+    EXPECT_EQ(ReadBytes(folder.File("song.lrc")), QByteArray("[00:01:00]\x89\xcc?\r\n"));
+    EXPECT_EQ(state.Results[0].EncodingReason, QStringLiteral("CP932 by default"));
+
+    // UTF-8 lyrics another tool stored come out as UTF-8, or in the encoding the user chose.
+    const QString other = Put("other.mp3", Fixture("lyrics-tone.mp3"));
+    Lyrics3InfoRecord info;
+    QByteArray text = U("[00:01:00]歌😀").toUtf8();
+    text.append(LyricsBufferBytes - text.size(), ' ');
+    const QByteArray empty(LyricsBufferBytes, '\0');
+    ASSERT_NE(vbmp3_setFileLyrics3InfoVB(other, info, text, empty, empty), 0);
+    Run(ModeMp3ToTimeTag, {other});
+    EXPECT_EQ(ReadBytes(folder.File("other.lrc")), U("[00:01:00]歌😀\r\n").toUtf8());
+    settings.Init.OutputEncoding = OutputEncodingChoice::Utf8Bom;
+    Run(ModeMp3ToTimeTag, {other});
+    EXPECT_EQ(ReadBytes(folder.File("other.lrc")),
+              QByteArray("\xef\xbb\xbf") + U("[00:01:00]歌😀\r\n").toUtf8());
+}
+
 TEST_F(AudioModesTest, TheMp3WinsOverTheRmpAndAFileWithoutSongIsReported) {
     const QString lyrics = Put("a.b.txt", Lyrics);
     Put("a.b.mp3", Fixture("lyrics-tone.mp3"));

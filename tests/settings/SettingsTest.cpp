@@ -64,7 +64,7 @@ TEST(SaveSettings, WritesEveryKeyInTableOrderButTheShiftAmount) {
     Settings settings;
     settings.Init.SlidemSec = 250;
     SaveSettings(store, settings);
-    EXPECT_EQ(store.order.size(), 50);
+    EXPECT_EQ(store.order.size(), 52);
     EXPECT_EQ(store.order.first(), QStringLiteral("Init/SmallSize"));
     EXPECT_EQ(store.order.indexOf(QStringLiteral("T2S/Base")) + 1,
               store.order.indexOf(QStringLiteral("T2S/KaraokeHTML0")));
@@ -75,6 +75,8 @@ TEST(SaveSettings, WritesEveryKeyInTableOrderButTheShiftAmount) {
     EXPECT_EQ(store.values[QStringLiteral("Init/TimeRatio")], QStringLiteral("0.9953125"));
     EXPECT_EQ(store.values[QStringLiteral("T2T/TimeRatio2")], QStringLiteral("0.9953125"));
     EXPECT_EQ(store.values[QStringLiteral("T2S/KaraokeHTML3")], QString());
+    EXPECT_EQ(store.values[QStringLiteral("Init/InputEncoding")], QStringLiteral("Auto"));
+    EXPECT_EQ(store.values[QStringLiteral("Init/OutputEncoding")], QStringLiteral("Source"));
 }
 
 TEST(SaveSettings, AnIniStoreReadsBackTheSameValues) {

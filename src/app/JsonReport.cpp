@@ -1,0 +1,35 @@
+#include "JsonReport.h"
+
+#include "ResultCodes.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace tavelkor {
+
+QByteArray MakeJsonReport(const ModeInfo& mode, const BatchState& state) {
+    QJsonArray files;
+    for (const ResultRecord& record : state.Results) {
+        QJsonObject file{{QStringLiteral("path"), record.FileName},
+                         {QStringLiteral("code"), record.Code},
+                         {QStringLiteral("result"), ResultCodeText(record.Code)},
+                         {QStringLiteral("replaced"), record.Replaced}};
+        if (!record.OutputPath.isEmpty())
+            file.insert(QStringLiteral("output"), record.OutputPath);
+        if (record.HasInputEncoding) {
+            file.insert(QStringLiteral("inputEncoding"), EncodingName(record.InputEncoding));
+            file.insert(QStringLiteral("encodingReason"), record.EncodingReason);
+        }
+        files.append(file);
+    }
+    const QJsonObject report{
+        {QStringLiteral("mode"), mode.CommandName},
+        {QStringLiteral("modeIndex"), mode.Index},
+        {QStringLiteral("dropCount"), state.DropCount},
+        {QStringLiteral("files"), files},
+        {QStringLiteral("rejected"), QJsonArray::fromStringList(state.RejectedFiles)}};
+    return QJsonDocument(report).toJson(QJsonDocument::Indented);
+}
+
+} // namespace tavelkor
