@@ -1,5 +1,8 @@
 #include "TestFiles.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <gtest/gtest.h>
@@ -111,6 +114,7 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndOneLineOnStderr) {
         {QStringLiteral("--mode"), QStringLiteral("match"), QStringLiteral("song.txt")},
         {QStringLiteral("--shift"), QStringLiteral("99999999999"), QStringLiteral("song.txt")},
         {QStringLiteral("--keep"), QStringLiteral("both"), QStringLiteral("song.txt")},
+        {QStringLiteral("--report"), QStringLiteral("xml"), QStringLiteral("song.txt")},
     };
     for (const QStringList& arguments : cases) {
         const CliResult result = Run(arguments);
@@ -120,6 +124,26 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndOneLineOnStderr) {
         EXPECT_TRUE(result.err.startsWith(QStringLiteral("tavelkor-cli: ")));
     }
     EXPECT_FALSE(QFile::exists(folder.File("song.smi")));
+}
+
+TEST_F(CliTest, TheJsonReportParsesAndKeepsTheExitStatus) {
+    WriteLyrics("song.txt");
+    ASSERT_TRUE(WriteBytes(folder.File("notes.wav"), "x"));
+    const CliResult result =
+        Run({QStringLiteral("--mode"), QStringLiteral("t2s"), QStringLiteral("--report"),
+             QStringLiteral("json"), QStringLiteral("song.txt"), QStringLiteral("notes.wav")});
+    EXPECT_EQ(result.exitCode, 1);
+    QJsonParseError error;
+    const QJsonObject report = QJsonDocument::fromJson(result.out.toUtf8(), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << result.out.toStdString();
+    EXPECT_EQ(report[QStringLiteral("mode")].toString(), QStringLiteral("t2s"));
+    EXPECT_EQ(report[QStringLiteral("dropCount")].toInt(), 2);
+    const QJsonObject file = report[QStringLiteral("files")].toArray().at(0).toObject();
+    EXPECT_EQ(file[QStringLiteral("output")].toString(), folder.File("song.smi"));
+    EXPECT_EQ(file[QStringLiteral("result")].toString(), U("00.変換成功"));
+    EXPECT_EQ(file[QStringLiteral("inputEncoding")].toString(), QStringLiteral("CP932"));
+    EXPECT_EQ(report[QStringLiteral("rejected")].toArray().at(0).toString(),
+              folder.File("notes.wav"));
 }
 
 TEST_F(CliTest, TheToolsTakeTheirAnswersFromTheOptions) {
