@@ -2,10 +2,12 @@
 #include "gui/FormResult.h"
 #include "app/BatchState.h"
 
-#include <QFontMetrics>
+#include <QAbstractTextDocumentLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QtTest>
 
 using namespace tavelkor;
@@ -24,7 +26,7 @@ private:
     }
 
 private slots:
-    void showsTheReportInAFixedPitchFont() {
+    void showsTheReport() {
         FormResult form(State(), false);
         QCOMPARE(form.windowTitle(), QString::fromUtf8("処理結果"));
         QCOMPARE(form.ComClose()->text(), QString::fromUtf8("閉じる"));
@@ -32,15 +34,33 @@ private slots:
                                                                 "歌詞.txt    : 00.変換成功\n"
                                                                 "abcdefg.txt : 02.セーブエラー\n"
                                                                 "x.wav       : 01.拡張子エラー\n"));
+        QCOMPARE(form.Text1()->font().family(), QStringLiteral("IPAGothic"));
         QVERIFY(form.Text1()->isReadOnly());
-        // Padding counts CP932 bytes: in the report's font a full-width character is as wide
-        // as two half-width ones, and every half-width one is as wide as any other.
-        const QFontMetrics metrics(form.Text1()->font());
-        QCOMPARE(metrics.horizontalAdvance(QStringLiteral("i")),
-                 metrics.horizontalAdvance(QStringLiteral("W")));
-        QCOMPARE(metrics.horizontalAdvance(QString::fromUtf8("歌")),
-                 2 * metrics.horizontalAdvance(QStringLiteral("a")));
         QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);
+    }
+
+    void theColumnLinesUpWhateverTheFont_data() {
+        QTest::addColumn<QStringList>("families");
+        QTest::newRow("a font with byte columns") << ReportFontCandidates();
+        QTest::newRow("proportional fonts only") << QStringList{QStringLiteral("IPAPGothic")};
+    }
+
+    // Where each line's ": " is drawn in the text box.
+    void theColumnLinesUpWhateverTheFont() {
+        QFETCH(QStringList, families);
+        FormResult form(State(), false, nullptr, families);
+        form.show();
+        QTextDocument* document = form.Text1()->document();
+        QList<qreal> columns;
+        for (QTextBlock block = document->begin().next().next();
+             block.isValid() && !block.text().isEmpty(); block = block.next()) {
+            document->documentLayout()->blockBoundingRect(block); // lays the block out
+            columns.append(block.layout()->lineAt(0).cursorToX(block.text().indexOf(u':')));
+        }
+        QCOMPARE(columns.size(), 3);
+        for (qreal column : columns)
+            QVERIFY2(std::abs(column - columns[0]) < 0.5,
+                     qPrintable(QStringLiteral("%1 against %2").arg(column).arg(columns[0])));
     }
 
     void theSizeGripFollowsTheMarlettFont() {
