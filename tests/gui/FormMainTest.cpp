@@ -379,29 +379,18 @@ private slots:
                 fits();
                 QCOMPARE(options->size(), size);
             }
-            // Tab from the first control: the page's controls, then the shared area.
-            QList<QWidget*> shared;
-            for (QWidget* widget : {static_cast<QWidget*>(options->CmbExtOrg()),
-                                    static_cast<QWidget*>(options->CmbExtNew()),
-                                    static_cast<QWidget*>(options->ComOK()),
-                                    static_cast<QWidget*>(options->ComCancel())}) {
-                if (widget->isVisible())
-                    shared.append(widget);
-            }
+            // Tab from the first control: the page's controls, then the shared area's.
             QWidget* first = options->nextInFocusChain();
             while (!first->isVisible() || !(first->focusPolicy() & Qt::TabFocus))
                 first = first->nextInFocusChain();
             first->setFocus();
-            QList<QWidget*> order{first};
-            for (int i = 0; i < 50; ++i) {
+            bool shared = false;
+            for (int i = 0; i < 50 && (i == 0 || options->focusWidget() != first); ++i) {
+                shared = shared || !page->isAncestorOf(options->focusWidget());
+                QVERIFY(!shared || !page->isAncestorOf(options->focusWidget()));
                 QTest::keyClick(options->focusWidget(), Qt::Key_Tab);
-                if (options->focusWidget() == first)
-                    break;
-                order.append(options->focusWidget());
             }
-            QCOMPARE(order.mid(order.size() - shared.size()), shared);
-            for (QWidget* widget : order.mid(0, order.size() - shared.size()))
-                QVERIFY(page->isAncestorOf(widget));
+            QVERIFY(shared); // the walk went round
             QTest::keyClick(dialog, Qt::Key_Escape);
         });
         for (mode = 0; mode <= ModeTimeTagToTimeTag; ++mode) {
