@@ -8,6 +8,7 @@
 #include "settings/IniSettingsStore.h"
 #include "settings/Settings.h"
 
+#include "ReportColumns.h"
 #include "TestFiles.h"
 
 #include <QAction>
@@ -150,6 +151,25 @@ private slots:
         QVERIFY(Drop(form, {lyrics, f.folder.File("x.wav")}));
         QTRY_VERIFY(!form.Busy());
         QCOMPARE(shown, 1);
+    }
+
+    // The result window of a run lines the ": " up for names of full- and half-width characters.
+    void theReportLinesUp() {
+        Fixture f;
+        const QByteArray lyrics = "[00:01:00]a\r\n";
+        const QStringList files = {f.folder.Put("歌詞サンプル.txt", lyrics),
+                                   f.folder.Put("abcdefg.txt", lyrics), f.folder.File("x.wav")};
+        FormMain form(f.settings, f.store);
+        f.settings.Init.DispResult = true;
+        QList<qreal> columns;
+        OnModal measure([&columns](QWidget* dialog) {
+            columns = test::ColonColumns(dialog->findChild<QPlainTextEdit*>());
+        });
+        QVERIFY(Drop(form, files));
+        QTRY_VERIFY(!form.Busy());
+        QCOMPARE(columns.size(), 3);
+        for (qreal column : columns)
+            QCOMPARE(column, columns[0]);
     }
 
     void theDropAreaLightsUpForFilesAndTheBusyTextStaysReadable() {
