@@ -207,9 +207,13 @@ bool FormMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void FormMain::WhileOutOfTop(const std::function<void()>& show) {
-    ClearTopmost(this);
+    // A dialog opened from a dialog (the manual's message from the about box) keeps the window
+    // out of the layer until the outer one has closed too.
+    if (outOfTop_++ == 0)
+        ClearTopmost(this);
     show();
-    MakeTopmost(this);
+    if (--outOfTop_ == 0)
+        MakeTopmost(this);
 }
 
 void FormMain::ChooseFiles() {
@@ -238,7 +242,9 @@ void FormMain::ChooseFiles() {
 }
 
 bool FormMain::OpenFiles(const QStringList& paths) {
-    if (busy_ || paths.isEmpty())
+    // Files handed over by a later start may come while a dialog of the window is open; like
+    // a drop then, they are refused.
+    if (busy_ || paths.isEmpty() || QApplication::activeModalWidget() != nullptr)
         return false;
     state_.DroppedFiles = paths;
     lastFolder_ = QFileInfo(paths.constLast()).absolutePath();

@@ -31,8 +31,8 @@ public:
     void SaveAll();
 
     // Starts a run of the selected mode on `paths` (full paths) as a drop of them would: after
-    // this returns, and not while a run is pending or running (false then, and when `paths` is
-    // empty). Files named on the command line, handed over by a later start and chosen with
+    // this returns, and not while a run is pending or running or a dialog is open (false then,
+    // and when `paths` is empty). Files named on the command line, handed over by a later start and chosen with
     // 「開く…」 come in here.
     bool OpenFiles(const QStringList& paths);
 
@@ -98,6 +98,7 @@ private:
     bool busy_ = false;
     bool hasMarlett_ = false;
     int lastMode_ = -1;
+    int outOfTop_ = 0; // modal dialogs open that keep the window out of the top layer
     QString lastFolder_; // where the file chooser starts: the folder of the last files
 
     QWidget* pic2_;
