@@ -19,7 +19,13 @@ namespace tavelkor {
 namespace {
 
 const QString Version = QStringLiteral(u"1.00β6");
-const QString MakerAddress = QStringLiteral("https://tavelkor.invalid/");
+const QString Licence = QStringLiteral("MIT License");
+
+// The address the box offers: the manual where it is installed (the help entry's manual).
+QString ManualAddress() {
+    const QString found = FindManual();
+    return found.isEmpty() ? ManualCandidates().constLast() : found;
+}
 
 } // namespace
 
@@ -28,8 +34,11 @@ FormAbout::FormAbout(QWidget* parent)
       comClose_(new QPushButton(QStringLiteral("OK"), this)), timer1_(new QTimer(this)) {
     setWindowTitle(QStringLiteral(u"Tavelkorについて"));
     setModal(true);
-    setFixedSize(320, 180);
     OpenAddress = [this](const QString& address) { return OpenDocument(this, address); };
+    address_->setText(ManualAddress());
+    address_->setToolTip(address_->text());
+    // Wide enough for the address, never narrower than the picture's glide needs.
+    setFixedSize(std::max(320, address_->sizeHint().width() + 32), 200);
 
     auto* name = new QLabel(QStringLiteral("Tavelkor"), this);
     QFont big = name->font();
@@ -39,15 +48,17 @@ FormAbout::FormAbout(QWidget* parent)
     name->setGeometry(16, 14, 200, 30);
     auto* version = new QLabel(QStringLiteral("Version ") + Version, this);
     version->setGeometry(16, 48, 200, 20);
-    auto* credit = new QLabel(QStringLiteral(u"タイムタグ付き歌詞の変換ツール"), this);
-    credit->setGeometry(16, 72, 220, 20);
-    for (int y : {100, 104}) {
+    auto* about = new QLabel(QStringLiteral(u"タイムタグ付き歌詞の変換ツール"), this);
+    about->setGeometry(16, 72, 220, 20);
+    auto* credit =
+        new QLabel(QStringLiteral("Tavelkor ") + Version + QStringLiteral(u" — ") + Licence, this);
+    credit->setGeometry(16, 92, 220, 20);
+    for (int y : {120, 124}) {
         auto* line = new QFrame(this);
         line->setFrameShape(QFrame::HLine);
         line->setGeometry(16, y, width() - 32, 2);
     }
-    address_->setText(MakerAddress);
-    address_->setGeometry(16, 116, 220, 20);
+    address_->setGeometry(16, 136, width() - 32, 20);
     address_->setEnabled(false); // inactive until the picture has come in
     address_->installEventFilter(this);
     comClose_->setGeometry(width() - 96, height() - 40, 80, 28);
@@ -57,8 +68,8 @@ FormAbout::FormAbout(QWidget* parent)
     // The picture starts at the right edge and glides to its place.
     image1_->setPixmap(StockPicture(2).scaled(64, 64));
     image1_->resize(64, 64);
-    startX_ = 230;   // its place in the box
-    endX_ = width(); // just beyond the right edge of the box's inner area
+    startX_ = width() - 90; // its place in the box
+    endX_ = width();        // just beyond the right edge of the box's inner area
     image1_->move(endX_, 20);
     image1_->installEventFilter(this);
 

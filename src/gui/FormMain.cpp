@@ -12,16 +12,19 @@
 #include "FormOptionCommon.h"
 #include "FormResult.h"
 #include "Pictograms.h"
-#include "WindowHelpers.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDragEnterEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
@@ -31,10 +34,11 @@ namespace tavelkor {
 
 namespace {
 
-constexpr int WindowWidth = 360;      // pixels
-constexpr int TwipsPerPixel = 15;     // window positions are stored in twips (96 dpi)
-const QColor IdleColour(0, 160, 240); // 0xF0A000 as the drop area's back colour
-const QColor BusyColour(255, 128, 0); // 0x0080FF
+constexpr int WindowWidth = 360;             // pixels
+constexpr int TwipsPerPixel = 15;            // window positions are stored in twips (96 dpi)
+const QColor IdleColour(0, 160, 240);        // 0xF0A000 as the drop area's back colour
+const QColor BusyColour(255, 128, 0);        // 0x0080FF
+const QColor HighlightColour(128, 208, 255); // a drag that would be accepted is over the window
 
 QString IdleMessage() { return QStringLiteral(u"ファイルをＤ＆Ｄしてください"); }
 
@@ -68,6 +72,11 @@ FormMain::FormMain(Settings& settings, SettingsStore& store, QWidget* parent)
     lblExp_->setWordWrap(true);
     lblExp_->setFont(QFont(QStringLiteral(u"ＭＳ Ｐゴシック")));
     lblMes_->setText(IdleMessage());
+    // While a run disables the window, the status text keeps its full contrast.
+    QPalette message = lblMes_->palette();
+    message.setColor(QPalette::Disabled, QPalette::WindowText,
+                     message.color(QPalette::Active, QPalette::WindowText));
+    lblMes_->setPalette(message);
     lblDD_->setAttribute(Qt::WA_TranslucentBackground);
     SetBackground(pic_, IdleColour);
 
@@ -75,35 +84,7 @@ FormMain::FormMain(Settings& settings, SettingsStore& store, QWidget* parent)
     timer1_->setSingleShot(true);
     connect(timer1_, &QTimer::timeout, this, &FormMain::RunDispatcher);
 
-    mnOptionCommon_ = menu_->addAction(QStringLiteral(u"共通オプション"));
-    mnOptionMode_ = menu_->addAction(QStringLiteral(u"モード別オプション"));
-    menu_->addSeparator();
-    mnSmallSize_ = menu_->addAction(QStringLiteral(u"スモールサイズ"));
-    mnSmallSize_->setCheckable(true);
-    menu_->addSeparator();
-    mnHelp_ = menu_->addAction(QStringLiteral(u"ヘルプ"));
-    mnAbout_ = menu_->addAction(QStringLiteral(u"Tavelkorについて"));
-    connect(mnOptionMode_, &QAction::triggered, this, [this] {
-        ClearTopmost(this);
-        FormOption options(settings_, cmb_->currentIndex(), this);
-        options.exec();
-        MakeTopmost(this);
-    });
-    connect(mnSmallSize_, &QAction::triggered, this, [this] {
-        settings_.Init.SmallSize = !settings_.Init.SmallSize;
-        ApplyWindowSize();
-    });
-    connect(mnHelp_, &QAction::triggered, this, &FormMain::OpenHelp);
-    connect(mnAbout_, &QAction::triggered, this, [this] {
-        ClearTopmost(this);
-        FormAbout about(this);
-        about.exec();
-        MakeTopmost(this);
-    });
-    connect(comMenu_, &QPushButton::clicked, this, [this] {
-        PrepareMenu();
-        menu_->popup(QCursor::pos());
-    });
+    BuildMenu();
 
     for (const ModeInfo& mode : ModeTable())
         cmb_->addItem(mode.Caption);
@@ -147,6 +128,131 @@ FormMain::FormMain(Settings& settings, SettingsStore& store, QWidget* parent)
     MakeTopmost(this);
 }
 
+void FormMain::BuildMenu() {
+    // The program's entries in their order, each with its mnemonic in the Japanese way, and
+    // 「開く…」 before them. The window carries the actions too, so that their shortcuts work
+    // while the menu is closed; Ctrl+Q has no entry.
+    mnOpen_ = menu_->addAction(QStringLiteral(u"開く…(&O)"));
+    mnOpen_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    menu_->addSeparator();
+    mnOptionCommon_ = menu_->addAction(QStringLiteral(u"共通オプション(&C)"));
+    mnOptionCommon_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    mnOptionMode_ = menu_->addAction(QStringLiteral(u"モード別オプション(&M)"));
+    menu_->addSeparator();
+    mnSmallSize_ = menu_->addAction(QStringLiteral(u"スモールサイズ(&S)"));
+    mnSmallSize_->setCheckable(true);
+    menu_->addSeparator();
+    mnHelp_ = menu_->addAction(QStringLiteral(u"ヘルプ(&H)"));
+    mnHelp_->setShortcut(QKeySequence(Qt::Key_F1));
+    mnAbout_ = menu_->addAction(QStringLiteral(u"Tavelkorについて(&A)"));
+    mnQuit_ = new QAction(this);
+    mnQuit_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    addActions(menu_->actions());
+    addAction(mnQuit_);
+
+    connect(mnOpen_, &QAction::triggered, this, &FormMain::ChooseFiles);
+    connect(mnOptionCommon_, &QAction::triggered, this, [this] {
+        WhileOutOfTop([this] {
+            FormOptionCommon options(settings_, this);
+            options.exec();
+        });
+    });
+    connect(mnOptionMode_, &QAction::triggered, this, [this] {
+        const int mode = cmb_->currentIndex();
+        if (mode < 0 || mode > ModeTimeTagToTimeTag)
+            return; // only modes 0..6 have options (the menu disables the entry otherwise)
+        WhileOutOfTop([this, mode] {
+            FormOption options(settings_, mode, this);
+            options.exec();
+        });
+    });
+    connect(mnSmallSize_, &QAction::triggered, this, [this] {
+        settings_.Init.SmallSize = !settings_.Init.SmallSize;
+        ApplyWindowSize();
+    });
+    connect(mnHelp_, &QAction::triggered, this, &FormMain::OpenHelp);
+    connect(mnAbout_, &QAction::triggered, this, [this] {
+        WhileOutOfTop([this] {
+            FormAbout about(this);
+            about.OpenAddress = [this](const QString& address) { return OpenManual(address); };
+            about.exec();
+        });
+    });
+    connect(mnQuit_, &QAction::triggered, this, &QWidget::close);
+    connect(comMenu_, &QPushButton::clicked, this, [this] { OpenMenu(false); });
+    comMenu_->installEventFilter(this);
+}
+
+void FormMain::OpenMenu(bool underButton) {
+    PrepareMenu();
+    menu_->popup(underButton ? comMenu_->mapToGlobal(QPoint(0, comMenu_->height()))
+                             : QCursor::pos());
+}
+
+bool FormMain::eventFilter(QObject* watched, QEvent* event) {
+    // Space, Enter or Return on the menu button opens the menu under the button.
+    if (watched == comMenu_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() == Qt::NoModifier &&
+            (key->key() == Qt::Key_Space || key->key() == Qt::Key_Return ||
+             key->key() == Qt::Key_Enter)) {
+            if (!key->isAutoRepeat())
+                OpenMenu(true);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void FormMain::WhileOutOfTop(const std::function<void()>& show) {
+    // A dialog opened from a dialog (the manual's message from the about box) keeps the window
+    // out of the layer until the outer one has closed too.
+    if (outOfTop_++ == 0)
+        ClearTopmost(this);
+    show();
+    if (--outOfTop_ == 0)
+        MakeTopmost(this);
+}
+
+void FormMain::ChooseFiles() {
+    if (busy_)
+        return;
+    // The selected mode's extensions first (either letter case), then every file.
+    QStringList filters;
+    const int mode = cmb_->currentIndex();
+    if (mode >= 0 && mode < ModeCount) {
+        QStringList patterns;
+        for (const QString& extension : ModeTable()[mode].AcceptedExtensions(settings_))
+            patterns << QStringLiteral("*.") + extension
+                     << QStringLiteral("*.") + extension.toUpper();
+        patterns.removeDuplicates();
+        if (!patterns.isEmpty())
+            filters << ModeTable()[mode].Caption + QStringLiteral(" (") + patterns.join(u' ') +
+                           u')';
+    }
+    filters << QStringLiteral(u"すべてのファイル (*)");
+    QStringList files;
+    WhileOutOfTop([&] {
+        files = QFileDialog::getOpenFileNames(this, QStringLiteral(u"開く"), lastFolder_,
+                                              filters.join(QStringLiteral(";;")));
+    });
+    OpenFiles(files);
+}
+
+bool FormMain::OpenFiles(const QStringList& paths) {
+    // Files handed over by a later start may come while a dialog of the window is open; like
+    // a drop then, they are refused.
+    if (busy_ || paths.isEmpty() || QApplication::activeModalWidget() != nullptr)
+        return false;
+    state_.DroppedFiles = paths;
+    lastFolder_ = QFileInfo(paths.constLast()).absolutePath();
+    SetBackground(pic_, IdleColour);
+    // The run starts once the caller has returned.
+    busy_ = true;
+    timer1_->start();
+    return true;
+}
+
 void FormMain::SelectMode(int mode) {
     cmb_->setCurrentIndex(mode);
     if (lastMode_ != mode) {
@@ -167,7 +273,7 @@ void FormMain::ShowModeExplanation(int mode) {
 }
 
 void FormMain::SetupArrowButtons() {
-    hasMarlett_ = QFontDatabase::families().contains(QStringLiteral("Marlett"));
+    hasMarlett_ = MarlettInstalled();
     if (hasMarlett_) {
         for (QPushButton* button : {comLeft_, comRight_, comMenu_})
             button->setFont(QFont(QStringLiteral("Marlett")));
@@ -222,14 +328,36 @@ void FormMain::PrepareMenu() {
 
 void FormMain::OpenHelp() {
     // "Tavelkor.chm" beside the program where a CHM viewer exists, else the HTML manual beside
-    // the program or where it is installed (share/tavelkor); a missing manual is ignored.
-    const QString folder = AddTrailingBackslash(QCoreApplication::applicationDirPath());
-    for (const QString& path :
-         {folder + QStringLiteral("Tavelkor.chm"), folder + QStringLiteral("Tavelkor.html"),
-          folder + QStringLiteral("../share/tavelkor/Tavelkor.html")}) {
-        if (OpenDocument(this, path))
-            return;
+    // the program or where it is installed. Nothing is left unsaid: a manual that cannot be
+    // found or opened is reported with where it was looked for.
+    const QString manual = FindManual();
+    if (!manual.isEmpty()) {
+        OpenManual(manual);
+        return;
     }
+    WhileOutOfTop([this] {
+        QMessageBox box(QMessageBox::Information, QStringLiteral(u"ヘルプ"),
+                        QStringLiteral(u"マニュアルが見つかりません。次の場所を探しました：\n") +
+                            ManualCandidates().join(u'\n'),
+                        QMessageBox::Ok, this);
+        box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+        box.exec();
+    });
+}
+
+bool FormMain::OpenManual(const QString& path) {
+    if (OpenDocument(this, path, OpenWith))
+        return true;
+    WhileOutOfTop([this, &path] {
+        QMessageBox box(QMessageBox::Information, QStringLiteral(u"ヘルプ"),
+                        QStringLiteral(u"マニュアルを開くプログラムが見つかりません。"
+                                       u"ブラウザーで次のファイルを開いてください：\n") +
+                            path,
+                        QMessageBox::Ok, this);
+        box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+        box.exec();
+    });
+    return false;
 }
 
 void FormMain::dragEnterEvent(QDragEnterEvent* event) { AcceptDrag(event); }
@@ -237,43 +365,50 @@ void FormMain::dragEnterEvent(QDragEnterEvent* event) { AcceptDrag(event); }
 void FormMain::dragMoveEvent(QDragMoveEvent* event) { AcceptDrag(event); }
 
 void FormMain::AcceptDrag(QDragMoveEvent* event) {
-    // Only file lists, and none while a run is pending or running (the no-drop pointer).
+    // Only file lists, and none while a run is pending or running (the no-drop pointer). The
+    // drop area lights up while a drop would be taken.
     if (event->mimeData()->hasUrls() && !busy_) {
         event->setDropAction(Qt::CopyAction);
         event->accept();
+        SetBackground(pic_, HighlightColour);
     } else {
         event->ignore();
     }
 }
 
+void FormMain::dragLeaveEvent(QDragLeaveEvent* event) {
+    if (!busy_)
+        SetBackground(pic_, IdleColour);
+    QWidget::dragLeaveEvent(event);
+}
+
 void FormMain::dropEvent(QDropEvent* event) {
     if (!event->mimeData()->hasUrls() || busy_)
         return;
-    state_.DroppedFiles.clear();
+    SetBackground(pic_, IdleColour);
+    QStringList paths;
     for (const QUrl& url : event->mimeData()->urls()) {
         if (url.isLocalFile())
-            state_.DroppedFiles.append(url.toLocalFile());
+            paths.append(url.toLocalFile());
     }
-    if (state_.DroppedFiles.isEmpty())
-        return;
-    event->acceptProposedAction();
-    // The run starts once the drop handler has returned.
-    busy_ = true;
-    timer1_->start();
+    if (OpenFiles(paths))
+        event->acceptProposedAction();
+    else
+        state_.DroppedFiles.clear(); // a drop without files starts nothing
 }
 
 void FormMain::RunDispatcher() {
     timer1_->stop();
     const int mode = cmb_->currentIndex();
-    state_.DropCount = int(state_.DroppedFiles.size());
-    state_.RejectedFiles.clear();
     // The mode options first, when asked for; a cancel ends the run before it starts.
     if (settings_.Init.PreMode && mode >= 0 && mode < ModeTimeShift) {
-        ClearTopmost(this);
-        FormOption options(settings_, mode, this);
-        options.exec();
-        MakeTopmost(this);
-        if (options.OptionsCancelled) {
+        bool cancelled = false;
+        WhileOutOfTop([&] {
+            FormOption options(settings_, mode, this);
+            options.exec();
+            cancelled = options.OptionsCancelled;
+        });
+        if (cancelled) {
             busy_ = false;
             return;
         }
@@ -292,16 +427,13 @@ void FormMain::RunDispatcher() {
     // The time-shift amount is stored at the end of a run that accepted a file.
     if (mode == ModeTimeShift && !state_.Results.isEmpty())
         SaveShiftAmount(store_, settings_.Init.SlidemSec);
-    state_.DroppedFiles.clear();
 
     const bool anything = !state_.RejectedFiles.isEmpty() || !state_.Results.isEmpty();
     if (anything && settings_.Init.DispResult &&
         (!settings_.Init.DispResult2 || HasFailures(state_))) {
         QApplication::restoreOverrideCursor();
         QApplication::setOverrideCursor(Qt::ArrowCursor);
-        ClearTopmost(this);
-        ShowResult(state_);
-        MakeTopmost(this);
+        WhileOutOfTop([this] { ShowResult(state_); });
     }
     SetIdleLook();
     QCoreApplication::processEvents();

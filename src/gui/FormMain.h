@@ -3,6 +3,7 @@
 #pragma once
 
 #include "../app/BatchState.h"
+#include "WindowHelpers.h"
 
 #include <QWidget>
 #include <array>
@@ -29,6 +30,12 @@ public:
     // Saves every setting (the window's position and mode included) to the store.
     void SaveAll();
 
+    // Starts a run of the selected mode on `paths` (full paths) as a drop of them would: after
+    // this returns, and not while a run is pending or running or a dialog is open (false then,
+    // and when `paths` is empty). Files named on the command line, handed over by a later start and
+    // chosen with 「開く…」 come in here.
+    bool OpenFiles(const QStringList& paths);
+
     void ShowModeExplanation(int mode);
     void SetupArrowButtons();
     void ApplyWindowSize();
@@ -45,8 +52,12 @@ public:
     QWidget* Pic() const { return pic_; }
     QLabel* Img(int index) const { return img_[index]; }
     QMenu* PopupMenu() const { return menu_; }
+    QAction* MnOpen() const { return mnOpen_; }
+    QAction* MnOptionCommon() const { return mnOptionCommon_; }
     QAction* MnOptionMode() const { return mnOptionMode_; }
     QAction* MnSmallSize() const { return mnSmallSize_; }
+    QAction* MnHelp() const { return mnHelp_; }
+    QAction* MnAbout() const { return mnAbout_; }
     QTimer* Timer1() const { return timer1_; }
 
     // Answers the popup menu's state for the selected mode (the per-mode options entry is
@@ -55,19 +66,31 @@ public:
 
     // Whether the result window is shown after a run; by default it opens modally.
     std::function<void(const BatchState&)> ShowResult;
+    // How the manual is handed to the desktop (its default handler unless replaced).
+    DocumentOpener OpenWith = OpenWithDesktop;
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void BuildMenu();
     void AcceptDrag(QDragMoveEvent* event);
     void SelectMode(int mode);
     void RunDispatcher();
     void SetIdleLook();
+    // Opens the popup menu: at the pointer after a click, under the button from the keyboard.
+    void OpenMenu(bool underButton);
+    // Shows a modal dialog of the main window with the window out of the always-on-top layer.
+    void WhileOutOfTop(const std::function<void()>& show);
+    void ChooseFiles();
     void OpenHelp();
+    // Opens the manual at `path`; when the desktop cannot, says where the manual is.
+    bool OpenManual(const QString& path);
 
     Settings& settings_;
     SettingsStore& store_;
@@ -75,6 +98,8 @@ private:
     bool busy_ = false;
     bool hasMarlett_ = false;
     int lastMode_ = -1;
+    int outOfTop_ = 0;   // modal dialogs open that keep the window out of the top layer
+    QString lastFolder_; // where the file chooser starts: the folder of the last files
 
     QWidget* pic2_;
     QComboBox* cmb_;
@@ -88,6 +113,8 @@ private:
     QLabel* lblDD_;
     QTimer* timer1_;
     QMenu* menu_;
+    QAction* mnOpen_;
+    QAction* mnQuit_;
     QAction* mnOptionCommon_;
     QAction* mnOptionMode_;
     QAction* mnSmallSize_;

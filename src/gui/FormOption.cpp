@@ -39,6 +39,15 @@ QStringList Numbers(int count) {
     return items;
 }
 
+// A check box below the others of `page`, whose layout is made on first use.
+QCheckBox* AddCheckBox(QWidget* page, const QString& caption) {
+    if (page->layout() == nullptr)
+        (new QVBoxLayout(page))->setContentsMargins(0, 0, 0, 0);
+    auto* box = new QCheckBox(caption, page);
+    page->layout()->addWidget(box);
+    return box;
+}
+
 // Ticking one box of a group clears the others.
 void MakeExclusive(const QList<QCheckBox*>& boxes) {
     for (QCheckBox* box : boxes) {
@@ -63,83 +72,89 @@ void StoreRatio(const QLineEdit* box, double& ratio) {
 } // namespace
 
 FormOption::FormOption(Settings& settings, int mode, QWidget* owner)
-    : QDialog(owner), settings_(settings), mode_(mode), pages_(new QStackedWidget(this)),
-      extOrgLabel_(new QLabel(QStringLiteral(u"変換元ファイルの拡張子："), this)),
-      extNewLabel_(new QLabel(QStringLiteral(u"変換後ファイルの拡張子："), this)),
-      extOrg_(new QComboBox(this)), extNew_(new QComboBox(this)),
-      ok_(new QPushButton(QStringLiteral("OK"), this)),
-      cancel_(new QPushButton(QStringLiteral(u"キャンセル"), this)) {
+    : QDialog(owner), settings_(settings), mode_(mode) {
     setModal(true);
     Warn = [this](const QString& message) {
         QMessageBox::warning(this, windowTitle(), message, QMessageBox::Ok);
     };
 
-    // One page per mode; only the current mode's page shows.
-    pages_->addWidget(BuildTimeTagToSamiPage());
-    s2tKaraoke_ = new QCheckBox(QStringLiteral(u"カラオケタグ化する"));
-    pages_->addWidget(s2tKaraoke_);
-    pages_->addWidget(BuildTimeTagToDsmpPage());
-    d2tKaraoke_ = new QCheckBox(QStringLiteral(u"カラオケタグ化する"));
-    pages_->addWidget(d2tKaraoke_);
-    pages_->addWidget(new QWidget);
-    m2tDelete_ = new QCheckBox(QStringLiteral(u"歌詞の保存に成功したら、内蔵歌詞を削除する"));
-    pages_->addWidget(m2tDelete_);
-    pages_->addWidget(BuildTimeTagToTimeTagPage());
-    pages_->addWidget(new QWidget);
-    pages_->addWidget(new QWidget);
+    // One page per mode, all at the same place above the shared area; only the current mode's
+    // page shows, and the dialog takes the size of that page plus the shared area, following
+    // it when the page grows or shrinks. The pages come first in the tab order.
+    auto* layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    for (int i = 0; i < ModeCount; ++i) {
+        frm_[i] = new QWidget(this);
+        frm_[i]->hide();
+        layout->addWidget(frm_[i]);
+    }
+    BuildTimeTagToSamiPage(frm_[ModeTimeTagToSami]);
+    s2tKaraoke_ = AddCheckBox(frm_[ModeSamiToTimeTag], QStringLiteral(u"カラオケタグ化する"));
+    BuildTimeTagToDsmpPage(frm_[ModeTimeTagToDsmp]);
+    d2tKaraoke_ = AddCheckBox(frm_[ModeDsmpToTimeTag], QStringLiteral(u"カラオケタグ化する"));
+    m2tDelete_ = AddCheckBox(frm_[ModeMp3ToTimeTag],
+                             QStringLiteral(u"歌詞の保存に成功したら、内蔵歌詞を削除する"));
+    BuildTimeTagToTimeTagPage(frm_[ModeTimeTagToTimeTag]);
 
-    auto* layout = new QGridLayout(this);
-    layout->addWidget(extOrgLabel_, 0, 0);
-    layout->addWidget(extOrg_, 0, 1);
-    layout->addWidget(extNewLabel_, 1, 0);
-    layout->addWidget(extNew_, 1, 1);
-    layout->addWidget(pages_, 2, 0, 1, 3);
+    // The shared area: the two extensions, then OK and cancel at the right-hand edge.
+    auto* shared = new QGridLayout;
+    extOrgLabel_ = new QLabel(QStringLiteral(u"変換元ファイルの拡張子："), this);
+    extOrg_ = new QComboBox(this);
+    extNewLabel_ = new QLabel(QStringLiteral(u"変換後ファイルの拡張子："), this);
+    extNew_ = new QComboBox(this);
+    shared->addWidget(extOrgLabel_, 0, 0);
+    shared->addWidget(extOrg_, 0, 1);
+    shared->addWidget(extNewLabel_, 1, 0);
+    shared->addWidget(extNew_, 1, 1);
+    shared->setColumnStretch(2, 1);
+    layout->addLayout(shared);
     auto* buttons = new QHBoxLayout;
+    ok_ = new QPushButton(QStringLiteral("OK"), this);
+    cancel_ = new QPushButton(QStringLiteral(u"キャンセル"), this);
     buttons->addStretch();
     buttons->addWidget(ok_);
     buttons->addWidget(cancel_);
-    layout->addLayout(buttons, 3, 0, 1, 3);
+    layout->addLayout(buttons);
     connect(ok_, &QPushButton::clicked, this, &FormOption::Confirm);
-    connect(cancel_, &QPushButton::clicked, this, [this] {
-        OptionsCancelled = true;
-        reject();
-    });
+    connect(cancel_, &QPushButton::clicked, this, &FormOption::reject);
 
     if (owner != nullptr)
         move(owner->pos() + QPoint(DialogOffsetPixels, DialogOffsetPixels));
     MakeTopmost(this);
     const bool correction = settings_.Init.DispCorrect;
     t2tPage_[correction ? 1 : 0]->setChecked(true);
-    t2tConversion_->setVisible(!correction);
-    t2tCorrection_->setVisible(correction);
+    t2tSubPages_->setCurrentIndex(correction ? 1 : 0);
     LoadModePage(mode_);
 }
 
-QWidget* FormOption::BuildTimeTagToSamiPage() {
-    auto* page = new QWidget;
+void FormOption::BuildTimeTagToSamiPage(QWidget* page) {
     auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
     t2sKaraoke_ = new QCheckBox(QStringLiteral(u"カラオケ有効"), page);
     layout->addWidget(t2sKaraoke_);
     t2sKaraokeFrame_ = new QWidget(page);
     auto* frame = new QGridLayout(t2sKaraokeFrame_);
     for (int i = 0; i < 4; ++i)
         t2sHtml_[i] = new QLineEdit(t2sKaraokeFrame_);
-    frame->addWidget(new QLabel(QStringLiteral(u"左側（すでに歌った部分）：")), 0, 0);
-    frame->addWidget(t2sHtml_[0], 0, 1);
-    frame->addWidget(new QLabel(QStringLiteral(u"～")), 0, 2);
-    frame->addWidget(t2sHtml_[1], 0, 3);
-    frame->addWidget(new QLabel(QStringLiteral(u"右側（これから歌う部分）：")), 1, 0);
-    frame->addWidget(t2sHtml_[2], 1, 1);
-    frame->addWidget(new QLabel(QStringLiteral(u"～")), 1, 2);
-    frame->addWidget(t2sHtml_[3], 1, 3);
-    frame->addWidget(new QLabel(QStringLiteral(u"（空白ならベーススタイルになります。）")), 2, 0, 1,
-                     3);
+    frame->setContentsMargins(0, 0, 0, 0);
+    const QString sides[2] = {QStringLiteral(u"左側（すでに歌った部分）："),
+                              QStringLiteral(u"右側（これから歌う部分）：")};
+    for (int row = 0; row < 2; ++row) {
+        frame->addWidget(new QLabel(sides[row], t2sKaraokeFrame_), row, 0);
+        frame->addWidget(t2sHtml_[2 * row], row, 1);
+        frame->addWidget(new QLabel(QStringLiteral(u"～"), t2sKaraokeFrame_), row, 2);
+        frame->addWidget(t2sHtml_[2 * row + 1], row, 3);
+    }
+    frame->addWidget(
+        new QLabel(QStringLiteral(u"（空白ならベーススタイルになります。）"), t2sKaraokeFrame_), 2,
+        0, 1, 3);
     t2kDef_[1] = new QPushButton(QStringLiteral(u"初期値"), t2sKaraokeFrame_);
     frame->addWidget(t2kDef_[1], 2, 3);
     layout->addWidget(t2sKaraokeFrame_);
     layout->addWidget(new QLabel(QStringLiteral(u"ベーススタイル（スタイルシート形式）："), page));
     auto* base = new QHBoxLayout;
     t2sBase_ = new QLineEdit(page);
+    t2sBase_->setMinimumWidth(t2sBase_->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 40);
     t2kDef_[0] = new QPushButton(QStringLiteral(u"初期値"), page);
     base->addWidget(t2sBase_);
     base->addWidget(t2kDef_[0]);
@@ -159,12 +174,11 @@ QWidget* FormOption::BuildTimeTagToSamiPage() {
         for (int i = 0; i < 4; ++i)
             t2sHtml_[i]->setText(KaraokeHtmlDefaults()[i]);
     });
-    return page;
 }
 
-QWidget* FormOption::BuildTimeTagToDsmpPage() {
-    auto* page = new QWidget;
+void FormOption::BuildTimeTagToDsmpPage(QWidget* page) {
     auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
     t2dKaraoke_ = new QCheckBox(QStringLiteral(u"疑似カラオケ化する"), page);
     layout->addWidget(t2dKaraoke_);
     auto* alignment = new QHBoxLayout;
@@ -184,12 +198,11 @@ QWidget* FormOption::BuildTimeTagToDsmpPage() {
     lines->addWidget(t2dLines_);
     lines->addStretch();
     layout->addLayout(lines);
-    return page;
 }
 
-QWidget* FormOption::BuildTimeTagToTimeTagPage() {
-    auto* page = new QWidget;
+void FormOption::BuildTimeTagToTimeTagPage(QWidget* page) {
     auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
     auto* selector = new QHBoxLayout;
     auto* group = new QButtonGroup(page);
     t2tPage_[0] = new QRadioButton(QStringLiteral(u"変換オプション"), page);
@@ -200,67 +213,74 @@ QWidget* FormOption::BuildTimeTagToTimeTagPage() {
     }
     layout->addLayout(selector);
 
-    t2tConversion_ = new QWidget(page);
+    // The two sub-pages lie on top of each other: the page keeps its size whichever shows.
+    t2tSubPages_ = new QStackedWidget(page);
+    t2tConversion_ = new QWidget(t2tSubPages_);
     auto* conversion = new QVBoxLayout(t2tConversion_);
-    t2tKaraokeNormalize_ = new QCheckBox(QStringLiteral(u"カラオケタグ付き歌詞の逆転補正"));
-    t2tmSec_ = new QCheckBox(QStringLiteral(u"[mm:ss] があれば [mm:ss:00] にする"));
-    t2tNormalize_ = new QCheckBox(QStringLiteral(u"行頭タグ付き歌詞の正規化&&並べ替え"));
-    t2tKaraokeNise_ = new QCheckBox(QStringLiteral(u"カラオケタグ付き歌詞の疑似カラオケ化"));
-    t2tKaraokeLineTop_ = new QCheckBox(QStringLiteral(u"カラオケタグ付き歌詞の行頭タグ化"));
-    for (QCheckBox* box :
-         {t2tKaraokeNormalize_, t2tmSec_, t2tNormalize_, t2tKaraokeNise_, t2tKaraokeLineTop_})
-        conversion->addWidget(box);
-    layout->addWidget(t2tConversion_);
+    conversion->setContentsMargins(0, 0, 0, 0);
+    t2tKaraokeNormalize_ =
+        AddCheckBox(t2tConversion_, QStringLiteral(u"カラオケタグ付き歌詞の逆転補正"));
+    t2tmSec_ = AddCheckBox(t2tConversion_, QStringLiteral(u"[mm:ss] があれば [mm:ss:00] にする"));
+    t2tNormalize_ =
+        AddCheckBox(t2tConversion_, QStringLiteral(u"行頭タグ付き歌詞の正規化&&並べ替え"));
+    t2tKaraokeNise_ =
+        AddCheckBox(t2tConversion_, QStringLiteral(u"カラオケタグ付き歌詞の疑似カラオケ化"));
+    t2tKaraokeLineTop_ =
+        AddCheckBox(t2tConversion_, QStringLiteral(u"カラオケタグ付き歌詞の行頭タグ化"));
+    conversion->addStretch();
+    t2tSubPages_->addWidget(t2tConversion_);
 
-    t2tCorrection_ = new QWidget(page);
+    t2tCorrection_ = new QWidget(t2tSubPages_);
     auto* correction = new QGridLayout(t2tCorrection_);
-    t2tCorrectAdd_ = new QCheckBox(QStringLiteral(u"補正用データの新規追加"));
-    t2tCorrectTrans_ = new QCheckBox(QStringLiteral(u"補正変換"));
+    correction->setContentsMargins(0, 0, 0, 0);
+    t2tCorrectAdd_ = new QCheckBox(QStringLiteral(u"補正用データの新規追加"), t2tCorrection_);
+    t2tCorrectTrans_ = new QCheckBox(QStringLiteral(u"補正変換"), t2tCorrection_);
     correction->addWidget(t2tCorrectAdd_, 0, 0, 1, 2);
     correction->addWidget(t2tCorrectTrans_, 1, 0, 1, 2);
     const QString tips[3] = {QStringLiteral(u"追加するTimeRatio値（タグ付けしたときの時間）"),
                              QStringLiteral(u"元歌詞に@TimeRatioがない場合の初期値"),
                              QStringLiteral(u"変換後のTimeRatio値")};
     for (int i = 0; i < 3; ++i) {
-        t2tRatio_[i] = new QLineEdit;
+        t2tRatio_[i] = new QLineEdit(t2tCorrection_);
         t2tRatio_[i]->setToolTip(tips[i]);
         correction->addWidget(t2tRatio_[i], 2, i);
     }
     correction->addWidget(
         new QLabel(QStringLiteral(u"（通常のMP3ファイルなら Winamp時間 = 0.9953125") + u'\n' +
-                   QStringLiteral(u"標準時間 = 1 ）")),
+                       QStringLiteral(u"標準時間 = 1 ）"),
+                   t2tCorrection_),
         3, 0, 1, 3);
-    correction->addWidget(new QLabel(QStringLiteral(u"あなたの名前：")), 4, 0);
-    t2tName_ = new QLineEdit;
+    correction->addWidget(new QLabel(QStringLiteral(u"あなたの名前："), t2tCorrection_), 4, 0);
+    t2tName_ = new QLineEdit(t2tCorrection_);
     correction->addWidget(t2tName_, 4, 1, 1, 2);
-    t2tSilence_ = new QCheckBox(QStringLiteral(u"出だし調整用の処理もする"));
+    t2tSilence_ = new QCheckBox(QStringLiteral(u"出だし調整用の処理もする"), t2tCorrection_);
     correction->addWidget(t2tSilence_, 5, 0, 1, 3);
-    correction->addWidget(new QLabel(QStringLiteral(u"@Artistなどは")), 6, 0);
+    correction->addWidget(new QLabel(QStringLiteral(u"@Artistなどは"), t2tCorrection_), 6, 0);
     auto* artistGroup = new QButtonGroup(t2tCorrection_);
     const QString artists[3] = {QStringLiteral(u"つけない"), QStringLiteral(u"歌詞参照"),
                                 QStringLiteral(u"曲参照")};
     auto* artistRow = new QHBoxLayout;
     for (int i = 0; i < 3; ++i) {
-        artist_[i] = new QRadioButton(artists[i]);
+        artist_[i] = new QRadioButton(artists[i], t2tCorrection_);
         artistGroup->addButton(artist_[i], i);
         artistRow->addWidget(artist_[i]);
     }
     correction->addLayout(artistRow, 6, 1, 1, 2);
-    layout->addWidget(t2tCorrection_);
+    t2tSubPages_->addWidget(t2tCorrection_);
+    layout->addWidget(t2tSubPages_);
 
     MakeExclusive({t2tNormalize_, t2tKaraokeNormalize_, t2tKaraokeNise_, t2tKaraokeLineTop_});
     MakeExclusive({t2tCorrectAdd_, t2tCorrectTrans_});
     connect(t2tPage_[0], &QRadioButton::toggled, this, [this](bool conversionShown) {
-        t2tConversion_->setVisible(conversionShown);
-        t2tCorrection_->setVisible(!conversionShown);
+        t2tSubPages_->setCurrentIndex(conversionShown ? 0 : 1);
     });
-    return page;
 }
 
 void FormOption::LoadModePage(int mode) {
     if (mode < 0 || mode >= ModeCount)
         return;
-    pages_->setCurrentIndex(mode);
+    for (int i = 0; i < ModeCount; ++i)
+        frm_[i]->setVisible(i == mode && frm_[i]->layout() != nullptr); // 4, 7, 8 are empty
     setWindowTitle(QStringLiteral(u"モード別オプション") + QStringLiteral("  ") +
                    ModeTable()[mode].Caption);
     const bool hasSource = mode != ModeMp3ToTimeTag && mode <= ModeTimeTagToTimeTag;
@@ -279,6 +299,7 @@ void FormOption::LoadModePage(int mode) {
         for (int i = 0; i < 4; ++i)
             t2sHtml_[i]->setText(s.T2S.KaraokeHTML[i]);
         t2sBase_->setText(s.T2S.Base);
+        t2sBase_->setCursorPosition(0); // the start of the style shows, not its end
         t2sLines_->setCurrentIndex(s.T2S.Lines - 1);
         break;
     case ModeSamiToTimeTag:
@@ -398,6 +419,11 @@ void FormOption::StoreModePage(int mode) {
     default:
         break;
     }
+}
+
+void FormOption::reject() {
+    OptionsCancelled = true;
+    QDialog::reject();
 }
 
 void FormOption::Confirm() {

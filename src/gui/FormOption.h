@@ -24,14 +24,18 @@ class FormOption : public QDialog {
 public:
     FormOption(Settings& settings, int mode, QWidget* owner = nullptr);
 
-    // True after the cancel button, false after OK; unchanged when closed otherwise.
+    // False after OK; true after the cancel button, Esc or the window's close button, so that
+    // a dismissed question before a run never runs it.
     bool OptionsCancelled = false;
     std::function<void(const QString&)> Warn;
 
     void LoadModePage(int mode);
     void StoreModePage(int mode);
     void done(int result) override;
+    void reject() override;
 
+    // The page of a mode (empty for 4, 7 and 8); only the current mode's page is visible.
+    QWidget* Frm(int mode) const { return frm_[mode]; }
     QComboBox* CmbExtOrg() const { return extOrg_; }
     QComboBox* CmbExtNew() const { return extNew_; }
     QPushButton* ComOK() const { return ok_; }
@@ -67,14 +71,14 @@ public:
     QWidget* CorrectionPage() const { return t2tCorrection_; }
 
 private:
-    QWidget* BuildTimeTagToSamiPage();
-    QWidget* BuildTimeTagToDsmpPage();
-    QWidget* BuildTimeTagToTimeTagPage();
+    void BuildTimeTagToSamiPage(QWidget* page);
+    void BuildTimeTagToDsmpPage(QWidget* page);
+    void BuildTimeTagToTimeTagPage(QWidget* page);
     void Confirm();
 
     Settings& settings_;
     int mode_;
-    QStackedWidget* pages_;
+    std::array<QWidget*, 9> frm_;
     QLabel* extOrgLabel_;
     QLabel* extNewLabel_;
     QComboBox* extOrg_;
@@ -94,6 +98,7 @@ private:
     QCheckBox* d2tKaraoke_;
     QCheckBox* m2tDelete_;
     std::array<QRadioButton*, 2> t2tPage_;
+    QStackedWidget* t2tSubPages_;
     QWidget* t2tConversion_;
     QWidget* t2tCorrection_;
     QCheckBox* t2tKaraokeNormalize_;

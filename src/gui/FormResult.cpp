@@ -4,12 +4,16 @@
 #include "../app/ResultCodes.h"
 #include "WindowHelpers.h"
 
+#include <QApplication>
 #include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <cmath>
 
 namespace tavelkor {
 
@@ -19,21 +23,79 @@ namespace {
 constexpr int TextTop = 8;
 constexpr int TextLeft = 8;
 
-// A fixed-pitch font in which a full-width character is as wide as two half-width ones, so
-// names padded by their CP932 byte count line up on the ": " column.
-QFont ReportFont() {
-    QFont font(QStringLiteral("IPAGothic"));
-    font.setStyleHint(QFont::Monospace);
-    font.setFixedPitch(true);
-    font.setPixelSize(14); // even, so a half-width character is exactly half a full-width one
-    return font;
+const QString PreferredReportFamily = QStringLiteral("IPAGothic");
+
+// Characters that take one CP932 byte and characters that take two, as names hold them.
+const QString HalfWidthSample = QStringLiteral(
+    u" !\"#$%&'()*+,-./"
+    u"0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~ｱｶﾞ");
+const QString FullWidthSample = QStringLiteral(u"あア歌詞漢字ＡＤ＆：　ー");
+
+// True when every half-width sample character has one advance and every full-width one exactly
+// twice that advance (to within the 1/64 pixel that glyph advances are kept in).
+bool HasByteColumns(const QFont& font) {
+    const QFontMetricsF metrics(font);
+    const qreal half = metrics.horizontalAdvance(HalfWidthSample.front());
+    auto same = [](qreal a, qreal b) { return std::abs(a - b) < 1.0 / 128; };
+    if (half <= 0)
+        return false;
+    for (const QChar c : HalfWidthSample) {
+        if (!same(metrics.horizontalAdvance(c), half))
+            return false;
+    }
+    for (const QChar c : FullWidthSample) {
+        if (!same(metrics.horizontalAdvance(c), 2 * half))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
 
+QStringList ReportFontCandidates() {
+    QStringList families = QFontDatabase::families(QFontDatabase::Japanese);
+    if (families.removeAll(PreferredReportFamily) > 0)
+        families.prepend(PreferredReportFamily);
+    return families;
+}
+
+std::optional<QFont> FindReportFont(const QStringList& families) {
+    // The size of the window's text, made even so that half a full-width advance can be whole.
+    int pixels = QFontInfo(QApplication::font()).pixelSize();
+    pixels = std::max(12, pixels + pixels % 2);
+    for (const QString& family : families) {
+        QFont font(family);
+        font.setPixelSize(pixels);
+        font.setStyleHint(QFont::Monospace);
+        if (QFontInfo(font).family() == family && HasByteColumns(font))
+            return font;
+    }
+    return std::nullopt;
+}
+
+TabbedReport MakeTabbedReport(const BatchState& state, const QFont& font) {
+    const QFontMetricsF metrics(font);
+    TabbedReport report;
+    report.Text = QStringLiteral(u"Ｄ＆Ｄファイル数 : ") + QString::number(state.DropCount) +
+                  QStringLiteral("\n\n");
+    qreal widest = 0;
+    auto addLine = [&](const QString& path, const QString& outcome) {
+        const QString name = DisplayNameOf(path);
+        widest = std::max(widest, metrics.horizontalAdvance(name));
+        report.Text += name + u'\t' + QStringLiteral(": ") + outcome + u'\n';
+    };
+    for (const ResultRecord& record : state.Results)
+        addLine(record.FileName, ResultOutcomeText(record));
+    for (const QString& path : state.RejectedFiles)
+        addLine(path, ResultCodeText(WrongExtension));
+    report.TabStop = widest + metrics.horizontalAdvance(u' ');
+    return report;
+}
+
 bool MarlettInstalled() { return QFontDatabase::families().contains(QStringLiteral("Marlett")); }
 
-FormResult::FormResult(const BatchState& state, bool hasMarlett, QWidget* parent)
+FormResult::FormResult(const BatchState& state, bool hasMarlett, QWidget* parent,
+                       const QStringList& fontFamilies)
     : QDialog(parent), text1_(new QPlainTextEdit(this)), comClose_(new QPushButton(this)),
       label1_(new QLabel(this)) {
     setWindowTitle(QStringLiteral(u"処理結果"));
@@ -43,7 +105,6 @@ FormResult::FormResult(const BatchState& state, bool hasMarlett, QWidget* parent
 
     text1_->setReadOnly(true);
     text1_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    text1_->setFont(ReportFont());
     text1_->move(TextLeft, TextTop);
     comClose_->setText(QStringLiteral(u"閉じる"));
     comClose_->resize(96, 28);
@@ -59,10 +120,21 @@ FormResult::FormResult(const BatchState& state, bool hasMarlett, QWidget* parent
         const QRect area = screen->geometry();
         move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
     }
-    // 3-6. The report, lines ending as the text box shows them.
-    QString report = MakeResultReport(state);
-    report.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text1_->setPlainText(report);
+    // 3-6. The report, lines ending as the text box shows them. Names are padded by their CP932
+    // byte count where a font makes that a column; otherwise a tab stop measured in pixels
+    // lines the ": " up.
+    if (const std::optional<QFont> font = FindReportFont(fontFamilies)) {
+        text1_->setFont(*font);
+        QString report = MakeResultReport(state);
+        report.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        text1_->setPlainText(report);
+    } else {
+        const QFont general = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+        const TabbedReport report = MakeTabbedReport(state, general);
+        text1_->setFont(general);
+        text1_->setTabStopDistance(report.TabStop);
+        text1_->setPlainText(report.Text);
+    }
     // 7. On top of all other windows.
     MakeTopmost(this);
     ArrangeControls();

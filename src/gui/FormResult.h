@@ -2,6 +2,9 @@
 #pragma once
 
 #include <QDialog>
+#include <QFont>
+#include <QStringList>
+#include <optional>
 
 class QLabel;
 class QPlainTextEdit;
@@ -11,11 +14,29 @@ namespace tavelkor {
 
 struct BatchState;
 
+// The families the report's font is chosen from: IPAGothic first when installed, then every
+// other installed family that covers Japanese.
+QStringList ReportFontCandidates();
+// The first family in which every half-width character has one advance and every full-width
+// character exactly two, so that names padded by their CP932 byte count line up; measured at
+// the window's text size, since fontconfig calls such dual-width fonts proportional.
+std::optional<QFont> FindReportFont(const QStringList& families);
+
+// The report for a font without such columns: a tab after each name, and the tab stop (in
+// pixels) at the widest name plus a space, so the ": " still lines up.
+struct TabbedReport {
+    QString Text;
+    qreal TabStop = 0;
+};
+TabbedReport MakeTabbedReport(const BatchState& state, const QFont& font);
+
 class FormResult : public QDialog {
     Q_OBJECT
 public:
-    // `hasMarlett` tells whether the Marlett symbol font is installed (the size-grip glyph).
-    FormResult(const BatchState& state, bool hasMarlett, QWidget* parent = nullptr);
+    // `hasMarlett` tells whether the Marlett symbol font is installed (the size-grip glyph);
+    // the report's font is the first of `fontFamilies` that qualifies (FindReportFont).
+    FormResult(const BatchState& state, bool hasMarlett, QWidget* parent = nullptr,
+               const QStringList& fontFamilies = ReportFontCandidates());
 
     QPlainTextEdit* Text1() const { return text1_; }
     QPushButton* ComClose() const { return comClose_; }

@@ -51,7 +51,7 @@ FormSlide::FormSlide(int shiftMs, QWidget* owner)
     layout->addWidget(cancel_, 4, 2);
 
     connect(ok_, &QPushButton::clicked, this, &FormSlide::Confirm);
-    connect(cancel_, &QPushButton::clicked, this, &FormSlide::Cancel);
+    connect(cancel_, &QPushButton::clicked, this, &FormSlide::reject);
 
     if (owner != nullptr)
         move(owner->pos() + QPoint(DialogOffsetPixels, DialogOffsetPixels));
@@ -81,11 +81,11 @@ void FormSlide::Confirm() {
     accept();
 }
 
-void FormSlide::Cancel() {
+void FormSlide::reject() {
     cancelled_ = true;
     sameForAll_ = check1_->isChecked();
     ClearTopmost(this);
-    reject();
+    QDialog::reject();
 }
 
 } // namespace tavelkor

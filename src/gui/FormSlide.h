@@ -17,8 +17,8 @@ public:
     // `shiftMs` is the amount shown; `owner` (the main window) places the dialog.
     FormSlide(int shiftMs, QWidget* owner = nullptr);
 
-    // The answer once the dialog has closed. Closing it other than by its buttons leaves the
-    // amount as it was, not cancelled and not for all files.
+    // The answer once the dialog has closed. Esc and the window's close button are the cancel
+    // button: a question the user dismissed never rewrites a file.
     int ShiftMs() const { return shiftMs_; }
     bool Cancelled() const { return cancelled_; }
     bool SameForAll() const { return sameForAll_; }
@@ -30,12 +30,14 @@ public:
     QCheckBox* Check1() const { return check1_; }
     QPushButton* Command1(int index) const { return index == 0 ? ok_ : cancel_; }
 
+    // Cancels (the cancel button, Esc, the window's close button).
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void Confirm();
-    void Cancel();
 
     int shiftMs_;
     bool cancelled_ = false;

@@ -1,29 +1,37 @@
 #include "WindowHelpers.h"
 
+#include "../base/PathHelpers.h"
 #include "../base/TextFile.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QWidget>
+#include <QWindow>
 
 namespace tavelkor {
 
 namespace {
 
-// Changing a window flag hides a visible window; it is shown again in place, without taking
-// the focus from the window the user works in.
+// Only the stacking layer changes: the native window stays the same window, where it is, as
+// large as it is, and the focus stays where it is. A window that has no native window yet takes
+// the flag with it when it is created.
 void SetStaysOnTop(QWidget* window, bool onTop) {
     if (window == nullptr || window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop)
         return;
-    const bool visible = window->isVisible();
-    const QRect geometry = window->geometry();
-    const bool noActivate = window->testAttribute(Qt::WA_ShowWithoutActivating);
-    window->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-    if (visible) {
-        window->setAttribute(Qt::WA_ShowWithoutActivating, true);
-        window->setGeometry(geometry);
-        window->show();
-        window->setAttribute(Qt::WA_ShowWithoutActivating, noActivate);
+    const Qt::WindowFlags flags = window->windowFlags().setFlag(Qt::WindowStaysOnTopHint, onTop);
+    QWindow* native = window->windowHandle();
+    if (native == nullptr) {
+        window->setWindowFlags(flags);
+        return;
     }
+    // QWidget::setWindowFlags would destroy and recreate the native window. Instead the widget
+    // records the flag without telling the window system, and the native window is told alone:
+    // on X11 that is a _NET_WM_STATE_ABOVE request to the window manager (a hidden window
+    // carries the state in its _NET_WM_STATE property when it is mapped again); on Wayland the
+    // protocol has no such layer and nothing changes.
+    window->overrideWindowFlags(flags);
+    native->setFlags(flags);
 }
 
 } // namespace
@@ -40,6 +48,20 @@ bool OpenDocument(QWidget*, const QString& target, const DocumentOpener& open) {
     if (!FileExists(target))
         return false;
     return open(QUrl::fromLocalFile(target));
+}
+
+QStringList ManualCandidates() {
+    const QString folder = AddTrailingBackslash(QCoreApplication::applicationDirPath());
+    return {folder + QStringLiteral("Tavelkor.chm"), folder + QStringLiteral("Tavelkor.html"),
+            QDir::cleanPath(folder + QStringLiteral("../share/tavelkor/Tavelkor.html"))};
+}
+
+QString FindManual() {
+    for (const QString& path : ManualCandidates()) {
+        if (FileExists(path))
+            return path;
+    }
+    return {};
 }
 
 } // namespace tavelkor

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <functional>
 
@@ -24,5 +25,11 @@ bool OpenWithDesktop(const QUrl& url);
 // target must be an existing regular file, else nothing happens and the result is false.
 bool OpenDocument(QWidget* owner, const QString& target,
                   const DocumentOpener& open = OpenWithDesktop);
+
+// Where the manual is looked for, in order: "Tavelkor.chm" and "Tavelkor.html" beside the
+// program, then the installed HTML manual (share/tavelkor beside the program's bin folder).
+QStringList ManualCandidates();
+// The first of them that exists; "" when there is none.
+QString FindManual();
 
 } // namespace tavelkor

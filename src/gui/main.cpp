@@ -1,12 +1,16 @@
-// tavelkor: the desktop program.
+// tavelkor: the desktop program. Files named on the command line are run with the selected mode
+// once the window shows, as if they had been dropped on it.
 #include "../settings/IniSettingsStore.h"
 #include "../settings/Settings.h"
 #include "FormMain.h"
+#include "SingleInstance.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
-#include <QLockFile>
+#include <QFileInfo>
 #include <QStandardPaths>
+#include <QTimer>
 #include <csignal>
 
 int main(int argc, char** argv) {
@@ -15,19 +19,42 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(tavelkor::ApplicationName);
+    QApplication::setApplicationVersion(QStringLiteral(u"1.00β6"));
+    QApplication::setDesktopFileName(QStringLiteral("tavelkor"));
 
-    // One program at a time: a second start closes itself at once, loading and saving nothing.
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Converts time-tagged karaoke lyrics; files given here are run with the "
+                       "selected mode as if dropped on the window."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("files to run"),
+                                 QStringLiteral("[FILE...]"));
+    parser.process(app);
+    QStringList files;
+    for (const QString& argument : parser.positionalArguments())
+        files.append(QFileInfo(argument).absoluteFilePath());
+
+    // One program at a time: a later start hands its files to the running one and closes,
+    // loading and saving nothing.
     QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (runtime.isEmpty())
         runtime = QDir::tempPath();
-    QLockFile lock(runtime + QStringLiteral("/tavelkor.lock"));
-    if (!lock.tryLock(0))
+    tavelkor::SingleInstance instance(runtime);
+    if (!instance.Acquire()) {
+        if (!files.isEmpty())
+            instance.HandOver(files);
         return 0;
+    }
 
     tavelkor::Settings settings;
     tavelkor::IniSettingsStore store;
     tavelkor::FormMain window(settings, store);
+    QObject::connect(&instance, &tavelkor::SingleInstance::FilesArrived, &window,
+                     &tavelkor::FormMain::OpenFiles);
     window.show();
+    if (!files.isEmpty())
+        QTimer::singleShot(0, &window, [&window, files] { window.OpenFiles(files); });
     const int status = app.exec();
     store.Flush();
     return status;

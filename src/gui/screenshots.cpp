@@ -1,30 +1,105 @@
-// tavelkor-screenshots FOLDER: saves a PNG picture of the main window and of each dialog, as
-// they look on the current display (for the README and for reviewing the windows).
-#include "../app/BatchState.h"
+// tavelkor-screenshots FOLDER: saves a PNG picture of the main window (idle and busy), its menu
+// and each dialog as they look on the current display (for the README and for reviewing the
+// windows). Every dialog is opened the way a user opens it: the options and the about box through
+// the ★ menu picked with keys, the result window and the two tools' questions by a run of dropped
+// files.
 #include "../settings/IniSettingsStore.h"
 #include "../settings/Settings.h"
-#include "FormAbout.h"
 #include "FormMain.h"
-#include "FormName.h"
-#include "FormOption.h"
-#include "FormOptionCommon.h"
-#include "FormResult.h"
-#include "FormSlide.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QPointer>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
+#include <deque>
 
 namespace {
 
 bool Save(QWidget& window, const QString& path) {
-    window.show();
-    QCoreApplication::processEvents();
     const bool saved = window.grab().save(path);
     std::printf("%s %s\n", saved ? "saved" : "FAILED", qPrintable(path));
     return saved;
+}
+
+void Settle(int ms) {
+    QEventLoop wait;
+    QTimer::singleShot(ms, &wait, &QEventLoop::quit);
+    wait.exec();
+}
+
+void Key(QWidget* widget, Qt::Key key, const QString& text = {}) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &press);
+    QApplication::sendEvent(widget, &release);
+}
+
+// Saves each modal dialog that opens, once it has settled, as the next name of the list, and
+// closes it with Esc.
+class Shooter {
+public:
+    struct Shot {
+        QString Path;
+        int SettleMs;
+        QWidget* Behind = nullptr; // saved too, as it looks behind the dialog
+        QString BehindPath = {};
+    };
+    std::deque<Shot> shots;
+    bool ok = true;
+
+    Shooter() {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (dialog == nullptr || dialog == last_ || shots.empty())
+                return;
+            last_ = dialog;
+            const Shot shot = shots.front();
+            shots.pop_front();
+            Settle(shot.SettleMs);
+            ok = Save(*dialog, shot.Path) && ok;
+            if (shot.Behind != nullptr)
+                ok = Save(*shot.Behind, shot.BehindPath) && ok;
+            Key(dialog, Qt::Key_Escape);
+        });
+        timer_.start(20);
+    }
+
+private:
+    QTimer timer_;
+    QPointer<QWidget> last_;
+};
+
+void Drop(tavelkor::FormMain& main, const QStringList& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls.append(QUrl::fromLocalFile(path));
+    data.setUrls(urls);
+    const QPoint at = main.LblDD()->mapTo(&main, QPoint(5, 5));
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&main, &enter);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&main, &drop);
+    while (main.Busy())
+        Settle(50);
+}
+
+QString Put(const QTemporaryDir& folder, const QString& name, const QByteArray& bytes) {
+    const QString path = folder.filePath(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+    return path;
 }
 
 } // namespace
@@ -40,36 +115,62 @@ int main(int argc, char** argv) {
     auto file = [&folder](const char* name) { return folder + u'/' + QString::fromUtf8(name); };
 
     QTemporaryDir settingsFolder;
+    QTemporaryDir music;
     tavelkor::IniSettingsStore store(settingsFolder.filePath(QStringLiteral("Tavelkor.ini")));
+    store.Write(QStringLiteral("Init"), QStringLiteral("SlidemSec"), QStringLiteral("250"));
     tavelkor::Settings settings;
     tavelkor::FormMain main(settings, store);
+    main.show();
+    Settle(300);
     bool ok = Save(main, file("main-window.png"));
 
-    tavelkor::BatchState state;
-    state.DropCount = 3;
-    state.Results = {{QString::fromUtf8("/music/歌詞.txt"), 0},
-                     {QStringLiteral("/music/song.txt"), 4}};
-    state.RejectedFiles = {QStringLiteral("/music/song.wav")};
-    tavelkor::FormResult result(state, false);
-    ok = Save(result, file("result-window.png")) && ok;
-    tavelkor::FormSlide slide(250);
-    ok = Save(slide, file("time-shift-dialog.png")) && ok;
-    tavelkor::FormName name(QStringLiteral("/music/lyrics.txt"),
-                            QStringLiteral("/music/track01.mp3"));
-    ok = Save(name, file("file-name-dialog.png")) && ok;
-    tavelkor::FormOptionCommon common(settings);
-    ok = Save(common, file("common-options-dialog.png")) && ok;
-    for (int mode : {0, 2, 6}) {
-        tavelkor::FormOption options(settings, mode);
-        ok = Save(options, file(mode == 0   ? "mode-options-t2s.png"
-                                : mode == 2 ? "mode-options-t2d.png"
-                                            : "mode-options-t2t.png")) &&
-             ok;
+    // The ★ menu, opened from the keyboard under its button.
+    main.ComMenu()->setFocus();
+    Key(main.ComMenu(), Qt::Key_Space);
+    Settle(200);
+    ok = Save(*main.PopupMenu(), file("star-menu.png")) && ok;
+    Key(main.PopupMenu(), Qt::Key_Escape);
+
+    Shooter shooter;
+    auto pick = [&](const char* mnemonic, const char* name, int settleMs) {
+        shooter.shots.push_back({file(name), settleMs});
+        Key(main.ComMenu(), Qt::Key_Space);
+        Key(main.PopupMenu(), Qt::Key(QChar::fromLatin1(mnemonic[0]).toUpper().unicode()),
+            QString::fromLatin1(mnemonic));
+    };
+    pick("c", "common-options-dialog.png", 200);
+    const std::pair<int, const char*> modes[] = {{0, "mode-options-t2s.png"},
+                                                 {1, "mode-options-s2t.png"},
+                                                 {2, "mode-options-t2d.png"},
+                                                 {6, "mode-options-t2t.png"}};
+    for (const auto& [mode, name] : modes) {
+        main.Cmb()->setCurrentIndex(mode);
+        pick("m", name, 200);
     }
-    tavelkor::FormAbout about;
-    about.show();
-    QTimer::singleShot(2500, &app, &QCoreApplication::quit); // after the picture has come in
-    app.exec();
-    ok = Save(about, file("about-box.png")) && ok;
-    return ok ? 0 : 1;
+    pick("a", "about-box.png", 2500); // after the picture has come in
+
+    // Runs of dropped files: the report, and the two tools' questions.
+    settings.Init.DispResult = true;
+    settings.Init.OverWrite = false;
+    const QByteArray lyrics = "[00:01:00]a\r\n[00:02:00]b\r\n";
+    const QString song = Put(music, QStringLiteral("song.txt"), lyrics);
+    Put(music, QStringLiteral("song.smi"), "<SAMI></SAMI>\r\n");
+    main.Cmb()->setCurrentIndex(0);
+    shooter.shots.push_back({file("result-window.png"), 200, &main, file("main-window-busy.png")});
+    Drop(main, {Put(music, QString::fromUtf8("歌詞サンプル.txt"), lyrics), song,
+                Put(music, QStringLiteral("song.wav"), "RIFF")});
+    settings.Init.DispResult = false;
+    main.Cmb()->setCurrentIndex(7);
+    shooter.shots.push_back({file("time-shift-dialog.png"), 200});
+    Drop(main, {song});
+    main.Cmb()->setCurrentIndex(8);
+    shooter.shots.push_back({file("file-name-dialog.png"), 200});
+    Drop(main, {Put(music, QStringLiteral("lyrics.txt"), lyrics),
+                Put(music, QStringLiteral("track01.mp3"), "ID3")});
+
+    if (!shooter.shots.empty()) {
+        std::fprintf(stderr, "not opened: %s\n", qPrintable(shooter.shots.front().Path));
+        ok = false;
+    }
+    return ok && shooter.ok ? 0 : 1;
 }

@@ -1,22 +1,66 @@
-// The main window: modes, the drop of files that starts a run, refusal while busy.
+// The main window as a user meets it: modes, drops and the run they start, the ★ menu and the
+// keyboard, and the dialogs each opens, closed the way a user closes them.
 #include "gui/FormMain.h"
 #include "app/ResultCodes.h"
 #include "gui/FormOption.h"
+#include "gui/FormSlide.h"
 #include "modes/ModeTable.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/Settings.h"
 
+#include "ReportColumns.h"
 #include "TestFiles.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDragEnterEvent>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
 #include <QtTest>
+#include <functional>
 
 using namespace tavelkor;
+
+namespace {
+
+// Acts once on every modal dialog that opens while it lives (the dialog's own event loop runs
+// the check); a dialog the act left open (a failed check) is closed with Esc.
+class OnModal {
+public:
+    explicit OnModal(std::function<void(QWidget*)> act) {
+        QObject::connect(&timer_, &QTimer::timeout, [this, act] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (dialog == nullptr || dialog == last_)
+                return;
+            last_ = dialog;
+            ++count;
+            act(dialog);
+            if (last_ != nullptr && last_->isVisible())
+                QTest::keyClick(last_, Qt::Key_Escape);
+        });
+        timer_.start(10);
+    }
+    int count = 0;
+
+private:
+    QTimer timer_;
+    QPointer<QWidget> last_;
+};
+
+QString ManualBesideTests() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/Tavelkor.html");
+}
+
+} // namespace
 
 class FormMainTest : public QObject {
     Q_OBJECT
@@ -28,23 +72,46 @@ private:
         Settings settings;
     };
 
-    static bool Drop(FormMain& form, const QStringList& paths) {
-        QMimeData data;
+    static QMimeData* Files(const QStringList& paths) {
+        auto* data = new QMimeData;
         QList<QUrl> urls;
         for (const QString& path : paths)
             urls.append(QUrl::fromLocalFile(path));
-        data.setUrls(urls);
-        const QPoint at = form.LblDD()->mapTo(&form, QPoint(5, 5));
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        data->setUrls(urls);
+        return data;
+    }
+
+    static bool DragEnter(FormMain& form, const QMimeData& data) {
+        QDragEnterEvent enter(form.LblDD()->mapTo(&form, QPoint(5, 5)), Qt::CopyAction, &data,
+                              Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&form, &enter);
-        if (!enter.isAccepted())
+        return enter.isAccepted();
+    }
+
+    static bool Drop(FormMain& form, const QStringList& paths) {
+        std::unique_ptr<QMimeData> data(Files(paths));
+        if (!DragEnter(form, *data))
             return false;
-        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(QPointF(form.LblDD()->mapTo(&form, QPoint(5, 5))), Qt::CopyAction,
+                        data.get(), Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&form, &drop);
         return true;
     }
 
+    // Opens the ★ menu with a click and picks an entry by its mnemonic.
+    static void Pick(FormMain& form, char mnemonic) {
+        QTest::mouseClick(form.ComMenu(), Qt::LeftButton);
+        QVERIFY(form.PopupMenu()->isVisible());
+        QTest::keyClick(form.PopupMenu(), mnemonic);
+        QVERIFY(!form.PopupMenu()->isVisible());
+    }
+
 private slots:
+    void initTestCase() {
+        // Ctrl+Q closes a window; the tests go on after it.
+        QApplication::setQuitOnLastWindowClosed(false);
+    }
+
     void aDropRunsTheSelectedModeAfterTheHandlerReturns() {
         Fixture f;
         const QString lyrics = f.folder.File("song.txt");
@@ -86,30 +153,274 @@ private slots:
         QCOMPARE(shown, 1);
     }
 
-    void cancellingTheModeOptionsEndsTheRunBeforeItStarts() {
+    // The result window of a run lines the ": " up for names of full- and half-width characters.
+    void theReportLinesUp() {
         Fixture f;
-        const QString lyrics = f.folder.File("song.txt");
-        QVERIFY(test::WriteBytes(lyrics, "[00:01:00]a\r\n"));
+        const QByteArray lyrics = "[00:01:00]a\r\n";
+        const QStringList files = {f.folder.Put("歌詞サンプル.txt", lyrics),
+                                   f.folder.Put("abcdefg.txt", lyrics), f.folder.File("x.wav")};
         FormMain form(f.settings, f.store);
-        f.settings.Init.PreMode = true;
-        int cancelled = 0;
-        QTimer watcher;
-        QObject::connect(&watcher, &QTimer::timeout, [&cancelled] {
-            if (auto* options = qobject_cast<FormOption*>(QApplication::activeModalWidget())) {
-                QTest::mouseClick(options->ComCancel(), Qt::LeftButton);
-                ++cancelled;
-            }
+        f.settings.Init.DispResult = true;
+        QList<qreal> columns;
+        OnModal measure([&columns](QWidget* dialog) {
+            columns = test::ColonColumns(dialog->findChild<QPlainTextEdit*>());
         });
-        watcher.start(20);
+        QVERIFY(Drop(form, files));
+        QTRY_VERIFY(!form.Busy());
+        QCOMPARE(columns.size(), 3);
+        for (qreal column : columns)
+            QCOMPARE(column, columns[0]);
+    }
+
+    void theDropAreaLightsUpForFilesAndTheBusyTextStaysReadable() {
+        Fixture f;
+        const QString lyrics = f.folder.Put("song.txt", "[00:01:00]a\r\n");
+        FormMain form(f.settings, f.store);
+        form.show();
+        auto colour = [&form] { return form.Pic()->palette().color(QPalette::Window); };
+        const QColor idle = colour();
+        std::unique_ptr<QMimeData> files(Files({lyrics}));
+        QVERIFY(DragEnter(form, *files));
+        QVERIFY(colour() != idle);
+        QDragLeaveEvent leave;
+        QApplication::sendEvent(&form, &leave);
+        QCOMPARE(colour(), idle);
+        QMimeData text;
+        text.setText(QStringLiteral("not a file"));
+        QVERIFY(!DragEnter(form, text));
+        QCOMPARE(colour(), idle);
+
+        // While the run holds the window disabled, the busy text is drawn dark on orange.
+        f.settings.Init.DispResult = true;
+        QImage busy;
+        form.ShowResult = [&](const BatchState&) {
+            QVERIFY(!form.isEnabled());
+            QCOMPARE(form.LblMes()->text(), QString::fromUtf8("★★★ 変換中 ★★★"));
+            busy = form.LblMes()->grab().toImage();
+        };
         QVERIFY(Drop(form, {lyrics}));
         QTRY_VERIFY(!form.Busy());
-        QCOMPARE(cancelled, 1);
-        QVERIFY(!QFile::exists(f.folder.File("song.smi")));
-        QCOMPARE(form.State().DroppedFiles, QStringList{lyrics}); // kept until the next drop
+        int darkest = 255;
+        for (int y = 0; y < busy.height(); ++y) {
+            for (int x = 0; x < busy.width(); ++x)
+                darkest = std::min(darkest, qGray(busy.pixel(x, y)));
+        }
+        QVERIFY2(darkest < 64, qPrintable(QString::number(darkest)));
+    }
+
+    void dismissedQuestionsChangeNoFile_data() {
+        QTest::addColumn<QString>("how");
+        for (const char* how : {"cancel button", "Esc", "close button"})
+            QTest::newRow(how) << QString::fromLatin1(how);
+    }
+
+    // However the time-shift question or the pre-run options are dismissed, it is a cancel.
+    void dismissedQuestionsChangeNoFile() {
+        QFETCH(QString, how);
+        Fixture f;
+        const QByteArray text = "[00:01:00]a\r\n\r\n@Title=t\r\n";
+        const QString first = f.folder.Put("a.txt", text);
+        const QString second = f.folder.Put("b.txt", text);
+        f.store.Write(QStringLiteral("Init"), QStringLiteral("SlidemSec"), QStringLiteral("250"));
+        FormMain form(f.settings, f.store);
+        form.show();
+        f.settings.Init.DispResult = true;
+        QList<BatchState> shown;
+        form.ShowResult = [&shown](const BatchState& state) { shown.append(state); };
+        OnModal dismiss([how](QWidget* dialog) {
+            auto* slide = qobject_cast<FormSlide*>(dialog);
+            auto* options = qobject_cast<FormOption*>(dialog);
+            if (how == QStringLiteral("Esc"))
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            else if (how == QStringLiteral("close button"))
+                dialog->close();
+            else
+                QTest::mouseClick(slide ? slide->Command1(1) : options->ComCancel(),
+                                  Qt::LeftButton);
+        });
+
+        form.Cmb()->setCurrentIndex(ModeTimeShift);
+        QVERIFY(Drop(form, {first, second}));
+        QTRY_VERIFY(!form.Busy());
+        QCOMPARE(dismiss.count, 1); // the second file is not asked about
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].Results.size(), 2);
+        for (const ResultRecord& record : shown[0].Results)
+            QCOMPARE(record.Code, short(Cancelled));
+        QCOMPARE(test::ReadBytes(first), text);
+        QCOMPARE(test::ReadBytes(second), text);
+
+        f.settings.Init.PreMode = true;
+        form.Cmb()->setCurrentIndex(ModeTimeTagToSami);
+        QVERIFY(Drop(form, {first}));
+        QTRY_VERIFY(!form.Busy());
+        QCOMPARE(dismiss.count, 2);
+        QCOMPARE(shown.size(), 1); // no run, no result window
+        QVERIFY(!QFile::exists(f.folder.File("a.smi")));
+        QCOMPARE(form.State().DroppedFiles, QStringList{first}); // kept until the next drop
         QVERIFY(form.isEnabled());
     }
 
-    void arrowsStopAtBothEndsAndTheMenuFollowsTheMode() {
+    // Every entry of the ★ menu, picked in the real popup: its dialog opens (closed with Esc)
+    // with the window out of the top layer, the size toggles, the manual is asked for. The
+    // window stays the same native window, shown and where it was, throughout.
+    void theStarMenuEntriesEachDoWhatTheySay() {
+        Fixture f;
+        FormMain form(f.settings, f.store);
+        form.show();
+        QList<QUrl> asked;
+        form.OpenWith = [&asked](const QUrl& url) {
+            asked.append(url);
+            return true;
+        };
+        const WId id = form.winId();
+        const QWindow* native = form.windowHandle();
+        const QRect geometry = form.geometry();
+        QSignalSpy hidden(form.windowHandle(), &QWindow::visibleChanged);
+        QStringList opened;
+        OnModal close([&](QWidget* dialog) {
+            opened.append(QString::fromLatin1(dialog->metaObject()->className()));
+            QVERIFY(!form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+            QCOMPARE(form.winId(), id);
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        for (char mnemonic : {'o', 'c', 'm', 'a'})
+            Pick(form, mnemonic);
+        QCOMPARE(opened, QStringList({QStringLiteral("QFileDialog"),
+                                      QStringLiteral("tavelkor::FormOptionCommon"),
+                                      QStringLiteral("tavelkor::FormOption"),
+                                      QStringLiteral("tavelkor::FormAbout")}));
+        QVERIFY(!form.Busy()); // a cancelled file chooser starts nothing
+        QVERIFY(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(form.winId(), id);
+        QCOMPARE(form.windowHandle(), native);
+        QCOMPARE(form.geometry(), geometry);
+        QCOMPARE(hidden.count(), 0); // never unmapped and mapped again
+
+        Pick(form, 'h');
+        QCOMPARE(asked, QList<QUrl>{QUrl::fromLocalFile(ManualBesideTests())});
+        Pick(form, 's');
+        QVERIFY(form.MnSmallSize()->isChecked());
+        QVERIFY(form.Pic()->isHidden());
+        QVERIFY(form.height() < geometry.height());
+        Pick(form, 's');
+        QCOMPARE(form.size(), geometry.size());
+
+        form.Cmb()->setCurrentIndex(ModeNameMatch);
+        QTest::mouseClick(form.ComMenu(), Qt::LeftButton);
+        QVERIFY(!form.MnOptionMode()->isEnabled());
+        QTest::keyClick(form.PopupMenu(), Qt::Key_Escape);
+        QCOMPARE(close.count, 4);
+    }
+
+    // Space, Enter and Return on ★ open the menu under the button; F1, Ctrl+, Ctrl+O and
+    // Ctrl+Q work without it.
+    void theKeyboardReachesEverything() {
+        Fixture f;
+        const QString lyrics = f.folder.Put("song.txt", "[00:01:00]a\r\n");
+        FormMain form(f.settings, f.store);
+        form.show();
+        QApplication::setActiveWindow(&form);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}) {
+            form.ComMenu()->setFocus();
+            QTest::keyClick(form.ComMenu(), key);
+            QVERIFY(form.PopupMenu()->isVisible());
+            QCOMPARE(form.PopupMenu()->pos(),
+                     form.ComMenu()->mapToGlobal(QPoint(0, form.ComMenu()->height())));
+            QTest::keyClick(form.PopupMenu(), Qt::Key_Escape);
+        }
+
+        form.OpenWith = [](const QUrl&) { return false; }; // no browser opener installed
+        QStringList seen;
+        OnModal answer([&](QWidget* dialog) {
+            seen.append(QString::fromLatin1(dialog->metaObject()->className()));
+            if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
+                QVERIFY(box->text().contains(ManualBesideTests()));
+                QTest::keyClick(box, Qt::Key_Escape);
+            } else if (auto* chooser = qobject_cast<QFileDialog*>(dialog)) {
+                auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                name->setText(lyrics);
+                QTest::keyClick(name, Qt::Key_Return);
+            } else {
+                dialog->close();
+            }
+        });
+        // As on a desktop, the window is active again once a dialog has closed.
+        auto press = [&form](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+            QApplication::setActiveWindow(&form);
+            QTest::keyClick(&form, key, modifiers);
+        };
+        press(Qt::Key_F1, Qt::NoModifier);
+        press(Qt::Key_Comma, Qt::ControlModifier);
+        press(Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(seen, QStringList({QStringLiteral("QMessageBox"),
+                                    QStringLiteral("tavelkor::FormOptionCommon"),
+                                    QStringLiteral("QFileDialog")}));
+        QVERIFY(form.Busy()); // the chosen file runs as a drop would
+        QTRY_VERIFY(!form.Busy());
+        QVERIFY(QFile::exists(f.folder.File("song.smi")));
+
+        form.Cmb()->setCurrentIndex(3);
+        press(Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!form.isVisible());
+        QCOMPARE(f.store.Read(QStringLiteral("Init"), QStringLiteral("NowMode"), {}),
+                 QStringLiteral("3"));
+    }
+
+    // The mode options dialog is as large as the current mode's page and the shared area below
+    // it, follows the page when it changes, and tabs through the page first.
+    void theModeOptionsFitThePageOfTheirMode() {
+        Fixture f;
+        FormMain form(f.settings, f.store);
+        form.show();
+        int mode = 0;
+        OnModal check([&](QWidget* dialog) {
+            auto* options = qobject_cast<FormOption*>(dialog);
+            QVERIFY(options != nullptr);
+            QWidget* page = options->Frm(mode);
+            auto fits = [&] {
+                if (page->isVisible())
+                    QTRY_COMPARE(page->height(), page->sizeHint().height());
+                QTRY_COMPARE(options->size(), options->sizeHint());
+            };
+            fits();
+            QCOMPARE(page->isVisible(), mode != ModeTimeTagToMp3);
+            if (mode == ModeTimeTagToSami) {
+                QCOMPARE(options->TxtT2SBase()->cursorPosition(), 0);
+                const int height = options->height();
+                options->ChkT2SKaraoke()->click();
+                fits();
+                QVERIFY(options->height() < height);
+            }
+            if (mode == ModeTimeTagToTimeTag) {
+                const QSize size = options->size();
+                options->OptT2T(options->OptT2T(0)->isChecked() ? 1 : 0)->click();
+                fits();
+                QCOMPARE(options->size(), size);
+            }
+            // Tab from the first control: the page's controls, then the shared area's.
+            QWidget* first = options->nextInFocusChain();
+            while (!first->isVisible() || !(first->focusPolicy() & Qt::TabFocus))
+                first = first->nextInFocusChain();
+            first->setFocus();
+            bool shared = false;
+            for (int i = 0; i < 50 && (i == 0 || options->focusWidget() != first); ++i) {
+                shared = shared || !page->isAncestorOf(options->focusWidget());
+                QVERIFY(!shared || !page->isAncestorOf(options->focusWidget()));
+                QTest::keyClick(options->focusWidget(), Qt::Key_Tab);
+            }
+            QVERIFY(shared); // the walk went round
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        for (mode = 0; mode <= ModeTimeTagToTimeTag; ++mode) {
+            form.Cmb()->setCurrentIndex(mode);
+            Pick(form, 'm');
+            QCOMPARE(check.count, mode + 1);
+        }
+    }
+
+    void arrowsStopAtBothEnds() {
         Fixture f;
         FormMain form(f.settings, f.store);
         QCOMPARE(form.windowTitle(), QString::fromUtf8("Tavelkor V.1.00β6"));
@@ -118,27 +429,11 @@ private slots:
         QTest::mouseClick(form.ComLeft(), Qt::LeftButton);
         QCOMPARE(form.Cmb()->currentIndex(), 0);
         QCOMPARE(form.LblExp()->text(), ModeTable()[0].Explanation);
-        form.PrepareMenu();
-        QVERIFY(form.MnOptionMode()->isEnabled());
         for (int i = 0; i < 10; ++i)
             QTest::mouseClick(form.ComRight(), Qt::LeftButton);
         QCOMPARE(form.Cmb()->currentIndex(), 8);
         QCOMPARE(form.LblExp()->text(), ModeTable()[8].Explanation);
-        form.PrepareMenu();
-        QVERIFY(!form.MnOptionMode()->isEnabled());
         QVERIFY(!form.Img(0)->pixmap().isNull());
-    }
-
-    void theSmallLayoutTogglesBack() {
-        Fixture f;
-        FormMain form(f.settings, f.store);
-        const QSize normal = form.size();
-        form.MnSmallSize()->trigger();
-        QVERIFY(form.MnSmallSize()->isChecked());
-        QVERIFY(form.height() < normal.height());
-        QVERIFY(form.Pic()->isHidden());
-        form.MnSmallSize()->trigger();
-        QCOMPARE(form.size(), normal);
     }
 
     void settingsComeBackAfterAClose() {

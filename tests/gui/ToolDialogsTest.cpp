@@ -57,24 +57,6 @@ private slots:
         QVERIFY(dialog.SameForAll());
     }
 
-    void cancelAndClosingDiffer() {
-        FormSlide cancelled(100);
-        cancelled.show();
-        cancelled.Text1()->setText(QStringLiteral("500"));
-        QTest::mouseClick(cancelled.Command1(1), Qt::LeftButton);
-        QVERIFY(cancelled.Cancelled());
-        QCOMPARE(cancelled.ShiftMs(), 100);
-
-        FormSlide closed(100);
-        closed.show();
-        closed.Text1()->setText(QStringLiteral("500"));
-        closed.Check1()->setChecked(true);
-        closed.close();
-        QVERIFY(!closed.Cancelled());
-        QVERIFY(!closed.SameForAll());
-        QCOMPARE(closed.ShiftMs(), 100);
-    }
-
     void theNameDialogShowsBothNames() {
         FormName dialog(QStringLiteral("/a/song.txt"), QStringLiteral("/b/track 01.MP3"));
         QCOMPARE(dialog.windowTitle(), QString::fromUtf8("ファイル名合わせ"));

@@ -4,6 +4,7 @@
 #include "TestFiles.h"
 
 #include <QWidget>
+#include <QWindow>
 #include <QtTest>
 
 using namespace tavelkor;
@@ -12,18 +13,21 @@ class WindowHelpersTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void topmostKeepsTheWindowWhereItIs() {
+    void topmostChangesOnlyTheLayer() {
         QWidget window;
         window.setGeometry(50, 60, 200, 100);
         window.show();
+        const WId id = window.winId();
         MakeTopmost(&window);
         QVERIFY(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        QVERIFY(window.isVisible());
+        QVERIFY(window.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
         QCOMPARE(window.geometry(), QRect(50, 60, 200, 100));
         ClearTopmost(&window);
         QVERIFY(!window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(!window.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(window.isVisible());
         QCOMPARE(window.geometry(), QRect(50, 60, 200, 100));
+        QCOMPARE(window.winId(), id);
 
         QWidget hidden;
         MakeTopmost(&hidden);

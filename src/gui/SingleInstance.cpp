@@ -1,0 +1,61 @@
+#include "SingleInstance.h"
+
+#include <QLocalSocket>
+
+namespace tavelkor {
+
+namespace {
+
+constexpr int HandOverWaitMs = 3000;
+
+} // namespace
+
+SingleInstance::SingleInstance(const QString& folder, QObject* parent)
+    : QObject(parent), lock_(folder + QStringLiteral("/tavelkor.lock")),
+      socketPath_(folder + QStringLiteral("/tavelkor.socket")) {
+    connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::Receive);
+}
+
+bool SingleInstance::Acquire() {
+    if (!lock_.tryLock(0))
+        return false;
+    // Holding the lock, a socket file left by a program that ended without cleaning up is
+    // nobody's: it is removed before listening. Only this user may connect.
+    QLocalServer::removeServer(socketPath_);
+    server_.setSocketOptions(QLocalServer::UserAccessOption);
+    server_.listen(socketPath_);
+    return true;
+}
+
+bool SingleInstance::HandOver(const QStringList& files) {
+    QLocalSocket socket;
+    socket.connectToServer(socketPath_);
+    if (!socket.waitForConnected(HandOverWaitMs))
+        return false;
+    // The paths in UTF-8, each ended by a NUL, the one character no path holds.
+    QByteArray message;
+    for (const QString& file : files)
+        message += file.toUtf8() + '\0';
+    socket.write(message);
+    socket.flush();
+    socket.disconnectFromServer();
+    return socket.state() == QLocalSocket::UnconnectedState ||
+           socket.waitForDisconnected(HandOverWaitMs);
+}
+
+void SingleInstance::Receive() {
+    while (QLocalSocket* socket = server_.nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+            QStringList files;
+            for (const QByteArray& path : socket->readAll().split('\0')) {
+                if (!path.isEmpty())
+                    files.append(QString::fromUtf8(path));
+            }
+            socket->deleteLater();
+            if (!files.isEmpty())
+                emit FilesArrived(files);
+        });
+    }
+}
+
+} // namespace tavelkor

@@ -1,0 +1,37 @@
+// One program at a time. The first start holds a lock in the user's runtime folder and listens
+// on a local socket beside it; a later start hands the files it was given to the first one
+// ("Open with" in a file manager while the window is open) and ends, loading and saving nothing.
+#pragma once
+
+#include <QLocalServer>
+#include <QLockFile>
+#include <QObject>
+#include <QStringList>
+
+namespace tavelkor {
+
+class SingleInstance : public QObject {
+    Q_OBJECT
+public:
+    // `folder`: the user's runtime folder (the temporary folder where there is none).
+    explicit SingleInstance(const QString& folder, QObject* parent = nullptr);
+
+    // True when no other start of the program is running; this one then listens for later
+    // starts. False when another one runs.
+    bool Acquire();
+    // Hands `files` to the running program; true when it took them.
+    bool HandOver(const QStringList& files);
+
+signals:
+    // Files a later start handed over, in its order.
+    void FilesArrived(const QStringList& files);
+
+private:
+    void Receive();
+
+    QLockFile lock_;
+    QString socketPath_;
+    QLocalServer server_;
+};
+
+} // namespace tavelkor
