@@ -6,6 +6,7 @@
 #include "WindowHelpers.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -66,14 +67,34 @@ FormOptionCommon::FormOptionCommon(Settings& settings, QWidget* owner)
     ratioLayout->addWidget(def_[1], 0, 3);
     layout->addWidget(ratioFrame, 4, 0, 1, 3);
 
+    // The encodings: each item carries the setting it stands for.
+    auto* encodingFrame = new QGroupBox(QStringLiteral(u"文字コード"), this);
+    auto* encodingLayout = new QGridLayout(encodingFrame);
+    inputEncoding_ = new QComboBox(encodingFrame);
+    inputEncoding_->addItem(QStringLiteral(u"自動判別"), int(EncodingChoice::Auto));
+    inputEncoding_->addItem(QStringLiteral("CP932 (Shift_JIS)"), int(EncodingChoice::Cp932));
+    inputEncoding_->addItem(QStringLiteral("UTF-8"), int(EncodingChoice::Utf8));
+    outputEncoding_ = new QComboBox(encodingFrame);
+    outputEncoding_->addItem(QStringLiteral(u"元ファイルと同じ"),
+                             int(OutputEncodingChoice::Source));
+    outputEncoding_->addItem(QStringLiteral("CP932 (Shift_JIS)"), int(OutputEncodingChoice::Cp932));
+    outputEncoding_->addItem(QStringLiteral("UTF-8"), int(OutputEncodingChoice::Utf8));
+    outputEncoding_->addItem(QStringLiteral(u"UTF-8（BOM付き）"),
+                             int(OutputEncodingChoice::Utf8Bom));
+    encodingLayout->addWidget(new QLabel(QStringLiteral(u"読み込み："), encodingFrame), 0, 0);
+    encodingLayout->addWidget(inputEncoding_, 0, 1);
+    encodingLayout->addWidget(new QLabel(QStringLiteral(u"保存："), encodingFrame), 1, 0);
+    encodingLayout->addWidget(outputEncoding_, 1, 1);
+    layout->addWidget(encodingFrame, 5, 0, 1, 3);
+
     dispResult_ = new QCheckBox(QStringLiteral(u"処理終了後に結果を表示する"), this);
     dispResult2_ = new QCheckBox(QStringLiteral(u"エラーがあったときだけ表示する"), this);
     preMode_ = new QCheckBox(QStringLiteral(u"D&&Dした後にモード別オプションを確認する"), this);
     ok_ = new QPushButton(QStringLiteral("OK"), this);
-    layout->addWidget(dispResult_, 5, 0, 1, 3);
-    layout->addWidget(dispResult2_, 6, 0, 1, 3);
-    layout->addWidget(preMode_, 7, 0, 1, 3);
-    layout->addWidget(ok_, 8, 2);
+    layout->addWidget(dispResult_, 6, 0, 1, 3);
+    layout->addWidget(dispResult2_, 7, 0, 1, 3);
+    layout->addWidget(preMode_, 8, 0, 1, 3);
+    layout->addWidget(ok_, 9, 2);
 
     // On load, from the settings.
     if (owner != nullptr)
@@ -86,6 +107,8 @@ FormOptionCommon::FormOptionCommon(Settings& settings, QWidget* owner)
     dispResult_->setChecked(settings_.Init.DispResult);
     dispResult2_->setChecked(settings_.Init.DispResult2);
     preMode_->setChecked(settings_.Init.PreMode);
+    inputEncoding_->setCurrentIndex(inputEncoding_->findData(int(settings_.Init.InputEncoding)));
+    outputEncoding_->setCurrentIndex(outputEncoding_->findData(int(settings_.Init.OutputEncoding)));
     dispResult2_->setEnabled(dispResult_->isChecked());
 
     // Immediate changes.
@@ -126,6 +149,8 @@ void FormOptionCommon::Confirm() {
         settings_.Init.TimeRatio = *ratio;
     settings_.Init.SameFolder = outputFolder_[0]->isChecked();
     settings_.Init.AnotherFolder = AddTrailingBackslash(folder);
+    settings_.Init.InputEncoding = EncodingChoice(inputEncoding_->currentData().toInt());
+    settings_.Init.OutputEncoding = OutputEncodingChoice(outputEncoding_->currentData().toInt());
     accept();
 }
 

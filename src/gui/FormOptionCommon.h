@@ -1,11 +1,13 @@
-// The common options dialog: where outputs go, overwriting, the default time ratio, and when
-// the result window and the mode options dialog appear. It edits the Init settings in place.
+// The common options dialog: where outputs go, overwriting, the default time ratio, the
+// encodings files are read and written in, and when the result window and the mode options
+// dialog appear. It edits the Init settings in place.
 #pragma once
 
 #include <QDialog>
 #include <functional>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -32,6 +34,8 @@ public:
     QCheckBox* ChkDispResult() const { return dispResult_; }
     QCheckBox* ChkDispResult2() const { return dispResult2_; }
     QCheckBox* ChkPreMode() const { return preMode_; }
+    QComboBox* CmbInputEncoding() const { return inputEncoding_; }
+    QComboBox* CmbOutputEncoding() const { return outputEncoding_; }
     QPushButton* ComOK() const { return ok_; }
 
     void done(int result) override;
@@ -48,6 +52,8 @@ private:
     QCheckBox* dispResult_;
     QCheckBox* dispResult2_;
     QCheckBox* preMode_;
+    QComboBox* inputEncoding_;
+    QComboBox* outputEncoding_;
     QPushButton* ok_;
 };
 

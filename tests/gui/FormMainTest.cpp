@@ -3,6 +3,7 @@
 #include "gui/FormMain.h"
 #include "app/ResultCodes.h"
 #include "gui/FormOption.h"
+#include "gui/FormOptionCommon.h"
 #include "gui/FormSlide.h"
 #include "modes/ModeTable.h"
 #include "settings/IniSettingsStore.h"
@@ -366,6 +367,33 @@ private slots:
         QVERIFY(!form.isVisible());
         QCOMPARE(f.store.Read(QStringLiteral("Init"), QStringLiteral("NowMode"), {}),
                  QStringLiteral("3"));
+    }
+
+    // The encodings are chosen in the common options (reached with Ctrl+,) and the next run
+    // writes in the one chosen; the report window shows replaced characters.
+    void theEncodingsAreChosenInTheCommonOptions() {
+        Fixture f;
+        const QString lyrics = f.folder.Put("song.txt", "[00:01:00]\x82\xa0\r\n");
+        FormMain form(f.settings, f.store);
+        form.show();
+        QApplication::setActiveWindow(&form);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        OnModal choose([&](QWidget* dialog) {
+            auto* options = qobject_cast<FormOptionCommon*>(dialog);
+            QVERIFY(options != nullptr);
+            QCOMPARE(options->CmbOutputEncoding()->currentText(), test::U("元ファイルと同じ"));
+            QTest::keyClick(options->CmbInputEncoding(), Qt::Key_End);
+            QTest::keyClick(options->CmbOutputEncoding(), Qt::Key_End);
+            QTest::mouseClick(options->ComOK(), Qt::LeftButton);
+        });
+        QTest::keyClick(&form, Qt::Key_Comma, Qt::ControlModifier);
+        QCOMPARE(choose.count, 1);
+        QCOMPARE(f.settings.Init.InputEncoding, EncodingChoice::Utf8);
+        QCOMPARE(f.settings.Init.OutputEncoding, OutputEncodingChoice::Utf8Bom);
+        f.settings.Init.InputEncoding = EncodingChoice::Auto;
+        QVERIFY(Drop(form, {lyrics}));
+        QTRY_VERIFY(!form.Busy());
+        QVERIFY(test::ReadBytes(f.folder.File("song.smi")).startsWith("\xef\xbb\xbf<SAMI>"));
     }
 
     // The mode options dialog is as large as the current mode's page and the shared area below
