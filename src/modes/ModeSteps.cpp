@@ -9,6 +9,17 @@
 
 namespace tavelkor {
 
+void ToRealTimes(LyricsDocument& document, double defaultRatio) {
+    // The SAMI and DSMP writers read the lines' texts, tags and times, never the composed
+    // TimeTag text, so the document is not composed on the way.
+    bool changed = false;
+    document = NormalizeKaraoke(document, changed);
+    if (document.Header.TimeRatio == 0 && !ResolveTimeRatio(document.Header))
+        document.Header.TimeRatio = defaultRatio;
+    double realTime = 1;
+    ApplyTimeCorrection(document, realTime, -1);
+}
+
 ConvertedText
 ConvertFromTimeTag(const QString& path, double defaultRatio, EncodingChoice encoding,
                    const std::function<std::optional<QString>(LyricsDocument&)>& write) {
@@ -21,14 +32,7 @@ ConvertFromTimeTag(const QString& path, double defaultRatio, EncodingChoice enco
         result.Code = NotTargetFile;
         return result;
     }
-    // The SAMI and DSMP writers read the lines' texts, tags and times, never the composed
-    // TimeTag text, so the document is not composed on the way.
-    bool changed = false;
-    document = NormalizeKaraoke(document, changed);
-    if (document.Header.TimeRatio == 0 && !ResolveTimeRatio(document.Header))
-        document.Header.TimeRatio = defaultRatio;
-    double realTime = 1;
-    ApplyTimeCorrection(document, realTime, -1);
+    ToRealTimes(document, defaultRatio);
     std::optional<QString> text = write(document);
     if (!text)
         result.Code = NotTargetFile;

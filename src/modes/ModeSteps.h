@@ -11,6 +11,12 @@
 
 namespace tavelkor {
 
+// Turns a TimeTag document as read into the one the SAMI and DSMP writers show: repairs time
+// inversions, settles the time ratio (from the header, else `defaultRatio`) and re-times
+// every fragment to real milliseconds (ratio 1, the offset folded in, the start silence left
+// as it is). The preview computes its times with this too, so it shows what a player shows.
+void ToRealTimes(LyricsDocument& document, double defaultRatio);
+
 // Reads a TimeTag file for the SAMI and DSMP writers: repairs time inversions, settles the
 // time ratio (from the header, else `defaultRatio`) and re-times every fragment to real
 // milliseconds, then hands the document to `write`. NotTargetFile when the file carries no

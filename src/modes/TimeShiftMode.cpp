@@ -42,6 +42,25 @@ std::optional<DecodedText> ShiftFile(const QString& path, LyricsFormat format, i
 
 } // namespace
 
+void ShiftFileInPlace(const QString& path, LyricsFormat format, int shiftMs,
+                      EncodingChoice encoding, ResultRecord& record) {
+    record.FileName = path;
+    const std::optional<DecodedText> text = ShiftFile(path, format, shiftMs, encoding);
+    if (!text) {
+        record.Code = EmptyFile;
+        return;
+    }
+    record.SetInput(*text);
+    // A file rewritten in place keeps its own encoding (and byte order mark).
+    record.Code = CheckOutputPath(path, true);
+    if (record.Code != Converted)
+        return;
+    if (SaveTextFile(path, text->Text, text->Encoding, record.Replaced))
+        record.OutputPath = path;
+    else
+        record.Code = SaveError;
+}
+
 void TimeShiftMode(const ModeInfo& mode, BatchState& state, Settings& settings,
                    RunQuestions& questions) {
     FilterByExtension(state, mode.AcceptedExtensions(settings));
@@ -76,21 +95,7 @@ void TimeShiftMode(const ModeInfo& mode, BatchState& state, Settings& settings,
             record.Code = Cancelled;
             continue;
         }
-        const std::optional<DecodedText> text =
-            ShiftFile(path, format, shiftMs, settings.Init.InputEncoding);
-        if (!text) {
-            record.Code = EmptyFile;
-            continue;
-        }
-        record.SetInput(*text);
-        // A file rewritten in place keeps its own encoding (and byte order mark).
-        record.Code = CheckOutputPath(path, true);
-        if (record.Code != Converted)
-            continue;
-        if (SaveTextFile(path, text->Text, text->Encoding, record.Replaced))
-            record.OutputPath = path;
-        else
-            record.Code = SaveError;
+        ShiftFileInPlace(path, format, shiftMs, settings.Init.InputEncoding, record);
     }
     settings.Init.SlidemSec = shiftMs;
 }

@@ -97,6 +97,15 @@ struct T2TSettings {
     int AtArtist = 1;
 };
 
+// The preview window's place on the screen, in twips like the main window's; a width of 0
+// means it was never shown, and it opens in its default size in the middle of the screen.
+struct PreviewSettings {
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+};
+
 struct Settings {
     InitSettings Init;
     T2SSettings T2S;
@@ -106,6 +115,7 @@ struct Settings {
     T2MSettings T2M;
     M2TSettings M2T;
     T2TSettings T2T;
+    PreviewSettings Preview;
 };
 
 } // namespace tavelkor

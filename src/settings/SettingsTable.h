@@ -79,6 +79,10 @@ void VisitSettings(S& settings, D& defaults, Visitor&& visit) {
     TAVELKOR_KEY(T2T, Name);
     TAVELKOR_KEY(T2T, SilencemSec);
     TAVELKOR_KEY(T2T, AtArtist, IntRange{0, 2});
+    TAVELKOR_KEY(Preview, Left, Int32Range);
+    TAVELKOR_KEY(Preview, Top, Int32Range);
+    TAVELKOR_KEY(Preview, Width, IntRange{0, std::numeric_limits<int>::max()});
+    TAVELKOR_KEY(Preview, Height, IntRange{0, std::numeric_limits<int>::max()});
     TAVELKOR_KEY(Init, SlidemSec, Int32Range);
 #undef TAVELKOR_KEY
 }

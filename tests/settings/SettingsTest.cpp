@@ -64,11 +64,13 @@ TEST(SaveSettings, WritesEveryKeyInTableOrderButTheShiftAmount) {
     Settings settings;
     settings.Init.SlidemSec = 250;
     SaveSettings(store, settings);
-    EXPECT_EQ(store.order.size(), 52);
+    EXPECT_EQ(store.order.size(), 56);
     EXPECT_EQ(store.order.first(), QStringLiteral("Init/SmallSize"));
     EXPECT_EQ(store.order.indexOf(QStringLiteral("T2S/Base")) + 1,
               store.order.indexOf(QStringLiteral("T2S/KaraokeHTML0")));
-    EXPECT_EQ(store.order.last(), QStringLiteral("T2T/AtArtist"));
+    EXPECT_EQ(store.order.last(), QStringLiteral("Preview/Height"));
+    EXPECT_EQ(store.order.indexOf(QStringLiteral("T2T/AtArtist")) + 1,
+              store.order.indexOf(QStringLiteral("Preview/Left")));
     EXPECT_FALSE(store.values.contains(QStringLiteral("Init/SlidemSec")));
     EXPECT_EQ(store.values[QStringLiteral("Init/OverWrite")], QStringLiteral("True"));
     EXPECT_EQ(store.values[QStringLiteral("Init/PreMode")], QStringLiteral("False"));

@@ -1,0 +1,174 @@
+#include "PreviewDocument.h"
+
+#include "../audio/AudioFileReader.h"
+#include "../audio/CompanionAudioFile.h"
+#include "../audio/MacBinary.h"
+#include "../audio/RiffFile.h"
+#include "../base/TextFile.h"
+#include "../formats/DsmpReader.h"
+#include "../formats/SamiReader.h"
+#include "../lyrics/DisplayLines.h"
+#include "../lyrics/TimeTagFile.h"
+#include "../lyrics/TimeTagShift.h"
+#include "../lyrics/TimeValues.h"
+#include "../modes/ModeSteps.h"
+
+#include <QFileInfo>
+#include <limits>
+
+namespace tavelkor {
+
+namespace {
+
+int MovedTime(int timeMs, int nudgeMs) {
+    const qint64 moved = qint64(timeMs) + nudgeMs;
+    if (moved < 0)
+        return 0;
+    return moved > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max() : int(moved);
+}
+
+// Runs of captions whose text grows become one line with a fragment per caption, times kept.
+LyricsDocument MergeGrowingCaptions(const LyricsDocument& document) {
+    LyricsDocument merged;
+    merged.Header = document.Header;
+    merged.HasTimeTags = document.HasTimeTags;
+    bool open = false;
+    for (const LyricsLine& line : document.Lines) {
+        if (!line.HasTimeTag || line.Fragments.size() < 2) {
+            merged.Lines.append(line);
+            open = false;
+            continue;
+        }
+        const int time = line.Fragments[0].TimeMs;
+        const QString tag = line.Fragments[0].TagText;
+        if (open) {
+            LyricsLine& last = merged.Lines.last();
+            if (!last.PlainText.isEmpty() && line.PlainText.startsWith(last.PlainText)) {
+                last.Fragments.append(
+                    KaraokeFragment{tag, time, line.PlainText.mid(last.PlainText.size())});
+                last.PlainText = line.PlainText;
+                last.IsKaraoke = true;
+                merged.HasKaraoke = true;
+                continue;
+            }
+        }
+        LyricsLine start = line;
+        start.Fragments = {KaraokeFragment{tag, time, QString()},
+                           KaraokeFragment{tag, time, line.PlainText}};
+        merged.Lines.append(start);
+        open = true;
+    }
+    return merged;
+}
+
+} // namespace
+
+PreviewSource LoadPreviewDocument(const QString& path, EncodingChoice choice) {
+    PreviewSource source;
+    source.Path = path;
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        source.Error = QStringLiteral(u"ファイルが見つかりません：") + path;
+        return source;
+    }
+    if (!info.isFile()) {
+        source.Error = QStringLiteral(u"歌詞ファイルではありません：") + path;
+        return source;
+    }
+    source.Format = DetectLyricsFormat(path, choice);
+    switch (source.Format) {
+    case LyricsFormat::TimeTag: {
+        LyricsFile file;
+        ReadLyricsFile(path, file, true, true, choice);
+        source.Encoding = file.Encoding;
+        if (file.ReadFailed) {
+            source.Error = QStringLiteral(u"ファイルを読めません：") + path;
+            return source;
+        }
+        source.Document = std::move(file.Document);
+        break;
+    }
+    case LyricsFormat::Sami:
+    case LyricsFormat::Dsmp: {
+        const TextFileContent content = ReadTextFileContent(path, 0, choice);
+        source.Encoding = content.Decoded.Encoding;
+        if (content.ReadFailed) {
+            source.Error = QStringLiteral(u"ファイルを読めません：") + path;
+            return source;
+        }
+        source.Document = source.Format == LyricsFormat::Sami ? ReadSamiText(content.Decoded.Text)
+                                                              : ReadDsmpText(content.Decoded.Text);
+        break;
+    }
+    case LyricsFormat::Unknown:
+        source.Error = QStringLiteral(u"TimeTag・SAMI・DSMPの歌詞ファイルではありません：") + path;
+        return source;
+    }
+    if (!source.Document.HasTimeTags) {
+        source.Error = QStringLiteral(u"時間タグのある行がありません：") + path;
+        return source;
+    }
+    // The display of a hostile file (a line of many thousands of tags with long text) would
+    // not be lyrics-sized; the SAMI mode refuses such a file too.
+    LyricsDocument probe = source.Document;
+    if (DisplayTextSize(probe, true, 0) > MaxDisplayTextChars) {
+        source.Error = QStringLiteral(u"表示が大きすぎて歌詞として扱えません：") + path;
+        source.Document = LyricsDocument();
+    }
+    return source;
+}
+
+LyricsDocument PreviewTimes(const PreviewSource& source, int nudgeMs, double defaultRatio,
+                            bool karaoke) {
+    if (source.Format == LyricsFormat::TimeTag) {
+        LyricsDocument document =
+            nudgeMs == 0 ? source.Document : ShiftLyricsDocument(source.Document, nudgeMs);
+        ToRealTimes(document, defaultRatio);
+        return document;
+    }
+    LyricsDocument document = source.Document;
+    for (LyricsLine& line : document.Lines) {
+        for (KaraokeFragment& fragment : line.Fragments)
+            fragment.TimeMs = MovedTime(fragment.TimeMs, nudgeMs);
+    }
+    return karaoke ? MergeGrowingCaptions(document) : document;
+}
+
+PreviewSong FindPreviewSong(const QString& lyricsPath) {
+    PreviewSong song;
+    song.Path = CompanionAudioFile(lyricsPath);
+    if (song.Path.isEmpty())
+        return song;
+    AudioFileReader file;
+    if (!file.Open(song.Path)) {
+        song.Error = QStringLiteral(u"曲ファイルを読めません：") + song.Path;
+        return song;
+    }
+    qint64 begin = 0;
+    qint64 end = file.Size();
+    const MacBinaryLayout wrapper = ReadMacBinary(file);
+    if (wrapper.Damaged) {
+        song.Error = QStringLiteral(u"曲ファイルのMacBinaryヘッダーが壊れています：") + song.Path;
+        return song;
+    }
+    if (wrapper.Present) {
+        begin = wrapper.DataForkOffset;
+        end = wrapper.DataForkOffset + wrapper.DataForkLength;
+    }
+    if (file.Read(begin, 4) == QByteArrayLiteral("RIFF")) {
+        const RiffLayout riff = ReadRiffLayout(file, begin, end);
+        if (riff.DataChunk < 0) {
+            song.Error = QStringLiteral(u"RMPファイルにMPEGデータがありません：") + song.Path;
+            return song;
+        }
+        const RiffChunk& data = riff.Chunks[riff.DataChunk];
+        begin = data.DataOffset();
+        end = std::min(data.DataEnd(), end);
+    }
+    song.Offset = begin;
+    song.Length = std::max<qint64>(0, end - begin);
+    song.WholeFile = begin == 0 && end == file.Size();
+    return song;
+}
+
+} // namespace tavelkor
