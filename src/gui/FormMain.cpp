@@ -3,6 +3,7 @@
 #include "../app/BatchFrame.h"
 #include "../base/PathHelpers.h"
 #include "../modes/ModeTable.h"
+#include "../settings/ExtensionTables.h"
 #include "../settings/Settings.h"
 #include "../settings/SettingsIo.h"
 #include "../settings/SettingsStore.h"
@@ -10,6 +11,7 @@
 #include "FormAbout.h"
 #include "FormOption.h"
 #include "FormOptionCommon.h"
+#include "FormPreview.h"
 #include "FormResult.h"
 #include "Pictograms.h"
 
@@ -105,7 +107,12 @@ FormMain::FormMain(Settings& settings, SettingsStore& store, QWidget* parent)
 
     ShowResult = [this](const BatchState& state) {
         FormResult result(state, hasMarlett_, this);
+        QString chosen;
+        result.OpenPreview = [&chosen](const QString& path) { chosen = path; };
         result.exec();
+        // A file's line double-clicked: its preview opens once the run has finished.
+        if (!chosen.isEmpty())
+            QTimer::singleShot(0, this, [this, chosen] { OpenPreview(chosen); });
     };
 
     // Settings: layout, mode, position (kept on the screen), then everything else.
@@ -134,6 +141,8 @@ void FormMain::BuildMenu() {
     // while the menu is closed; Ctrl+Q has no entry.
     mnOpen_ = menu_->addAction(QStringLiteral(u"開く…(&O)"));
     mnOpen_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnPreview_ = menu_->addAction(QStringLiteral(u"プレビュー…(&P)"));
+    mnPreview_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     menu_->addSeparator();
     mnOptionCommon_ = menu_->addAction(QStringLiteral(u"共通オプション(&C)"));
     mnOptionCommon_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
@@ -151,6 +160,7 @@ void FormMain::BuildMenu() {
     addAction(mnQuit_);
 
     connect(mnOpen_, &QAction::triggered, this, &FormMain::ChooseFiles);
+    connect(mnPreview_, &QAction::triggered, this, &FormMain::ChoosePreviewFile);
     connect(mnOptionCommon_, &QAction::triggered, this, [this] {
         WhileOutOfTop([this] {
             FormOptionCommon options(settings_, this);
@@ -237,6 +247,34 @@ void FormMain::ChooseFiles() {
                                               filters.join(QStringLiteral(";;")));
     });
     OpenFiles(files);
+}
+
+void FormMain::ChoosePreviewFile() {
+    // Every extension a lyrics file of the three formats has, in either letter case.
+    QStringList patterns;
+    for (const QString& extension : TimeTagExtensions() + SamiExtensions() + DsmpExtensions())
+        patterns << QStringLiteral("*.") + extension << QStringLiteral("*.") + extension.toUpper();
+    patterns.removeDuplicates();
+    const QString filters = QStringLiteral(u"歌詞ファイル (") + patterns.join(u' ') +
+                            QStringLiteral(u");;すべてのファイル (*)");
+    QString file;
+    WhileOutOfTop([&] {
+        file = QFileDialog::getOpenFileName(this, QStringLiteral(u"プレビュー"), lastFolder_,
+                                            filters);
+    });
+    if (file.isEmpty())
+        return;
+    lastFolder_ = QFileInfo(file).absolutePath();
+    OpenPreview(file);
+}
+
+void FormMain::OpenPreview(const QString& path, bool play) {
+    if (preview_ == nullptr)
+        preview_ = new FormPreview(settings_, this);
+    preview_->show();
+    preview_->raise();
+    preview_->activateWindow();
+    preview_->OpenFile(path, play);
 }
 
 bool FormMain::OpenFiles(const QStringList& paths) {
@@ -450,6 +488,8 @@ void FormMain::SetIdleLook() {
 }
 
 void FormMain::SaveAll() {
+    if (preview_ != nullptr && preview_->isVisible())
+        preview_->StorePlace();
     settings_.Init.NowMode = cmb_->currentIndex();
     settings_.Init.Left = float(x() * TwipsPerPixel);
     settings_.Init.Top = float(y() * TwipsPerPixel);
@@ -457,6 +497,9 @@ void FormMain::SaveAll() {
 }
 
 void FormMain::closeEvent(QCloseEvent* event) {
+    // The preview closes with the program: its playback stops and its place is kept.
+    if (preview_ != nullptr)
+        preview_->close();
     SaveAll();
     QWidget::closeEvent(event);
 }

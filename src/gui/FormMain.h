@@ -18,6 +18,8 @@ class QTimer;
 
 namespace tavelkor {
 
+class FormPreview;
+
 struct Settings;
 class SettingsStore;
 
@@ -36,6 +38,11 @@ public:
     // chosen with 「開く…」 come in here.
     bool OpenFiles(const QStringList& paths);
 
+    // Opens the preview window (made on first use) on a lyrics file, playing when `play` is set.
+    void OpenPreview(const QString& path, bool play = true);
+    // The preview window, once it has been opened.
+    FormPreview* Preview() const { return preview_; }
+
     void ShowModeExplanation(int mode);
     void SetupArrowButtons();
     void ApplyWindowSize();
@@ -53,6 +60,7 @@ public:
     QLabel* Img(int index) const { return img_[index]; }
     QMenu* PopupMenu() const { return menu_; }
     QAction* MnOpen() const { return mnOpen_; }
+    QAction* MnPreview() const { return mnPreview_; }
     QAction* MnOptionCommon() const { return mnOptionCommon_; }
     QAction* MnOptionMode() const { return mnOptionMode_; }
     QAction* MnSmallSize() const { return mnSmallSize_; }
@@ -88,6 +96,7 @@ private:
     // Shows a modal dialog of the main window with the window out of the always-on-top layer.
     void WhileOutOfTop(const std::function<void()>& show);
     void ChooseFiles();
+    void ChoosePreviewFile();
     void OpenHelp();
     // Opens the manual at `path`; when the desktop cannot, says where the manual is.
     bool OpenManual(const QString& path);
@@ -113,7 +122,9 @@ private:
     QLabel* lblDD_;
     QTimer* timer1_;
     QMenu* menu_;
+    FormPreview* preview_ = nullptr;
     QAction* mnOpen_;
+    QAction* mnPreview_;
     QAction* mnQuit_;
     QAction* mnOptionCommon_;
     QAction* mnOptionMode_;

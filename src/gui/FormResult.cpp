@@ -2,6 +2,7 @@
 
 #include "../app/BatchState.h"
 #include "../app/ResultCodes.h"
+#include "../formats/LyricsFormat.h"
 #include "WindowHelpers.h"
 
 #include <QApplication>
@@ -10,6 +11,8 @@
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QTextBlock>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -135,9 +138,38 @@ FormResult::FormResult(const BatchState& state, bool hasMarlett, QWidget* parent
         text1_->setTabStopDistance(report.TabStop);
         text1_->setPlainText(report.Text);
     }
+    // A line double-clicked opens the preview of its file: the lyrics written for it when
+    // they are lyrics (not a song the lyrics went into), else the dropped file.
+    for (const ResultRecord& record : state.Results) {
+        const bool lyricsOutput =
+            !record.OutputPath.isEmpty() && DetectLyricsFormat(record.OutputPath) != LyricsFormat::Unknown;
+        lineFiles_.append(lyricsOutput ? record.OutputPath : record.FileName);
+    }
+    lineFiles_ += state.RejectedFiles;
+    text1_->viewport()->installEventFilter(this);
+    text1_->setToolTip(QStringLiteral(u"ダブルクリックでプレビュー"));
     // 7. On top of all other windows.
     MakeTopmost(this);
     ArrangeControls();
+}
+
+QString FormResult::FileOfLine(int line) const {
+    // The count line and an empty line stand above the files.
+    return lineFiles_.value(line - 2);
+}
+
+bool FormResult::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == text1_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        const auto* click = static_cast<QMouseEvent*>(event);
+        const int line = text1_->cursorForPosition(click->position().toPoint()).blockNumber();
+        const QString file = FileOfLine(line);
+        if (!file.isEmpty() && OpenPreview) {
+            OpenPreview(file);
+            accept();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void FormResult::ArrangeControls() {

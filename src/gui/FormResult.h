@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QFont>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 class QLabel;
@@ -44,7 +45,14 @@ public:
 
     void done(int result) override;
 
+    // Called with a file when its line is double-clicked (the window then closes): the
+    // lyrics written for it, else its source.
+    std::function<void(const QString&)> OpenPreview;
+    // The file a line of the report stands for; "" for the lines above the files.
+    QString FileOfLine(int line) const;
+
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
@@ -53,6 +61,7 @@ private:
     // is skipped and the others still apply.
     void ArrangeControls();
 
+    QStringList lineFiles_; // per file line of the report, in its order
     QPlainTextEdit* text1_;
     QPushButton* comClose_;
     QLabel* label1_;

@@ -7,6 +7,8 @@ namespace tavelkor {
 namespace {
 
 constexpr int HandOverWaitMs = 3000;
+// The first entry of a preview request. Handed-over paths are absolute, so no path reads so.
+const QString PreviewRequest = QStringLiteral("--preview");
 
 } // namespace
 
@@ -27,7 +29,11 @@ bool SingleInstance::Acquire() {
     return true;
 }
 
-bool SingleInstance::HandOver(const QStringList& files) {
+bool SingleInstance::HandOver(const QStringList& files) { return Send(files); }
+
+bool SingleInstance::HandOverPreview(const QString& file) { return Send({PreviewRequest, file}); }
+
+bool SingleInstance::Send(const QStringList& files) {
     QLocalSocket socket;
     socket.connectToServer(socketPath_);
     if (!socket.waitForConnected(HandOverWaitMs))
@@ -52,7 +58,9 @@ void SingleInstance::Receive() {
                     files.append(QString::fromUtf8(path));
             }
             socket->deleteLater();
-            if (!files.isEmpty())
+            if (files.size() == 2 && files[0] == PreviewRequest)
+                emit PreviewArrived(files[1]);
+            else if (!files.isEmpty() && files[0] != PreviewRequest)
                 emit FilesArrived(files);
         });
     }

@@ -21,13 +21,18 @@ public:
     bool Acquire();
     // Hands `files` to the running program; true when it took them.
     bool HandOver(const QStringList& files);
+    // Hands a lyrics file to the running program's preview; true when it took it.
+    bool HandOverPreview(const QString& file);
 
 signals:
     // Files a later start handed over, in its order.
     void FilesArrived(const QStringList& files);
+    // A file a later start asked to preview.
+    void PreviewArrived(const QString& file);
 
 private:
     void Receive();
+    bool Send(const QStringList& entries);
 
     QLockFile lock_;
     QString socketPath_;

@@ -28,12 +28,20 @@ int main(int argc, char** argv) {
                        "selected mode as if dropped on the window."));
     parser.addHelpOption();
     parser.addVersionOption();
+    const QCommandLineOption previewOption(
+        QStringLiteral("preview"),
+        QStringLiteral("Opens the preview of a lyrics file and plays it with its song."),
+        QStringLiteral("FILE"));
+    parser.addOption(previewOption);
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("files to run"),
                                  QStringLiteral("[FILE...]"));
     parser.process(app);
     QStringList files;
     for (const QString& argument : parser.positionalArguments())
         files.append(QFileInfo(argument).absoluteFilePath());
+    const QString preview = parser.isSet(previewOption)
+                                ? QFileInfo(parser.value(previewOption)).absoluteFilePath()
+                                : QString();
 
     // One program at a time: a later start hands its files to the running one and closes,
     // loading and saving nothing.
@@ -42,6 +50,8 @@ int main(int argc, char** argv) {
         runtime = QDir::tempPath();
     tavelkor::SingleInstance instance(runtime);
     if (!instance.Acquire()) {
+        if (!preview.isEmpty())
+            instance.HandOverPreview(preview);
         if (!files.isEmpty())
             instance.HandOver(files);
         return 0;
@@ -52,7 +62,11 @@ int main(int argc, char** argv) {
     tavelkor::FormMain window(settings, store);
     QObject::connect(&instance, &tavelkor::SingleInstance::FilesArrived, &window,
                      &tavelkor::FormMain::OpenFiles);
+    QObject::connect(&instance, &tavelkor::SingleInstance::PreviewArrived, &window,
+                     [&window](const QString& file) { window.OpenPreview(file); });
     window.show();
+    if (!preview.isEmpty())
+        QTimer::singleShot(0, &window, [&window, preview] { window.OpenPreview(preview); });
     if (!files.isEmpty())
         QTimer::singleShot(0, &window, [&window, files] { window.OpenFiles(files); });
     const int status = app.exec();

@@ -1,0 +1,402 @@
+// The preview window driven as a user drives it, on a clock the test sets: play and pause with
+// Space, the seek bar clicked, line jumps by key and button, the nudge by key and button and
+// its save through the question (a read-only file gives the 02 message and stays as it was);
+// and the ways in: the ★ menu with its file chooser, a double-click in the result window, a
+// drop on the preview, a later start's request; its place kept in the settings.
+#include "gui/FormMain.h"
+#include "gui/FormPreview.h"
+#include "gui/FormResult.h"
+#include "gui/SingleInstance.h"
+#include "lyrics/TimeTagFile.h"
+#include "modes/ModeTable.h"
+#include "settings/IniSettingsStore.h"
+#include "settings/Settings.h"
+
+#include "TestFiles.h"
+
+#include <QComboBox>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTextBlock>
+#include <QtTest>
+#include <functional>
+
+using namespace tavelkor;
+
+namespace {
+
+// A clock that stands where the test puts it.
+class FakeClock : public PreviewClock {
+public:
+    explicit FakeClock(qint64 duration) : duration(duration) {}
+    void Play() override { playing = true; }
+    void Pause() override { playing = false; }
+    bool Playing() const override { return playing; }
+    qint64 PositionMs() const override { return position; }
+    void Seek(qint64 to) override { position = std::clamp<qint64>(to, 0, duration); }
+    qint64 DurationMs() const override { return duration; }
+    qint64 duration;
+    qint64 position = 0;
+    bool playing = false;
+};
+
+// Acts once on every modal dialog that opens while it lives.
+class OnModal {
+public:
+    explicit OnModal(std::function<void(QWidget*)> act) {
+        QObject::connect(&timer_, &QTimer::timeout, [this, act] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (dialog == nullptr || dialog == last_)
+                return;
+            last_ = dialog;
+            ++count;
+            act(dialog);
+            if (last_ != nullptr && last_->isVisible())
+                QTest::keyClick(last_, Qt::Key_Escape);
+        });
+        timer_.start(10);
+    }
+    int count = 0;
+
+private:
+    QTimer timer_;
+    QPointer<QWidget> last_;
+};
+
+// Clicks the message box button with this text; gives the box's text.
+QString Answer(QWidget* dialog, const QString& button) {
+    auto* box = qobject_cast<QMessageBox*>(dialog);
+    if (box == nullptr)
+        return QString();
+    const QString text = box->text();
+    for (QAbstractButton* candidate : box->buttons()) {
+        if (candidate->text() == button)
+            QTest::mouseClick(candidate, Qt::LeftButton);
+    }
+    return text;
+}
+
+const QByteArray Lyrics = "[00:01:00]\xE3\x81\x82[00:01:50]\xE3\x81\x84[00:02:00]\xE3\x81\x86\r\n"
+                          "[00:03:00]\xE3\x81\x88[00:03:50]\xE3\x81\x8A\r\n"
+                          "[00:05:00]end\r\n@TimeRatio=1\r\n";
+
+QVector<int> TagTimes(const QString& path) {
+    LyricsFile file;
+    ReadLyricsFile(path, file, true, true);
+    QVector<int> times;
+    for (const LyricsLine& line : file.Document.Lines) {
+        for (int i = 1; i <= line.FragmentCount(); ++i)
+            times.append(line.Fragments[i].TimeMs);
+    }
+    return times;
+}
+
+QMimeData* FileList(const QString& path) {
+    auto* data = new QMimeData;
+    data->setUrls({QUrl::fromLocalFile(path)});
+    return data;
+}
+
+void DropOn(QWidget& window, const QString& path) {
+    std::unique_ptr<QMimeData> data(FileList(path));
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+}
+
+} // namespace
+
+class FormPreviewTest : public QObject {
+    Q_OBJECT
+
+private:
+    struct Fixture {
+        test::TestFolder folder;
+        Settings settings;
+        FakeClock* clock = nullptr;
+        FormPreview::ClockMaker Maker() {
+            return [this](const PreviewSong&, qint64 end) {
+                auto made = std::make_unique<FakeClock>(end + 1000);
+                clock = made.get();
+                return made;
+            };
+        }
+    };
+
+    // The first row on screen once the window has read the clock: its text and the number of
+    // characters sung.
+    static std::pair<QString, int> FirstRow(FormPreview& form) {
+        form.Refresh();
+        const QVector<DisplayRow>& rows = form.View()->Rows();
+        return rows.isEmpty() ? std::pair<QString, int>() : std::pair(rows[0].Text, rows[0].Sung);
+    }
+
+    static std::pair<QString, int> Row(const char* text, int sung) {
+        return {QString::fromUtf8(text), sung};
+    }
+
+private slots:
+    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+
+    void playPauseSeekJumpAndNudgeByKeysAndButtons() {
+        Fixture f;
+        const QString path = f.folder.Put("song.txt", Lyrics);
+        FormPreview form(f.settings, nullptr, f.Maker());
+        form.show();
+        QVERIFY(form.OpenFile(path, false));
+        QVERIFY(form.windowTitle().startsWith(QString::fromUtf8("プレビュー")));
+        QVERIFY(form.StatusLabel()->text().contains(QString::fromUtf8("曲がありません")));
+        QVERIFY(!f.clock->playing);
+        QCOMPARE(FirstRow(form), Row("", 0)); // nothing before the first caption
+
+        QTest::keyClick(&form, Qt::Key_Space);
+        QVERIFY(f.clock->playing);
+        QCOMPARE(form.PlayButton()->text(), QString::fromUtf8("⏸ 一時停止"));
+        // The window's own timer follows the clock while it plays.
+        f.clock->position = 1200;
+        QTRY_COMPARE(form.View()->Rows().value(0).Sung, 1);
+        QCOMPARE(form.View()->Rows()[0].Text, QString::fromUtf8("あいう"));
+        f.clock->position = 1500;
+        QTRY_COMPARE(form.View()->Rows().value(0).Sung, 2);
+        QTRY_COMPARE(form.TimeLabel()->text(), QStringLiteral("00:01.5 / 00:06.0"));
+        QTest::keyClick(&form, Qt::Key_Space);
+        QVERIFY(!f.clock->playing);
+        QCOMPARE(form.PlayButton()->text(), QString::fromUtf8("▶ 再生"));
+        QTest::mouseClick(form.PlayButton(), Qt::LeftButton);
+        QVERIFY(f.clock->playing);
+        QTest::mouseClick(form.PlayButton(), Qt::LeftButton);
+        QVERIFY(!f.clock->playing);
+
+        // A click on the seek bar moves there (to within one pixel's worth of time).
+        QSlider* bar = form.SeekBar();
+        const qint64 duration = f.clock->duration;
+        const int x = int(3700 * (bar->width() - 1) / duration);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(x, bar->height() / 2));
+        const qint64 pixel = duration / (bar->width() - 1) + 1;
+        QVERIFY2(std::abs(f.clock->position - 3700) <= pixel,
+                 qPrintable(QString::number(f.clock->position)));
+        QCOMPARE(FirstRow(form), Row("えお", 2));
+        QCOMPARE(bar->value(), int(f.clock->position));
+
+        // Line jumps: Down and Up, and the buttons.
+        QTest::keyClick(&form, Qt::Key_Down);
+        QCOMPARE(f.clock->position, 5000);
+        QCOMPARE(FirstRow(form), Row("end", 3));
+        QTest::keyClick(&form, Qt::Key_Down); // there is no line after the last
+        QCOMPARE(f.clock->position, 5000);
+        QTest::keyClick(&form, Qt::Key_Up);
+        QCOMPARE(f.clock->position, 3000);
+        QTest::keyClick(&form, Qt::Key_Up);
+        QCOMPARE(f.clock->position, 1000);
+        QTest::keyClick(&form, Qt::Key_Up);
+        QCOMPARE(f.clock->position, 0);
+        QTest::mouseClick(form.findChildren<QPushButton*>().value(0), Qt::LeftButton); // 前の行
+        QCOMPARE(f.clock->position, 0);
+        QPushButton* next = nullptr;
+        for (QPushButton* button : form.findChildren<QPushButton*>())
+            if (button->text().contains(QString::fromUtf8("次の行")))
+                next = button;
+        QVERIFY(next != nullptr);
+        QTest::mouseClick(next, Qt::LeftButton);
+        QCOMPARE(f.clock->position, 1000);
+
+        // The nudge: keys and buttons, shown as the offset; the lyrics move against the song.
+        QVERIFY(!form.SaveButton()->isEnabled());
+        QTest::keyClick(&form, Qt::Key_Right);
+        QCOMPARE(form.NudgeMs(), 10);
+        QTest::keyClick(&form, Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(form.NudgeMs(), 110);
+        QTest::mouseClick(form.NudgeButton(-10), Qt::LeftButton);
+        QCOMPARE(form.NudgeMs(), 100);
+        QCOMPARE(form.NudgeLabel()->text(), QStringLiteral("+100 ms"));
+        QTest::keyClick(&form, Qt::Key_Left, Qt::ShiftModifier);
+        QTest::mouseClick(form.NudgeButton(100), Qt::LeftButton);
+        QTest::mouseClick(form.NudgeButton(-100), Qt::LeftButton);
+        QTest::keyClick(&form, Qt::Key_Left);
+        QCOMPARE(form.NudgeMs(), -10);
+        QCOMPARE(form.NudgeLabel()->text(), QStringLiteral("-10 ms"));
+        for (int i = 0; i < 11; ++i)
+            QTest::keyClick(&form, Qt::Key_Right);
+        QCOMPARE(form.NudgeMs(), 100);
+        QVERIFY(form.SaveButton()->isEnabled());
+        f.clock->position = 3050;
+        QCOMPARE(FirstRow(form), Row("あいう", 3)); // the line of 3000 now starts at 3100
+        f.clock->position = 3100;
+        QCOMPARE(FirstRow(form), Row("えお", 1));
+        QTest::keyClick(&form, Qt::Key_Up); // the jumps follow the nudged times
+        QCOMPARE(f.clock->position, 1100);
+
+        // Saved after the question: the file's times move by the nudge, and the display
+        // stays where it was.
+        const QVector<int> before = TagTimes(path);
+        QString question;
+        {
+            OnModal answer([&](QWidget* dialog) { question = Answer(dialog, "いいえ"); });
+            QTest::mouseClick(form.SaveButton(), Qt::LeftButton);
+            QCOMPARE(answer.count, 1);
+        }
+        QVERIFY(question.contains(QStringLiteral("+100")));
+        QCOMPARE(TagTimes(path), before); // "no" changes nothing
+        {
+            OnModal answer([&](QWidget* dialog) { Answer(dialog, QString::fromUtf8("はい")); });
+            QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
+            QCOMPARE(answer.count, 1);
+        }
+        QVector<int> moved;
+        for (const int time : before)
+            moved.append(time + 100);
+        QCOMPARE(TagTimes(path), moved);
+        QCOMPARE(form.NudgeMs(), 0);
+        QVERIFY(!form.SaveButton()->isEnabled());
+        QCOMPARE(FirstRow(form), Row("あいう", 3)); // at 1100 the saved file shows the same
+        f.clock->position = 3100;
+        QCOMPARE(FirstRow(form), Row("えお", 1));
+
+        // Closing stops the playback and keeps the place.
+        QTest::keyClick(&form, Qt::Key_Space);
+        QVERIFY(f.clock->playing);
+        form.resize(700, 420);
+        form.move(40, 30);
+        form.close();
+        QVERIFY(!f.clock->playing);
+        QCOMPARE(f.settings.Preview.Width, 700 * 15);
+        QCOMPARE(f.settings.Preview.Height, 420 * 15);
+        FormPreview again(f.settings, nullptr, f.Maker());
+        QCOMPARE(again.size(), QSize(700, 420));
+        QCOMPARE(again.pos(), form.pos());
+    }
+
+    void aReadOnlyFileGivesTheSaveErrorAndStaysAsItWas() {
+        Fixture f;
+        const QString path = f.folder.Put("song.txt", Lyrics);
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
+        FormPreview form(f.settings, nullptr, f.Maker());
+        form.show();
+        QVERIFY(form.OpenFile(path, true));
+        QTest::keyClick(&form, Qt::Key_Left, Qt::ShiftModifier);
+        QStringList texts;
+        {
+            OnModal answer([&](QWidget* dialog) {
+                texts.append(Answer(dialog, texts.isEmpty() ? QString::fromUtf8("はい")
+                                                            : QStringLiteral("OK")));
+            });
+            QTest::mouseClick(form.SaveButton(), Qt::LeftButton);
+            QCOMPARE(answer.count, 2);
+        }
+        QCOMPARE(texts.size(), 2);
+        QVERIFY2(texts[1].startsWith(QString::fromUtf8("02.セーブエラー")), qPrintable(texts[1]));
+        QCOMPARE(test::ReadBytes(path), Lyrics);
+        QCOMPARE(form.NudgeMs(), -100); // nothing lost: the nudge is still there
+    }
+
+    void aDropOpensAFileAndABadOneIsSaidSo() {
+        Fixture f;
+        const QString first = f.folder.Put("first.txt", Lyrics);
+        const QString second = f.folder.Put("second.smi",
+                                            "<SAMI>\r\n<SYNC Start=1234>\r\n<P Class=LyricsCC>hi\r\n");
+        const QString bad = f.folder.Put("notes.txt", "no tags here\r\n");
+        FormPreview form(f.settings, nullptr, f.Maker());
+        form.show();
+        QVERIFY(form.OpenFile(first, false));
+        DropOn(form, second);
+        QTRY_COMPARE(form.FilePath(), second);
+        QVERIFY(f.clock->playing); // a dropped file plays at once
+        QCOMPARE(form.windowTitle(), QString::fromUtf8("プレビュー - second.smi"));
+        f.clock->position = 1234;
+        QCOMPARE(FirstRow(form), Row("hi", 2));
+        QString said;
+        {
+            OnModal close([&](QWidget* dialog) { said = Answer(dialog, QStringLiteral("OK")); });
+            DropOn(form, bad);
+            QTRY_COMPARE(close.count, 1);
+        }
+        QVERIFY(said.contains(bad));
+        QCOMPARE(form.FilePath(), second); // the window keeps what it had
+    }
+
+    void reachedFromTheMenuTheResultWindowAndALaterStart() {
+        test::TestFolder folder;
+        IniSettingsStore store(folder.File("Tavelkor.ini"));
+        Settings settings;
+        const QString lyrics = folder.Put("song.txt", Lyrics);
+        FormMain main(settings, store);
+        main.show();
+
+        // ★ menu → プレビュー… → the chooser, a name typed and Enter.
+        {
+            OnModal choose([&](QWidget* dialog) {
+                auto* chooser = qobject_cast<QFileDialog*>(dialog);
+                QVERIFY(chooser != nullptr);
+                auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                QVERIFY(name != nullptr);
+                QTest::keyClicks(name, lyrics);
+                QTest::keyClick(name, Qt::Key_Return);
+            });
+            QTest::mouseClick(main.ComMenu(), Qt::LeftButton);
+            QTest::keyClick(main.PopupMenu(), 'p');
+            QCOMPARE(choose.count, 1);
+        }
+        QVERIFY(main.Preview() != nullptr);
+        QVERIFY(main.Preview()->isVisible());
+        QCOMPARE(main.Preview()->FilePath(), lyrics);
+        QVERIFY(main.Preview()->Clock()->Playing()); // no song: the silent clock plays
+        QVERIFY(main.Preview()->windowTitle().startsWith(QString::fromUtf8("プレビュー")));
+
+        // A double-click on a file's line in the result window previews its output.
+        settings.Init.DispResult = true;
+        main.Cmb()->setCurrentIndex(ModeTimeTagToSami);
+        {
+            OnModal click([&](QWidget* dialog) {
+                auto* result = qobject_cast<FormResult*>(dialog);
+                QVERIFY(result != nullptr);
+                const QTextBlock line = result->Text1()->document()->findBlockByNumber(2);
+                const QRect place = result->Text1()->cursorRect(QTextCursor(line));
+                QTest::mouseDClick(result->Text1()->viewport(), Qt::LeftButton, {},
+                                   place.center() + QPoint(4, 0));
+            });
+            QVERIFY(main.OpenFiles({lyrics}));
+            QTRY_VERIFY(!main.Busy());
+            QCOMPARE(click.count, 1);
+        }
+        QTRY_COMPARE(main.Preview()->FilePath(), folder.File("song.smi"));
+
+        // A later start's request, over the program's socket.
+        const QString runtime = folder.File("runtime");
+        QVERIFY(QDir().mkpath(runtime));
+        SingleInstance first(runtime);
+        QVERIFY(first.Acquire());
+        QObject::connect(&first, &SingleInstance::PreviewArrived, &main,
+                         [&main](const QString& file) { main.OpenPreview(file); });
+        QSignalSpy files(&first, &SingleInstance::FilesArrived);
+        SingleInstance later(runtime);
+        QVERIFY(!later.Acquire());
+        QVERIFY(later.HandOverPreview(lyrics));
+        QTRY_COMPARE(main.Preview()->FilePath(), lyrics);
+        QCOMPARE(files.count(), 0); // not a run
+
+        // Closing the program closes the preview, which stops and keeps its place.
+        main.close();
+        QVERIFY(!main.Preview()->isVisible());
+        QVERIFY(!main.Preview()->Clock()->Playing());
+        QVERIFY(settings.Preview.Width > 0);
+        store.Flush();
+        QSettings saved(folder.File("Tavelkor.ini"), QSettings::IniFormat);
+        QCOMPARE(saved.value(QStringLiteral("Preview/Width")).toInt(), settings.Preview.Width);
+    }
+};
+
+QTEST_MAIN(FormPreviewTest)
+#include "FormPreviewTest.moc"

@@ -1,0 +1,145 @@
+// A real playback: the preview plays a real MP3 song through Qt Multimedia into a PulseAudio
+// null sink that this test starts for itself (with a private runtime folder), under Xvfb. The
+// position the player reports advances with the wall clock, and the highlighted fragment
+// changes when the player reaches its time (within 100 ms).
+#include "gui/FormPreview.h"
+#include "settings/Settings.h"
+
+#include "TestFiles.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QtTest>
+
+using namespace tavelkor;
+
+namespace {
+
+QString Fixture(const char* name) {
+    return QStringLiteral(TAVELKOR_TEST_FIXTURES "/") + QString::fromUtf8(name);
+}
+
+// The sound server of the test: a PulseAudio daemon with a null sink, reachable only through
+// the private runtime folder.
+struct NullSink {
+    QString missing; // what is not installed, when the server could not be started for that
+    QString failure; // why an installed server did not start
+    bool started = false;
+    QTemporaryDir runtime;
+
+    NullSink() {
+        const QString pulseaudio = QStandardPaths::findExecutable(QStringLiteral("pulseaudio"));
+        const QString pactl = QStandardPaths::findExecutable(QStringLiteral("pactl"));
+        if (pulseaudio.isEmpty() || pactl.isEmpty()) {
+            missing = pulseaudio.isEmpty() ? QStringLiteral("pulseaudio")
+                                           : QStringLiteral("pactl (pulseaudio-utils)");
+            return;
+        }
+        QFile::setPermissions(runtime.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+        qunsetenv("PULSE_SERVER");
+        QProcess daemon;
+        daemon.start(pulseaudio, {QStringLiteral("--daemonize=yes"),
+                                  QStringLiteral("--exit-idle-time=-1"), QStringLiteral("-n"),
+                                  QStringLiteral("--load=module-null-sink sink_name=null"),
+                                  QStringLiteral("--load=module-native-protocol-unix")});
+        daemon.waitForFinished(20000);
+        for (int i = 0; i < 50 && !started; ++i) {
+            started = QProcess::execute(pactl, {QStringLiteral("info")}) == 0;
+            if (!started)
+                QThread::msleep(100);
+        }
+        if (!started)
+            failure = QString::fromLocal8Bit(daemon.readAllStandardError());
+    }
+    ~NullSink() {
+        if (started)
+            QProcess::execute(QStringLiteral("pulseaudio"), {QStringLiteral("--kill")});
+    }
+};
+
+NullSink* sink = nullptr;
+
+struct Sample {
+    qint64 WallMs;
+    qint64 PositionMs;
+    int Sung;
+};
+
+} // namespace
+
+class PreviewPlaybackTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void thePositionAdvancesWithTheSongAndTheColoursChangeOnTime() {
+        if (!sink->missing.isEmpty())
+            QSKIP(qPrintable(sink->missing + QStringLiteral(" is not installed: no sound server for the test")));
+        QVERIFY2(sink->started, qPrintable(QStringLiteral("PulseAudio did not start: ") + sink->failure));
+        test::TestFolder folder;
+        QVERIFY(QFile::copy(Fixture("preview-tone3000.mp3"), folder.File("song.mp3")));
+        const QString lyrics =
+            folder.Put("song.txt", "[00:00:60]one[00:01:30]two[00:02:10]three\r\n@TimeRatio=1\r\n");
+        const QVector<int> tags = {600, 1300, 2100};
+
+        Settings settings;
+        FormPreview form(settings);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(form.OpenFile(lyrics, true));
+        QVERIFY(form.StatusLabel()->text().contains(folder.File("song.mp3")));
+        QTRY_VERIFY_WITH_TIMEOUT(form.Clock()->PositionMs() > 0 || !form.Clock()->Error().isEmpty(),
+                                 15000);
+        QVERIFY2(form.Clock()->Error().isEmpty(), qPrintable(form.Clock()->Error()));
+
+        QVector<Sample> samples;
+        QElapsedTimer wall;
+        wall.start();
+        while (form.Clock()->Playing() && wall.elapsed() < 6000) {
+            const QVector<DisplayRow>& rows = form.View()->Rows();
+            samples.append({wall.elapsed(), form.Clock()->PositionMs(),
+                            rows.isEmpty() ? 0 : rows[0].Sung});
+            QTest::qWait(2);
+        }
+        QVERIFY(samples.size() > 100);
+        // The song plays to its end and stops there.
+        QVERIFY(!form.Clock()->Playing());
+        QVERIFY(samples.last().PositionMs >= 2500);
+
+        // The position runs with the wall clock while the song plays (from 0.2 s to 2.5 s).
+        const auto at = [&](qint64 position) {
+            return *std::find_if(samples.begin(), samples.end(),
+                                 [&](const Sample& s) { return s.PositionMs >= position; });
+        };
+        const Sample from = at(200);
+        const Sample to = at(2500);
+        const double rate = double(to.PositionMs - from.PositionMs) / double(to.WallMs - from.WallMs);
+        qInfo("position / wall clock: %.3f over %lld ms", rate, to.WallMs - from.WallMs);
+        QVERIFY2(rate > 0.9 && rate < 1.1, qPrintable(QString::number(rate)));
+
+        // Each fragment lights up when the player reaches its time.
+        const int sungAfter[] = {3, 6, 11};
+        for (int i = 0; i < tags.size(); ++i) {
+            const auto change = std::find_if(samples.begin(), samples.end(), [&](const Sample& s) {
+                return s.Sung >= sungAfter[i];
+            });
+            QVERIFY(change != samples.end());
+            const qint64 late = change->PositionMs - tags[i];
+            qInfo("fragment at %d ms lit at %lld ms", tags[i], change->PositionMs);
+            QVERIFY2(late > -30 && late <= 100, qPrintable(QString::number(late)));
+        }
+    }
+};
+
+int main(int argc, char** argv) {
+    NullSink server; // before any sound is opened, so the player finds this server
+    sink = &server;
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    PreviewPlaybackTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "PreviewPlaybackTest.moc"
