@@ -180,6 +180,9 @@ FormPreview::FormPreview(Settings& settings, QWidget* parent, ClockMaker makeClo
             (step > 0 ? QStringLiteral("+") : QStringLiteral(u"−")) + QString::number(std::abs(step)),
             this);
         button->setProperty("step", step);
+        // Narrow buttons, so the window fits a small screen.
+        button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+        button->setMaximumWidth(button->fontMetrics().horizontalAdvance(button->text()) + 24);
         connect(button, &QPushButton::clicked, this, [this, step] { Nudge(step); });
         nudges_.append(button);
         if (step == -10)

@@ -144,6 +144,12 @@ private:
         return rows.isEmpty() ? std::pair<QString, int>() : std::pair(rows[0].Text, rows[0].Sung);
     }
 
+    // The window the keys go to, as a click on it makes it.
+    static void Activate(QWidget& window) {
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+    }
+
     static std::pair<QString, int> Row(const char* text, int sung) {
         return {QString::fromUtf8(text), sung};
     }
@@ -156,6 +162,7 @@ private slots:
         const QString path = f.folder.Put("song.txt", Lyrics);
         FormPreview form(f.settings, nullptr, f.Maker());
         form.show();
+        Activate(form);
         QVERIFY(form.OpenFile(path, false));
         QVERIFY(form.windowTitle().startsWith(QString::fromUtf8("プレビュー")));
         QVERIFY(form.StatusLabel()->text().contains(QString::fromUtf8("曲がありません")));
@@ -242,9 +249,10 @@ private slots:
         // Saved after the question: the file's times move by the nudge, and the display
         // stays where it was.
         const QVector<int> before = TagTimes(path);
+        const auto shownBefore = FirstRow(form);
         QString question;
         {
-            OnModal answer([&](QWidget* dialog) { question = Answer(dialog, "いいえ"); });
+            OnModal answer([&](QWidget* dialog) { question = Answer(dialog, QString::fromUtf8("いいえ")); });
             QTest::mouseClick(form.SaveButton(), Qt::LeftButton);
             QCOMPARE(answer.count, 1);
         }
@@ -252,6 +260,7 @@ private slots:
         QCOMPARE(TagTimes(path), before); // "no" changes nothing
         {
             OnModal answer([&](QWidget* dialog) { Answer(dialog, QString::fromUtf8("はい")); });
+            Activate(form); // back to the window after the question
             QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
             QCOMPARE(answer.count, 1);
         }
@@ -261,21 +270,22 @@ private slots:
         QCOMPARE(TagTimes(path), moved);
         QCOMPARE(form.NudgeMs(), 0);
         QVERIFY(!form.SaveButton()->isEnabled());
-        QCOMPARE(FirstRow(form), Row("あいう", 3)); // at 1100 the saved file shows the same
+        QCOMPARE(FirstRow(form), shownBefore); // the saved file shows the same at 1100
         f.clock->position = 3100;
         QCOMPARE(FirstRow(form), Row("えお", 1));
 
         // Closing stops the playback and keeps the place.
+        Activate(form);
         QTest::keyClick(&form, Qt::Key_Space);
         QVERIFY(f.clock->playing);
-        form.resize(700, 420);
+        form.resize(760, 460);
         form.move(40, 30);
         form.close();
         QVERIFY(!f.clock->playing);
-        QCOMPARE(f.settings.Preview.Width, 700 * 15);
-        QCOMPARE(f.settings.Preview.Height, 420 * 15);
+        QCOMPARE(f.settings.Preview.Width, 760 * 15);
+        QCOMPARE(f.settings.Preview.Height, 460 * 15);
         FormPreview again(f.settings, nullptr, f.Maker());
-        QCOMPARE(again.size(), QSize(700, 420));
+        QCOMPARE(again.size(), QSize(760, 460));
         QCOMPARE(again.pos(), form.pos());
     }
 
@@ -285,6 +295,7 @@ private slots:
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
         FormPreview form(f.settings, nullptr, f.Maker());
         form.show();
+        Activate(form);
         QVERIFY(form.OpenFile(path, true));
         QTest::keyClick(&form, Qt::Key_Left, Qt::ShiftModifier);
         QStringList texts;
@@ -310,6 +321,7 @@ private slots:
         const QString bad = f.folder.Put("notes.txt", "no tags here\r\n");
         FormPreview form(f.settings, nullptr, f.Maker());
         form.show();
+        Activate(form);
         QVERIFY(form.OpenFile(first, false));
         DropOn(form, second);
         QTRY_COMPARE(form.FilePath(), second);
@@ -335,26 +347,6 @@ private slots:
         FormMain main(settings, store);
         main.show();
 
-        // ★ menu → プレビュー… → the chooser, a name typed and Enter.
-        {
-            OnModal choose([&](QWidget* dialog) {
-                auto* chooser = qobject_cast<QFileDialog*>(dialog);
-                QVERIFY(chooser != nullptr);
-                auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-                QVERIFY(name != nullptr);
-                QTest::keyClicks(name, lyrics);
-                QTest::keyClick(name, Qt::Key_Return);
-            });
-            QTest::mouseClick(main.ComMenu(), Qt::LeftButton);
-            QTest::keyClick(main.PopupMenu(), 'p');
-            QCOMPARE(choose.count, 1);
-        }
-        QVERIFY(main.Preview() != nullptr);
-        QVERIFY(main.Preview()->isVisible());
-        QCOMPARE(main.Preview()->FilePath(), lyrics);
-        QVERIFY(main.Preview()->Clock()->Playing()); // no song: the silent clock plays
-        QVERIFY(main.Preview()->windowTitle().startsWith(QString::fromUtf8("プレビュー")));
-
         // A double-click on a file's line in the result window previews its output.
         settings.Init.DispResult = true;
         main.Cmb()->setCurrentIndex(ModeTimeTagToSami);
@@ -371,7 +363,31 @@ private slots:
             QTRY_VERIFY(!main.Busy());
             QCOMPARE(click.count, 1);
         }
+        QTRY_VERIFY(main.Preview() != nullptr);
         QTRY_COMPARE(main.Preview()->FilePath(), folder.File("song.smi"));
+        QVERIFY(main.Preview()->isVisible());
+
+        // ★ menu → プレビュー… → the chooser, which starts in the folder of the last files: the
+        // name typed and Enter.
+        {
+            OnModal choose([&](QWidget* dialog) {
+                auto* chooser = qobject_cast<QFileDialog*>(dialog);
+                QVERIFY(chooser != nullptr);
+                auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                QVERIFY(name != nullptr);
+                QTest::keyClicks(name, QStringLiteral("song.txt"));
+                // The first Return may only take the completion offered while typing.
+                for (int i = 0; i < 3 && chooser->isVisible(); ++i)
+                    QTest::keyClick(name, Qt::Key_Return);
+            });
+            QTest::mouseClick(main.ComMenu(), Qt::LeftButton);
+            QTest::keyClick(main.PopupMenu(), 'p');
+            QCOMPARE(choose.count, 1);
+        }
+        QVERIFY(main.Preview()->isVisible());
+        QCOMPARE(main.Preview()->FilePath(), lyrics);
+        QVERIFY(main.Preview()->Clock()->Playing()); // no song: the silent clock plays
+        QVERIFY(main.Preview()->windowTitle().startsWith(QString::fromUtf8("プレビュー")));
 
         // A later start's request, over the program's socket.
         const QString runtime = folder.File("runtime");

@@ -8,6 +8,7 @@
 #include "TestFiles.h"
 
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QtTest>
