@@ -259,8 +259,8 @@ void FormMain::ChoosePreviewFile() {
                             QStringLiteral(u");;すべてのファイル (*)");
     QString file;
     WhileOutOfTop([&] {
-        file = QFileDialog::getOpenFileName(this, QStringLiteral(u"プレビュー"), lastFolder_,
-                                            filters);
+        file =
+            QFileDialog::getOpenFileName(this, QStringLiteral(u"プレビュー"), lastFolder_, filters);
     });
     if (file.isEmpty())
         return;

@@ -32,8 +32,8 @@ namespace tavelkor {
 namespace {
 
 constexpr int TwipsPerPixel = 15;
-constexpr int TickMs = 15;          // how often the clock is read while playing
-constexpr int SilentTailMs = 3000;  // a silent clock runs this long past the last caption
+constexpr int TickMs = 15;         // how often the clock is read while playing
+constexpr int SilentTailMs = 3000; // a silent clock runs this long past the last caption
 constexpr int DefaultWidth = 640;
 constexpr int DefaultHeight = 360;
 const QColor Background(0, 0, 0);
@@ -71,8 +71,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override {
         if (event->button() == Qt::LeftButton && maximum() > minimum()) {
             const int span = std::max(1, width() - 1);
-            const int value = QStyle::sliderValueFromPosition(
-                minimum(), maximum(), int(event->position().x()), span);
+            const int value = QStyle::sliderValueFromPosition(minimum(), maximum(),
+                                                              int(event->position().x()), span);
             setSliderPosition(value);
             emit sliderMoved(value);
         }
@@ -154,8 +154,8 @@ FormPreview::FormPreview(Settings& settings, QWidget* parent, ClockMaker makeClo
     : QWidget(parent, Qt::Window), settings_(settings), makeClock_(std::move(makeClock)),
       view_(new LyricsView(this)), seekBar_(new SeekSlider(Qt::Horizontal, this)),
       timeLabel_(new QLabel(this)), nudgeLabel_(new QLabel(this)), status_(new QLabel(this)),
-      previous_(new QPushButton(QStringLiteral(u"⏮ 前の行"), this)),
-      play_(new QPushButton(this)), next_(new QPushButton(QStringLiteral(u"次の行 ⏭"), this)),
+      previous_(new QPushButton(QStringLiteral(u"⏮ 前の行"), this)), play_(new QPushButton(this)),
+      next_(new QPushButton(QStringLiteral(u"次の行 ⏭"), this)),
       save_(new QPushButton(QStringLiteral(u"保存"), this)), ticker_(new QTimer(this)) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(QStringLiteral(u"プレビュー"));
@@ -176,9 +176,9 @@ FormPreview::FormPreview(Settings& settings, QWidget* parent, ClockMaker makeClo
     buttons->addStretch(1);
     buttons->addWidget(new QLabel(QStringLiteral(u"歌詞のずれ"), this));
     for (const int step : {-100, -10, 10, 100}) {
-        auto* button = new QPushButton(
-            (step > 0 ? QStringLiteral("+") : QStringLiteral(u"−")) + QString::number(std::abs(step)),
-            this);
+        auto* button = new QPushButton((step > 0 ? QStringLiteral("+") : QStringLiteral(u"−")) +
+                                           QString::number(std::abs(step)),
+                                       this);
         button->setProperty("step", step);
         // Narrow buttons, so the window fits a small screen.
         button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
@@ -199,7 +199,8 @@ FormPreview::FormPreview(Settings& settings, QWidget* parent, ClockMaker makeClo
 
     // The keys belong to the window: no control takes the focus, so Space and the arrows
     // always reach the window's shortcuts.
-    for (QWidget* control : std::initializer_list<QWidget*>{seekBar_, previous_, play_, next_, save_})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{seekBar_, previous_, play_, next_, save_})
         control->setFocusPolicy(Qt::NoFocus);
     for (QPushButton* button : nudges_)
         button->setFocusPolicy(Qt::NoFocus);
@@ -281,23 +282,26 @@ bool FormPreview::OpenFile(const QString& path, bool play) {
     song_ = FindPreviewSong(path);
     clock_ = makeClock_(song_, display_.LastTimeMs());
     setWindowTitle(QStringLiteral(u"プレビュー - ") + FileNameOf(path));
-    status_->setText(song_.Path.isEmpty()
-                         ? QStringLiteral(u"曲がありません（無音で再生します）")
-                     : song_.Error.isEmpty() ? QStringLiteral(u"曲：") + song_.Path
-                                             : song_.Error + QStringLiteral(u"（無音で再生します）"));
+    status_->setText(song_.Path.isEmpty() ? QStringLiteral(u"曲がありません（無音で再生します）")
+                     : song_.Error.isEmpty()
+                         ? QStringLiteral(u"曲：") + song_.Path
+                         : song_.Error + QStringLiteral(u"（無音で再生します）"));
     shownTenth_ = -1;
+    playing_ = play;
     if (play) {
         clock_->Play();
         ticker_->start();
+    } else {
+        ticker_->stop();
     }
     Refresh();
     return true;
 }
 
 void FormPreview::Rebuild() {
-    display_ = KaraokeDisplay(PreviewTimes(source_, nudgeMs_, settings_.Init.TimeRatio,
-                                          style_.Karaoke),
-                              style_.Karaoke, style_.Lines);
+    display_ =
+        KaraokeDisplay(PreviewTimes(source_, nudgeMs_, settings_.Init.TimeRatio, style_.Karaoke),
+                       style_.Karaoke, style_.Lines);
 }
 
 void FormPreview::Refresh() {
@@ -311,13 +315,17 @@ void FormPreview::Refresh() {
         status_->setText(clock_->Error() + QStringLiteral(u"（無音で再生します）"));
         clock_ = std::make_unique<SilentClock>(display_.LastTimeMs() + SilentTailMs);
         clock_->Seek(position);
-        clock_->Play();
+        if (playing_)
+            clock_->Play();
     }
     const qint64 position = clock_->PositionMs();
     view_->SetRows(display_.RowsAt(position));
     const qint64 duration = clock_->DurationMs();
-    if (!clock_->Playing() || (duration > 0 && position >= duration && !clock_->Playing()))
+    if (playing_ && clock_->Ended()) {
+        playing_ = false; // the song has played to its end
+        clock_->Pause();
         ticker_->stop();
+    }
     // The time and the bar change ten times a second at most.
     const int tenth = int(position / 100);
     if (tenth != shownTenth_ || seekBar_->maximum() != duration) {
@@ -327,17 +335,12 @@ void FormPreview::Refresh() {
         if (!seekBar_->isSliderDown())
             seekBar_->setValue(int(std::min<qint64>(position, std::numeric_limits<int>::max())));
     }
-    if (auto* silent = dynamic_cast<SilentClock*>(clock_.get());
-        silent != nullptr && silent->Playing() && position >= duration) {
-        silent->Pause(); // the silent clock has run out
-        ticker_->stop();
-    }
     UpdateControls();
 }
 
 void FormPreview::UpdateControls() {
     const bool loaded = clock_ != nullptr;
-    const bool playing = loaded && clock_->Playing();
+    const bool playing = loaded && playing_;
     play_->setText(playing ? QStringLiteral(u"⏸ 一時停止") : QStringLiteral(u"▶ 再生"));
     for (QWidget* control : std::initializer_list<QWidget*>{play_, previous_, next_, seekBar_})
         control->setEnabled(loaded);
@@ -351,12 +354,15 @@ void FormPreview::UpdateControls() {
 void FormPreview::TogglePlay() {
     if (!clock_)
         return;
-    if (clock_->Playing()) {
-        clock_->Pause();
-        ticker_->stop();
-    } else {
+    playing_ = !playing_;
+    if (playing_) {
+        if (clock_->Ended())
+            clock_->Seek(0); // played to the end: again from the start
         clock_->Play();
         ticker_->start();
+    } else {
+        clock_->Pause();
+        ticker_->stop();
     }
     Refresh();
 }
@@ -391,13 +397,14 @@ void FormPreview::Nudge(int stepMs) {
 void FormPreview::SaveNudge() {
     if (!clock_ || nudgeMs_ == 0)
         return;
-    const QString amount = (nudgeMs_ > 0 ? QStringLiteral("+") : QString()) +
-                           QString::number(nudgeMs_);
-    QMessageBox ask(QMessageBox::Question, QStringLiteral(u"保存"),
-                    QStringLiteral(u"歌詞の時間を %1 ミリ秒ずらしてファイルに上書き保存しますか？\n")
-                            .arg(amount) +
-                        source_.Path,
-                    QMessageBox::Yes | QMessageBox::No, this);
+    const QString amount =
+        (nudgeMs_ > 0 ? QStringLiteral("+") : QString()) + QString::number(nudgeMs_);
+    QMessageBox ask(
+        QMessageBox::Question, QStringLiteral(u"保存"),
+        QStringLiteral(u"歌詞の時間を %1 ミリ秒ずらしてファイルに上書き保存しますか？\n")
+                .arg(amount) +
+            source_.Path,
+        QMessageBox::Yes | QMessageBox::No, this);
     ask.button(QMessageBox::Yes)->setText(QStringLiteral(u"はい"));
     ask.button(QMessageBox::No)->setText(QStringLiteral(u"いいえ"));
     ask.setDefaultButton(QMessageBox::No);
@@ -444,6 +451,7 @@ void FormPreview::StorePlace() {
 void FormPreview::closeEvent(QCloseEvent* event) {
     if (clock_)
         clock_->Pause();
+    playing_ = false;
     ticker_->stop();
     StorePlace();
     QWidget::closeEvent(event);

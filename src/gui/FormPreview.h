@@ -102,6 +102,7 @@ private:
     KaraokeDisplay display_;
     std::unique_ptr<PreviewClock> clock_;
     int nudgeMs_ = 0;
+    bool playing_ = false; // playing as the user asked, until the song ends
     int shownTenth_ = -1;
 
     LyricsView* view_;

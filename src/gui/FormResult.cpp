@@ -12,10 +12,10 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QTextBlock>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextBlock>
 #include <cmath>
 
 namespace tavelkor {
@@ -141,8 +141,8 @@ FormResult::FormResult(const BatchState& state, bool hasMarlett, QWidget* parent
     // A line double-clicked opens the preview of its file: the lyrics written for it when
     // they are lyrics (not a song the lyrics went into), else the dropped file.
     for (const ResultRecord& record : state.Results) {
-        const bool lyricsOutput =
-            !record.OutputPath.isEmpty() && DetectLyricsFormat(record.OutputPath) != LyricsFormat::Unknown;
+        const bool lyricsOutput = !record.OutputPath.isEmpty() &&
+                                  DetectLyricsFormat(record.OutputPath) != LyricsFormat::Unknown;
         lineFiles_.append(lyricsOutput ? record.OutputPath : record.FileName);
     }
     lineFiles_ += state.RejectedFiles;

@@ -61,6 +61,8 @@ void MediaClock::Seek(qint64 positionMs) {
     player_.setPosition(std::clamp<qint64>(positionMs, 0, duration > 0 ? duration : positionMs));
 }
 
+bool MediaClock::Ended() const { return player_.mediaStatus() == QMediaPlayer::EndOfMedia; }
+
 qint64 MediaClock::DurationMs() const { return player_.duration(); }
 
 } // namespace tavelkor

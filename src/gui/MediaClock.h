@@ -23,6 +23,7 @@ public:
     qint64 PositionMs() const override;
     void Seek(qint64 positionMs) override;
     qint64 DurationMs() const override;
+    bool Ended() const override;
     QString Error() const override { return error_; }
 
     QMediaPlayer& Player() { return player_; }

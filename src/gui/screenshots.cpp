@@ -1,8 +1,8 @@
 // tavelkor-screenshots FOLDER: saves a PNG picture of the main window (idle and busy), its menu,
 // each dialog and the preview at two moments of a real playback, as they look on the current
-// display (for the README and for reviewing the windows). Every dialog is opened the way a user opens it: the options and the about box through
-// the ★ menu picked with keys, the result window and the two tools' questions by a run of dropped
-// files.
+// display (for the README and for reviewing the windows). Every dialog is opened the way a user
+// opens it: the options and the about box through the ★ menu picked with keys, the result window
+// and the two tools' questions by a run of dropped files.
 #include "../settings/IniSettingsStore.h"
 #include "../settings/Settings.h"
 #include "FormMain.h"
@@ -174,17 +174,17 @@ int main(int argc, char** argv) {
     settings.T2S.Lines = 3;
     QFile::copy(QStringLiteral(TAVELKOR_SOURCE_DIR "/tests/audio/fixtures/preview-tone3000.mp3"),
                 music.filePath(QStringLiteral("preview.mp3")));
-    const QString karaoke =
-        Put(music, QStringLiteral("preview.txt"),
-            QString::fromUtf8("[00:00:20]きらきら[00:00:60]ひかる[00:01:00]よぞらの[00:01:40]ほしよ\r\n"
-                              "[00:01:80]まばたき[00:02:20]しては[00:02:60]みんなを みてる\r\n"
-                              "[00:03:40]きらきら ひかる\r\n@TimeRatio=1\r\n")
-                .toUtf8());
+    const QString karaoke = Put(
+        music, QStringLiteral("preview.txt"),
+        QString::fromUtf8("[00:00:20]きらきら[00:00:60]ひかる[00:01:00]よぞらの[00:01:40]ほしよ\r\n"
+                          "[00:01:80]まばたき[00:02:20]しては[00:02:60]みんなを みてる\r\n"
+                          "[00:03:40]きらきら ひかる\r\n@TimeRatio=1\r\n")
+            .toUtf8());
     main.OpenPreview(karaoke);
     tavelkor::FormPreview& preview = *main.Preview();
     preview.resize(640, 300);
-    for (const auto& [at, name] : {std::pair(1100, "preview-playing-1.png"),
-                                   std::pair(2400, "preview-playing-2.png")}) {
+    for (const auto& [at, name] :
+         {std::pair(1100, "preview-playing-1.png"), std::pair(2400, "preview-playing-2.png")}) {
         QElapsedTimer waited;
         waited.start();
         while (preview.Clock()->PositionMs() < at && waited.elapsed() < 10000)

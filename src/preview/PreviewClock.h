@@ -21,6 +21,8 @@ public:
     virtual void Seek(qint64 positionMs) = 0;
     // The song's length; 0 while it is not known yet.
     virtual qint64 DurationMs() const = 0;
+    // True once it has played to the end.
+    virtual bool Ended() const { return false; }
     // Why the song cannot be played; "" while it can.
     virtual QString Error() const { return QString(); }
 };
@@ -36,6 +38,7 @@ public:
     qint64 PositionMs() const override;
     void Seek(qint64 positionMs) override;
     qint64 DurationMs() const override { return duration_; }
+    bool Ended() const override { return PositionMs() >= duration_; }
 
 private:
     qint64 duration_;

@@ -3,8 +3,8 @@
 // its save through the question (a read-only file gives the 02 message and stays as it was);
 // and the ways in: the ★ menu with its file chooser, a double-click in the result window, a
 // drop on the preview, a later start's request; its place kept in the settings.
-#include "gui/FormMain.h"
 #include "gui/FormPreview.h"
+#include "gui/FormMain.h"
 #include "gui/FormResult.h"
 #include "gui/SingleInstance.h"
 #include "lyrics/TimeTagFile.h"
@@ -252,7 +252,8 @@ private slots:
         const auto shownBefore = FirstRow(form);
         QString question;
         {
-            OnModal answer([&](QWidget* dialog) { question = Answer(dialog, QString::fromUtf8("いいえ")); });
+            OnModal answer(
+                [&](QWidget* dialog) { question = Answer(dialog, QString::fromUtf8("いいえ")); });
             QTest::mouseClick(form.SaveButton(), Qt::LeftButton);
             QCOMPARE(answer.count, 1);
         }
@@ -316,8 +317,8 @@ private slots:
     void aDropOpensAFileAndABadOneIsSaidSo() {
         Fixture f;
         const QString first = f.folder.Put("first.txt", Lyrics);
-        const QString second = f.folder.Put("second.smi",
-                                            "<SAMI>\r\n<SYNC Start=1234>\r\n<P Class=LyricsCC>hi\r\n");
+        const QString second =
+            f.folder.Put("second.smi", "<SAMI>\r\n<SYNC Start=1234>\r\n<P Class=LyricsCC>hi\r\n");
         const QString bad = f.folder.Put("notes.txt", "no tags here\r\n");
         FormPreview form(f.settings, nullptr, f.Maker());
         form.show();
