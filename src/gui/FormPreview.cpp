@@ -154,8 +154,8 @@ FormPreview::FormPreview(Settings& settings, QWidget* parent, ClockMaker makeClo
     : QWidget(parent, Qt::Window), settings_(settings), makeClock_(std::move(makeClock)),
       view_(new LyricsView(this)), seekBar_(new SeekSlider(Qt::Horizontal, this)),
       timeLabel_(new QLabel(this)), nudgeLabel_(new QLabel(this)), status_(new QLabel(this)),
-      previous_(new QPushButton(QStringLiteral(u"⏮ 前の行"), this)), play_(new QPushButton(this)),
-      next_(new QPushButton(QStringLiteral(u"次の行 ⏭"), this)),
+      previous_(new QPushButton(QStringLiteral(u"◀ 前の行"), this)), play_(new QPushButton(this)),
+      next_(new QPushButton(QStringLiteral(u"次の行 ▶"), this)),
       save_(new QPushButton(QStringLiteral(u"保存"), this)), ticker_(new QTimer(this)) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(QStringLiteral(u"プレビュー"));
@@ -341,7 +341,7 @@ void FormPreview::Refresh() {
 void FormPreview::UpdateControls() {
     const bool loaded = clock_ != nullptr;
     const bool playing = loaded && playing_;
-    play_->setText(playing ? QStringLiteral(u"⏸ 一時停止") : QStringLiteral(u"▶ 再生"));
+    play_->setText(playing ? QStringLiteral(u"∥ 一時停止") : QStringLiteral(u"▶ 再生"));
     for (QWidget* control : std::initializer_list<QWidget*>{play_, previous_, next_, seekBar_})
         control->setEnabled(loaded);
     for (QPushButton* button : nudges_)

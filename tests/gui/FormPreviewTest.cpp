@@ -171,7 +171,7 @@ private slots:
 
         QTest::keyClick(&form, Qt::Key_Space);
         QVERIFY(f.clock->playing);
-        QCOMPARE(form.PlayButton()->text(), QString::fromUtf8("⏸ 一時停止"));
+        QCOMPARE(form.PlayButton()->text(), QString::fromUtf8("∥ 一時停止"));
         // The window's own timer follows the clock while it plays.
         f.clock->position = 1200;
         QTRY_COMPARE(form.View()->Rows().value(0).Sung, 1);
