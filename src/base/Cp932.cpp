@@ -154,6 +154,12 @@ QString DecodeCp932(const char* bytes, qsizetype size) {
 }
 
 QByteArray EncodeCp932(QStringView text) {
+    qsizetype replaced = 0;
+    return EncodeCp932(text, replaced);
+}
+
+QByteArray EncodeCp932(QStringView text, qsizetype& replaced) {
+    replaced = 0;
     QByteArray bytes;
     if (text.isEmpty())
         return bytes;
@@ -193,6 +199,7 @@ QByteArray EncodeCp932(QStringView text) {
             if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(in[i + 1]))
                 ++i;
             *out++ = UnencodableChar;
+            ++replaced;
         } else if (code < 0x100) {
             *out++ = char(code & 0xFF);
         } else {
@@ -203,6 +210,24 @@ QByteArray EncodeCp932(QStringView text) {
     bytes.resize(out - bytes.data());
     return bytes;
 }
+
+qsizetype FindUndecodableCp932(const char* bytes, qsizetype size) {
+    const Tables& tables = Cp932Tables();
+    const uchar* in = reinterpret_cast<const uchar*>(bytes);
+    for (qsizetype i = 0; i < size; ++i) {
+        const uchar b = in[i];
+        if (tables.single[b] != NoChar)
+            continue;
+        if (tables.lead[b] && i + 1 < size && tables.pair[b << 8 | in[i + 1]] != NoChar) {
+            ++i;
+            continue;
+        }
+        return i;
+    }
+    return -1;
+}
+
+bool Cp932Holds(char16_t character) { return Cp932Tables().encode[character] != NoBytes; }
 
 qsizetype Cp932ByteLength(const QString& text) { return EncodeCp932(text).size(); }
 

@@ -69,4 +69,15 @@ QString ReadTextFile(const QString& path, qint64 maxBytes) {
     return DecodeCp932(ReadFileBytes(path, maxBytes).Bytes);
 }
 
+DecodedText ReadDecodedTextFile(const QString& path, qint64 maxBytes, EncodingChoice choice) {
+    // One byte more than asked tells whether the file goes on after maxBytes.
+    const FileBytes file = ReadFileBytes(path, maxBytes > 0 ? maxBytes + 1 : 0);
+    QByteArrayView bytes(file.Bytes);
+    if (maxBytes > 0 && bytes.size() > maxBytes) {
+        bytes = bytes.first(maxBytes);
+        bytes = bytes.first(WholeCharactersLength(bytes));
+    }
+    return DecodeText(bytes, choice);
+}
+
 } // namespace tavelkor

@@ -1,6 +1,8 @@
 // Reading lyrics and caption files as text.
 #pragma once
 
+#include "TextEncoding.h"
+
 #include <QString>
 
 namespace tavelkor {
@@ -23,5 +25,10 @@ FileBytes ReadFileBytes(const QString& path, qint64 maxBytes);
 // The file's bytes (all of them when maxBytes is 0, else at most maxBytes) decoded from CP932;
 // "" when the file is missing, empty or cannot be read.
 QString ReadTextFile(const QString& path, qint64 maxBytes);
+// The file's bytes (all of them when maxBytes is 0, else at most maxBytes) through DecodeText
+// with the given choice. When maxBytes cuts the file short, a character split by the cut is
+// left out (WholeCharactersLength), so that the start of a UTF-8 file still reads as UTF-8.
+// A missing, empty or unreadable file reads as "" in CP932 by default.
+DecodedText ReadDecodedTextFile(const QString& path, qint64 maxBytes, EncodingChoice choice);
 
 } // namespace tavelkor
