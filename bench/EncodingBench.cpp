@@ -267,13 +267,14 @@ QString MakeLyrics(Random& random, const Pools& pools) {
 
 // Real UTF-8 texts with only a few non-ASCII characters, alone and inside a lyrics line.
 QStringList ShortUtf8Texts() {
-    const QStringList words = U("café naïve Beyoncé déjà_vu Ça_va ¿Qué? año "
-                                "Straße Zoë façade crème_brûlée über schön Mädchen Åsa Łódź "
-                                "İstanbul ¡Olé! piñata 😀 🎵 🩷 ❤️ 👍🏽 ♪ ♥ ★ ❤ ✨ ™ ☆彡 "
-                                "♪♪ "
-                                "“quoted” it’s wait… yes—no 1–2 25°C ©2024 3×4 5€ "
-                                "Привет Ελλάδα 안녕 你好 愛 ち ありがとう Ｌｏｖｅ ｱｲｼﾃﾙ")
-                                  .split(u' ', Qt::SkipEmptyParts);
+    const QStringList words =
+        U("café naïve Beyoncé déjà_vu Ça_va ¿Qué? año "
+          "Straße Zoë façade crème_brûlée über schön Mädchen Åsa Łódź "
+          "İstanbul ¡Olé! piñata 😀 🎵 🩷 ❤️ 👍🏽 ♪ ♥ ★ ❤ ✨ ™ ☆彡 "
+          "♪♪ "
+          "“quoted” it’s wait… yes—no 1–2 25°C ©2024 3×4 5€ "
+          "Привет Ελλάδα 안녕 你好 愛 ち ありがとう Ｌｏｖｅ ｱｲｼﾃﾙ")
+            .split(u' ', Qt::SkipEmptyParts);
     QStringList texts;
     for (QString word : words) {
         word.replace(u'_', u' ');

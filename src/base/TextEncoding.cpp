@@ -227,32 +227,37 @@ bool GluedToOneAsciiCharacter(const CodePoints& text, qsizetype i) {
            !IsAsciiAlnum(text.At(i + 2));
 }
 
+// How far the word tests look to each side: a real word shows what they look for much
+// sooner, and the bound keeps a hostile text of one endless "word" linear.
+constexpr qsizetype WordReach = 16;
+
 // The Latin word around i (its run of Latin letters and marks) has an ASCII letter: "café",
 // not a pair of lone accented letters.
 bool InLatinWordWithAscii(const CodePoints& text, qsizetype i) {
     const auto partOfWord = [](char32_t c) {
         return c != 0 && (IsLetterOf(c, QChar::Script_Latin) || QChar::isMark(c));
     };
-    for (qsizetype k = i - 1; partOfWord(text.At(k)); --k) {
+    for (qsizetype k = i - 1; k >= i - WordReach && partOfWord(text.At(k)); --k) {
         if (IsAsciiLetter(text.At(k)))
             return true;
     }
-    for (qsizetype k = i + 1; partOfWord(text.At(k)); ++k) {
+    for (qsizetype k = i + 1; k <= i + WordReach && partOfWord(text.At(k)); ++k) {
         if (IsAsciiLetter(text.At(k)))
             return true;
     }
     return false;
 }
 
-// The number of letters of the script in the run of them (and of marks) around i.
+// The number of letters of the script in the run of them (and of marks) around i, counted up
+// to 3.
 qsizetype ScriptRunLength(const CodePoints& text, qsizetype i, QChar::Script script) {
     const auto partOfWord = [&](char32_t c) {
         return c != 0 && (IsLetterOf(c, script) || QChar::isMark(c));
     };
     qsizetype letters = 1;
-    for (qsizetype k = i - 1; partOfWord(text.At(k)); --k)
+    for (qsizetype k = i - 1; k >= i - WordReach && letters < 3 && partOfWord(text.At(k)); --k)
         letters += QChar::isLetter(text.At(k)) ? 1 : 0;
-    for (qsizetype k = i + 1; partOfWord(text.At(k)); ++k)
+    for (qsizetype k = i + 1; k <= i + WordReach && letters < 3 && partOfWord(text.At(k)); ++k)
         letters += QChar::isLetter(text.At(k)) ? 1 : 0;
     return letters;
 }
@@ -349,7 +354,7 @@ bool IsCp932LookAlike(const uchar* in, qsizetype size, const QString& utf8) {
             text.points.push_back(c);
         }
     }
-    int evidence = 0;
+    qint64 evidence = 0;
     for (qsizetype i = 0; i < qsizetype(text.points.size()); ++i) {
         if (text.points[size_t(i)] >= 0x80)
             evidence += Weight(text, i);
@@ -608,14 +613,12 @@ std::optional<TextEncoding> ParseEncodingName(QStringView name) {
 std::optional<EncodingChoice> ParseEncodingChoice(QStringView name) {
     if (NameKey(name) == u"auto")
         return EncodingChoice::Auto;
-    switch (ParseEncodingName(name).value_or(TextEncoding::Utf8Bom)) {
-    case TextEncoding::Cp932:
+    const std::optional<TextEncoding> encoding = ParseEncodingName(name);
+    if (encoding == TextEncoding::Cp932)
         return EncodingChoice::Cp932;
-    case TextEncoding::Utf8:
+    if (encoding == TextEncoding::Utf8)
         return EncodingChoice::Utf8;
-    default:
-        return std::nullopt;
-    }
+    return std::nullopt; // a choice says how to read; the BOM and UTF-16 variants say how to write
 }
 
 } // namespace tavelkor

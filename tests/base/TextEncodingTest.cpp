@@ -190,6 +190,18 @@ TEST(DecodeTextTest, AutoReadsCp932ExactlyAsDecodeCp932) {
     EXPECT_EQ(decoded.Text, DecodeCp932(bytes));
 }
 
+TEST(DecodeTextTest, LongTextsOfOneWordStayLinear) {
+    // A megabyte of "é" is also clean CP932 (ﾃｩﾃｩ...), so every character is weighed; so is
+    // a megabyte of one Cyrillic letter (ﾐｱﾐｱ...). Neither may take more than linear time.
+    QByteArray latin, cyrillic;
+    for (int n = 0; n < 500000; ++n) {
+        latin += "\xC3\xA9";
+        cyrillic += "\xD0\xB1";
+    }
+    EXPECT_EQ(DecodeText(latin).Encoding, TextEncoding::Cp932); // no ASCII letter: no word
+    EXPECT_EQ(DecodeText(cyrillic).Encoding, TextEncoding::Utf8);
+}
+
 struct EncodeCase {
     const char* name;
     QString text;
