@@ -227,6 +227,8 @@ qsizetype FindUndecodableCp932(const char* bytes, qsizetype size) {
     return -1;
 }
 
+bool Cp932Holds(char16_t character) { return Cp932Tables().encode[character] != NoBytes; }
+
 qsizetype Cp932ByteLength(const QString& text) { return EncodeCp932(text).size(); }
 
 } // namespace tavelkor

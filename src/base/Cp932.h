@@ -24,6 +24,8 @@ QByteArray EncodeCp932(QStringView text, qsizetype& replaced);
 // Where the first byte stands that DecodeCp932 reads as U+FFFD, or -1 when every byte is part
 // of a CP932 character (the bytes are clean CP932).
 qsizetype FindUndecodableCp932(const char* bytes, qsizetype size);
+// True when CP932 holds the character (a character of the Basic Multilingual Plane).
+bool Cp932Holds(char16_t character);
 // Number of bytes the text takes in CP932 (full-width characters 2, half-width 1).
 qsizetype Cp932ByteLength(const QString& text);
 

@@ -44,9 +44,11 @@ struct EncodedText {
 //  3. everything else is CP932, exactly as DecodeCp932 reads it (pure ASCII too); reason
 //     "CP932 by default".
 // A CP932 look-alike is valid UTF-8 whose bytes are also clean CP932 (no undecodable byte)
-// while its UTF-8 reading holds what no lyrics text holds (C1 controls, private-use,
-// unassigned or non-characters) or is explained better by CP932 (docs/design-notes.md,
-// "Text encodings", gives the rules and the figures they were measured on).
+// and whose UTF-8 reading, weighed character by character, says no more for UTF-8 than
+// against it: what no lyrics hold (C1 controls, private use, unassigned code points), lone
+// letters outside words of their script, kanji glued to one stray ASCII character count
+// against it (docs/design-notes.md, "Text encodings", gives the weights and the figures they
+// were measured on). Most CP932 texts are told apart at their first Japanese character.
 // Cp932 or Utf8: the bytes are read as that encoding; a UTF-8 byte order mark is removed when
 // reading UTF-8 (the encoding is then Utf8Bom). Reason "set by the user".
 // Nothing is ever dropped silently: each byte that is no part of a valid UTF-8 sequence
@@ -54,7 +56,8 @@ struct EncodedText {
 // lone surrogate each become one U+FFFD.
 DecodedText DecodeText(QByteArrayView bytes, EncodingChoice choice = EncodingChoice::Auto);
 
-// Text to bytes. Replaced counts the characters the encoding could not hold:
+// Text to bytes; EncodeText(text, decoded.Encoding) gives a file back its encoding. Replaced
+// counts the characters the encoding could not hold:
 //  - CP932: each is written as one "?" (an emoji, a surrogate pair, is one character), the
 //    bytes being exactly those of EncodeCp932;
 //  - the UTF encodings hold every character: Replaced is 0, except for a lone surrogate (a
