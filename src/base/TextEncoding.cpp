@@ -262,12 +262,6 @@ qsizetype ScriptRunLength(const CodePoints& text, qsizetype i, QChar::Script scr
     return letters;
 }
 
-bool BesideAlnum(char32_t before, char32_t after) {
-    return IsAsciiAlnum(before) || IsAsciiAlnum(after) ||
-           (before >= 0x80 && QChar::isLetterOrNumber(before)) ||
-           (after >= 0x80 && QChar::isLetterOrNumber(after));
-}
-
 // The evidence one non-ASCII character of the UTF-8 reading gives: above 0 for UTF-8,
 // below 0 for CP932.
 int Weight(const CodePoints& text, qsizetype i) {
@@ -289,7 +283,10 @@ int Weight(const CodePoints& text, qsizetype i) {
         const QChar::Script script = QChar::script(c);
         if (script != QChar::Script_Inherited && script != QChar::script(before))
             return -2;
-        return QChar::script(before) == QChar::Script_Latin ? 2 : 1;
+        // A mark counts as the letter it sits on: "e" and U+0301 in a Latin word with ASCII
+        // letters; the letters of other alphabets carry their words' weight themselves.
+        return QChar::script(before) == QChar::Script_Latin && InLatinWordWithAscii(text, i) ? 2
+                                                                                             : 0;
     }
     if (c >= 0x10000)
         return 3; // emoji and the like: CP932 gives four such bytes only from user-defined codes
@@ -300,7 +297,7 @@ int Weight(const CodePoints& text, qsizetype i) {
             return -2;
         return 1;
     }
-    if (c >= 0x250 && c <= 0x2FF)
+    if ((c >= 0x250 && c <= 0x2FF) || (c >= 0x1D00 && c <= 0x1DBF))
         return -2; // phonetic letters, modifier letters and signs: not lyrics
     const bool letter = QChar::isLetter(c);
     const QChar::Script script = QChar::script(c);
@@ -332,9 +329,13 @@ int Weight(const CodePoints& text, qsizetype i) {
     if ((c >= 0x2010 && c <= 0x205E) || (c >= 0x2100 && c <= 0x21FF) ||
         (c >= 0x2460 && c <= 0x27BF) || (c >= 0x2B00 && c <= 0x2BFF))
         return 1;
-    // Latin-1 signs (© ² ½ ¿): with a letter or digit beside them.
+    // Latin-1 signs (© ² ½ ¿): with an ASCII letter or digit beside them.
     if (c < 0x100)
-        return BesideAlnum(before, after) ? 1 : 0;
+        return IsAsciiAlnum(before) || IsAsciiAlnum(after) ? 1 : 0;
+    // Punctuation and signs of the alphabets of two UTF-8 bytes (Greek, Armenian, Hebrew,
+    // Arabic...) belong beside their letters.
+    if (c < 0x800)
+        return QChar::isLetter(before) || QChar::isLetter(after) ? 0 : -2;
     return 0;
 }
 
