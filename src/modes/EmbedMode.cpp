@@ -1,12 +1,18 @@
-// Mode 4: every dropped TimeTag file goes into the MP3 or RMP file of the same name beside it.
+// Mode 4: every dropped TimeTag file goes into the MP3 or RMP file of the same name beside it:
+// as a Lyrics3 block for the karaoke players of its day, and, unless T2M/Id3v2Lyrics is off,
+// into an MP3's ID3v2 tag as the USLT and SYLT frames today's players read.
 #include "../app/BatchFrame.h"
 #include "../audio/CompanionAudioFile.h"
+#include "../audio/SongLyrics.h"
 #include "../audio/Vbmp3.h"
 #include "../base/TextFile.h"
 #include "../formats/LyricsFormat.h"
+#include "../formats/SyncedLyrics.h"
+#include "../lyrics/TimeTagFile.h"
 #include "../lyrics/TimeTagReader.h"
 #include "../settings/Settings.h"
 #include "AudioModes.h"
+#include "ModeSteps.h"
 
 namespace tavelkor {
 
@@ -24,7 +30,28 @@ bool PrepareAudioFile(const QString& audio) {
     return eligible;
 }
 
-void EmbedOne(const QString& lyrics, ResultRecord& record) {
+// The ID3v2 lyrics frames of a TimeTag file: its lines as text, and its fragments re-timed
+// to real milliseconds exactly as for a SAMI file (ratio, offset and time inversions).
+Id3LyricsFrames MakeId3LyricsFrames(const QString& lyrics, const Settings& settings) {
+    Id3LyricsFrames frames;
+    frames.Language = settings.T2M.Id3v2Language.toLatin1();
+    bool timed = false;
+    ConvertFromTimeTag(lyrics, settings.Init.TimeRatio,
+                       [&](LyricsDocument& document) -> std::optional<QString> {
+                           timed = true;
+                           frames.Synced = MakeSyncedLyrics(document);
+                           frames.Unsynced = MakeUnsyncedLyrics(document);
+                           return QString();
+                       });
+    if (!timed) { // no time tag to re-time: the text alone
+        LyricsFile file;
+        ReadLyricsFile(lyrics, file, true, true);
+        frames.Unsynced = MakeUnsyncedLyrics(file.Document);
+    }
+    return frames;
+}
+
+void EmbedOne(const QString& lyrics, const Settings& settings, ResultRecord& record) {
     const QString audio = CompanionAudioFile(lyrics);
     if (audio.isEmpty()) {
         record.Code = NoAudioFile;
@@ -55,7 +82,14 @@ void EmbedOne(const QString& lyrics, ResultRecord& record) {
     QByteArray text = file.Bytes;
     text.append(LyricsBufferBytes - text.size(), ' ');
     const QByteArray empty(LyricsBufferBytes, '\0');
-    if (vbmp3_setFileLyrics3InfoVB(audio, info, text, empty, empty) == 0) {
+    bool embedded = false;
+    if (settings.T2M.Id3v2Lyrics) {
+        const Id3LyricsFrames frames = MakeId3LyricsFrames(lyrics, settings);
+        embedded = EmbedSongLyrics(audio, info, text, &frames);
+    } else {
+        embedded = vbmp3_setFileLyrics3InfoVB(audio, info, text, empty, empty) != 0;
+    }
+    if (!embedded) {
         record.Code = EmbedError;
         record.FileName = audio;
     }
@@ -68,7 +102,7 @@ void TimeTagToMp3(const ModeInfo& mode, BatchState& state, Settings& settings, R
     state.Results = QVector<ResultRecord>(state.DroppedFiles.size());
     for (qsizetype i = 0; i < state.DroppedFiles.size(); ++i) {
         state.Results[i] = {state.DroppedFiles[i], Converted};
-        EmbedOne(state.DroppedFiles[i], state.Results[i]);
+        EmbedOne(state.DroppedFiles[i], settings, state.Results[i]);
     }
 }
 

@@ -3,6 +3,8 @@
 #include "../base/NumberText.h"
 #include "SettingsTable.h"
 
+#include <algorithm>
+
 namespace tavelkor {
 
 QString DefaultSamiBaseStyle() {
@@ -59,6 +61,14 @@ std::optional<float> FromText(const QString& text, const float*) {
 std::optional<double> FromText(const QString& text, const double*) { return ParseNumber(text); }
 
 std::optional<QString> FromText(const QString& text, const QString*) { return text; }
+
+std::optional<QString> FromText(const QString& text, const QString*, LanguageCodeForm) {
+    if (text.size() != 3 || !std::all_of(text.begin(), text.end(), [](QChar c) {
+            return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+        }))
+        return std::nullopt;
+    return text;
+}
 
 bool IsShiftAmount(const char16_t* section, const char16_t* key) {
     return QStringView(section) == u"Init" && QStringView(key) == u"SlidemSec";
