@@ -61,7 +61,7 @@ struct TagParts {
     uchar Flags = 0;
     QByteArray Area; // the frames, no longer unsynchronised, without an extended header
     std::vector<TagFrame> Frames;
-    QByteArray Rest; // bytes after the last frame that are not padding: kept after the frames
+    QByteArray Rest; // bytes after the frames that are neither a frame nor padding
 };
 
 void Classify(TagFrame& frame) {
@@ -103,7 +103,10 @@ void WalkFrames(TagParts& parts, const Id3::Header& header) {
     QByteArray rest = parts.Area.mid(position);
     while (rest.endsWith('\0'))
         rest.chop(1);
-    parts.Rest = rest;
+    qsizetype zeros = 0;
+    while (zeros < rest.size() && rest[zeros] == '\0')
+        ++zeros;
+    parts.Rest = rest.mid(zeros);
 }
 
 bool SplitTag(const QByteArray& tag, TagParts& parts) {
@@ -210,9 +213,15 @@ QByteArray SyncedFrame(const Id3LyricsFrames& frames, const TagParts& parts) {
 }
 
 // The whole tag around the frames: the old one's bytes when they suffice, else room to grow.
-bool Assemble(const TagParts& parts, const QByteArray& frames, qsizetype growth,
-              qsizetype oldLength, QByteArray& tag) {
-    const qsizetype needed = TagHeaderLength + frames.size();
+// Bytes that were no frame stay at the very end, behind padding at which every reader stops:
+// right after the frames they could read as a frame once padding follows them (a frame size
+// that pointed past the old tag's end may not point past the new one's).
+bool Assemble(const TagParts& parts, QByteArray frames, qsizetype growth, qsizetype oldLength,
+              QByteArray& tag) {
+    constexpr qsizetype StopBytes = 4; // a frame ID of zeros ends the frames for every reader
+    const QByteArray rest =
+        parts.Rest.isEmpty() ? QByteArray() : QByteArray(StopBytes, '\0') + parts.Rest;
+    const qsizetype needed = TagHeaderLength + frames.size() + rest.size();
     const qsizetype length =
         needed <= oldLength ? oldLength : needed + std::max(MinimumPadding, growth / 2);
     if (length - TagHeaderLength > MaxTagSize)
@@ -224,6 +233,7 @@ bool Assemble(const TagParts& parts, const QByteArray& frames, qsizetype growth,
     tag += FromTagLib(Id3::SynchData::fromUInt(quint32(length - TagHeaderLength)));
     tag += frames;
     tag += QByteArray(length - needed, '\0');
+    tag += rest;
     return true;
 }
 
@@ -304,7 +314,6 @@ Id3TagEdit PutLyricsFrames(const QByteArray& tag, const Id3LyricsFrames& frames,
         if (!ours)
             area += parts.Area.mid(frame.Begin, frame.Length);
     }
-    area += parts.Rest;
     if (lyricsLength == 0 && !replaces) {
         newTag = tag; // nothing to put in and nothing to take out
         return Id3TagEdit::Unchanged;
@@ -329,7 +338,6 @@ Id3TagEdit RemoveLyricsFrame(const QByteArray& tag, const Id3LyricsFrameRef& ref
         if (&frame != removed)
             area += parts.Area.mid(frame.Begin, frame.Length);
     }
-    area += parts.Rest;
     if (!Assemble(parts, area, 0, tag.size(), newTag) || newTag.size() != tag.size())
         return Id3TagEdit::Unusable;
     return Id3TagEdit::Changed;

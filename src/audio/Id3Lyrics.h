@@ -9,7 +9,8 @@
 // unsynchronised (ID3v2.2 and 2.3 tags that were are decoded first), and an extended header
 // (whose checksum and padding size would no longer match) and a footer are left out; an ID3v2.4
 // tag marked unsynchronised keeps the mark, and its new frames are unsynchronised frame by
-// frame.
+// frame. Bytes after the frames that are neither a frame TagLib can read nor padding are kept
+// at the very end of the tag, behind padding, where no reader takes them for a frame.
 #pragma once
 
 #include "../formats/SyncedLyrics.h"

@@ -123,6 +123,10 @@ QVector<TagCase> TagCases() {
     const QByteArray v4 = OtherFrames(4) + OldLyrics(4);
     const QByteArray longTitle = Id3Frame(4, "TIT2", '\0' + QByteArray(200, 't'), true);
     const QByteArray junk = OtherFrames(3) + "JUNK\xFF\xFF not a frame";
+    // A SYLT of ours whose size points past the tag's end: in a grown tag it must not turn
+    // into a frame.
+    const QByteArray cutShort = OtherFrames(3) + "SYLT" + Be32(200) + QByteArray(2, '\0') +
+                                QByteArray("\0jpn\x02\x01\0old\0", 13) + Be32(500);
     return {
         {"no tag", 3, {}, plain(3, {}), false},
         {"ID3v2.3 with room", 3, Id3Tag(3, 0, v3, 2048), plain(3, v3), true},
@@ -141,6 +145,8 @@ QVector<TagCase> TagCases() {
          plain(2, OldLyrics(2) + OtherFrames(2)), true},
         {"bytes after the frames that are no frame", 3, Id3Tag(3, 0, junk, 1024), plain(3, junk),
          true},
+        {"a frame cut short by the tag's end", 3, Id3Tag(3, 0, cutShort, 0), plain(3, cutShort),
+         false},
     };
 }
 
@@ -162,9 +168,9 @@ TEST(Id3Lyrics, TheFramesGoIntoEveryKindOfTagAndComeOutAgain) {
         ASSERT_EQ(PutLyricsFrames(c.tag, NewLyrics(), tag), Id3TagEdit::Changed);
         EXPECT_EQ(tag[3], char(c.version));
         EXPECT_EQ(tag.size() == c.tag.size(), c.fits) << tag.size() << " bytes";
-        qsizetype padding = 0;
-        while (padding < tag.size() && tag[tag.size() - 1 - padding] == '\0')
-            ++padding;
+        qsizetype padding = 0; // the longest run of zeros
+        for (qsizetype i = 0, run = 0; i < tag.size(); ++i)
+            padding = std::max(padding, run = tag[i] == '\0' ? run + 1 : 0);
         if (!c.fits)
             EXPECT_GE(padding, 4096) << "room to grow";
 
