@@ -172,6 +172,10 @@ TEST_F(Id3LyricsToolsTest, RealReadersReadOurFramesAndEverythingElseStays) {
         EXPECT_EQ(after[u"USLT"],
                   QJsonArray({QJsonArray({QStringLiteral("jpn"), QString(), Unsynced})}));
         EXPECT_EQ(ExifToolEntries(path), Entries);
+        QByteArray exifText;
+        RunTool(QStringLiteral("exiftool"),
+                {QStringLiteral("-b"), QStringLiteral("-Lyrics-jpn"), path}, &exifText);
+        EXPECT_EQ(QString::fromUtf8(exifText), Unsynced);
 
         QByteArray probed;
         RunTool(QStringLiteral("ffprobe"),
