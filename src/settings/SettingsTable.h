@@ -21,11 +21,11 @@ inline constexpr IntRange Int32Range{std::numeric_limits<int>::min(),
 // A text setting that holds a language code of an ID3v2 frame: three ASCII letters.
 struct LanguageCodeForm {};
 
-// Calls `visit(section, key, value, defaultValue[, range])` for every key, in table order,
-// with the field of `settings` and the same field of `defaults`. Floats are stored as single
-// precision numbers, doubles as double precision, ints as decimal integers, bools as
-// "True"/"False", QStrings unchanged. Init/SlidemSec comes last; it is not part of the
-// load and save at start and exit.
+// Calls `visit(section, key, value, defaultValue[, range or form])` for every key, in table
+// order, with the field of `settings` and the same field of `defaults`. Floats are stored as
+// single precision numbers, doubles as double precision, ints as decimal integers, bools as
+// "True"/"False", QStrings unchanged (one of a form only when it has that form). Init/SlidemSec
+// comes last; it is not part of the load and save at start and exit.
 template <class S, class D, class Visitor>
 void VisitSettings(S& settings, D& defaults, Visitor&& visit) {
 #define TAVELKOR_KEY(section, key, ...)                                                            \
