@@ -86,21 +86,21 @@ QByteArray OtherFrames(int version) {
     if (version == 2)
         return Id3Frame(2, "TT2", '\1' + Utf16WithBom(U("曲名"))) +
                Id3Frame(2, "XYZ", "\x01\x02\xFF\xFB raw") +
-               Id3Frame(2, "SLT", QByteArray("\0eng\x02\x01\0kept\0", 14) + Be32(700));
+               Id3Frame(2, "SLT", QByteArray("\0eng\x02\x01\0kept\0", 12) + Be32(700));
     QByteArray frames =
         Id3Frame(version, "TIT2", '\1' + Utf16WithBom(U("曲名"))) +
         Id3Frame(version, "COMM", QByteArray("\0engshort\0comment", 17)) +
         Id3Frame(version, "XYZW", "\x01\x02\xFF\xFB raw") +
-        Id3Frame(version, "SYLT", QByteArray("\0eng\x02\x01\0kept\0", 14) + Be32(700)) +
+        Id3Frame(version, "SYLT", QByteArray("\0eng\x02\x01\0kept\0", 12) + Be32(700)) +
         Id3Frame(version, "USLT", QByteArray("\0jpnother\0kept lyrics", 21));
     if (version == 3)
         frames += Id3Frame(3, "RVAD", QByteArray("\x03\x10\x01\x00\x01\x00\0\0\0\0", 10)) +
-                  Id3Frame(3, "APIC", QByteArray("\0image/png\0\x03\0\x89PNG\xFF\xE0\xFF\0x", 23));
+                  Id3Frame(3, "APIC", QByteArray("\0image/png\0\x03\0\x89PNG\xFF\xE0\xFF\0x", 22));
     return frames;
 }
 
 QByteArray OldLyrics(int version) {
-    const QByteArray sylt = QByteArray("\0jpn\x02\x01\0old\0", 13) + Be32(500);
+    const QByteArray sylt = QByteArray("\0jpn\x02\x01\0old\0", 11) + Be32(500);
     if (version == 2)
         return Id3Frame(2, "SLT", sylt);
     return Id3Frame(version, "SYLT", sylt) +
@@ -126,7 +126,7 @@ QVector<TagCase> TagCases() {
     // A SYLT of ours whose size points past the tag's end: in a grown tag it must not turn
     // into a frame.
     const QByteArray cutShort = OtherFrames(3) + "SYLT" + Be32(200) + QByteArray(2, '\0') +
-                                QByteArray("\0jpn\x02\x01\0old\0", 13) + Be32(500);
+                                QByteArray("\0jpn\x02\x01\0old\0", 11) + Be32(500);
     return {
         {"no tag", 3, {}, plain(3, {}), false},
         {"ID3v2.3 with room", 3, Id3Tag(3, 0, v3, 2048), plain(3, v3), true},
