@@ -4,6 +4,7 @@
 #include "../base/Cp932Bytes.h"
 
 #include <QString>
+#include <QStringDecoder>
 #include <taglib/commentsframe.h>
 #include <taglib/id3v1genres.h>
 #include <taglib/id3v2framefactory.h>
@@ -28,15 +29,25 @@ QByteArray FieldText(const QByteArray& bytes) {
     return text;
 }
 
+// True when the bytes are valid UTF-8 holding at least one character beyond ASCII.
+bool IsUtf8BeyondAscii(const QByteArray& bytes) {
+    bool beyondAscii = false;
+    for (const char byte : bytes)
+        beyondAscii = beyondAscii || (uchar(byte) & 0x80) != 0;
+    if (!beyondAscii)
+        return false;
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = decoder(bytes);
+    return !decoder.hasError() && !text.contains(QChar::ReplacementCharacter);
+}
+
 // The text of the first frame with this ID. A text frame or comment stored as ISO-8859-1
-// gives its bytes unchanged: Japanese taggers put CP932 bytes there.
+// gives its bytes unchanged (Japanese taggers put CP932 bytes there), unless they are UTF-8.
 QByteArray FrameText(const TagLib::ID3v2::Tag& tag, const char* id) {
     const TagLib::ID3v2::FrameList& frames = tag.frameListMap()[id];
     if (frames.isEmpty())
         return QByteArray();
     TagLib::ID3v2::Frame* frame = frames.front();
-    // Held as a number: TagLib passes on an encoding byte that names no encoding as it is,
-    // which is no value of its enumeration.
     int encoding = TagLib::String::UTF8;
     if (const auto* text = dynamic_cast<TagLib::ID3v2::TextIdentificationFrame*>(frame))
         encoding = static_cast<int>(text->textEncoding());
@@ -44,10 +55,12 @@ QByteArray FrameText(const TagLib::ID3v2::Tag& tag, const char* id) {
         encoding = static_cast<int>(comment->textEncoding());
     const TagLib::String value = frame->toString();
     if (encoding == TagLib::String::Latin1) {
-        const TagLib::ByteVector bytes = value.data(TagLib::String::Latin1);
-        return FieldText(QByteArray(bytes.data(), qsizetype(bytes.size())));
+        const TagLib::ByteVector data = value.data(TagLib::String::Latin1);
+        const QByteArray bytes(data.data(), qsizetype(data.size()));
+        if (!IsUtf8BeyondAscii(bytes))
+            return FieldText(bytes);
     }
-    return FieldText(FromTagLib(value));
+    return FieldText(EncodeCp932(Id3FieldText(value, encoding)));
 }
 
 void PutField(QByteArray& tag, int offset, int width, const QByteArray& text) {
@@ -56,6 +69,15 @@ void PutField(QByteArray& tag, int offset, int width, const QByteArray& text) {
 }
 
 } // namespace
+
+QString Id3FieldText(const TagLib::String& text, int encoding) {
+    if (encoding == TagLib::String::Latin1) {
+        const TagLib::ByteVector data = text.data(TagLib::String::Latin1);
+        const QByteArray bytes(data.data(), qsizetype(data.size()));
+        return IsUtf8BeyondAscii(bytes) ? QString::fromUtf8(bytes) : DecodeCp932(bytes);
+    }
+    return QString::fromUtf8(text.toCString(true));
+}
 
 qint64 Id3v2TagLength(const QByteArray& head) {
     if (head.size() < 10 || !head.startsWith("ID3"))

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
+#include <taglib/tstring.h>
 
 namespace tavelkor {
 
@@ -26,9 +28,17 @@ struct SongTags {
 // and footer), or -1 when they are not an ID3v2 header.
 qint64 Id3v2TagLength(const QByteArray& head);
 
-// Reads title, artist, album, year, comment and genre from a whole ID3v2 tag. Texts stored as
-// ISO-8859-1 are taken as the CP932 bytes they hold in practice; Unicode texts are encoded to
-// CP932. False when the bytes hold no tag TagLib can read.
+// The text of a string field of an ID3v2 frame stored in `encoding` (TagLib's String::Type,
+// held as a number: TagLib passes on an encoding byte that names no encoding as it is). A field
+// stored as ISO-8859-1 holds CP932 bytes in practice (Japanese taggers put them there), or
+// UTF-8 bytes from tools that ignore the encoding byte: bytes that are valid UTF-8 and not all
+// ASCII are read as UTF-8, all others as CP932.
+QString Id3FieldText(const TagLib::String& text, int encoding);
+
+// Reads title, artist, album, year, comment and genre from a whole ID3v2 tag as CP932 bytes:
+// texts stored as ISO-8859-1 keep their bytes, unless they are UTF-8 (see Id3FieldText), which
+// is encoded to CP932 like every Unicode text. False when the bytes hold no tag TagLib can
+// read.
 bool ReadId3v2Tags(const QByteArray& tag, SongTags& tags);
 
 // True when the 128 bytes are an ID3v1 tag ("TAG"), and the 227 bytes a TAG+ block ("TAG+").

@@ -1,12 +1,18 @@
-// Mode 4: every dropped TimeTag file goes into the MP3 or RMP file of the same name beside it.
+// Mode 4: every dropped TimeTag file goes into the MP3 or RMP file of the same name beside it:
+// as a Lyrics3 block for the karaoke players of its day, and, unless T2M/Id3v2Lyrics is off,
+// into an MP3's ID3v2 tag as the USLT and SYLT frames today's players read.
 #include "../app/BatchFrame.h"
 #include "../audio/CompanionAudioFile.h"
+#include "../audio/SongLyrics.h"
 #include "../audio/Vbmp3.h"
 #include "../base/TextFile.h"
 #include "../formats/LyricsFormat.h"
+#include "../formats/SyncedLyrics.h"
+#include "../lyrics/TimeTagFile.h"
 #include "../lyrics/TimeTagReader.h"
 #include "../settings/Settings.h"
 #include "AudioModes.h"
+#include "ModeSteps.h"
 
 namespace tavelkor {
 
@@ -28,7 +34,28 @@ bool PrepareAudioFile(const QString& audio) {
 // they take in CP932, in which they are stored.
 constexpr qint64 LyricsFileReadLimit = 2 * qint64(LyricsBufferBytes) + 4;
 
-void EmbedOne(const QString& lyrics, EncodingChoice encoding, ResultRecord& record) {
+// The ID3v2 lyrics frames of a TimeTag file: its lines as text, and its fragments re-timed
+// to real milliseconds exactly as for a SAMI file (ratio, offset and time inversions).
+Id3LyricsFrames MakeId3LyricsFrames(const QString& lyrics, const Settings& settings) {
+    Id3LyricsFrames frames;
+    frames.Language = settings.T2M.Id3v2Language.toLatin1();
+    bool timed = false;
+    ConvertFromTimeTag(lyrics, settings.Init.TimeRatio, settings.Init.InputEncoding,
+                       [&](LyricsDocument& document) -> std::optional<QString> {
+                           timed = true;
+                           frames.Synced = MakeSyncedLyrics(document);
+                           frames.Unsynced = MakeUnsyncedLyrics(document);
+                           return QString();
+                       });
+    if (!timed) { // no time tag to re-time: the text alone
+        LyricsFile file;
+        ReadLyricsFile(lyrics, file, true, true, settings.Init.InputEncoding);
+        frames.Unsynced = MakeUnsyncedLyrics(file.Document);
+    }
+    return frames;
+}
+
+void EmbedOne(const QString& lyrics, const Settings& settings, ResultRecord& record) {
     const QString audio = CompanionAudioFile(lyrics);
     if (audio.isEmpty()) {
         record.Code = NoAudioFile;
@@ -50,7 +77,7 @@ void EmbedOne(const QString& lyrics, EncodingChoice encoding, ResultRecord& reco
     }
     // Lyrics3 holds CP932, as every reader of the tag expects: CP932 lyrics go in as the
     // file's own bytes, so nothing is changed on the way; others are converted.
-    const DecodedText decoded = DecodeText(file.Bytes, encoding);
+    const DecodedText decoded = DecodeText(file.Bytes, settings.Init.InputEncoding);
     record.SetInput(decoded);
     QByteArray text = file.Bytes;
     if (decoded.Encoding != TextEncoding::Cp932) {
@@ -63,7 +90,7 @@ void EmbedOne(const QString& lyrics, EncodingChoice encoding, ResultRecord& reco
         record.Replaced = 0;
         return;
     }
-    if (DetectLyricsFormat(lyrics, encoding) != LyricsFormat::TimeTag) {
+    if (DetectLyricsFormat(lyrics, settings.Init.InputEncoding) != LyricsFormat::TimeTag) {
         record.Code = NotEmbeddable;
         record.Replaced = 0;
         return;
@@ -73,7 +100,14 @@ void EmbedOne(const QString& lyrics, EncodingChoice encoding, ResultRecord& reco
     info.Indication2 = '1';
     text.append(LyricsBufferBytes - text.size(), ' ');
     const QByteArray empty(LyricsBufferBytes, '\0');
-    if (vbmp3_setFileLyrics3InfoVB(audio, info, text, empty, empty) == 0) {
+    bool embedded = false;
+    if (settings.T2M.Id3v2Lyrics) {
+        const Id3LyricsFrames frames = MakeId3LyricsFrames(lyrics, settings);
+        embedded = EmbedSongLyrics(audio, info, text, &frames);
+    } else {
+        embedded = vbmp3_setFileLyrics3InfoVB(audio, info, text, empty, empty) != 0;
+    }
+    if (!embedded) {
         record.Code = EmbedError;
         record.FileName = audio;
         record.Replaced = 0;
@@ -89,7 +123,7 @@ void TimeTagToMp3(const ModeInfo& mode, BatchState& state, Settings& settings, R
     state.Results = QVector<ResultRecord>(state.DroppedFiles.size());
     for (qsizetype i = 0; i < state.DroppedFiles.size(); ++i) {
         state.Results[i] = {state.DroppedFiles[i], Converted};
-        EmbedOne(state.DroppedFiles[i], settings.Init.InputEncoding, state.Results[i]);
+        EmbedOne(state.DroppedFiles[i], settings, state.Results[i]);
     }
 }
 

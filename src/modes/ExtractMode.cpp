@@ -1,7 +1,12 @@
 // Mode 5: the lyrics embedded in every dropped MP3 or RMP file are saved as a text file, and
-// removed from the audio file afterwards when the user asked for it.
+// removed from the audio file afterwards when the user asked for it. The lyrics come from the
+// Lyrics3 block, else from the ID3v2 SYLT frame (TimeTag lyrics with its times), else from the
+// USLT frame (its text); with M2T/PreferSylt a SYLT frame wins over a Lyrics3 block. Deleting
+// removes only what was saved: the Lyrics3 block, or that one frame.
 #include "../app/BatchFrame.h"
+#include "../audio/SongLyrics.h"
 #include "../audio/Vbmp3.h"
+#include "../formats/SyncedLyrics.h"
 #include "../settings/Settings.h"
 #include "AudioModes.h"
 
@@ -9,21 +14,32 @@ namespace tavelkor {
 
 namespace {
 
-void ExtractOne(const QString& audio, const QString& outputExtension, Settings& settings,
-                QByteArray& lyrics, QByteArray& buffer2, QByteArray& buffer3,
-                ResultRecord& record) {
-    const AudioFileFlags flags = vbmp3_getFileType(audio);
-    if (flags == AudioFileUnreadable || (flags & AudioHasLyrics) == 0) {
-        record.Code = NoEmbeddedLyrics;
-        return;
-    }
+struct Buffers {
+    QByteArray lyrics = QByteArray(LyricsBufferBytes, '\0');
+    QByteArray second = QByteArray(LyricsBufferBytes, '\0');
+    QByteArray third = QByteArray(LyricsBufferBytes, '\0');
+};
+
+// The output path of an audio file once checked; "" with the record's code set when the text
+// must not be written there.
+QString CheckedOutput(const QString& audio, const QString& extension, Settings& settings,
+                      ResultRecord& record) {
+    const QString output =
+        MakeOutputPath(audio, extension, settings.Init.SameFolder, settings.Init.AnotherFolder);
+    record.Code = CheckOutputPath(output, settings.Init.OverWrite);
+    return record.Code == Converted ? output : QString();
+}
+
+void ExtractLyrics3(const QString& audio, const QString& extension, Settings& settings,
+                    Buffers& buffers, ResultRecord& record) {
     Lyrics3InfoRecord info;
-    if (vbmp3_getFileLyrics3InfoVB(audio, info, lyrics, buffer2, buffer3) == 0) {
+    if (vbmp3_getFileLyrics3InfoVB(audio, info, buffers.lyrics, buffers.second, buffers.third) ==
+        0) {
         record.Code = NoEmbeddedLyrics;
         return;
     }
-    const qsizetype end = lyrics.indexOf('\0');
-    const QByteArray text = end < 0 ? lyrics : lyrics.left(end);
+    const qsizetype end = buffers.lyrics.indexOf('\0');
+    const QByteArray text = end < 0 ? buffers.lyrics : buffers.lyrics.left(end);
     // Other tools store UTF-8 too; the text is saved in the encoding it was stored in unless
     // the user chose another.
     const DecodedText decoded = DecodeText(text, settings.Init.InputEncoding);
@@ -33,10 +49,8 @@ void ExtractOne(const QString& audio, const QString& outputExtension, Settings& 
         record.Code = EmptyFile;
         return;
     }
-    const QString output = MakeOutputPath(audio, outputExtension, settings.Init.SameFolder,
-                                          settings.Init.AnotherFolder);
-    record.Code = CheckOutputPath(output, settings.Init.OverWrite);
-    if (record.Code != Converted)
+    const QString output = CheckedOutput(audio, extension, settings, record);
+    if (output.isEmpty())
         return;
     // In the encoding it was stored in, the text is saved exactly as stored: the bytes are
     // neither parsed nor converted.
@@ -58,19 +72,66 @@ void ExtractOne(const QString& audio, const QString& outputExtension, Settings& 
         record.Code = DeleteLyricsError;
 }
 
+// The text of one ID3v2 lyrics frame, saved; then, when asked, that frame is removed.
+void ExtractFrame(const QString& audio, const QString& extension, Settings& settings,
+                  const QString& text, const Id3LyricsFrameRef& frame, ResultRecord& record) {
+    if (text.isEmpty()) {
+        record.Code = EmptyFile;
+        return;
+    }
+    const QString output = CheckedOutput(audio, extension, settings, record);
+    if (output.isEmpty())
+        return;
+    // A frame holds Unicode text: it is saved as CP932, as lyrics files have been, when CP932
+    // holds every character of it, else as UTF-8 so that nothing is lost, unless the user chose
+    // an encoding for all outputs.
+    const TextEncoding own = EncodeText(text, TextEncoding::Cp932).Replaced == 0
+                                 ? TextEncoding::Cp932
+                                 : TextEncoding::Utf8;
+    if (!SaveTextFile(output, text, OutputEncodingFor(settings, own, false), record.Replaced)) {
+        record.Code = SaveError;
+        record.FileName = output;
+        record.Replaced = 0;
+        return;
+    }
+    record.OutputPath = output;
+    if (settings.M2T.DeleteL3 && !DeleteSongId3Lyrics(audio, frame))
+        record.Code = DeleteLyricsError;
+}
+
+void ExtractOne(const QString& audio, const QString& extension, Settings& settings,
+                Buffers& buffers, ResultRecord& record) {
+    const AudioFileFlags flags = vbmp3_getFileType(audio);
+    if (flags == AudioFileUnreadable) {
+        record.Code = NoEmbeddedLyrics;
+        return;
+    }
+    const bool hasLyrics3 = (flags & AudioHasLyrics) != 0;
+    FoundId3Lyrics frames;
+    if (!hasLyrics3 || settings.M2T.PreferSylt)
+        frames = ReadSongId3Lyrics(audio, settings.T2M.Id3v2Language.toLatin1());
+    if (hasLyrics3 && !(settings.M2T.PreferSylt && frames.HasSynced))
+        ExtractLyrics3(audio, extension, settings, buffers, record);
+    else if (frames.HasSynced)
+        ExtractFrame(audio, extension, settings, ReadSyncedLyrics(frames.Synced).Text,
+                     frames.SyncedFrame, record);
+    else if (frames.HasUnsynced)
+        ExtractFrame(audio, extension, settings, UnsyncedLyricsText(frames.Unsynced),
+                     frames.UnsyncedFrame, record);
+    else
+        record.Code = NoEmbeddedLyrics;
+}
+
 } // namespace
 
 void Mp3ToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings, RunQuestions&) {
     FilterByExtension(state, mode.AcceptedExtensions(settings));
     const QString outputExtension = mode.OutputExtension(settings);
-    QByteArray lyrics(LyricsBufferBytes, '\0');
-    QByteArray buffer2(LyricsBufferBytes, '\0');
-    QByteArray buffer3(LyricsBufferBytes, '\0');
+    Buffers buffers;
     state.Results = QVector<ResultRecord>(state.DroppedFiles.size());
     for (qsizetype i = 0; i < state.DroppedFiles.size(); ++i) {
         state.Results[i] = {state.DroppedFiles[i], Converted};
-        ExtractOne(state.DroppedFiles[i], outputExtension, settings, lyrics, buffer2, buffer3,
-                   state.Results[i]);
+        ExtractOne(state.DroppedFiles[i], outputExtension, settings, buffers, state.Results[i]);
     }
 }
 

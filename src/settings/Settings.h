@@ -74,11 +74,14 @@ struct D2TSettings {
 
 struct T2MSettings {
     int ExtOrg = 0;
+    bool Id3v2Lyrics = true; // also write the lyrics as ID3v2 USLT and SYLT frames
+    QString Id3v2Language = QStringLiteral("jpn"); // their language: three ASCII letters
 };
 
 struct M2TSettings {
     int ExtNew = 0;
     bool DeleteL3 = false;
+    bool PreferSylt = false; // a SYLT frame wins over a Lyrics3 block
 };
 
 struct T2TSettings {

@@ -3,6 +3,8 @@
 #include "../base/NumberText.h"
 #include "SettingsTable.h"
 
+#include <algorithm>
+
 namespace tavelkor {
 
 QString DefaultSamiBaseStyle() {
@@ -96,6 +98,14 @@ std::optional<EncodingChoice> FromText(const QString& text, const EncodingChoice
 }
 std::optional<OutputEncodingChoice> FromText(const QString& text, const OutputEncodingChoice*) {
     return ParseOutputEncodingChoice(text);
+}
+
+std::optional<QString> FromText(const QString& text, const QString*, LanguageCodeForm) {
+    if (text.size() != 3 || !std::all_of(text.begin(), text.end(), [](QChar c) {
+            return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+        }))
+        return std::nullopt;
+    return text;
 }
 
 bool IsShiftAmount(const char16_t* section, const char16_t* key) {

@@ -18,11 +18,14 @@ inline constexpr IntRange Int16Range{-32768, 32767};
 inline constexpr IntRange Int32Range{std::numeric_limits<int>::min(),
                                      std::numeric_limits<int>::max()};
 
-// Calls `visit(section, key, value, defaultValue[, range])` for every key, in table order,
-// with the field of `settings` and the same field of `defaults`. Floats are stored as single
-// precision numbers, doubles as double precision, ints as decimal integers, bools as
-// "True"/"False", QStrings unchanged. Init/SlidemSec comes last; it is not part of the
-// load and save at start and exit.
+// A text setting that holds a language code of an ID3v2 frame: three ASCII letters.
+struct LanguageCodeForm {};
+
+// Calls `visit(section, key, value, defaultValue[, range or form])` for every key, in table
+// order, with the field of `settings` and the same field of `defaults`. Floats are stored as
+// single precision numbers, doubles as double precision, ints as decimal integers, bools as
+// "True"/"False", QStrings unchanged (one of a form only when it has that form). Init/SlidemSec
+// comes last; it is not part of the load and save at start and exit.
 template <class S, class D, class Visitor>
 void VisitSettings(S& settings, D& defaults, Visitor&& visit) {
 #define TAVELKOR_KEY(section, key, ...)                                                            \
@@ -62,8 +65,11 @@ void VisitSettings(S& settings, D& defaults, Visitor&& visit) {
     TAVELKOR_KEY(D2T, ExtNew, IntRange{0, 2});
     TAVELKOR_KEY(D2T, Karaoke);
     TAVELKOR_KEY(T2M, ExtOrg, IntRange{0, 2});
+    TAVELKOR_KEY(T2M, Id3v2Lyrics);
+    TAVELKOR_KEY(T2M, Id3v2Language, LanguageCodeForm{});
     TAVELKOR_KEY(M2T, ExtNew, IntRange{0, 2});
     TAVELKOR_KEY(M2T, DeleteL3);
+    TAVELKOR_KEY(M2T, PreferSylt);
     TAVELKOR_KEY(T2T, ExtOrg, IntRange{0, 2});
     TAVELKOR_KEY(T2T, ExtNew, IntRange{0, 2});
     TAVELKOR_KEY(T2T, mSec);

@@ -75,6 +75,35 @@ inline QByteArray Id3v23Tag(const QByteArray& frames, int padding = 0) {
     return tag + frames + QByteArray(padding, '\0');
 }
 
+inline QByteArray Syncsafe(quint32 value) {
+    QByteArray bytes;
+    for (int shift = 21; shift >= 0; shift -= 7)
+        bytes += char((value >> shift) & 0x7F);
+    return bytes;
+}
+
+// A frame of an ID3v2 tag of `version`: 2 has a 3-letter ID and a 3-byte size, 3 a plain
+// 4-byte size, 4 a syncsafe one (or a plain one with `plainSize`, as some writers store it).
+inline QByteArray Id3Frame(int version, const QByteArray& id, const QByteArray& data,
+                           bool plainSize = false) {
+    const quint32 size = quint32(data.size());
+    if (version == 2)
+        return id + char(size >> 16) + char(size >> 8 & 0xFF) + char(size & 0xFF) + data;
+    return id + (version == 4 && !plainSize ? Syncsafe(size) : Be32(size)) + QByteArray(2, '\0') +
+           data;
+}
+
+// A whole ID3v2 tag: header with `flags`, the bytes given (extended header and frames), zero
+// padding, and for flag 0x10 a footer.
+inline QByteArray Id3Tag(int version, char flags, const QByteArray& area, int padding) {
+    const QByteArray size = Syncsafe(quint32(area.size() + padding));
+    const QByteArray head = QByteArray("ID3") + char(version) + '\0' + flags + size;
+    QByteArray tag = head + area + QByteArray(padding, '\0');
+    if ((flags & 0x10) != 0)
+        tag += QByteArray("3DI") + head.mid(3);
+    return tag;
+}
+
 inline QByteArray Id3v1Tag(const QByteArray& title, const QByteArray& artist = "",
                            const QByteArray& album = "", const QByteArray& year = "1999",
                            char genre = 12) {

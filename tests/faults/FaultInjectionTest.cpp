@@ -37,6 +37,15 @@ QByteArray SongWithLyrics() {
     return Frames(2) + ApeTag("Title", "t", true) +
            Lyrics3v2({{"IND", "10"}, {"LYR", "[00:01:00]old"}}) + Id3v1Tag("t");
 }
+// ID3v2 tags whose lyrics frames fit in their padding, and do not.
+QByteArray SongWithRoom() {
+    return Id3Tag(3, 0, Id3Frame(3, "TIT2", "\0title"), 4096) + Frames(2) + Id3v1Tag("t");
+}
+QByteArray SongWithFullTag() { return Id3Tag(3, 0, Id3Frame(3, "TIT2", "\0title"), 0) + Frames(2); }
+QByteArray SongWithSylt() {
+    const QByteArray sylt = QByteArray("\0jpn\x02\x01\0sylt\0\0\0\x03\xE8", 16);
+    return Id3Tag(3, 0, Id3Frame(3, "SYLT", sylt), 64) + Frames(2) + Id3v1Tag("t");
+}
 QByteArray RmpWithLyrics() {
     return RmpFile(Frames(2), InfoList(RiffChunk("INAM", "t") +
                                        RiffChunk("ILYC", QByteArray("[00:01:00]old\0", 14)) +
@@ -229,6 +238,8 @@ QVector<Operation> Operations() {
                    "song.txt", true),
         Embedding("EmbeddingReplacesTheLyricsOfAnMp3", "song.mp3", SongWithLyrics()),
         Embedding("EmbeddingIntoAnMp3WithoutTags", "song.mp3", Frames(2)),
+        Embedding("EmbeddingIntoAnMp3WhoseTagHasRoom", "song.mp3", SongWithRoom()),
+        Embedding("EmbeddingIntoAnMp3WhoseTagIsFull", "song.mp3", SongWithFullTag()),
         Embedding("EmbeddingIntoAnRmp", "song.rmp",
                   RmpFile(Frames(2),
                           InfoList(RiffChunk("INAM", "t") + RiffChunk("IID3", Id3v1Tag("t"))))),
@@ -245,6 +256,12 @@ QVector<Operation> Operations() {
         // The lyrics are deleted only once the text is saved; a deletion that fails keeps it.
         {"ExtractingAndDeletingTheLyricsOfAnMp3",
          {ModeMp3ToTimeTag, {{"song.mp3", SongWithLyrics()}}, {"song.mp3"}, deleting},
+         {{SaveError, "song.lrc"}, {DeleteLyricsError, "song.mp3", {"song.lrc"}}},
+         {SaveError, "song.mp3"},
+         "song.mp3",
+         {DeleteLyricsError, "song.mp3", {"song.lrc"}}},
+        {"ExtractingAndDeletingTheSyltOfAnMp3",
+         {ModeMp3ToTimeTag, {{"song.mp3", SongWithSylt()}}, {"song.mp3"}, deleting},
          {{SaveError, "song.lrc"}, {DeleteLyricsError, "song.mp3", {"song.lrc"}}},
          {SaveError, "song.mp3"},
          "song.mp3",

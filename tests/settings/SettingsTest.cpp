@@ -52,6 +52,9 @@ TEST(LoadSettings, AnEmptyStoreGivesEveryDefault) {
     EXPECT_EQ(settings.T2D.Lines, 1);
     EXPECT_TRUE(settings.D2T.Karaoke);
     EXPECT_FALSE(settings.M2T.DeleteL3);
+    EXPECT_FALSE(settings.M2T.PreferSylt);
+    EXPECT_TRUE(settings.T2M.Id3v2Lyrics);
+    EXPECT_EQ(settings.T2M.Id3v2Language, QStringLiteral("jpn"));
     EXPECT_TRUE(settings.T2T.mSec);
     EXPECT_TRUE(settings.T2T.SilencemSec);
     EXPECT_EQ(settings.T2T.AtArtist, 1);
@@ -64,7 +67,7 @@ TEST(SaveSettings, WritesEveryKeyInTableOrderButTheShiftAmount) {
     Settings settings;
     settings.Init.SlidemSec = 250;
     SaveSettings(store, settings);
-    EXPECT_EQ(store.order.size(), 56);
+    EXPECT_EQ(store.order.size(), 59);
     EXPECT_EQ(store.order.first(), QStringLiteral("Init/SmallSize"));
     EXPECT_EQ(store.order.indexOf(QStringLiteral("T2S/Base")) + 1,
               store.order.indexOf(QStringLiteral("T2S/KaraokeHTML0")));
@@ -134,6 +137,7 @@ TEST(LoadSettings, StoredFormsAndBadValues) {
     store.values[QStringLiteral("T2D/Lines")] = QStringLiteral("70000");
     store.values[QStringLiteral("Init/TimeRatio")] = QStringLiteral("1,5");
     store.values[QStringLiteral("T2T/TimeRatio0")] = QStringLiteral(" 1e0 ");
+    store.values[QStringLiteral("T2M/Id3v2Language")] = QStringLiteral("ja");
     Settings settings;
     LoadSettings(store, settings);
     EXPECT_FALSE(settings.Init.OverWrite);
@@ -147,6 +151,7 @@ TEST(LoadSettings, StoredFormsAndBadValues) {
     EXPECT_EQ(settings.T2D.Lines, 1);                     // beyond 16 bits: default
     EXPECT_EQ(settings.Init.TimeRatio, 0.9953125);        // "," is no decimal point here
     EXPECT_EQ(settings.T2T.TimeRatio[0], 1.0);
+    EXPECT_EQ(settings.T2M.Id3v2Language, QStringLiteral("jpn")); // no language code: default
 }
 
 TEST(ShiftAmount, IsReadAndWrittenOnItsOwn) {
@@ -180,6 +185,12 @@ TEST(SetSettingFromText, KnownKeysInTheirStoredForm) {
                                     QStringLiteral("7"), error));
     EXPECT_FALSE(SetSettingFromText(settings, QStringLiteral("Init"), QStringLiteral("PreMode"),
                                     QStringLiteral("yes"), error));
+    for (const char* language : {"eng", "XXX", "en", "engl", "e g", "日本語"})
+        EXPECT_EQ(SetSettingFromText(settings, QStringLiteral("T2M"),
+                                     QStringLiteral("Id3v2Language"), QString::fromUtf8(language),
+                                     error),
+                  qstrlen(language) == 3 && QByteArray(language) != "e g")
+            << language;
 }
 
 } // namespace
