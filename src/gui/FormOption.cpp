@@ -16,6 +16,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -92,8 +94,26 @@ FormOption::FormOption(Settings& settings, int mode, QWidget* owner)
     s2tKaraoke_ = AddCheckBox(frm_[ModeSamiToTimeTag], QStringLiteral(u"カラオケタグ化する"));
     BuildTimeTagToDsmpPage(frm_[ModeTimeTagToDsmp]);
     d2tKaraoke_ = AddCheckBox(frm_[ModeDsmpToTimeTag], QStringLiteral(u"カラオケタグ化する"));
+    t2mId3v2_ = AddCheckBox(frm_[ModeTimeTagToMp3],
+                            QStringLiteral(u"ID3v2 の歌詞フレームも書き込む"));
+    {
+        auto* row = new QHBoxLayout;
+        row->addWidget(new QLabel(QStringLiteral(u"ID3v2 の言語："), frm_[ModeTimeTagToMp3]));
+        t2mLanguage_ = new QLineEdit(frm_[ModeTimeTagToMp3]);
+        // Three ASCII letters, the language code the frames carry (for example "jpn", "eng").
+        t2mLanguage_->setValidator(new QRegularExpressionValidator(
+            QRegularExpression(QStringLiteral("[A-Za-z]{3}")), t2mLanguage_));
+        t2mLanguage_->setMaxLength(3);
+        row->addWidget(t2mLanguage_);
+        row->addStretch();
+        static_cast<QVBoxLayout*>(frm_[ModeTimeTagToMp3]->layout())->addLayout(row);
+        connect(t2mId3v2_, &QCheckBox::toggled, t2mLanguage_, &QWidget::setEnabled);
+    }
     m2tDelete_ = AddCheckBox(frm_[ModeMp3ToTimeTag],
                              QStringLiteral(u"歌詞の保存に成功したら、内蔵歌詞を削除する"));
+    m2tPreferSylt_ =
+        AddCheckBox(frm_[ModeMp3ToTimeTag],
+                    QStringLiteral(u"Lyrics3 と SYLT の両方があるときは SYLT を優先する"));
     BuildTimeTagToTimeTagPage(frm_[ModeTimeTagToTimeTag]);
 
     // The shared area: the two extensions, then OK and cancel at the right-hand edge.
@@ -280,7 +300,7 @@ void FormOption::LoadModePage(int mode) {
     if (mode < 0 || mode >= ModeCount)
         return;
     for (int i = 0; i < ModeCount; ++i)
-        frm_[i]->setVisible(i == mode && frm_[i]->layout() != nullptr); // 4, 7, 8 are empty
+        frm_[i]->setVisible(i == mode && frm_[i]->layout() != nullptr); // 7 and 8 are empty
     setWindowTitle(QStringLiteral(u"モード別オプション") + QStringLiteral("  ") +
                    ModeTable()[mode].Caption);
     const bool hasSource = mode != ModeMp3ToTimeTag && mode <= ModeTimeTagToTimeTag;
@@ -322,11 +342,15 @@ void FormOption::LoadModePage(int mode) {
     case ModeTimeTagToMp3:
         Fill(extOrg_, TimeTagExtensions(), s.T2M.ExtOrg);
         extNew_->clear();
+        t2mId3v2_->setChecked(s.T2M.Id3v2Lyrics);
+        t2mLanguage_->setText(s.T2M.Id3v2Language);
+        t2mLanguage_->setEnabled(s.T2M.Id3v2Lyrics);
         break;
     case ModeMp3ToTimeTag:
         extOrg_->clear();
         Fill(extNew_, TimeTagExtensions(), s.M2T.ExtNew);
         m2tDelete_->setChecked(s.M2T.DeleteL3);
+        m2tPreferSylt_->setChecked(s.M2T.PreferSylt);
         break;
     case ModeTimeTagToTimeTag: {
         // Shown as stored, even where more than one switch of a group is on.
@@ -388,10 +412,15 @@ void FormOption::StoreModePage(int mode) {
         break;
     case ModeTimeTagToMp3:
         s.T2M.ExtOrg = extOrg_->currentIndex();
+        s.T2M.Id3v2Lyrics = t2mId3v2_->isChecked();
+        // A code cut short keeps the one stored: the frames need three letters.
+        if (t2mLanguage_->hasAcceptableInput())
+            s.T2M.Id3v2Language = t2mLanguage_->text().toLower();
         break;
     case ModeMp3ToTimeTag:
         s.M2T.ExtNew = extNew_->currentIndex();
         s.M2T.DeleteL3 = m2tDelete_->isChecked();
+        s.M2T.PreferSylt = m2tPreferSylt_->isChecked();
         break;
     case ModeTimeTagToTimeTag: {
         s.T2T.ExtOrg = extOrg_->currentIndex();

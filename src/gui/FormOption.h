@@ -54,6 +54,9 @@ public:
     QComboBox* CmbT2DLines() const { return t2dLines_; }
     QCheckBox* ChkD2TKaraoke() const { return d2tKaraoke_; }
     QCheckBox* ChkM2TDelete() const { return m2tDelete_; }
+    QCheckBox* ChkM2TPreferSylt() const { return m2tPreferSylt_; }
+    QCheckBox* ChkT2MId3v2() const { return t2mId3v2_; }
+    QLineEdit* TxtT2MLanguage() const { return t2mLanguage_; }
     // Mode 6.
     QRadioButton* OptT2T(int i) const { return t2tPage_[i]; }
     QCheckBox* ChkT2TKaraokeNormalize() const { return t2tKaraokeNormalize_; }
@@ -97,6 +100,9 @@ private:
     QComboBox* t2dLines_;
     QCheckBox* d2tKaraoke_;
     QCheckBox* m2tDelete_;
+    QCheckBox* m2tPreferSylt_;
+    QCheckBox* t2mId3v2_;
+    QLineEdit* t2mLanguage_;
     std::array<QRadioButton*, 2> t2tPage_;
     QStackedWidget* t2tSubPages_;
     QWidget* t2tConversion_;

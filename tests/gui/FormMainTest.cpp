@@ -396,6 +396,36 @@ private slots:
         QVERIFY(test::ReadBytes(f.folder.File("song.smi")).startsWith("\xef\xbb\xbf<SAMI>"));
     }
 
+    // The lyrics frames' options of modes 4 and 5, set in their pages through the menu.
+    void theLyricsFrameOptionsAreSetInTheirPages() {
+        Fixture f;
+        FormMain form(f.settings, f.store);
+        form.show();
+        OnModal set([&](QWidget* dialog) {
+            auto* options = qobject_cast<FormOption*>(dialog);
+            QVERIFY(options != nullptr);
+            if (form.Cmb()->currentIndex() == ModeTimeTagToMp3) {
+                QVERIFY(options->TxtT2MLanguage()->isEnabled());
+                options->TxtT2MLanguage()->selectAll();
+                QTest::keyClicks(options->TxtT2MLanguage(), QStringLiteral("ENG1"));
+                QCOMPARE(options->TxtT2MLanguage()->text(), QStringLiteral("ENG"));
+                QTest::keyClick(options->ChkT2MId3v2(), Qt::Key_Space);
+                QVERIFY(!options->TxtT2MLanguage()->isEnabled());
+            } else {
+                QTest::keyClick(options->ChkM2TPreferSylt(), Qt::Key_Space);
+            }
+            QTest::mouseClick(options->ComOK(), Qt::LeftButton);
+        });
+        form.Cmb()->setCurrentIndex(ModeTimeTagToMp3);
+        Pick(form, 'm');
+        form.Cmb()->setCurrentIndex(ModeMp3ToTimeTag);
+        Pick(form, 'm');
+        QCOMPARE(set.count, 2);
+        QCOMPARE(f.settings.T2M.Id3v2Language, QStringLiteral("eng"));
+        QVERIFY(!f.settings.T2M.Id3v2Lyrics);
+        QVERIFY(f.settings.M2T.PreferSylt);
+    }
+
     // The mode options dialog is as large as the current mode's page and the shared area below
     // it, follows the page when it changes, and tabs through the page first.
     void theModeOptionsFitThePageOfTheirMode() {
@@ -413,7 +443,7 @@ private slots:
                 QTRY_COMPARE(options->size(), options->sizeHint());
             };
             fits();
-            QCOMPARE(page->isVisible(), mode != ModeTimeTagToMp3);
+            QVERIFY(page->isVisible()); // every page of modes 0..6 has its controls
             if (mode == ModeTimeTagToSami) {
                 QCOMPARE(options->TxtT2SBase()->cursorPosition(), 0);
                 const int height = options->height();
