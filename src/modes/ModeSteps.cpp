@@ -36,6 +36,16 @@ ConvertFromTimeTag(const QString& path, double defaultRatio,
     return result;
 }
 
+void RetimeToDefaultRatio(LyricsDocument& document, double defaultRatio,
+                          std::atomic<bool>& ratioBecameOne) {
+    if (defaultRatio < 1) {
+        double target = defaultRatio;
+        ApplyTimeCorrection(document, target, -1);
+        if (target != defaultRatio)
+            ratioBecameOne = true;
+    }
+}
+
 ConvertedText ConvertToTimeTag(const QString& path, LyricsDocument (*read)(const QString&),
                                double defaultRatio, bool karaoke,
                                std::atomic<bool>& ratioBecameOne) {
@@ -47,10 +57,7 @@ ConvertedText ConvertToTimeTag(const QString& path, LyricsDocument (*read)(const
     }
     LyricsDocument document = read(text);
     if (defaultRatio < 1) {
-        double target = defaultRatio;
-        ApplyTimeCorrection(document, target, -1);
-        if (target != defaultRatio)
-            ratioBecameOne = true;
+        RetimeToDefaultRatio(document, defaultRatio, ratioBecameOne);
         ComposeLyricsText(document);
     }
     if (karaoke)
@@ -61,16 +68,25 @@ ConvertedText ConvertToTimeTag(const QString& path, LyricsDocument (*read)(const
 }
 
 void RunToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings,
-                  LyricsDocument (*read)(const QString&), bool karaoke) {
+                  const ToTimeTagConverter& convert) {
     // The conversions run side by side and only read the settings; a change that the
     // re-timing makes to the default ratio is applied once they are done.
     const double defaultRatio = settings.Init.TimeRatio;
     std::atomic<bool> ratioBecameOne{false};
     RunTextConversion(mode, state, settings, [&](const QString& path) {
-        return ConvertToTimeTag(path, read, defaultRatio, karaoke, ratioBecameOne);
+        return convert(path, defaultRatio, ratioBecameOne);
     });
     if (ratioBecameOne)
         settings.Init.TimeRatio = 1;
+}
+
+void RunToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings,
+                  LyricsDocument (*read)(const QString&), bool karaoke) {
+    RunToTimeTag(mode, state, settings,
+                 [read, karaoke](const QString& path, double defaultRatio,
+                                 std::atomic<bool>& ratioBecameOne) {
+                     return ConvertToTimeTag(path, read, defaultRatio, karaoke, ratioBecameOne);
+                 });
 }
 
 } // namespace tavelkor

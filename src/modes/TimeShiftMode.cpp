@@ -4,6 +4,8 @@
 #include "../base/Cp932.h"
 #include "../base/TextFile.h"
 #include "../formats/DsmpShift.h"
+#include "../formats/LrcReader.h"
+#include "../formats/LrcShift.h"
 #include "../formats/LyricsFormat.h"
 #include "../formats/SamiShift.h"
 #include "../lyrics/TimeTagFile.h"
@@ -30,12 +32,25 @@ std::optional<QString> ShiftFile(const QString& path, LyricsFormat format, int s
         ComposeLyricsText(shifted);
         return shifted.Text;
     }
+    if (format == LyricsFormat::Lrc) {
+        const LrcFileText file = ReadLrcFile(path);
+        if (!file.Exists || file.ReadFailed)
+            return std::nullopt;
+        return ShiftLrcText(shiftMs, file.Text);
+    }
     const FileBytes bytes = ReadFileBytes(path, 0);
     if (!bytes.Exists || bytes.ReadFailed)
         return std::nullopt;
     const QString text = DecodeCp932(bytes.Bytes);
     return format == LyricsFormat::Sami ? ShiftSamiText(shiftMs, text)
                                         : ShiftDsmpText(shiftMs, text);
+}
+
+// Files are saved as CP932: an LRC file read as UTF-8 would change its encoding (and lose what
+// CP932 cannot hold) if it were rewritten, so it is not shifted until saving can keep its
+// encoding.
+bool CanRewriteInPlace(const QString& path, LyricsFormat format) {
+    return format != LyricsFormat::Lrc || ReadLrcFile(path).Encoding != LrcEncoding::Utf8;
 }
 
 } // namespace
@@ -59,7 +74,7 @@ void TimeShiftMode(const ModeInfo& mode, BatchState& state, Settings& settings,
             continue;
         }
         const LyricsFormat format = DetectLyricsFormat(path);
-        if (format == LyricsFormat::Unknown) {
+        if (format == LyricsFormat::Unknown || !CanRewriteInPlace(path, format)) {
             record.Code = NotTargetFile;
             continue;
         }

@@ -7,6 +7,8 @@
 namespace tavelkor {
 
 inline constexpr double DefaultRatio = 0.9953125;
+// The highest mode number Init/NowMode may hold (the mode table has one more mode than this).
+inline constexpr int LastModeIndex = 10;
 
 // Style of the lyrics paragraph class when T2S/Base is empty.
 QString DefaultSamiBaseStyle();
@@ -84,6 +86,22 @@ struct T2TSettings {
     int AtArtist = 1;
 };
 
+// TimeTag -> LRC.
+struct T2LSettings {
+    int ExtOrg = 0;         // TimeTagExtensions
+    int ExtNew = 0;         // LrcExtensions
+    bool WordStamps = true; // karaoke lines get enhanced-LRC word stamps
+    bool Millis = false;    // stamps in milliseconds instead of hundredths
+    bool IdTags = true;     // title, artist, album and tagger as ID tags
+};
+
+// LRC -> TimeTag.
+struct L2TSettings {
+    int ExtOrg = 0;      // LrcExtensions
+    int ExtNew = 0;      // TimeTagExtensions
+    bool Karaoke = true; // word stamps become karaoke tags
+};
+
 struct Settings {
     InitSettings Init;
     T2SSettings T2S;
@@ -93,6 +111,8 @@ struct Settings {
     T2MSettings T2M;
     M2TSettings M2T;
     T2TSettings T2T;
+    T2LSettings T2L;
+    L2TSettings L2T;
 };
 
 } // namespace tavelkor

@@ -55,6 +55,11 @@ TEST(LoadSettings, AnEmptyStoreGivesEveryDefault) {
     EXPECT_TRUE(settings.T2T.mSec);
     EXPECT_TRUE(settings.T2T.SilencemSec);
     EXPECT_EQ(settings.T2T.AtArtist, 1);
+    EXPECT_EQ(settings.T2L.ExtNew, 0); // "lrc"
+    EXPECT_TRUE(settings.T2L.WordStamps);
+    EXPECT_FALSE(settings.T2L.Millis);
+    EXPECT_TRUE(settings.T2L.IdTags);
+    EXPECT_TRUE(settings.L2T.Karaoke);
     for (double ratio : settings.T2T.TimeRatio)
         EXPECT_EQ(ratio, 0.9953125);
 }
@@ -64,17 +69,23 @@ TEST(SaveSettings, WritesEveryKeyInTableOrderButTheShiftAmount) {
     Settings settings;
     settings.Init.SlidemSec = 250;
     SaveSettings(store, settings);
-    EXPECT_EQ(store.order.size(), 50);
+    EXPECT_EQ(store.order.size(), 58);
     EXPECT_EQ(store.order.first(), QStringLiteral("Init/SmallSize"));
     EXPECT_EQ(store.order.indexOf(QStringLiteral("T2S/Base")) + 1,
               store.order.indexOf(QStringLiteral("T2S/KaraokeHTML0")));
-    EXPECT_EQ(store.order.last(), QStringLiteral("T2T/AtArtist"));
+    EXPECT_EQ(store.order.indexOf(QStringLiteral("T2T/AtArtist")) + 1,
+              store.order.indexOf(QStringLiteral("T2L/ExtOrg")));
+    EXPECT_EQ(store.order.last(), QStringLiteral("L2T/Karaoke"));
     EXPECT_FALSE(store.values.contains(QStringLiteral("Init/SlidemSec")));
     EXPECT_EQ(store.values[QStringLiteral("Init/OverWrite")], QStringLiteral("True"));
     EXPECT_EQ(store.values[QStringLiteral("Init/PreMode")], QStringLiteral("False"));
     EXPECT_EQ(store.values[QStringLiteral("Init/TimeRatio")], QStringLiteral("0.9953125"));
     EXPECT_EQ(store.values[QStringLiteral("T2T/TimeRatio2")], QStringLiteral("0.9953125"));
     EXPECT_EQ(store.values[QStringLiteral("T2S/KaraokeHTML3")], QString());
+    EXPECT_EQ(store.values[QStringLiteral("T2L/WordStamps")], QStringLiteral("True"));
+    EXPECT_EQ(store.values[QStringLiteral("T2L/Millis")], QStringLiteral("False"));
+    EXPECT_EQ(store.values[QStringLiteral("T2L/IdTags")], QStringLiteral("True"));
+    EXPECT_EQ(store.values[QStringLiteral("L2T/Karaoke")], QStringLiteral("True"));
 }
 
 TEST(SaveSettings, AnIniStoreReadsBackTheSameValues) {
@@ -123,13 +134,15 @@ TEST(LoadSettings, StoredFormsAndBadValues) {
     store.values[QStringLiteral("Init/SameFolder")] = QStringLiteral("0");
     store.values[QStringLiteral("Init/PreMode")] = QStringLiteral("-1");
     store.values[QStringLiteral("Init/DispResult")] = QStringLiteral("maybe");
-    store.values[QStringLiteral("Init/NowMode")] = QStringLiteral("9");
+    store.values[QStringLiteral("Init/NowMode")] = QStringLiteral("11");
     store.values[QStringLiteral("T2S/ExtOrg")] = QStringLiteral("2");
     store.values[QStringLiteral("T2S/ExtNew")] = QStringLiteral("5");
     store.values[QStringLiteral("T2S/Base")] = QString();
     store.values[QStringLiteral("T2D/Lines")] = QStringLiteral("70000");
     store.values[QStringLiteral("Init/TimeRatio")] = QStringLiteral("1,5");
     store.values[QStringLiteral("T2T/TimeRatio0")] = QStringLiteral(" 1e0 ");
+    store.values[QStringLiteral("T2L/ExtNew")] = QStringLiteral("2"); // LrcExtensions has 0, 1
+    store.values[QStringLiteral("L2T/ExtNew")] = QStringLiteral("2");
     Settings settings;
     LoadSettings(store, settings);
     EXPECT_FALSE(settings.Init.OverWrite);
@@ -143,6 +156,8 @@ TEST(LoadSettings, StoredFormsAndBadValues) {
     EXPECT_EQ(settings.T2D.Lines, 1);                     // beyond 16 bits: default
     EXPECT_EQ(settings.Init.TimeRatio, 0.9953125);        // "," is no decimal point here
     EXPECT_EQ(settings.T2T.TimeRatio[0], 1.0);
+    EXPECT_EQ(settings.T2L.ExtNew, 0);
+    EXPECT_EQ(settings.L2T.ExtNew, 2);
 }
 
 TEST(ShiftAmount, IsReadAndWrittenOnItsOwn) {
