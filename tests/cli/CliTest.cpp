@@ -159,19 +159,6 @@ TEST_F(CliTest, LyricsGoIntoTheSongAndComeBackOut) {
     EXPECT_TRUE(ReadBytes(folder.File("song.txt")).startsWith("[00:01:00]kara\r\n"));
 }
 
-TEST_F(CliTest, LrcBothWaysByName) {
-    WriteLyrics("song.txt");
-    const CliResult lrc =
-        Run({QStringLiteral("--mode"), QStringLiteral("t2l"), QStringLiteral("--set"),
-             QStringLiteral("T2L/Millis=True"), QStringLiteral("song.txt")});
-    EXPECT_EQ(lrc.exitCode, 0) << lrc.err.toStdString();
-    EXPECT_EQ(ReadBytes(folder.File("song.lrc")), "[00:01.000]<00:01.000>ka<00:01.500>ra\r\n");
-    const CliResult back = Run({QStringLiteral("--mode=10"), QStringLiteral("--set"),
-                                QStringLiteral("L2T/ExtNew=2"), QStringLiteral("song.lrc")});
-    EXPECT_EQ(back.exitCode, 0) << back.err.toStdString();
-    EXPECT_TRUE(ReadBytes(folder.File("song.kra")).startsWith("[00:00:99]ka[00:01:49]ra\r\n"));
-}
-
 TEST_F(CliTest, HelpAndVersion) {
     const CliResult help = Run({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);

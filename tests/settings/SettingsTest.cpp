@@ -55,11 +55,6 @@ TEST(LoadSettings, AnEmptyStoreGivesEveryDefault) {
     EXPECT_TRUE(settings.T2T.mSec);
     EXPECT_TRUE(settings.T2T.SilencemSec);
     EXPECT_EQ(settings.T2T.AtArtist, 1);
-    EXPECT_EQ(settings.T2L.ExtNew, 0); // "lrc"
-    EXPECT_TRUE(settings.T2L.WordStamps);
-    EXPECT_FALSE(settings.T2L.Millis);
-    EXPECT_TRUE(settings.T2L.IdTags);
-    EXPECT_TRUE(settings.L2T.Karaoke);
     for (double ratio : settings.T2T.TimeRatio)
         EXPECT_EQ(ratio, 0.9953125);
 }
@@ -82,10 +77,7 @@ TEST(SaveSettings, WritesEveryKeyInTableOrderButTheShiftAmount) {
     EXPECT_EQ(store.values[QStringLiteral("Init/TimeRatio")], QStringLiteral("0.9953125"));
     EXPECT_EQ(store.values[QStringLiteral("T2T/TimeRatio2")], QStringLiteral("0.9953125"));
     EXPECT_EQ(store.values[QStringLiteral("T2S/KaraokeHTML3")], QString());
-    EXPECT_EQ(store.values[QStringLiteral("T2L/WordStamps")], QStringLiteral("True"));
     EXPECT_EQ(store.values[QStringLiteral("T2L/Millis")], QStringLiteral("False"));
-    EXPECT_EQ(store.values[QStringLiteral("T2L/IdTags")], QStringLiteral("True"));
-    EXPECT_EQ(store.values[QStringLiteral("L2T/Karaoke")], QStringLiteral("True"));
 }
 
 TEST(SaveSettings, AnIniStoreReadsBackTheSameValues) {
@@ -142,7 +134,6 @@ TEST(LoadSettings, StoredFormsAndBadValues) {
     store.values[QStringLiteral("Init/TimeRatio")] = QStringLiteral("1,5");
     store.values[QStringLiteral("T2T/TimeRatio0")] = QStringLiteral(" 1e0 ");
     store.values[QStringLiteral("T2L/ExtNew")] = QStringLiteral("2"); // LrcExtensions has 0, 1
-    store.values[QStringLiteral("L2T/ExtNew")] = QStringLiteral("2");
     Settings settings;
     LoadSettings(store, settings);
     EXPECT_FALSE(settings.Init.OverWrite);
@@ -157,7 +148,6 @@ TEST(LoadSettings, StoredFormsAndBadValues) {
     EXPECT_EQ(settings.Init.TimeRatio, 0.9953125);        // "," is no decimal point here
     EXPECT_EQ(settings.T2T.TimeRatio[0], 1.0);
     EXPECT_EQ(settings.T2L.ExtNew, 0);
-    EXPECT_EQ(settings.L2T.ExtNew, 2);
 }
 
 TEST(ShiftAmount, IsReadAndWrittenOnItsOwn) {
