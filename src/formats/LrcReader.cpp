@@ -209,7 +209,7 @@ std::optional<LyricsDocument> ReadLrcText(QStringView text, bool karaoke) {
         for (const int stampMs : source.StampsMs) {
             const int lineMs = Held(stampMs - offset);
             // A repetition moves the words with its own stamp.
-            const long long shift = (long long)stampMs - anchorMs - offset;
+            const long long shift = static_cast<long long>(stampMs) - anchorMs - offset;
             chunks.append({lineMs, {TimedLine(source, lineMs, shift, karaoke)}});
         }
     }
