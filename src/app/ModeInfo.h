@@ -24,6 +24,8 @@ enum ConversionMode {
     ModeTimeTagToTimeTag = 6,
     ModeTimeShift = 7,
     ModeNameMatch = 8,
+    ModeTimeTagToLrc = 9,
+    ModeLrcToTimeTag = 10,
 };
 
 struct ModeInfo;

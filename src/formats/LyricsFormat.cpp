@@ -3,6 +3,7 @@
 #include "../base/TextFile.h"
 #include "../lyrics/TimeTagReader.h"
 #include "DsmpReader.h"
+#include "LrcReader.h"
 
 namespace tavelkor {
 
@@ -22,15 +23,23 @@ bool ContainsDsmpTime(QStringView text) {
 LyricsFormat DetectLyricsFormat(const QString& path, EncodingChoice choice) {
     if (!FileExists(path))
         return LyricsFormat::Unknown;
-    const QString text = ReadTextFile(path, 10000, choice).toLower();
+    return DetectTextFormat(ReadTextFile(path, 10000, choice));
+}
+
+LyricsFormat DetectTextFormat(QStringView text) {
     if (text.isEmpty())
         return LyricsFormat::Unknown;
-    if (FindTimeTag(text) >= 0 || ContainsShortTag(text))
+    if (FindTimeTag(text) >= 0)
         return LyricsFormat::TimeTag;
-    const qsizetype sync = text.indexOf(u"<sync start=");
-    if (sync >= 0 && text.indexOf(u'>', sync + 12) >= 0)
+    if (LooksLikeLrc(text))
+        return LyricsFormat::Lrc;
+    if (ContainsShortTag(text))
+        return LyricsFormat::TimeTag;
+    const QString lower = text.toString().toLower();
+    const qsizetype sync = lower.indexOf(u"<sync start=");
+    if (sync >= 0 && lower.indexOf(u'>', sync + 12) >= 0)
         return LyricsFormat::Sami;
-    if (ContainsDsmpTime(text))
+    if (ContainsDsmpTime(lower))
         return LyricsFormat::Dsmp;
     return LyricsFormat::Unknown;
 }

@@ -41,6 +41,16 @@ ConvertFromTimeTag(const QString& path, double defaultRatio, EncodingChoice enco
     return result;
 }
 
+void RetimeToDefaultRatio(LyricsDocument& document, double defaultRatio,
+                          std::atomic<bool>& ratioBecameOne) {
+    if (defaultRatio < 1) {
+        double target = defaultRatio;
+        ApplyTimeCorrection(document, target, -1);
+        if (target != defaultRatio)
+            ratioBecameOne = true;
+    }
+}
+
 ConvertedText ConvertToTimeTag(const QString& path, LyricsDocument (*read)(const QString&),
                                double defaultRatio, bool karaoke, EncodingChoice encoding,
                                std::atomic<bool>& ratioBecameOne) {
@@ -54,10 +64,7 @@ ConvertedText ConvertToTimeTag(const QString& path, LyricsDocument (*read)(const
     }
     LyricsDocument document = read(text);
     if (defaultRatio < 1) {
-        double target = defaultRatio;
-        ApplyTimeCorrection(document, target, -1);
-        if (target != defaultRatio)
-            ratioBecameOne = true;
+        RetimeToDefaultRatio(document, defaultRatio, ratioBecameOne);
         ComposeLyricsText(document);
     }
     if (karaoke)
@@ -68,17 +75,27 @@ ConvertedText ConvertToTimeTag(const QString& path, LyricsDocument (*read)(const
 }
 
 void RunToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings,
-                  LyricsDocument (*read)(const QString&), bool karaoke) {
+                  const ToTimeTagConverter& convert) {
     // The conversions run side by side and only read the settings; a change that the
     // re-timing makes to the default ratio is applied once they are done.
     const double defaultRatio = settings.Init.TimeRatio;
     std::atomic<bool> ratioBecameOne{false};
     RunTextConversion(mode, state, settings, [&](const QString& path) {
-        return ConvertToTimeTag(path, read, defaultRatio, karaoke, settings.Init.InputEncoding,
-                                ratioBecameOne);
+        return convert(path, defaultRatio, ratioBecameOne);
     });
     if (ratioBecameOne)
         settings.Init.TimeRatio = 1;
+}
+
+void RunToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings,
+                  LyricsDocument (*read)(const QString&), bool karaoke) {
+    const EncodingChoice encoding = settings.Init.InputEncoding;
+    RunToTimeTag(mode, state, settings,
+                 [read, karaoke, encoding](const QString& path, double defaultRatio,
+                                           std::atomic<bool>& ratioBecameOne) {
+                     return ConvertToTimeTag(path, read, defaultRatio, karaoke, encoding,
+                                             ratioBecameOne);
+                 });
 }
 
 } // namespace tavelkor

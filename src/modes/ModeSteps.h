@@ -25,15 +25,28 @@ ConvertedText
 ConvertFromTimeTag(const QString& path, double defaultRatio, EncodingChoice encoding,
                    const std::function<std::optional<QString>(LyricsDocument&)>& write);
 
-// Reads a SAMI or DSMP file with `read`, re-times it to `defaultRatio` when that is below 1,
-// merges growing lines into karaoke lines when `karaoke` is on, and composes the TimeTag
-// text. EmptyFile when the file is empty or cannot be read. A default ratio below 0 re-times
-// as 1; `ratioBecameOne` is then set, so the caller can let the setting read 1 afterwards, as
-// the re-timing leaves the variable it is given.
+// Re-times a document read from a real-time format (ratio 1) to `defaultRatio` when that is
+// below 1; the caller composes it afterwards. A default ratio below 0 re-times as 1;
+// `ratioBecameOne` is then set, so the caller can let the setting read 1 afterwards, as the
+// re-timing leaves the variable it is given.
+void RetimeToDefaultRatio(LyricsDocument& document, double defaultRatio,
+                          std::atomic<bool>& ratioBecameOne);
+
+// Reads a SAMI or DSMP file with `read`, re-times it to the default ratio
+// (RetimeToDefaultRatio), merges growing lines into karaoke lines when `karaoke` is on, and
+// composes the TimeTag text. EmptyFile when the file is empty or cannot be read.
 ConvertedText ConvertToTimeTag(const QString& path, LyricsDocument (*read)(const QString&),
                                double defaultRatio, bool karaoke, EncodingChoice encoding,
                                std::atomic<bool>& ratioBecameOne);
 
+// Converts one file of a to-TimeTag mode with the default ratio, reporting through
+// `ratioBecameOne` as RetimeToDefaultRatio does.
+using ToTimeTagConverter = std::function<ConvertedText(const QString& path, double defaultRatio,
+                                                       std::atomic<bool>& ratioBecameOne)>;
+
+// Runs a mode that converts to TimeTag with `convert`.
+void RunToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings,
+                  const ToTimeTagConverter& convert);
 // Runs a SAMI or DSMP to TimeTag mode with `read`.
 void RunToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings,
                   LyricsDocument (*read)(const QString&), bool karaoke);

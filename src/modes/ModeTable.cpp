@@ -4,6 +4,7 @@
 #include "../settings/Settings.h"
 #include "AudioModes.h"
 #include "DsmpModes.h"
+#include "LrcModes.h"
 #include "NameMatchMode.h"
 #include "SamiModes.h"
 #include "TimeShiftMode.h"
@@ -19,8 +20,12 @@ QStringList One(const QStringList& table, int index) {
 }
 
 QStringList AllLyricsExtensions() {
-    return TimeTagExtensions() + SamiExtensions() + DsmpExtensions();
+    return TimeTagExtensions() + SamiExtensions() + DsmpExtensions() + LrcExtensions();
 }
+
+// The stock picture that stands for LRC in the pictograms. The window has no LRC picture yet;
+// until it has, the empty side picture stands in.
+constexpr int LrcPicture = 0;
 
 } // namespace
 
@@ -103,9 +108,30 @@ const QVector<ModeInfo>& ModeTable() {
          &NameMatchRun,
          [](const Settings&) { return QStringList(); },
          [](const Settings&) { return QString(); }},
+        {ModeTimeTagToLrc,
+         QStringLiteral(u"TimeTag → LRC"),
+         QStringLiteral(u"　タイムタグ付き歌詞を、いまの音楽プレーヤーが読むLRC形式に変換します。"
+                        u"カラオケの行は単語ごとのタイム（拡張LRC）になります。"),
+         {2, 1, LrcPicture},
+         QStringLiteral("t2l"),
+         &TimeTagToLrc,
+         [](const Settings& s) { return One(TimeTagExtensions(), s.T2L.ExtOrg); },
+         [](const Settings& s) { return ExtensionAt(LrcExtensions(), s.T2L.ExtNew); }},
+        {ModeLrcToTimeTag,
+         QStringLiteral(u"LRC → TimeTag"),
+         QStringLiteral(
+             u"　LRC形式（拡張LRCを含む）の歌詞ファイルをタイムタグ付き歌詞に変換します。"
+             u"単語ごとのタイムはカラオケタグになります。"),
+         {LrcPicture, 1, 2},
+         QStringLiteral("l2t"),
+         &LrcToTimeTag,
+         [](const Settings& s) { return One(LrcExtensions(), s.L2T.ExtOrg); },
+         [](const Settings& s) { return ExtensionAt(TimeTagExtensions(), s.L2T.ExtNew); }},
     };
     return table;
 }
+
+static_assert(ModeCount == LastModeIndex + 1, "Init/NowMode takes every mode number");
 
 const ModeInfo* FindMode(const QString& nameOrIndex) {
     for (const ModeInfo& mode : ModeTable()) {

@@ -3,6 +3,7 @@
 #include "../app/BatchFrame.h"
 #include "../base/TextFile.h"
 #include "../formats/DsmpShift.h"
+#include "../formats/LrcShift.h"
 #include "../formats/LyricsFormat.h"
 #include "../formats/SamiShift.h"
 #include "../lyrics/TimeTagFile.h"
@@ -35,8 +36,12 @@ std::optional<DecodedText> ShiftFile(const QString& path, LyricsFormat format, i
     if (!content.Exists || content.ReadFailed)
         return std::nullopt;
     DecodedText& text = content.Decoded;
-    text.Text = format == LyricsFormat::Sami ? ShiftSamiText(shiftMs, text.Text)
-                                             : ShiftDsmpText(shiftMs, text.Text);
+    if (format == LyricsFormat::Lrc)
+        text.Text = ShiftLrcText(shiftMs, text.Text);
+    else if (format == LyricsFormat::Sami)
+        text.Text = ShiftSamiText(shiftMs, text.Text);
+    else
+        text.Text = ShiftDsmpText(shiftMs, text.Text);
     return std::move(text);
 }
 

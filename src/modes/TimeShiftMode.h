@@ -1,5 +1,5 @@
-// Mode 7: every time in dropped TimeTag, SAMI and DSMP files moves by a number of milliseconds,
-// and each file is rewritten in place.
+// Mode 7: every time in dropped TimeTag, SAMI, DSMP and LRC files moves by a number of
+// milliseconds, and each file is rewritten in place.
 #pragma once
 
 #include "../app/BatchState.h"

@@ -21,6 +21,11 @@ const QStringList& DsmpExtensions() {
     return table;
 }
 
+const QStringList& LrcExtensions() {
+    static const QStringList table = {QStringLiteral("lrc"), QStringLiteral("txt")};
+    return table;
+}
+
 QString ExtensionAt(const QStringList& table, int index) { return table.value(index); }
 
 } // namespace tavelkor

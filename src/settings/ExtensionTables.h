@@ -9,6 +9,7 @@ namespace tavelkor {
 const QStringList& TimeTagExtensions(); // "txt", "lrc", "kra"
 const QStringList& SamiExtensions();    // "smi", "sami"
 const QStringList& DsmpExtensions(); // "lyr", "ini", "txt", "lyrics", "words", "dsmplyr", "dsmpwrd"
+const QStringList& LrcExtensions();  // "lrc", "txt"
 
 // The entry at `index`, or "" when the index is outside the table.
 QString ExtensionAt(const QStringList& table, int index);

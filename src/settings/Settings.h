@@ -10,6 +10,8 @@
 namespace tavelkor {
 
 inline constexpr double DefaultRatio = 0.9953125;
+// The highest mode number Init/NowMode may hold (the mode table has one more mode than this).
+inline constexpr int LastModeIndex = 10;
 
 // The encoding a text output is written in: the one its source was read in, or one for all.
 enum class OutputEncodingChoice { Source, Cp932, Utf8, Utf8Bom };
@@ -100,6 +102,22 @@ struct T2TSettings {
     int AtArtist = 1;
 };
 
+// TimeTag -> LRC.
+struct T2LSettings {
+    int ExtOrg = 0;         // TimeTagExtensions
+    int ExtNew = 0;         // LrcExtensions
+    bool WordStamps = true; // karaoke lines get enhanced-LRC word stamps
+    bool Millis = false;    // stamps in milliseconds instead of hundredths
+    bool IdTags = true;     // title, artist, album and tagger as ID tags
+};
+
+// LRC -> TimeTag.
+struct L2TSettings {
+    int ExtOrg = 0;      // LrcExtensions
+    int ExtNew = 0;      // TimeTagExtensions
+    bool Karaoke = true; // word stamps become karaoke tags
+};
+
 // The preview window's place on the screen, in twips like the main window's; a width of 0
 // means it was never shown, and it opens in its default size in the middle of the screen.
 struct PreviewSettings {
@@ -118,6 +136,8 @@ struct Settings {
     T2MSettings T2M;
     M2TSettings M2T;
     T2TSettings T2T;
+    T2LSettings T2L;
+    L2TSettings L2T;
     PreviewSettings Preview;
 };
 

@@ -31,7 +31,7 @@ void VisitSettings(S& settings, D& defaults, Visitor&& visit) {
 #define TAVELKOR_KEY(section, key, ...)                                                            \
     visit(u"" #section, u"" #key, settings.section.key, defaults.section.key, ##__VA_ARGS__)
     TAVELKOR_KEY(Init, SmallSize);
-    TAVELKOR_KEY(Init, NowMode, IntRange{0, 8});
+    TAVELKOR_KEY(Init, NowMode, IntRange{0, LastModeIndex});
     TAVELKOR_KEY(Init, Left);
     TAVELKOR_KEY(Init, Top);
     TAVELKOR_KEY(Init, TimeRatio);
@@ -85,6 +85,14 @@ void VisitSettings(S& settings, D& defaults, Visitor&& visit) {
     TAVELKOR_KEY(T2T, Name);
     TAVELKOR_KEY(T2T, SilencemSec);
     TAVELKOR_KEY(T2T, AtArtist, IntRange{0, 2});
+    TAVELKOR_KEY(T2L, ExtOrg, IntRange{0, 2});
+    TAVELKOR_KEY(T2L, ExtNew, IntRange{0, 1});
+    TAVELKOR_KEY(T2L, WordStamps);
+    TAVELKOR_KEY(T2L, Millis);
+    TAVELKOR_KEY(T2L, IdTags);
+    TAVELKOR_KEY(L2T, ExtOrg, IntRange{0, 1});
+    TAVELKOR_KEY(L2T, ExtNew, IntRange{0, 2});
+    TAVELKOR_KEY(L2T, Karaoke);
     TAVELKOR_KEY(Preview, Left, Int32Range);
     TAVELKOR_KEY(Preview, Top, Int32Range);
     TAVELKOR_KEY(Preview, Width, IntRange{0, std::numeric_limits<int>::max()});

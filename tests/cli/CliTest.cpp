@@ -187,6 +187,7 @@ TEST_F(CliTest, HelpAndVersion) {
     const CliResult help = Run({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: tavelkor-cli")));
+    EXPECT_TRUE(help.out.contains(QStringLiteral("t2l (TimeTag -> LRC), l2t (LRC -> TimeTag)")));
     const CliResult version = Run({QStringLiteral("--version")});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_TRUE(version.out.startsWith(QStringLiteral("tavelkor-cli ")));

@@ -30,6 +30,7 @@ const QByteArray TimeTag = "[00:01:00]ka[00:01:50]ra\r\n[00:02:00]two\r\n@TimeRa
 const QByteArray Sami = "<SAMI>\r\n<BODY>\r\n<SYNC Start=1000>\r\n<P Class=LyricsCC>ka\r\n"
                         "<SYNC Start=2000>\r\n<P Class=LyricsCC>two\r\n</BODY>\r\n</SAMI>\r\n";
 const QByteArray Dsmp = "[Text]\r\n00:01:000=ka\r\n00:02:000=two\r\n";
+const QByteArray Lrc = "[ti:t]\r\n[00:01.00]<00:01.00>ka<00:01.50>ra\r\n[00:02.00]two\r\n";
 const QByteArray OldOutput = "an older output\r\n";
 
 QByteArray Song() { return Frames(2) + Id3v1Tag("t"); }
@@ -231,6 +232,13 @@ QVector<Operation> Operations() {
                    "song.smi", true),
         TextOutput("TimeShiftOfDsmp", {ModeTimeShift, {{"song.lyr", Dsmp}}, {"song.lyr"}},
                    "song.lyr", true),
+        TextOutput("TimeTagToLrc", {ModeTimeTagToLrc, {{"song.txt", TimeTag}}, {"song.txt"}},
+                   "song.lrc", false),
+        TextOutput("LrcToTimeTagOverAnOlderOutput",
+                   {ModeLrcToTimeTag, {{"song.lrc", Lrc}, {"song.txt", OldOutput}}, {"song.lrc"}},
+                   "song.txt", true),
+        TextOutput("TimeShiftOfLrc", {ModeTimeShift, {{"song.lrc", Lrc}}, {"song.lrc"}}, "song.lrc",
+                   true),
         TextOutput("ExtractingOverAnOlderText",
                    {ModeMp3ToTimeTag,
                     {{"song.mp3", SongWithLyrics()}, {"song.txt", OldOutput}},

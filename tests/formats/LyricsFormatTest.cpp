@@ -33,6 +33,14 @@ INSTANTIATE_TEST_SUITE_P(
                       FormatCase{"x\r\n12:34:567=a", LyricsFormat::Dsmp},
                       FormatCase{"00:01:23=text", LyricsFormat::Unknown},
                       FormatCase{"plain words [chorus]", LyricsFormat::Unknown},
+                      // LRC: a stamp TimeTag does not write, a word stamp or an ID tag.
+                      FormatCase{"words\r\n  [0:01.5]a", LyricsFormat::Lrc},
+                      FormatCase{"[ti:a]\r\n[00:01]x", LyricsFormat::Lrc},
+                      FormatCase{"[00:01]x<00:02>y", LyricsFormat::Lrc},
+                      FormatCase{"[00:01]x\r\n[00:02]y", LyricsFormat::TimeTag},
+                      FormatCase{"[00:01:00]x\r\n[00:02.00]y", LyricsFormat::TimeTag},
+                      FormatCase{"[ti:a]\r\nno stamps", LyricsFormat::Unknown},
+                      FormatCase{"<SYNC Start=1000><P>[0:01.5]x", LyricsFormat::Sami},
                       FormatCase{"", LyricsFormat::Unknown}));
 
 TEST(DetectFormatFileTest, MissingFileAndTagBeyondFirst10000Bytes) {

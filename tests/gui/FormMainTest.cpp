@@ -482,15 +482,20 @@ private slots:
         Fixture f;
         FormMain form(f.settings, f.store);
         QCOMPARE(form.windowTitle(), QString::fromUtf8("Tavelkor V.1.00β6"));
-        QCOMPARE(form.Cmb()->count(), 9);
+        QCOMPARE(form.Cmb()->count(), ModeCount);
         QCOMPARE(form.Cmb()->currentIndex(), 0);
         QTest::mouseClick(form.ComLeft(), Qt::LeftButton);
         QCOMPARE(form.Cmb()->currentIndex(), 0);
         QCOMPARE(form.LblExp()->text(), ModeTable()[0].Explanation);
-        for (int i = 0; i < 10; ++i)
+        form.PrepareMenu();
+        QVERIFY(form.MnOptionMode()->isEnabled());
+        for (int i = 0; i <= ModeCount; ++i)
             QTest::mouseClick(form.ComRight(), Qt::LeftButton);
-        QCOMPARE(form.Cmb()->currentIndex(), 8);
-        QCOMPARE(form.LblExp()->text(), ModeTable()[8].Explanation);
+        QCOMPARE(form.Cmb()->currentIndex(), ModeCount - 1);
+        QCOMPARE(form.LblExp()->text(), ModeTable()[ModeCount - 1].Explanation);
+        form.Cmb()->setCurrentIndex(ModeNameMatch);
+        form.PrepareMenu();
+        QVERIFY(!form.MnOptionMode()->isEnabled());
         QVERIFY(!form.Img(0)->pixmap().isNull());
     }
 

@@ -67,12 +67,12 @@ TEST(SaveSettings, WritesEveryKeyInTableOrderButTheShiftAmount) {
     Settings settings;
     settings.Init.SlidemSec = 250;
     SaveSettings(store, settings);
-    EXPECT_EQ(store.order.size(), 59);
+    EXPECT_EQ(store.order.size(), 67);
     EXPECT_EQ(store.order.first(), QStringLiteral("Init/SmallSize"));
     EXPECT_EQ(store.order.indexOf(QStringLiteral("T2S/Base")) + 1,
               store.order.indexOf(QStringLiteral("T2S/KaraokeHTML0")));
     EXPECT_EQ(store.order.last(), QStringLiteral("Preview/Height"));
-    EXPECT_EQ(store.order.indexOf(QStringLiteral("T2T/AtArtist")) + 1,
+    EXPECT_EQ(store.order.indexOf(QStringLiteral("L2T/Karaoke")) + 1,
               store.order.indexOf(QStringLiteral("Preview/Left")));
     EXPECT_FALSE(store.values.contains(QStringLiteral("Init/SlidemSec")));
     EXPECT_EQ(store.values[QStringLiteral("Init/OverWrite")], QStringLiteral("True"));
@@ -82,6 +82,7 @@ TEST(SaveSettings, WritesEveryKeyInTableOrderButTheShiftAmount) {
     EXPECT_EQ(store.values[QStringLiteral("T2S/KaraokeHTML3")], QString());
     EXPECT_EQ(store.values[QStringLiteral("Init/InputEncoding")], QStringLiteral("Auto"));
     EXPECT_EQ(store.values[QStringLiteral("Init/OutputEncoding")], QStringLiteral("Source"));
+    EXPECT_EQ(store.values[QStringLiteral("T2L/Millis")], QStringLiteral("False"));
 }
 
 TEST(SaveSettings, AnIniStoreReadsBackTheSameValues) {
@@ -130,7 +131,7 @@ TEST(LoadSettings, StoredFormsAndBadValues) {
     store.values[QStringLiteral("Init/SameFolder")] = QStringLiteral("0");
     store.values[QStringLiteral("Init/PreMode")] = QStringLiteral("-1");
     store.values[QStringLiteral("Init/DispResult")] = QStringLiteral("maybe");
-    store.values[QStringLiteral("Init/NowMode")] = QStringLiteral("9");
+    store.values[QStringLiteral("Init/NowMode")] = QStringLiteral("11");
     store.values[QStringLiteral("T2S/ExtOrg")] = QStringLiteral("2");
     store.values[QStringLiteral("T2S/ExtNew")] = QStringLiteral("5");
     store.values[QStringLiteral("T2S/Base")] = QString();
@@ -138,6 +139,7 @@ TEST(LoadSettings, StoredFormsAndBadValues) {
     store.values[QStringLiteral("Init/TimeRatio")] = QStringLiteral("1,5");
     store.values[QStringLiteral("T2T/TimeRatio0")] = QStringLiteral(" 1e0 ");
     store.values[QStringLiteral("T2M/Id3v2Language")] = QStringLiteral("ja");
+    store.values[QStringLiteral("T2L/ExtNew")] = QStringLiteral("2"); // LrcExtensions has 0, 1
     Settings settings;
     LoadSettings(store, settings);
     EXPECT_FALSE(settings.Init.OverWrite);
@@ -152,6 +154,7 @@ TEST(LoadSettings, StoredFormsAndBadValues) {
     EXPECT_EQ(settings.Init.TimeRatio, 0.9953125);        // "," is no decimal point here
     EXPECT_EQ(settings.T2T.TimeRatio[0], 1.0);
     EXPECT_EQ(settings.T2M.Id3v2Language, QStringLiteral("jpn")); // no language code: default
+    EXPECT_EQ(settings.T2L.ExtNew, 0);
 }
 
 TEST(ShiftAmount, IsReadAndWrittenOnItsOwn) {

@@ -1,0 +1,54 @@
+#include "LrcWriter.h"
+
+#include "../lyrics/TextRules.h"
+#include "../lyrics/TimeTagWriter.h"
+#include "LrcStamps.h"
+
+namespace tavelkor {
+
+QString MakeLrcText(const LyricsDocument& document, const LrcWriteOptions& options) {
+    const int digits = options.Millis ? 3 : 2;
+    QString text;
+    if (options.IdTags) {
+        const LyricsHeader& header = document.Header;
+        const std::pair<const char16_t*, const QString*> tags[] = {{u"[ti:", &header.Title},
+                                                                   {u"[ar:", &header.Artist},
+                                                                   {u"[al:", &header.Album},
+                                                                   {u"[by:", &header.TaggingBy}};
+        for (const auto& [key, value] : tags) {
+            const QString trimmed = TrimSpaces(*value);
+            if (trimmed.isEmpty())
+                continue;
+            text += QStringView(key);
+            text += trimmed;
+            text += u']';
+            text += CrLf;
+        }
+    }
+    for (const LyricsLine& line : document.Lines) {
+        if (line.IsDirective)
+            continue;
+        if (!line.HasTimeTag || line.FragmentCount() == 0) {
+            text += line.PlainText;
+            text += CrLf;
+            continue;
+        }
+        const KaraokeFragment& first = line.Fragments[0];
+        text += FormatLrcStamp(u'[', first.TimeMs, digits);
+        // Text before the only tag keeps its word stamp too: joined, the two could read as one
+        // stamp ("<00:0" and "1.00>").
+        if (options.WordStamps && (line.FragmentCount() > 1 || !first.Text.isEmpty())) {
+            text += first.Text;
+            for (int k = 1; k <= line.FragmentCount(); ++k) {
+                text += FormatLrcStamp(u'<', line.Fragments[k].TimeMs, digits);
+                text += line.Fragments[k].Text;
+            }
+        } else {
+            text += line.PlainText;
+        }
+        text += CrLf;
+    }
+    return NormalizeTrailingBreaks(text);
+}
+
+} // namespace tavelkor
