@@ -169,8 +169,8 @@ void FormMain::BuildMenu() {
     });
     connect(mnOptionMode_, &QAction::triggered, this, [this] {
         const int mode = cmb_->currentIndex();
-        if (mode < 0 || mode > ModeTimeTagToTimeTag)
-            return; // only modes 0..6 have options (the menu disables the entry otherwise)
+        if (!HasModeOptions(mode))
+            return; // the menu disables the entry for modes without options
         WhileOutOfTop([this, mode] {
             FormOption options(settings_, mode, this);
             options.exec();
@@ -361,7 +361,7 @@ void FormMain::ApplyWindowSize() {
 
 void FormMain::PrepareMenu() {
     const int mode = cmb_->currentIndex();
-    mnOptionMode_->setEnabled(mode >= 0 && mode <= 6);
+    mnOptionMode_->setEnabled(HasModeOptions(mode));
 }
 
 void FormMain::OpenHelp() {
@@ -439,7 +439,7 @@ void FormMain::RunDispatcher() {
     timer1_->stop();
     const int mode = cmb_->currentIndex();
     // The mode options first, when asked for; a cancel ends the run before it starts.
-    if (settings_.Init.PreMode && mode >= 0 && mode < ModeTimeShift) {
+    if (settings_.Init.PreMode && HasModeOptions(mode)) {
         bool cancelled = false;
         WhileOutOfTop([&] {
             FormOption options(settings_, mode, this);

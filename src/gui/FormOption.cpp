@@ -73,6 +73,11 @@ void StoreRatio(const QLineEdit* box, double& ratio) {
 
 } // namespace
 
+bool HasModeOptions(int mode) {
+    return (mode >= 0 && mode <= ModeTimeTagToTimeTag) || mode == ModeTimeTagToLrc ||
+           mode == ModeLrcToTimeTag;
+}
+
 FormOption::FormOption(Settings& settings, int mode, QWidget* owner)
     : QDialog(owner), settings_(settings), mode_(mode) {
     setModal(true);
@@ -94,8 +99,8 @@ FormOption::FormOption(Settings& settings, int mode, QWidget* owner)
     s2tKaraoke_ = AddCheckBox(frm_[ModeSamiToTimeTag], QStringLiteral(u"カラオケタグ化する"));
     BuildTimeTagToDsmpPage(frm_[ModeTimeTagToDsmp]);
     d2tKaraoke_ = AddCheckBox(frm_[ModeDsmpToTimeTag], QStringLiteral(u"カラオケタグ化する"));
-    t2mId3v2_ = AddCheckBox(frm_[ModeTimeTagToMp3],
-                            QStringLiteral(u"ID3v2 の歌詞フレームも書き込む"));
+    t2mId3v2_ =
+        AddCheckBox(frm_[ModeTimeTagToMp3], QStringLiteral(u"ID3v2 の歌詞フレームも書き込む"));
     {
         auto* row = new QHBoxLayout;
         row->addWidget(new QLabel(QStringLiteral(u"ID3v2 の言語："), frm_[ModeTimeTagToMp3]));
@@ -115,6 +120,13 @@ FormOption::FormOption(Settings& settings, int mode, QWidget* owner)
         AddCheckBox(frm_[ModeMp3ToTimeTag],
                     QStringLiteral(u"Lyrics3 と SYLT の両方があるときは SYLT を優先する"));
     BuildTimeTagToTimeTagPage(frm_[ModeTimeTagToTimeTag]);
+    t2lWordStamps_ =
+        AddCheckBox(frm_[ModeTimeTagToLrc],
+                    QStringLiteral(u"カラオケの行に単語ごとのタイムを付ける（拡張LRC）"));
+    t2lMillis_ = AddCheckBox(frm_[ModeTimeTagToLrc], QStringLiteral(u"タイムをミリ秒で書く"));
+    t2lIdTags_ = AddCheckBox(frm_[ModeTimeTagToLrc],
+                             QStringLiteral(u"曲名・歌手名・アルバム名・作成者を ID タグにする"));
+    l2tKaraoke_ = AddCheckBox(frm_[ModeLrcToTimeTag], QStringLiteral(u"カラオケタグ化する"));
 
     // The shared area: the two extensions, then OK and cancel at the right-hand edge.
     auto* shared = new QGridLayout;
@@ -303,8 +315,9 @@ void FormOption::LoadModePage(int mode) {
         frm_[i]->setVisible(i == mode && frm_[i]->layout() != nullptr); // 7 and 8 are empty
     setWindowTitle(QStringLiteral(u"モード別オプション") + QStringLiteral("  ") +
                    ModeTable()[mode].Caption);
-    const bool hasSource = mode != ModeMp3ToTimeTag && mode <= ModeTimeTagToTimeTag;
-    const bool hasOutput = mode != ModeTimeTagToMp3 && mode <= ModeTimeTagToTimeTag;
+    const bool lrc = mode == ModeTimeTagToLrc || mode == ModeLrcToTimeTag;
+    const bool hasSource = lrc || (mode != ModeMp3ToTimeTag && mode <= ModeTimeTagToTimeTag);
+    const bool hasOutput = lrc || (mode != ModeTimeTagToMp3 && mode <= ModeTimeTagToTimeTag);
     for (QWidget* widget : {static_cast<QWidget*>(extOrgLabel_), static_cast<QWidget*>(extOrg_)})
         widget->setVisible(hasSource);
     for (QWidget* widget : {static_cast<QWidget*>(extNewLabel_), static_cast<QWidget*>(extNew_)})
@@ -345,6 +358,18 @@ void FormOption::LoadModePage(int mode) {
         t2mId3v2_->setChecked(s.T2M.Id3v2Lyrics);
         t2mLanguage_->setText(s.T2M.Id3v2Language);
         t2mLanguage_->setEnabled(s.T2M.Id3v2Lyrics);
+        break;
+    case ModeTimeTagToLrc:
+        Fill(extOrg_, TimeTagExtensions(), s.T2L.ExtOrg);
+        Fill(extNew_, LrcExtensions(), s.T2L.ExtNew);
+        t2lWordStamps_->setChecked(s.T2L.WordStamps);
+        t2lMillis_->setChecked(s.T2L.Millis);
+        t2lIdTags_->setChecked(s.T2L.IdTags);
+        break;
+    case ModeLrcToTimeTag:
+        Fill(extOrg_, LrcExtensions(), s.L2T.ExtOrg);
+        Fill(extNew_, TimeTagExtensions(), s.L2T.ExtNew);
+        l2tKaraoke_->setChecked(s.L2T.Karaoke);
         break;
     case ModeMp3ToTimeTag:
         extOrg_->clear();
@@ -416,6 +441,18 @@ void FormOption::StoreModePage(int mode) {
         // A code cut short keeps the one stored: the frames need three letters.
         if (t2mLanguage_->hasAcceptableInput())
             s.T2M.Id3v2Language = t2mLanguage_->text().toLower();
+        break;
+    case ModeTimeTagToLrc:
+        s.T2L.ExtOrg = extOrg_->currentIndex();
+        s.T2L.ExtNew = extNew_->currentIndex();
+        s.T2L.WordStamps = t2lWordStamps_->isChecked();
+        s.T2L.Millis = t2lMillis_->isChecked();
+        s.T2L.IdTags = t2lIdTags_->isChecked();
+        break;
+    case ModeLrcToTimeTag:
+        s.L2T.ExtOrg = extOrg_->currentIndex();
+        s.L2T.ExtNew = extNew_->currentIndex();
+        s.L2T.Karaoke = l2tKaraoke_->isChecked();
         break;
     case ModeMp3ToTimeTag:
         s.M2T.ExtNew = extNew_->currentIndex();

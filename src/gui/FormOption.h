@@ -2,6 +2,8 @@
 // window. It edits the settings in place on OK and tells the caller whether it was cancelled.
 #pragma once
 
+#include "../modes/ModeTable.h"
+
 #include <QDialog>
 #include <array>
 #include <functional>
@@ -18,6 +20,9 @@ class QWidget;
 namespace tavelkor {
 
 struct Settings;
+
+// Whether the mode has a page of options (modes 0..6, 9 and 10; the two tools have none).
+bool HasModeOptions(int mode);
 
 class FormOption : public QDialog {
     Q_OBJECT
@@ -55,6 +60,8 @@ public:
     QCheckBox* ChkD2TKaraoke() const { return d2tKaraoke_; }
     QCheckBox* ChkM2TDelete() const { return m2tDelete_; }
     QCheckBox* ChkM2TPreferSylt() const { return m2tPreferSylt_; }
+    QCheckBox* ChkT2LWordStamps() const { return t2lWordStamps_; }
+    QCheckBox* ChkL2TKaraoke() const { return l2tKaraoke_; }
     QCheckBox* ChkT2MId3v2() const { return t2mId3v2_; }
     QLineEdit* TxtT2MLanguage() const { return t2mLanguage_; }
     // Mode 6.
@@ -81,7 +88,7 @@ private:
 
     Settings& settings_;
     int mode_;
-    std::array<QWidget*, 9> frm_;
+    std::array<QWidget*, ModeCount> frm_; // one page per mode, empty for the tools
     QLabel* extOrgLabel_;
     QLabel* extNewLabel_;
     QComboBox* extOrg_;
@@ -101,6 +108,10 @@ private:
     QCheckBox* d2tKaraoke_;
     QCheckBox* m2tDelete_;
     QCheckBox* m2tPreferSylt_;
+    QCheckBox* t2lWordStamps_;
+    QCheckBox* t2lMillis_;
+    QCheckBox* t2lIdTags_;
+    QCheckBox* l2tKaraoke_;
     QCheckBox* t2mId3v2_;
     QLineEdit* t2mLanguage_;
     std::array<QRadioButton*, 2> t2tPage_;

@@ -94,6 +94,9 @@ QPixmap StockPicture(int index) {
     case 7:
         DrawRename(p);
         break;
+    case 8:
+        DrawDocument(p, QColor(210, 110, 20), QStringLiteral("LRC"));
+        break;
     default:
         break; // 0: the empty side picture
     }

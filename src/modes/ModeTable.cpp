@@ -23,9 +23,8 @@ QStringList AllLyricsExtensions() {
     return TimeTagExtensions() + SamiExtensions() + DsmpExtensions() + LrcExtensions();
 }
 
-// The stock picture that stands for LRC in the pictograms. The window has no LRC picture yet;
-// until it has, the empty side picture stands in.
-constexpr int LrcPicture = 0;
+// The stock picture that stands for LRC in the pictograms.
+constexpr int LrcPicture = 8;
 
 } // namespace
 

@@ -443,7 +443,7 @@ private slots:
                 QTRY_COMPARE(options->size(), options->sizeHint());
             };
             fits();
-            QVERIFY(page->isVisible()); // every page of modes 0..6 has its controls
+            QVERIFY(page->isVisible()); // every mode with options has controls on its page
             if (mode == ModeTimeTagToSami) {
                 QCOMPARE(options->TxtT2SBase()->cursorPosition(), 0);
                 const int height = options->height();
@@ -471,10 +471,13 @@ private slots:
             QVERIFY(shared); // the walk went round
             QTest::keyClick(dialog, Qt::Key_Escape);
         });
-        for (mode = 0; mode <= ModeTimeTagToTimeTag; ++mode) {
+        int opened = 0;
+        for (mode = 0; mode < ModeCount; ++mode) {
+            if (mode == ModeTimeShift || mode == ModeNameMatch)
+                continue; // the tools have no options
             form.Cmb()->setCurrentIndex(mode);
             Pick(form, 'm');
-            QCOMPARE(check.count, mode + 1);
+            QCOMPARE(check.count, ++opened);
         }
     }
 
