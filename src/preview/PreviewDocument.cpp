@@ -6,6 +6,7 @@
 #include "../audio/RiffFile.h"
 #include "../base/TextFile.h"
 #include "../formats/DsmpReader.h"
+#include "../formats/LrcReader.h"
 #include "../formats/SamiReader.h"
 #include "../lyrics/DisplayLines.h"
 #include "../lyrics/TimeTagFile.h"
@@ -100,8 +101,21 @@ PreviewSource LoadPreviewDocument(const QString& path, EncodingChoice choice) {
                                                               : ReadDsmpText(content.Decoded.Text);
         break;
     }
+    case LyricsFormat::Lrc: {
+        const TextFileContent content = ReadTextFileContent(path, 0, choice);
+        source.Encoding = content.Decoded.Encoding;
+        if (content.ReadFailed) {
+            source.Error = QStringLiteral(u"ファイルを読めません：") + path;
+            return source;
+        }
+        // Word stamps become karaoke fragments; the times are real times, as in SAMI and DSMP.
+        if (std::optional<LyricsDocument> document = ReadLrcText(content.Decoded.Text, true))
+            source.Document = std::move(*document);
+        break;
+    }
     case LyricsFormat::Unknown:
-        source.Error = QStringLiteral(u"TimeTag・SAMI・DSMPの歌詞ファイルではありません：") + path;
+        source.Error =
+            QStringLiteral(u"TimeTag・SAMI・DSMP・LRCの歌詞ファイルではありません：") + path;
         return source;
     }
     if (!source.Document.HasTimeTags) {
@@ -131,7 +145,9 @@ LyricsDocument PreviewTimes(const PreviewSource& source, int nudgeMs, double def
         for (KaraokeFragment& fragment : line.Fragments)
             fragment.TimeMs = MovedTime(fragment.TimeMs, nudgeMs);
     }
-    return karaoke ? MergeGrowingCaptions(document) : document;
+    // LRC lines carry their word timing already; captions that grow are SAMI's and DSMP's.
+    return karaoke && source.Format != LyricsFormat::Lrc ? MergeGrowingCaptions(document)
+                                                         : document;
 }
 
 PreviewSong FindPreviewSong(const QString& lyricsPath) {

@@ -6,6 +6,7 @@
 #include "TestFiles.h"
 #include "audio/SongFileBuilders.h"
 #include "formats/DsmpWriter.h"
+#include "formats/LrcWriter.h"
 #include "formats/LyricsFormat.h"
 #include "formats/SamiWriter.h"
 #include "lyrics/TimeTagReader.h"
@@ -83,9 +84,9 @@ TEST(PreviewTimes, ANudgeShowsWhatTheSavedFileShows) {
     }
 }
 
-TEST(LoadPreviewDocument, SamiAndDsmpKeepMillisecondsAndKaraokeSteps) {
-    // A TimeTag file written as SAMI and as DSMP with karaoke: read back, the preview shows the
-    // same steps as the TimeTag file itself.
+TEST(LoadPreviewDocument, SamiDsmpAndLrcKeepMillisecondsAndKaraokeSteps) {
+    // A TimeTag file written as SAMI, as DSMP and as enhanced LRC with karaoke: read back, the
+    // preview shows the same steps as the TimeTag file itself.
     TestFolder folder;
     const QString timeTag = folder.Put(
         "song.txt", U("[00:01:00]歌[00:01:37]詞[00:02:11]だ\r\n[00:04:00]next[00:04:50] line\r\n"
@@ -95,12 +96,14 @@ TEST(LoadPreviewDocument, SamiAndDsmpKeepMillisecondsAndKaraokeSteps) {
     const KaraokeDisplay expected(PreviewTimes(original, 0, DefaultRatio, true), true, 2);
     QString sami;
     QString dsmp;
+    QString lrc;
     ConvertFromTimeTag(timeTag, DefaultRatio, EncodingChoice::Auto, [&](LyricsDocument& d) {
         sami = MakeSamiText(d, true, DefaultSamiBaseStyle(), KaraokeHtmlDefaults(), 2);
         dsmp = MakeDsmpText(d, true, 0, 2);
+        lrc = MakeLrcText(d, LrcWriteOptions{true, true, false});
         return std::optional<QString>(sami);
     });
-    for (const QString& text : {sami, dsmp}) {
+    for (const auto& [text, captions] : {std::pair{sami, true}, {dsmp, true}, {lrc, false}}) {
         const QString path = folder.Put("song.other", text.toUtf8());
         const PreviewSource source = LoadPreviewDocument(path, EncodingChoice::Auto);
         ASSERT_TRUE(source.Error.isEmpty()) << source.Error.toStdString();
@@ -116,8 +119,9 @@ TEST(LoadPreviewDocument, SamiAndDsmpKeepMillisecondsAndKaraokeSteps) {
                 EXPECT_EQ(shown[row].Sung, wanted[row].Sung) << t;
             }
         }
-        // Without karaoke every caption is one line, as the player shows it.
-        EXPECT_EQ(StepTimes(source, 0, false).size(), expected.Steps().size());
+        // Without karaoke every caption is one line, as the player shows it; an LRC line is one
+        // line at its line stamp.
+        EXPECT_EQ(StepTimes(source, 0, false).size(), captions ? expected.Steps().size() : 2);
     }
 }
 
@@ -131,8 +135,8 @@ TEST(LoadPreviewDocument, SaysWhyAFileCannotBePreviewed) {
         {folder.File("missing.txt"), "ファイルが見つかりません"},
         {folder.Path(), "歌詞ファイルではありません"},
         {folder.Put("plain.txt", "just words\r\n"),
-         "TimeTag・SAMI・DSMPの歌詞ファイルではありません"},
-        {folder.Put("empty.txt", ""), "TimeTag・SAMI・DSMPの歌詞ファイルではありません"},
+         "TimeTag・SAMI・DSMP・LRCの歌詞ファイルではありません"},
+        {folder.Put("empty.txt", ""), "TimeTag・SAMI・DSMP・LRCの歌詞ファイルではありません"},
     };
     for (const Row& row : table) {
         const PreviewSource source = LoadPreviewDocument(row.Path, EncodingChoice::Auto);
