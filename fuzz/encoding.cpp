@@ -64,8 +64,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const DecodedText forced = DecodeText(bytes, choice);
         Check(EncodeText(forced.Text, TextEncoding::Utf8).Replaced == 0);
     }
-    const qsizetype whole = WholeCharactersLength(bytes);
-    Check(whole <= bytes.size() && whole >= bytes.size() - 3);
 
     // The bytes as UTF-16 units.
     QString text(qsizetype(size / 2), Qt::Uninitialized);
