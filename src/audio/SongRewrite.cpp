@@ -1,6 +1,7 @@
 #include "SongRewrite.h"
 
 #include "../base/PathHelpers.h"
+#include "../base/SafeFileWrite.h"
 #include "TailRewrite.h"
 
 #include <QFile>
@@ -57,15 +58,6 @@ bool CopyRange(int from, int to, qint64 begin, qint64 end) {
         position += got;
     }
     return true;
-}
-
-void SyncFolder(const QString& file) {
-    const int fd =
-        ::open(NativePath(FolderOf(file)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        (void)::fsync(fd);
-        ::close(fd);
-    }
 }
 
 // Writes the new content into `fd` and gives it the song's permissions, owner and group.

@@ -1,6 +1,7 @@
 #include "TailRewrite.h"
 
 #include "../base/PathHelpers.h"
+#include "../base/SafeFileWrite.h"
 #include "AudioFileReader.h"
 
 #include <QFile>
@@ -153,15 +154,6 @@ bool WriteAll(int fd, qint64 position, const QByteArray& bytes) {
         done += put;
     }
     return true;
-}
-
-void SyncFolder(const QString& file) {
-    const int fd =
-        ::open(NativePath(FolderOf(file)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        (void)::fsync(fd);
-        ::close(fd);
-    }
 }
 
 // Writes the journal and flushes it, and its name in the folder, to disk.

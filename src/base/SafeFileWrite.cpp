@@ -123,4 +123,13 @@ WriteOutcome ReplaceFileContents(const QString& path, const QByteArray& bytes) {
     return WriteOutcome::Failed;
 }
 
+void SyncFolder(const QString& file) {
+    const int fd =
+        ::open(NativePath(FolderOf(file)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        (void)::fsync(fd);
+        ::close(fd);
+    }
+}
+
 } // namespace tavelkor

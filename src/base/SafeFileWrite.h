@@ -22,4 +22,8 @@ WriteOutcome ReplaceFileContents(const QString& path, const QByteArray& bytes);
 // set, whoever runs the program (root included), as the read-only attribute works elsewhere.
 bool CanReplaceFile(const QString& path);
 
+// Flushes the folder that holds `file` to disk, so that a file just created or renamed there
+// keeps its name after a crash.
+void SyncFolder(const QString& file);
+
 } // namespace tavelkor

@@ -9,6 +9,7 @@
 #include "settings/IniSettingsStore.h"
 #include "settings/Settings.h"
 
+#include "OnModal.h"
 #include "ReportColumns.h"
 #include "TestFiles.h"
 
@@ -32,30 +33,6 @@
 using namespace tavelkor;
 
 namespace {
-
-// Acts once on every modal dialog that opens while it lives (the dialog's own event loop runs
-// the check); a dialog the act left open (a failed check) is closed with Esc.
-class OnModal {
-public:
-    explicit OnModal(std::function<void(QWidget*)> act) {
-        QObject::connect(&timer_, &QTimer::timeout, [this, act] {
-            QWidget* dialog = QApplication::activeModalWidget();
-            if (dialog == nullptr || dialog == last_)
-                return;
-            last_ = dialog;
-            ++count;
-            act(dialog);
-            if (last_ != nullptr && last_->isVisible())
-                QTest::keyClick(last_, Qt::Key_Escape);
-        });
-        timer_.start(10);
-    }
-    int count = 0;
-
-private:
-    QTimer timer_;
-    QPointer<QWidget> last_;
-};
 
 QString ManualBesideTests() {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/Tavelkor.html");

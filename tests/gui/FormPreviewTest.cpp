@@ -12,6 +12,7 @@
 #include "settings/IniSettingsStore.h"
 #include "settings/Settings.h"
 
+#include "OnModal.h"
 #include "TestFiles.h"
 
 #include <QComboBox>
@@ -48,29 +49,6 @@ public:
     qint64 duration;
     qint64 position = 0;
     bool playing = false;
-};
-
-// Acts once on every modal dialog that opens while it lives.
-class OnModal {
-public:
-    explicit OnModal(std::function<void(QWidget*)> act) {
-        QObject::connect(&timer_, &QTimer::timeout, [this, act] {
-            QWidget* dialog = QApplication::activeModalWidget();
-            if (dialog == nullptr || dialog == last_)
-                return;
-            last_ = dialog;
-            ++count;
-            act(dialog);
-            if (last_ != nullptr && last_->isVisible())
-                QTest::keyClick(last_, Qt::Key_Escape);
-        });
-        timer_.start(10);
-    }
-    int count = 0;
-
-private:
-    QTimer timer_;
-    QPointer<QWidget> last_;
 };
 
 // Clicks the message box button with this text; gives the box's text.
