@@ -21,6 +21,20 @@ qsizetype SkipBlanks(QStringView text, qsizetype pos) {
 
 constexpr long long MaxMs = std::numeric_limits<int>::max();
 
+// The decimal digits of `value`, zero-padded to `minDigits`.
+void AppendNumber(QString& out, long long value, int minDigits) {
+    char16_t digits[20];
+    int n = 0;
+    do {
+        digits[n++] = char16_t(u'0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    for (int i = n; i < minDigits; ++i)
+        out += u'0';
+    while (n > 0)
+        out += QChar(digits[--n]);
+}
+
 } // namespace
 
 std::optional<LrcStamp> ReadLrcStamp(QStringView text, qsizetype pos) {
@@ -78,8 +92,8 @@ std::optional<LrcStamp> ReadLrcStamp(QStringView text, qsizetype pos) {
     return stamp;
 }
 
-QString FormatLrcStamp(QChar open, int timeMs, int fractionDigits, int minuteDigits,
-                       int secondDigits) {
+void AppendLrcStamp(QString& out, QChar open, int timeMs, int fractionDigits, int minuteDigits,
+                    int secondDigits) {
     static constexpr long long units[] = {1000, 100, 10, 1};
     const int digits = fractionDigits < 0 ? 0 : (fractionDigits > 3 ? 3 : fractionDigits);
     const long long unit = units[digits];
@@ -91,16 +105,21 @@ QString FormatLrcStamp(QChar open, int timeMs, int fractionDigits, int minuteDig
     if (count * unit > MaxMs) // would no longer read as a stamp
         --count;
     const long long rounded = count * unit;
-    QString out;
     out += open;
-    out += QString::number(rounded / 60000).rightJustified(minuteDigits, u'0');
+    AppendNumber(out, rounded / 60000, minuteDigits);
     out += u':';
-    out += QString::number(rounded / 1000 % 60).rightJustified(secondDigits, u'0');
+    AppendNumber(out, rounded / 1000 % 60, secondDigits);
     if (digits > 0) {
         out += u'.';
-        out += QString::number(rounded % 1000 / unit).rightJustified(digits, u'0');
+        AppendNumber(out, rounded % 1000 / unit, digits);
     }
     out += open == u'<' ? u'>' : u']';
+}
+
+QString FormatLrcStamp(QChar open, int timeMs, int fractionDigits, int minuteDigits,
+                       int secondDigits) {
+    QString out;
+    AppendLrcStamp(out, open, timeMs, fractionDigits, minuteDigits, secondDigits);
     return out;
 }
 

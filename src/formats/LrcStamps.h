@@ -31,6 +31,9 @@ std::optional<LrcStamp> ReadLrcStamp(QStringView text, qsizetype pos);
 // minutes with at least `minuteDigits` digits, seconds with at least `secondDigits`.
 QString FormatLrcStamp(QChar open, int timeMs, int fractionDigits, int minuteDigits = 2,
                        int secondDigits = 2);
+// FormatLrcStamp appended to `out`.
+void AppendLrcStamp(QString& out, QChar open, int timeMs, int fractionDigits, int minuteDigits = 2,
+                    int secondDigits = 2);
 
 // A stamp and where it stands in its line.
 struct PlacedLrcStamp {

@@ -34,13 +34,13 @@ QString MakeLrcText(const LyricsDocument& document, const LrcWriteOptions& optio
             continue;
         }
         const KaraokeFragment& first = line.Fragments[0];
-        text += FormatLrcStamp(u'[', first.TimeMs, digits);
+        AppendLrcStamp(text, u'[', first.TimeMs, digits);
         // Text before the only tag keeps its word stamp too: joined, the two could read as one
         // stamp ("<00:0" and "1.00>").
         if (options.WordStamps && (line.FragmentCount() > 1 || !first.Text.isEmpty())) {
             text += first.Text;
             for (int k = 1; k <= line.FragmentCount(); ++k) {
-                text += FormatLrcStamp(u'<', line.Fragments[k].TimeMs, digits);
+                AppendLrcStamp(text, u'<', line.Fragments[k].TimeMs, digits);
                 text += line.Fragments[k].Text;
             }
         } else {
