@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 
 namespace tavelkor::test {
 
@@ -49,5 +50,17 @@ inline QByteArray ReadBytes(const QString& path) {
 
 // Text in the tests is written as UTF-8 literals and stored as CP932 where it matters.
 inline QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// The file's status (all zero when it is missing).
+inline struct stat StatOf(const QString& path) {
+    struct stat info {};
+    ::stat(QFile::encodeName(path).constData(), &info);
+    return info;
+}
+
+// Every entry of a folder, hidden ones included (a journal or a temporary file left behind).
+inline QStringList Entries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
 
 } // namespace tavelkor::test

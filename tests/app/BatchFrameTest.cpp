@@ -21,10 +21,6 @@ mode_t ModeOf(const QString& path) {
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 
-QStringList EntriesOf(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-}
-
 TEST(FilterByExtension, KeepsAcceptedExtensionsInAnyLetterCaseAndRejectsTheRest) {
     BatchState state;
     state.DroppedFiles = {QStringLiteral("/a/one.LRC"), QStringLiteral("/a/two.txt"),
@@ -95,7 +91,7 @@ TEST_F(SavingTest, WritesCp932WithExactlyOneFinalLineBreak) {
     EXPECT_EQ(ReadBytes(target), QByteArray("no break\r\n"));
     ASSERT_TRUE(SaveTextFile(target, QString()));
     EXPECT_EQ(ReadBytes(target), QByteArray("\r\n"));
-    EXPECT_EQ(EntriesOf(folder.Path()), QStringList({QStringLiteral("out.smi")}));
+    EXPECT_EQ(Entries(folder.Path()), QStringList({QStringLiteral("out.smi")}));
 }
 
 TEST_F(SavingTest, ReplacingKeepsTheTargetsPermissions) {
@@ -121,7 +117,7 @@ TEST_F(SavingTest, AReadOnlyTargetIsRefusedAndLeftByteForByte) {
     EXPECT_FALSE(SaveTextFile(target, QStringLiteral("new")));
     EXPECT_EQ(ReadBytes(target), QByteArray("keep\x81\x60", 6));
     EXPECT_EQ(ModeOf(target), mode_t(0444));
-    EXPECT_EQ(EntriesOf(folder.Path()), QStringList({QStringLiteral("out.smi")}));
+    EXPECT_EQ(Entries(folder.Path()), QStringList({QStringLiteral("out.smi")}));
 }
 
 TEST_F(SavingTest, ALinkStaysALinkAndItsTargetGetsTheText) {
@@ -166,7 +162,7 @@ TEST_F(SavingTest, AWriteThatFailsPartWayLeavesTheOldFileIntact) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the failed save was reported as written";
     EXPECT_EQ(ReadBytes(target), old);
-    EXPECT_EQ(EntriesOf(folder.Path()), QStringList({QStringLiteral("out.smi")}));
+    EXPECT_EQ(Entries(folder.Path()), QStringList({QStringLiteral("out.smi")}));
 }
 
 } // namespace

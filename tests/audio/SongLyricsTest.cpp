@@ -24,16 +24,6 @@ using namespace tavelkor::test;
 
 namespace {
 
-struct stat StatOf(const QString& path) {
-    struct stat info {};
-    ::stat(QFile::encodeName(path).constData(), &info);
-    return info;
-}
-
-QStringList Entries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-}
-
 const QByteArray Audio = Frames(40);
 const QByteArray Title = Id3Frame(3, "TIT2", '\1' + Utf16WithBom(U("曲名")));
 const QByteArray RoomySong = Id3Tag(3, 0, Title, 8192) + Audio + Id3v1Tag("t");

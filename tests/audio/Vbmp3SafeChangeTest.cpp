@@ -19,16 +19,6 @@ using namespace tavelkor::test;
 
 namespace {
 
-struct stat StatOf(const QString& path) {
-    struct stat info {};
-    ::stat(QFile::encodeName(path).constData(), &info);
-    return info;
-}
-
-QStringList Entries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-}
-
 // Lets writes reach at most `limit` bytes into any file: the write that crosses it stops
 // short and the next one fails, as on a full disk. SIGXFSZ is ignored, so the failure is
 // reported to the program as an error.
