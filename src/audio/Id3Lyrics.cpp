@@ -100,13 +100,13 @@ void WalkFrames(TagParts& parts, const Id3::Header& header) {
         parts.Frames.push_back(std::move(frame));
         position += parts.Frames.back().Length;
     }
-    QByteArray rest = parts.Area.mid(position);
-    while (rest.endsWith('\0'))
-        rest.chop(1);
-    qsizetype zeros = 0;
-    while (zeros < rest.size() && rest[zeros] == '\0')
-        ++zeros;
-    parts.Rest = rest.mid(zeros);
+    const char* bytes = parts.Area.constData();
+    qsizetype end = parts.Area.size();
+    while (end > position && bytes[end - 1] == '\0')
+        --end;
+    while (position < end && bytes[position] == '\0')
+        ++position;
+    parts.Rest = parts.Area.mid(position, end - position);
 }
 
 bool SplitTag(const QByteArray& tag, TagParts& parts) {

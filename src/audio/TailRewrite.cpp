@@ -237,11 +237,24 @@ bool ApplyTailChange(const QString& path, qint64 expectedSize, const TailChange&
     journal.Inode = quint64(info.st_ino);
     journal.OldSize = expectedSize;
     journal.TailStart = change.TailStart;
+    // Only the bytes of a patch that differ are journaled and written: a tag of hundreds of
+    // kilobytes, mostly padding, in which a few frames change costs a few kilobytes.
+    TailChange narrowed{change.TailStart, change.NewTail, {}};
     for (const BytePatch& patch : change.Patches) {
-        BytePatch old{patch.Position, {}};
+        QByteArray old;
         ok = ok && patch.Position >= 0 && patch.Position + patch.Bytes.size() <= change.TailStart &&
-             ReadAll(fd, patch.Position, patch.Bytes.size(), old.Bytes);
-        journal.OldPatches.append(old);
+             ReadAll(fd, patch.Position, patch.Bytes.size(), old);
+        if (!ok)
+            break;
+        qsizetype begin = 0, end = patch.Bytes.size();
+        while (begin < end && old[begin] == patch.Bytes[begin])
+            ++begin;
+        while (end > begin && old[end - 1] == patch.Bytes[end - 1])
+            --end;
+        if (begin == end)
+            continue;
+        journal.OldPatches.append({patch.Position + begin, old.mid(begin, end - begin)});
+        narrowed.Patches.append({patch.Position + begin, patch.Bytes.mid(begin, end - begin)});
     }
     ok = ok && ReadAll(fd, change.TailStart, expectedSize - change.TailStart, journal.OldTail);
     const QString journalPath = UndoJournalPath(target);
@@ -257,7 +270,7 @@ bool ApplyTailChange(const QString& path, qint64 expectedSize, const TailChange&
         DiscardJournal(journalPath);
         return false;
     }
-    if (Apply(fd, change, expectedSize)) {
+    if (Apply(fd, narrowed, expectedSize)) {
         if (DiscardJournal(journalPath)) {
             ::close(fd);
             return true;

@@ -1,17 +1,10 @@
 #include "Cp932.h"
 
-#include <array>
-#include <cerrno>
 #include <cstring>
-#include <iconv.h>
-#include <memory>
-#include <stdexcept>
 
-// The conversion tables are read once, on first use, from glibc's iconv, which holds the real
-// Microsoft CP932 table (81 60 <-> U+FF5E, 87 40 <-> U+2460, 5C <-> U+005C, and the best-fit
-// encodings Windows uses, such as U+00A5 -> 5C). Asking iconv once per byte pair and per
-// character costs a few milliseconds; converting through the tables afterwards is a plain
-// lookup, which keeps large batches fast. Qt's ICU-backed "CP932" codec is not used: it swaps
+// The conversion tables come from the C library's iconv, read when the program is built
+// (generate/MakeCp932Tables.cpp); converting through them is a plain lookup, which keeps large
+// batches fast and costs nothing at start. Qt's ICU-backed "CP932" codec is not used: it swaps
 // 1A/1C/7F as IBM-943 does, writes FC FC for unmappable characters and drops a lone lead byte
 // at the end of the input.
 
@@ -23,86 +16,13 @@ constexpr char16_t NoChar = 0xFFFF; // not a character of any CP932 byte sequenc
 // No CP932 encoding. Encodings below 0x100 are one byte; two-byte ones start with a lead
 // byte of at least 0x81.
 constexpr quint16 NoBytes = 0xFFFF;
+constexpr quint8 NotALead = 0xFF;
 
-class IconvHandle {
-public:
-    IconvHandle(const char* to, const char* from) : handle_(iconv_open(to, from)) {
-        if (handle_ == reinterpret_cast<iconv_t>(-1))
-            throw std::runtime_error("iconv cannot convert between CP932 and UTF-16");
-    }
-    ~IconvHandle() { iconv_close(handle_); }
-    IconvHandle(const IconvHandle&) = delete;
-    IconvHandle& operator=(const IconvHandle&) = delete;
+#include "Cp932Tables.inc"
 
-    // Converts the whole input; returns the errno that stopped it, or 0.
-    int Convert(const char* input, size_t size, char* output, size_t& outputSize) {
-        iconv(handle_, nullptr, nullptr, nullptr, nullptr);
-        char* in = const_cast<char*>(input);
-        char* out = output;
-        size_t outLeft = outputSize;
-        const size_t result = iconv(handle_, &in, &size, &out, &outLeft);
-        outputSize -= outLeft;
-        return result == static_cast<size_t>(-1) ? errno : 0;
-    }
-
-private:
-    iconv_t handle_;
-};
-
-struct Tables {
-    std::array<char16_t, 256> single;  // character of a one-byte sequence
-    std::array<bool, 256> lead;        // the byte starts a two-byte sequence
-    std::array<char16_t, 65536> pair;  // character of lead << 8 | trail
-    std::array<quint16, 65536> encode; // CP932 bytes of a BMP character
-    bool asciiIdentity = true;         // bytes 00..7F are the characters U+0000..U+007F
-
-    Tables() {
-        single.fill(NoChar);
-        lead.fill(false);
-        pair.fill(NoChar);
-        encode.fill(NoBytes);
-        IconvHandle decoder("UTF-16LE", "CP932");
-        IconvHandle encoder("CP932", "UTF-16LE");
-        char out[8];
-        for (int b = 0; b < 256; ++b) {
-            const char in[1] = {char(b)};
-            size_t size = sizeof out;
-            const int error = decoder.Convert(in, 1, out, size);
-            if (error == 0 && size == 2)
-                single[b] = char16_t(uchar(out[0]) | uchar(out[1]) << 8);
-            else if (error == EINVAL)
-                lead[b] = true;
-        }
-        for (int l = 0; l < 256; ++l) {
-            if (!lead[l])
-                continue;
-            for (int t = 0; t < 256; ++t) {
-                const char in[2] = {char(l), char(t)};
-                size_t size = sizeof out;
-                if (decoder.Convert(in, 2, out, size) == 0 && size == 2)
-                    pair[l << 8 | t] = char16_t(uchar(out[0]) | uchar(out[1]) << 8);
-            }
-        }
-        for (int c = 0; c < 0x10000; ++c) {
-            if (c >= 0xD800 && c < 0xE000)
-                continue;
-            const char in[2] = {char(c & 0xFF), char(c >> 8)};
-            size_t size = sizeof out;
-            if (encoder.Convert(in, 2, out, size) != 0)
-                continue;
-            if (size == 1)
-                encode[c] = uchar(out[0]);
-            else if (size == 2)
-                encode[c] = quint16(uchar(out[0]) << 8 | uchar(out[1]));
-        }
-        for (int c = 0; c < 0x80; ++c)
-            asciiIdentity = asciiIdentity && single[c] == c && encode[c] == c;
-    }
-};
-
-const Tables& Cp932Tables() {
-    static const std::unique_ptr<Tables> tables = std::make_unique<Tables>();
-    return *tables;
+// The character of a lead byte and its trail byte, or NoChar.
+inline char16_t PairChar(uchar lead, uchar trail) {
+    return Cp932Pairs[Cp932LeadRow[lead] * 256 + trail];
 }
 
 } // namespace
@@ -111,12 +31,11 @@ QString DecodeCp932(const char* bytes, qsizetype size) {
     QString text;
     if (size <= 0)
         return text;
-    const Tables& tables = Cp932Tables();
     text.resize(size); // never more characters than bytes
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
     const uchar* in = reinterpret_cast<const uchar*>(bytes);
     qsizetype written = 0;
-    const bool ascii = tables.asciiIdentity;
+    const bool ascii = Cp932AsciiIdentity;
     for (qsizetype i = 0; i < size; ++i) {
         // Runs of ASCII bytes, eight at a time where the text allows.
         if (ascii) {
@@ -138,9 +57,9 @@ QString DecodeCp932(const char* bytes, qsizetype size) {
             }
         }
         const uchar b = in[i];
-        char16_t c = tables.single[b];
-        if (c == NoChar && tables.lead[b] && i + 1 < size) {
-            c = tables.pair[b << 8 | in[i + 1]];
+        char16_t c = Cp932Single[b];
+        if (c == NoChar && Cp932LeadRow[b] != NotALead && i + 1 < size) {
+            c = PairChar(b, in[i + 1]);
             if (c != NoChar)
                 ++i;
         }
@@ -163,13 +82,12 @@ QByteArray EncodeCp932(QStringView text, qsizetype& replaced) {
     QByteArray bytes;
     if (text.isEmpty())
         return bytes;
-    const Tables& tables = Cp932Tables();
     bytes.resize(text.size() * 2); // never more than two bytes per UTF-16 unit
     char* out = bytes.data();
     const char16_t* in = text.utf16();
     const qsizetype size = text.size();
-    const bool ascii = tables.asciiIdentity;
-    const quint16* encode = tables.encode.data();
+    const bool ascii = Cp932AsciiIdentity;
+    const quint16* encode = Cp932Encode;
     for (qsizetype i = 0; i < size; ++i) {
         // Runs of ASCII characters, four at a time where the text allows.
         if (ascii) {
@@ -212,13 +130,12 @@ QByteArray EncodeCp932(QStringView text, qsizetype& replaced) {
 }
 
 qsizetype FindUndecodableCp932(const char* bytes, qsizetype size) {
-    const Tables& tables = Cp932Tables();
     const uchar* in = reinterpret_cast<const uchar*>(bytes);
     for (qsizetype i = 0; i < size; ++i) {
         const uchar b = in[i];
-        if (tables.single[b] != NoChar)
+        if (Cp932Single[b] != NoChar)
             continue;
-        if (tables.lead[b] && i + 1 < size && tables.pair[b << 8 | in[i + 1]] != NoChar) {
+        if (Cp932LeadRow[b] != NotALead && i + 1 < size && PairChar(b, in[i + 1]) != NoChar) {
             ++i;
             continue;
         }
@@ -227,7 +144,7 @@ qsizetype FindUndecodableCp932(const char* bytes, qsizetype size) {
     return -1;
 }
 
-bool Cp932Holds(char16_t character) { return Cp932Tables().encode[character] != NoBytes; }
+bool Cp932Holds(char16_t character) { return Cp932Encode[character] != NoBytes; }
 
 qsizetype Cp932ByteLength(const QString& text) { return EncodeCp932(text).size(); }
 
