@@ -20,7 +20,11 @@ inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
 
 class TestFolder {
 public:
-    TestFolder() : dir_(QDir::tempPath() + QStringLiteral("/tavelkor-test-XXXXXX")) {}
+    TestFolder() : TestFolder(QDir::tempPath()) {}
+    // A folder inside `parent` (on another file system than the temporary folder, say).
+    explicit TestFolder(const QString& parent)
+        : dir_(parent + QStringLiteral("/tavelkor-test-XXXXXX")) {}
+    bool IsValid() const { return dir_.isValid(); }
     QString Path() const { return dir_.path(); }
     QString File(const QString& name) const { return dir_.path() + u'/' + name; }
     QString File(const char* name) const { return File(QString::fromUtf8(name)); }

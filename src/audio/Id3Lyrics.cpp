@@ -27,6 +27,7 @@ constexpr uchar FlagFooter = 0x10;
 constexpr uchar FrameFlagUnsynchronised = 0x02; // ID3v2.4 frame format flag
 constexpr qint64 MaxTagSize = 0x0FFFFFFF;       // 28 bits of a syncsafe size
 constexpr qsizetype MinimumPadding = 4096;
+constexpr qsizetype GrowthStep = 4096;
 
 ByteVector ToTagLib(const QByteArray& bytes) {
     return ByteVector(bytes.constData(), static_cast<unsigned int>(bytes.size()));
@@ -222,8 +223,12 @@ bool Assemble(const TagParts& parts, QByteArray frames, qsizetype growth, qsizet
     const QByteArray rest =
         parts.Rest.isEmpty() ? QByteArray() : QByteArray(StopBytes, '\0') + parts.Rest;
     const qsizetype needed = TagHeaderLength + frames.size() + rest.size();
-    const qsizetype length =
+    qsizetype length =
         needed <= oldLength ? oldLength : needed + std::max(MinimumPadding, growth / 2);
+    // A tag grows by whole blocks of 4 KB, which file systems insert in front of the audio
+    // without moving it.
+    if (length > oldLength)
+        length = oldLength + (length - oldLength + GrowthStep - 1) / GrowthStep * GrowthStep;
     if (length - TagHeaderLength > MaxTagSize)
         return false;
     uchar flags = parts.Flags & ~(FlagExtendedHeader | FlagFooter);

@@ -60,7 +60,8 @@ enum class Id3TagEdit {
 // The tag with the lyrics frames put in. `tag` is the whole old tag (header, frames, padding
 // and footer), or empty for a song without one, which gets an ID3v2.3 tag. When the new tag
 // fits in the old one's bytes it takes exactly as many bytes (the rest is padding); otherwise
-// it gets padding for the frames to grow by half, at least 4 KB.
+// it gets padding for the frames to grow by half, at least 4 KB, and is longer than the old
+// one by a whole number of 4 KB blocks (which file systems insert without moving the audio).
 Id3TagEdit PutLyricsFrames(const QByteArray& tag, const Id3LyricsFrames& frames,
                            QByteArray& newTag);
 

@@ -11,7 +11,8 @@ namespace tavelkor {
 namespace {
 
 // The song's start with the new tag: in the old tag's bytes, under the same journal as the
-// end, or, when it has grown, a rewrite of the whole song.
+// end; when it has grown, in blocks the file system inserts in front of the audio, under that
+// journal too; where it cannot, a rewrite of the whole song.
 bool ApplyWithTag(const QString& path, AudioFileReader& file, const SongLayout& layout,
                   TailChange change, qint64 oldTagLength, const QByteArray& tag) {
     if (tag.size() == oldTagLength) {
@@ -24,6 +25,20 @@ bool ApplyWithTag(const QString& path, AudioFileReader& file, const SongLayout& 
                       tag.size() + (rewrite.CopyEnd - rewrite.CopyBegin) + rewrite.Tail.size()))
         return false;
     file.Device().close();
+    TailChange grown = change;
+    grown.FrontInsert = tag.size() - oldTagLength;
+    grown.TailStart += grown.FrontInsert;
+    grown.Patches = {{layout.TagsBegin, tag}};
+    for (const BytePatch& patch : change.Patches)
+        grown.Patches.append({patch.Position + grown.FrontInsert, patch.Bytes});
+    switch (ApplyGrowingChange(path, layout.FileSize, grown)) {
+    case GrowingChange::Applied:
+        return true;
+    case GrowingChange::Failed:
+        return false;
+    case GrowingChange::NotInPlace:
+        break;
+    }
     return RewriteSong(path, layout.FileSize, rewrite);
 }
 

@@ -1,8 +1,9 @@
 #include "SongRewrite.h"
 
+#include "../base/FileBytes.h"
 #include "../base/PathHelpers.h"
 #include "../base/SafeFileWrite.h"
-#include "TailRewrite.h"
+#include "UndoJournal.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -17,19 +18,6 @@ namespace tavelkor {
 namespace {
 
 QByteArray NativePath(const QString& path) { return QFile::encodeName(path); }
-
-bool WriteAll(int fd, const char* data, qint64 size) {
-    while (size > 0) {
-        const ssize_t put = ::write(fd, data, size_t(size));
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return false;
-        data += put;
-        size -= put;
-    }
-    return true;
-}
 
 // Copies the bytes [begin, end) of `from` to the end of what was written to `to`: inside the
 // kernel where the file system allows, else through a buffer.
@@ -53,7 +41,7 @@ bool CopyRange(int from, int to, qint64 begin, qint64 end) {
             from, buffer.data(), size_t(std::min<qint64>(buffer.size(), end - position)), position);
         if (got < 0 && errno == EINTR)
             continue;
-        if (got <= 0 || !WriteAll(to, buffer.constData(), got))
+        if (got <= 0 || !WriteOn(to, buffer.constData(), got))
             return false;
         position += got;
     }
@@ -62,10 +50,8 @@ bool CopyRange(int from, int to, qint64 begin, qint64 end) {
 
 // Writes the new content into `fd` and gives it the song's permissions, owner and group.
 bool WriteNewSong(int source, int fd, const struct stat& song, const SongRewrite& rewrite) {
-    if (!WriteAll(fd, rewrite.Head.constData(), rewrite.Head.size()) ||
-        !CopyRange(source, fd, rewrite.CopyBegin, rewrite.CopyEnd) ||
-        !WriteAll(fd, rewrite.Tail.constData(), rewrite.Tail.size()) ||
-        ::fchmod(fd, song.st_mode & 07777) != 0)
+    if (!WriteOn(fd, rewrite.Head) || !CopyRange(source, fd, rewrite.CopyBegin, rewrite.CopyEnd) ||
+        !WriteOn(fd, rewrite.Tail) || ::fchmod(fd, song.st_mode & 07777) != 0)
         return false;
     struct stat made;
     if (::fstat(fd, &made) != 0)

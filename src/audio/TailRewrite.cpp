@@ -1,209 +1,89 @@
 #include "TailRewrite.h"
 
-#include "../base/PathHelpers.h"
-#include "../base/SafeFileWrite.h"
-#include "AudioFileReader.h"
+#include "../base/FileBytes.h"
+#include "UndoJournal.h"
 
 #include <QFile>
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace tavelkor {
 
 namespace {
 
-constexpr char JournalMagic[] = "TVKUNDO1";
-constexpr qsizetype MagicLength = 8;
-
 QByteArray NativePath(const QString& path) { return QFile::encodeName(path); }
 
-// The file that is really changed: a link's final target.
-QString ResolvedPath(const QString& path) {
-    char resolved[PATH_MAX];
-    if (::realpath(NativePath(path).constData(), resolved) == nullptr)
-        return path;
-    return QFile::decodeName(resolved);
-}
-
-quint64 Fnv1a(const char* data, qsizetype size) {
-    quint64 hash = 0xcbf29ce484222325ull;
-    for (qsizetype i = 0; i < size; ++i) {
-        hash ^= uchar(data[i]);
-        hash *= 0x100000001b3ull;
-    }
-    return hash;
-}
-
-void AppendNumber(QByteArray& bytes, quint64 value) {
-    for (int shift = 0; shift < 64; shift += 8)
-        bytes.append(char((value >> shift) & 0xFF));
-}
-
-// What the journal holds: the old bytes of every changed place and the file they belong to.
-struct Journal {
-    quint64 Device = 0;
-    quint64 Inode = 0;
-    qint64 OldSize = 0;
-    qint64 TailStart = 0;
-    QVector<BytePatch> OldPatches;
-    QByteArray OldTail;
-};
-
-QByteArray EncodeJournal(const Journal& journal) {
-    QByteArray bytes(JournalMagic, MagicLength);
-    AppendNumber(bytes, journal.Device);
-    AppendNumber(bytes, journal.Inode);
-    AppendNumber(bytes, quint64(journal.OldSize));
-    AppendNumber(bytes, quint64(journal.TailStart));
-    AppendNumber(bytes, quint64(journal.OldPatches.size()));
-    for (const BytePatch& patch : journal.OldPatches) {
-        AppendNumber(bytes, quint64(patch.Position));
-        AppendNumber(bytes, quint64(patch.Bytes.size()));
-        bytes += patch.Bytes;
-    }
-    AppendNumber(bytes, quint64(journal.OldTail.size()));
-    bytes += journal.OldTail;
-    AppendNumber(bytes, Fnv1a(bytes.constData(), bytes.size()));
-    return bytes;
-}
-
-// Reads numbers and byte runs from a journal, never past its end.
-class JournalReader {
-public:
-    explicit JournalReader(const QByteArray& bytes) : bytes_(bytes) {}
-    bool Number(qint64& value) {
-        if (bytes_.size() - position_ < 8)
-            return false;
-        quint64 number = 0;
-        for (int i = 7; i >= 0; --i)
-            number = number << 8 | uchar(bytes_[position_ + i]);
-        position_ += 8;
-        value = qint64(number);
-        return value >= 0;
-    }
-    bool Bytes(qint64 count, QByteArray& out) {
-        if (count < 0 || count > bytes_.size() - position_)
-            return false;
-        out = bytes_.mid(position_, count);
-        position_ += count;
+// Takes out the blocks inserted at the start. The file tells whether they are in: it is as
+// long as it was, or longer by the insert (before the insert was flushed, or after it was
+// taken out, it is as long as it was). A file of another length was changed by someone else
+// since; there is nothing of ours to undo in it.
+bool TakeOutInsert(int fd, const Journal& journal) {
+    struct stat info;
+    if (::fstat(fd, &info) != 0)
+        return false;
+    if (info.st_size != journal.GrownSize())
         return true;
-    }
-
-private:
-    const QByteArray& bytes_;
-    qsizetype position_ = MagicLength;
-};
-
-// False for anything but a whole journal whose checksum matches.
-bool DecodeJournal(const QByteArray& bytes, Journal& journal) {
-    if (bytes.size() < MagicLength + 8 || !bytes.startsWith(JournalMagic))
-        return false;
-    const qsizetype body = bytes.size() - 8;
-    quint64 stored = 0;
-    for (int i = 7; i >= 0; --i)
-        stored = stored << 8 | uchar(bytes[body + i]);
-    if (stored != Fnv1a(bytes.constData(), body))
-        return false;
-    JournalReader reader(bytes);
-    qint64 device = 0, inode = 0, patches = 0, tailLength = 0;
-    if (!reader.Number(device) || !reader.Number(inode) || !reader.Number(journal.OldSize) ||
-        !reader.Number(journal.TailStart) || !reader.Number(patches) || patches > 16)
-        return false;
-    journal.Device = quint64(device);
-    journal.Inode = quint64(inode);
-    journal.OldPatches.clear();
-    for (qint64 i = 0; i < patches; ++i) {
-        BytePatch patch;
-        qint64 length = 0;
-        if (!reader.Number(patch.Position) || !reader.Number(length) ||
-            !reader.Bytes(length, patch.Bytes))
-            return false;
-        journal.OldPatches.append(patch);
-    }
-    return reader.Number(tailLength) && reader.Bytes(tailLength, journal.OldTail) &&
-           journal.TailStart + tailLength == journal.OldSize;
+    return ::fallocate(fd, FALLOC_FL_COLLAPSE_RANGE, 0, journal.FrontInsert) == 0 &&
+           ::fsync(fd) == 0;
 }
 
-bool ReadAll(int fd, qint64 position, qint64 count, QByteArray& bytes) {
-    bytes.resize(count);
-    qint64 done = 0;
-    while (done < count) {
-        const ssize_t got = ::pread(fd, bytes.data() + done, size_t(count - done), position + done);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        done += got;
-    }
-    return true;
+// The bytes [begin, end) outside of which two runs of bytes of one length are equal.
+std::pair<qsizetype, qsizetype> DifferingSpan(const QByteArray& a, const QByteArray& b) {
+    qsizetype begin = 0, end = a.size();
+    while (begin < end && a[begin] == b[begin])
+        ++begin;
+    while (end > begin && a[end - 1] == b[end - 1])
+        --end;
+    return {begin, end};
 }
 
-bool WriteAll(int fd, qint64 position, const QByteArray& bytes) {
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const ssize_t put =
-            ::pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), position + done);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return false;
-        done += put;
-    }
-    return true;
-}
-
-// Writes the journal and flushes it, and its name in the folder, to disk.
-bool WriteJournal(const QString& journalPath, const QByteArray& bytes) {
-    const QByteArray native = NativePath(journalPath);
-    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
-    const bool ok = WriteAll(fd, 0, bytes) && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !ok) {
-        ::unlink(native.constData());
-        return false;
-    }
-    SyncFolder(journalPath);
-    return true;
-}
-
-// Removes the journal of a finished or undone change. A journal that cannot be removed is
-// emptied, so that it can never undo the change later.
-bool DiscardJournal(const QString& journalPath) {
-    const QByteArray native = NativePath(journalPath);
-    if (::unlink(native.constData()) != 0 && errno != ENOENT &&
-        ::truncate(native.constData(), 0) != 0)
-        return false;
-    SyncFolder(journalPath);
-    return true;
+// Writes old bytes back where they differ from what is there: a write that failed changed
+// nothing, and what it did not change needs no write to undo it.
+bool WriteBack(int fd, qint64 position, const QByteArray& bytes) {
+    QByteArray now;
+    if (!ReadAt(fd, position, bytes.size(), now))
+        return WriteAt(fd, position, bytes);
+    const auto [begin, end] = DifferingSpan(now, bytes);
+    return begin == end || WriteAt(fd, position + begin, bytes.mid(begin, end - begin));
 }
 
 // Puts the old bytes back and gives the file its old size. Every place is written even when
 // another one fails: a write that failed part-way may have left the rest of the tail as it was,
-// and the bytes before it (the RIFF size) must not stay changed meanwhile.
-bool PutBack(int fd, const Journal& journal) {
+// and the bytes before it (the RIFF size) must not stay changed meanwhile. Blocks inserted at
+// the start go last, after the journal says that only they are left to undo.
+bool PutBack(int fd, const Journal& journal, const QString& journalPath) {
+    if (journal.FrontInsert > 0 && !journal.Inserted)
+        return TakeOutInsert(fd, journal);
+    const qint64 size = journal.GrownSize();
     struct stat info;
     // A grown file is cut first, which frees the space the old bytes may need.
-    if (::fstat(fd, &info) != 0 ||
-        (info.st_size > journal.OldSize && ::ftruncate(fd, journal.OldSize) != 0))
+    if (::fstat(fd, &info) != 0 || (info.st_size > size && ::ftruncate(fd, size) != 0))
         return false;
-    bool restored = WriteAll(fd, journal.TailStart, journal.OldTail);
+    bool restored = WriteBack(fd, journal.TailStart, journal.OldTail);
     for (const BytePatch& patch : journal.OldPatches)
-        restored = WriteAll(fd, patch.Position, patch.Bytes) && restored;
-    return restored && ::ftruncate(fd, journal.OldSize) == 0 && ::fsync(fd) == 0;
+        restored = WriteBack(fd, patch.Position, patch.Bytes) && restored;
+    if (!restored || ::ftruncate(fd, size) != 0 || ::fsync(fd) != 0)
+        return false;
+    if (journal.FrontInsert == 0)
+        return true;
+    Journal insertOnly = journal;
+    insertOnly.Inserted = false;
+    insertOnly.TailStart = size;
+    insertOnly.OldPatches.clear();
+    insertOnly.OldTail.clear();
+    return WriteJournal(journalPath, EncodeJournal(insertOnly)) && TakeOutInsert(fd, journal);
 }
 
 bool Apply(int fd, const TailChange& change, qint64 oldSize) {
     for (const BytePatch& patch : change.Patches) {
-        if (!WriteAll(fd, patch.Position, patch.Bytes))
+        if (!WriteAt(fd, patch.Position, patch.Bytes))
             return false;
     }
     const qint64 newSize = change.TailStart + change.NewTail.size();
-    return WriteAll(fd, change.TailStart, change.NewTail) &&
+    return WriteAt(fd, change.TailStart, change.NewTail) &&
            (newSize >= oldSize || ::ftruncate(fd, newSize) == 0) && ::fsync(fd) == 0;
 }
 
@@ -211,81 +91,126 @@ bool IsWritableRegularFile(const struct stat& info) {
     return S_ISREG(info.st_mode) && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
 }
 
-} // namespace
-
-QString UndoJournalPath(const QString& path) {
-    const QString target = ResolvedPath(path);
-    const QString name = FileNameOf(target);
-    const QByteArray utf8 = name.toUtf8();
-    return FolderOf(target) + u'.' + name.left(40) + u'.' +
-           QString::number(Fnv1a(utf8.constData(), utf8.size()) & 0xFFFFFFFFu, 16) +
-           QStringLiteral(".tavelkor-undo");
+// Errors of a file system that cannot insert blocks (or not these): the song is then
+// rewritten instead.
+bool CannotInsert(int error) {
+    return error == EOPNOTSUPP || error == ENOSYS || error == EINVAL || error == ENODEV;
 }
 
-bool ApplyTailChange(const QString& path, qint64 expectedSize, const TailChange& change) {
-    const QString target = ResolvedPath(path);
-    const int fd = ::open(NativePath(target).constData(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    struct stat info;
-    const qint64 newSize = change.TailStart + change.NewTail.size();
-    bool ok = ::fstat(fd, &info) == 0 && IsWritableRegularFile(info) &&
-              info.st_size == expectedSize && change.TailStart >= 0 &&
-              change.TailStart <= expectedSize;
-    Journal journal;
-    journal.Device = quint64(info.st_dev);
-    journal.Inode = quint64(info.st_ino);
-    journal.OldSize = expectedSize;
-    journal.TailStart = change.TailStart;
-    // Only the bytes of a patch that differ are journaled and written: a tag of hundreds of
-    // kilobytes, mostly padding, in which a few frames change costs a few kilobytes.
-    TailChange narrowed{change.TailStart, change.NewTail, {}};
+// Inserts the change's front blocks under a journal that says so, and flushes the insert
+// before the journal may say more.
+GrowingChange InsertAtFront(int fd, const Journal& journal, const QString& journalPath) {
+    if (!WriteJournal(journalPath, EncodeJournal(journal)))
+        return GrowingChange::Failed;
+    if (::fallocate(fd, FALLOC_FL_INSERT_RANGE, 0, journal.FrontInsert) != 0) {
+        const bool cannot = CannotInsert(errno);
+        DiscardJournal(journalPath);
+        return cannot ? GrowingChange::NotInPlace : GrowingChange::Failed;
+    }
+    if (::fsync(fd) != 0) {
+        if (TakeOutInsert(fd, journal))
+            DiscardJournal(journalPath);
+        return GrowingChange::Failed;
+    }
+    return GrowingChange::Applied;
+}
+
+// Reads the old bytes of the places that change into the journal. Only the bytes of a patch
+// that differ are journaled and written: a tag of hundreds of kilobytes, mostly padding, in
+// which a few frames change costs a few kilobytes.
+bool ReadOldBytes(int fd, const TailChange& change, Journal& journal, TailChange& narrowed) {
+    narrowed = {change.TailStart, change.NewTail, {}, 0};
     for (const BytePatch& patch : change.Patches) {
         QByteArray old;
-        ok = ok && patch.Position >= 0 && patch.Position + patch.Bytes.size() <= change.TailStart &&
-             ReadAll(fd, patch.Position, patch.Bytes.size(), old);
-        if (!ok)
-            break;
-        qsizetype begin = 0, end = patch.Bytes.size();
-        while (begin < end && old[begin] == patch.Bytes[begin])
-            ++begin;
-        while (end > begin && old[end - 1] == patch.Bytes[end - 1])
-            --end;
+        if (patch.Position < 0 || patch.Position + patch.Bytes.size() > change.TailStart ||
+            !ReadAt(fd, patch.Position, patch.Bytes.size(), old))
+            return false;
+        const auto [begin, end] = DifferingSpan(old, patch.Bytes);
         if (begin == end)
             continue;
         journal.OldPatches.append({patch.Position + begin, old.mid(begin, end - begin)});
         narrowed.Patches.append({patch.Position + begin, patch.Bytes.mid(begin, end - begin)});
     }
-    ok = ok && ReadAll(fd, change.TailStart, expectedSize - change.TailStart, journal.OldTail);
-    const QString journalPath = UndoJournalPath(target);
-    if (!ok || !WriteJournal(journalPath, EncodeJournal(journal))) {
+    return ReadAt(fd, change.TailStart, journal.GrownSize() - change.TailStart, journal.OldTail);
+}
+
+GrowingChange ChangeFile(const QString& path, qint64 expectedSize, const TailChange& change) {
+    const QString target = ResolvedPath(path);
+    const int fd = ::open(NativePath(target).constData(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return GrowingChange::Failed;
+    struct stat info;
+    Journal journal;
+    journal.OldSize = expectedSize;
+    journal.FrontInsert = change.FrontInsert;
+    journal.TailStart = journal.GrownSize();
+    const qint64 newSize = change.TailStart + change.NewTail.size();
+    if (::fstat(fd, &info) != 0 || !IsWritableRegularFile(info) || info.st_size != expectedSize ||
+        change.FrontInsert < 0 || change.TailStart < 0 || change.TailStart > journal.GrownSize()) {
         ::close(fd);
-        return false;
+        return GrowingChange::Failed;
+    }
+    journal.Device = quint64(info.st_dev);
+    journal.Inode = quint64(info.st_ino);
+    const QString journalPath = UndoJournalPath(target);
+    if (change.FrontInsert > 0) {
+        const GrowingChange inserted = InsertAtFront(fd, journal, journalPath);
+        if (inserted != GrowingChange::Applied) {
+            ::close(fd);
+            return inserted;
+        }
+        journal.Inserted = true;
+    }
+    journal.TailStart = change.TailStart;
+    TailChange narrowed;
+    if (!ReadOldBytes(fd, change, journal, narrowed) ||
+        !WriteJournal(journalPath, EncodeJournal(journal))) {
+        // The journal on disk, if any, still says that only the insert is to be undone.
+        if (change.FrontInsert > 0 && TakeOutInsert(fd, journal))
+            DiscardJournal(journalPath);
+        ::close(fd);
+        return GrowingChange::Failed;
     }
     // Space for a grown file is taken before any byte changes, where the file system allows.
-    if (newSize > expectedSize &&
-        ::fallocate(fd, FALLOC_FL_KEEP_SIZE, expectedSize, newSize - expectedSize) != 0 &&
-        errno != EOPNOTSUPP && errno != ENOSYS) {
+    const bool reserved = newSize <= journal.GrownSize() ||
+                          ::fallocate(fd, FALLOC_FL_KEEP_SIZE, journal.GrownSize(),
+                                      newSize - journal.GrownSize()) == 0 ||
+                          errno == EOPNOTSUPP || errno == ENOSYS;
+    if (!reserved && change.FrontInsert == 0) {
         ::close(fd);
         DiscardJournal(journalPath);
-        return false;
+        return GrowingChange::Failed;
     }
-    if (Apply(fd, narrowed, expectedSize)) {
-        if (DiscardJournal(journalPath)) {
-            ::close(fd);
-            return true;
-        }
+    if (reserved && Apply(fd, narrowed, journal.GrownSize()) && DiscardJournal(journalPath)) {
+        ::close(fd);
+        return GrowingChange::Applied;
     }
     // The old bytes go back from memory; if even that fails, the journal stays for the next
     // look at the file.
-    if (PutBack(fd, journal))
+    if (PutBack(fd, journal, journalPath))
         DiscardJournal(journalPath);
     ::close(fd);
-    return false;
+    return GrowingChange::Failed;
+}
+
+} // namespace
+
+bool ApplyTailChange(const QString& path, qint64 expectedSize, const TailChange& change) {
+    return change.FrontInsert == 0 &&
+           ChangeFile(path, expectedSize, change) == GrowingChange::Applied;
+}
+
+GrowingChange ApplyGrowingChange(const QString& path, qint64 expectedSize,
+                                 const TailChange& change) {
+    if (change.FrontInsert <= 0)
+        return GrowingChange::Failed;
+    return ChangeFile(path, expectedSize, change);
 }
 
 bool RecoverInterruptedChange(const QString& path) {
     const QString journalPath = UndoJournalPath(path);
+    if (!DropUnwrittenJournal(journalPath))
+        return false;
     const QByteArray nativeJournal = NativePath(journalPath);
     struct stat journalInfo;
     if (::lstat(nativeJournal.constData(), &journalInfo) != 0)
@@ -306,7 +231,7 @@ bool RecoverInterruptedChange(const QString& path) {
     const int fd = ::open(NativePath(target).constData(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
-    const bool restored = PutBack(fd, journal);
+    const bool restored = PutBack(fd, journal, journalPath);
     ::close(fd);
     return restored && DiscardJournal(journalPath);
 }

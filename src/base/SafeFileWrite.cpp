@@ -1,5 +1,7 @@
 #include "SafeFileWrite.h"
 
+#include "FileBytes.h"
+
 #include "PathHelpers.h"
 
 #include <QFile>
@@ -43,21 +45,6 @@ Target ResolveTarget(const QString& path) {
 
 bool IsReadOnly(const struct stat& info) {
     return !S_ISREG(info.st_mode) || (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
-}
-
-bool WriteAll(int fd, const QByteArray& bytes) {
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t done = ::write(fd, data, size_t(left));
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0)
-            return false;
-        data += done;
-        left -= done;
-    }
-    return true;
 }
 
 // Opens a new, unused file name beside the target: ".<name>.<random>.tmp", the name cut short
@@ -108,7 +95,7 @@ WriteOutcome ReplaceFileContents(const QString& path, const QByteArray& bytes) {
     const int fd = CreateTemporaryBeside(target, tempPath);
     if (fd < 0)
         return WriteOutcome::Failed;
-    bool ok = WriteAll(fd, bytes);
+    bool ok = WriteOn(fd, bytes);
     if (ok && exists) {
         // The new file takes the old one's permissions, and its owner when we may set it.
         ok = ::fchmod(fd, old.st_mode & 07777) == 0;

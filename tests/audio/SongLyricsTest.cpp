@@ -1,20 +1,24 @@
 // The ID3v2 lyrics frames in real song files: written in place under the undo journal when the
-// tag has room, else through a whole new file renamed over the song; either way the audio stays
-// byte for byte, the song keeps its permissions and owner, and a program stopped half-way is
-// undone by the next look at the song. Also the ID3v1 tag that embedding adds, and SYLT times
-// counted in MPEG frames.
+// tag has room or the file system inserts blocks for it, else through a whole new file renamed
+// over the song; either way the audio stays byte for byte, the song keeps its permissions and
+// owner, and a program killed at any point is undone by the next look at the song. Also the ID3v1
+// tag that embedding adds, and SYLT times counted in MPEG frames.
 #include "audio/SongLyrics.h"
 #include "SongFileBuilders.h"
 #include "audio/Id3Tags.h"
 #include "audio/SongRewrite.h"
-#include "audio/TailRewrite.h"
+#include "audio/UndoJournal.h"
 #include "base/Cp932.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMap>
 #include <csignal>
+#include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
+#include <memory>
+#include <sys/ptrace.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -52,15 +56,48 @@ void ExpectAudioKept(const QString& path) {
     EXPECT_EQ(bytes.mid(tag, Audio.size()), Audio);
 }
 
-class SongLyricsTest : public ::testing::Test {
-protected:
-    TestFolder folder;
+// Whether files in `folder` can get blocks inserted at their start (ext4 and XFS can, tmpfs
+// cannot).
+bool InsertsBlocks(const QString& folder) {
+    const QString probe = folder + QStringLiteral("/probe");
+    if (!WriteBytes(probe, QByteArray(8192, 'x')))
+        return false;
+    const int fd = ::open(QFile::encodeName(probe).constData(), O_RDWR);
+    const bool inserts = fd >= 0 && ::fallocate(fd, FALLOC_FL_INSERT_RANGE, 0, 4096) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    QFile::remove(probe);
+    return inserts;
+}
+
+// The ways a song's tag changes: in the old tag's bytes; grown by blocks inserted in front of
+// the audio; grown by rewriting the song, where the file system inserts no blocks (tmpfs).
+struct Way {
+    const char* Name;
+    QByteArray Song;
+    int Lines;
+    bool InPlace;
+    std::shared_ptr<TestFolder> Folder;
 };
 
-TEST_F(SongLyricsTest, ATagWithRoomChangesInPlaceAFullOneIsRewritten) {
-    for (const bool room : {true, false}) {
-        SCOPED_TRACE(room ? "room" : "no room");
-        const QString real = folder.Put("real.mp3", room ? RoomySong : FullSong);
+std::vector<Way> Ways() {
+    auto here = std::make_shared<TestFolder>();
+    std::vector<Way> ways{{"in the tag's room", RoomySong, 3, true, here},
+                          {"grown", FullSong, 400, InsertsBlocks(here->Path()), here}};
+    auto memory = std::make_shared<TestFolder>(QStringLiteral("/dev/shm"));
+    if (memory->IsValid() && !InsertsBlocks(memory->Path()))
+        ways.push_back(
+            {"grown, on a file system that inserts no blocks", FullSong, 400, false, memory});
+    else
+        ADD_FAILURE() << "no tmpfs folder in /dev/shm: the rewrite of a whole song is untested";
+    return ways;
+}
+
+TEST(SongLyricsTest, TheTagChangesInPlaceOrTheSongIsRewrittenKeepingWhatItWas) {
+    for (const Way& way : Ways()) {
+        SCOPED_TRACE(way.Name);
+        const TestFolder& folder = *way.Folder;
+        const QString real = folder.Put("real.mp3", way.Song);
         const QString link = folder.File("link.mp3");
         const QString hard = folder.File("hard.mp3");
         ASSERT_TRUE(QFile::link(real, link));
@@ -71,55 +108,131 @@ TEST_F(SongLyricsTest, ATagWithRoomChangesInPlaceAFullOneIsRewritten) {
             ASSERT_EQ(::chown(QFile::encodeName(real).constData(), 65534, 65534), 0);
         const struct stat before = StatOf(real);
 
-        ASSERT_TRUE(Embed(link, Lyrics()));
+        ASSERT_TRUE(Embed(link, Lyrics(way.Lines)));
         const struct stat after = StatOf(real);
         EXPECT_TRUE(QFileInfo(link).isSymLink());
-        EXPECT_EQ(after.st_ino == before.st_ino, room);
+        EXPECT_EQ(after.st_ino == before.st_ino, way.InPlace);
         EXPECT_EQ(after.st_mode & 07777, 0640u);
         EXPECT_EQ(after.st_uid, before.st_uid);
         EXPECT_EQ(after.st_gid, before.st_gid);
         ExpectAudioKept(real);
-        EXPECT_EQ(ReadSongId3Lyrics(real, "jpn").Synced, Lyrics().Synced);
+        EXPECT_EQ(ReadSongId3Lyrics(real, "jpn").Synced, Lyrics(way.Lines).Synced);
         // Another hard link shares the change only when the song stayed in place.
-        EXPECT_EQ(ReadBytes(hard) == ReadBytes(real), room);
+        EXPECT_EQ(ReadBytes(hard) == ReadBytes(real), way.InPlace);
         EXPECT_EQ(Entries(folder.Path()).size(), 3);
         for (const QString& name : Entries(folder.Path()))
             QFile::remove(folder.File(name));
     }
 }
 
-// A child process is killed by SIGXFSZ while it writes: the next look at the song puts it back.
-TEST_F(SongLyricsTest, AChangeCutShortIsUndoneOnTheNextLook) {
-    for (const auto& [song, lines] : {std::pair(RoomySong, 3), std::pair(FullSong, 400)}) {
-        SCOPED_TRACE(lines);
-        const QString path = folder.Put("song.mp3", song);
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            std::signal(SIGXFSZ, SIG_DFL);
-            rlimit noCore{0, 0};
-            ::setrlimit(RLIMIT_CORE, &noCore);
-            rlimit limited{};
-            ::getrlimit(RLIMIT_FSIZE, &limited);
-            limited.rlim_cur = rlim_t(song.size() - 1000);
-            ::setrlimit(RLIMIT_FSIZE, &limited);
-            Embed(path, Lyrics(lines));
-            ::_exit(0);
+// Runs `work` in a child process that is killed at its k-th system call, which never happens.
+// False when the work ended before that call.
+bool KilledAtSystemCall(int k, const std::function<void()>& work) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
+        ::raise(SIGSTOP);
+        work();
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::ptrace(PTRACE_SETOPTIONS, child, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL);
+    int calls = 0, signal = 0;
+    for (;;) {
+        ::ptrace(PTRACE_SYSCALL, child, nullptr, signal);
+        ::waitpid(child, &status, 0);
+        if (WIFEXITED(status) || WIFSIGNALED(status))
+            return false;
+        signal = 0;
+        if (WSTOPSIG(status) != (SIGTRAP | 0x80)) {
+            signal = WSTOPSIG(status); // a signal of the child's own, passed on
+            continue;
         }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ);
-        ASSERT_EQ(Entries(folder.Path()).size(), 2); // with its journal or its new file
+        __ptrace_syscall_info info{};
+        ::ptrace(PTRACE_GET_SYSCALL_INFO, child, sizeof info, &info);
+        if (info.op == PTRACE_SYSCALL_INFO_ENTRY && ++calls == k) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+            return true;
+        }
+    }
+}
 
-        EXPECT_EQ(vbmp3_getFileType(path), 0);
-        EXPECT_EQ(ReadBytes(path), song);
-        EXPECT_EQ(Entries(folder.Path()), QStringList(QStringLiteral("song.mp3")));
+// The files of a folder by name.
+using Files = QMap<QString, QByteArray>;
+Files FilesOf(const TestFolder& folder) {
+    Files files;
+    for (const QString& name : Entries(folder.Path()))
+        files.insert(name, ReadBytes(folder.File(name)));
+    return files;
+}
+// Puts the files back as they were, in the same inodes where they are still there (an undo
+// journal names the inode of its song).
+void PutBack(const TestFolder& folder, const Files& files) {
+    for (const QString& name : Entries(folder.Path())) {
+        if (!files.contains(name))
+            QFile::remove(folder.File(name));
+    }
+    for (auto file = files.begin(); file != files.end(); ++file)
+        folder.Put(file.key(), file.value());
+}
+
+// The program is killed before each system call of the change in turn, and then, where that
+// left something to undo, the next look at the song is killed before each of its own calls:
+// the look after that leaves the song as it was or as the finished change left it, and nothing
+// beside it.
+TEST(SongLyricsTest, AChangeKilledAtAnyPointIsUndoneOrDoneOnTheNextLook) {
+    for (const Way& way : Ways()) {
+        SCOPED_TRACE(way.Name);
+        const TestFolder& folder = *way.Folder;
+        const QString path = folder.Put("song.mp3", way.Song);
+        ASSERT_TRUE(Embed(path, Lyrics(way.Lines)));
+        const QByteArray done = ReadBytes(path);
+        const int doneType = vbmp3_getFileType(path);
+        folder.Put("song.mp3", way.Song);
+        const int oldType = vbmp3_getFileType(path);
+        const auto expectWholeSong = [&] {
+            const int type = vbmp3_getFileType(path);
+            const QByteArray after = ReadBytes(path);
+            EXPECT_TRUE((after == way.Song && type == oldType) ||
+                        (after == done && type == doneType));
+            EXPECT_EQ(Entries(folder.Path()), QStringList(QStringLiteral("song.mp3")));
+            return after == way.Song;
+        };
+        int undone = 0, looksKilled = 0;
+        QVector<Files> seen; // each state left behind has its look killed once
+        for (int k = 1;; ++k) {
+            SCOPED_TRACE(k);
+            folder.Put("song.mp3", way.Song);
+            if (!KilledAtSystemCall(k, [&] { Embed(path, Lyrics(way.Lines)); }))
+                break;
+            const Files left = FilesOf(folder);
+            const bool newState = !seen.contains(left);
+            if (newState)
+                seen.append(left);
+            for (int j = 1; newState && left.size() > 1; ++j) {
+                SCOPED_TRACE(testing::Message() << "the next look killed at call " << j);
+                PutBack(folder, left);
+                if (!KilledAtSystemCall(j, [&] { vbmp3_getFileType(path); }))
+                    break;
+                ++looksKilled;
+                expectWholeSong();
+            }
+            PutBack(folder, left);
+            undone += expectWholeSong();
+        }
+        EXPECT_GT(undone, 10);
+        EXPECT_GT(looksKilled, 10);
+        EXPECT_EQ(ReadBytes(path), done);
+        QFile::remove(path);
     }
 }
 
 // ID3v1 fields hold CP932: a title from the ID3v2 tag is encoded so (also one stored as
 // ISO-8859-1 that holds UTF-8), cut on a character boundary, and reads back as it was.
-TEST_F(SongLyricsTest, TheAddedId3v1TagHoldsTheTitleInCp932) {
+TEST(SongLyricsTest, TheAddedId3v1TagHoldsTheTitleInCp932) {
+    const TestFolder folder;
     const QString title = U("Titles テストの長い長いタイトル");
     for (const QByteArray& frame : {Id3Frame(3, "TIT2", '\0' + title.toUtf8()),
                                     Id3Frame(3, "TIT2", '\1' + Utf16WithBom(title))}) {
@@ -130,7 +243,8 @@ TEST_F(SongLyricsTest, TheAddedId3v1TagHoldsTheTitleInCp932) {
     }
 }
 
-TEST_F(SongLyricsTest, SyltTimesCountedInMpegFramesComeBackInMilliseconds) {
+TEST(SongLyricsTest, SyltTimesCountedInMpegFramesComeBackInMilliseconds) {
+    const TestFolder folder;
     const QByteArray sylt = QByteArray("\0jpn\x01\x01\0a\0", 9) + Be32(100) + "b" + '\0' + Be32(0);
     const QString path = folder.Put("song.mp3", Id3Tag(3, 0, Id3Frame(3, "SYLT", sylt), 0) + Audio);
     // 1152 samples a frame at 44100 Hz.
@@ -138,7 +252,8 @@ TEST_F(SongLyricsTest, SyltTimesCountedInMpegFramesComeBackInMilliseconds) {
               SyncedLyrics({{QStringLiteral("a"), 2612}, {QStringLiteral("b"), 0}}));
 }
 
-TEST_F(SongLyricsTest, AnRmpFileKeepsItsLyricsInItsRiffChunkOnly) {
+TEST(SongLyricsTest, AnRmpFileKeepsItsLyricsInItsRiffChunkOnly) {
+    const TestFolder folder;
     const QByteArray rmp = RmpFile(Audio, InfoList(RiffChunk("INAM", "t")));
     const QString withFrames = folder.Put("a.rmp", rmp);
     const QString without = folder.Put("b.rmp", rmp);

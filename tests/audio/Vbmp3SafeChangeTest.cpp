@@ -2,7 +2,7 @@
 // stops in the middle of one, leaves the file byte for byte as it was; the file keeps its
 // inode, permissions and links, and a read-only file is never touched.
 #include "SongFileBuilders.h"
-#include "audio/TailRewrite.h"
+#include "audio/UndoJournal.h"
 #include "audio/Vbmp3.h"
 
 #include <QDir>

@@ -1,0 +1,176 @@
+#include "UndoJournal.h"
+
+#include "../base/FileBytes.h"
+#include "../base/PathHelpers.h"
+#include "../base/SafeFileWrite.h"
+
+#include <QFile>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tavelkor {
+
+namespace {
+
+constexpr char JournalMagic[] = "TVKUNDO1";
+// A journal of a change that inserts blocks at the start of the file.
+constexpr char InsertJournalMagic[] = "TVKUNDO2";
+constexpr qsizetype MagicLength = 8;
+
+QByteArray NativePath(const QString& path) { return QFile::encodeName(path); }
+
+quint64 Fnv1a(const char* data, qsizetype size) {
+    quint64 hash = 0xcbf29ce484222325ull;
+    for (qsizetype i = 0; i < size; ++i) {
+        hash ^= uchar(data[i]);
+        hash *= 0x100000001b3ull;
+    }
+    return hash;
+}
+
+void AppendNumber(QByteArray& bytes, quint64 value) {
+    for (int shift = 0; shift < 64; shift += 8)
+        bytes.append(char((value >> shift) & 0xFF));
+}
+
+// Where a journal is written before it takes the journal's name.
+QByteArray NextJournalPath(const QString& journalPath) { return NativePath(journalPath) + "-next"; }
+
+// Reads numbers and byte runs from a journal, never past its end.
+class JournalReader {
+public:
+    explicit JournalReader(const QByteArray& bytes) : bytes_(bytes) {}
+    bool Number(qint64& value) {
+        if (bytes_.size() - position_ < 8)
+            return false;
+        quint64 number = 0;
+        for (int i = 7; i >= 0; --i)
+            number = number << 8 | uchar(bytes_[position_ + i]);
+        position_ += 8;
+        value = qint64(number);
+        return value >= 0;
+    }
+    bool Bytes(qint64 count, QByteArray& out) {
+        if (count < 0 || count > bytes_.size() - position_)
+            return false;
+        out = bytes_.mid(position_, count);
+        position_ += count;
+        return true;
+    }
+
+private:
+    const QByteArray& bytes_;
+    qsizetype position_ = MagicLength;
+};
+
+} // namespace
+
+QString ResolvedPath(const QString& path) {
+    char resolved[PATH_MAX];
+    if (::realpath(NativePath(path).constData(), resolved) == nullptr)
+        return path;
+    return QFile::decodeName(resolved);
+}
+
+QString UndoJournalPath(const QString& path) {
+    const QString target = ResolvedPath(path);
+    const QString name = FileNameOf(target);
+    const QByteArray utf8 = name.toUtf8();
+    return FolderOf(target) + u'.' + name.left(40) + u'.' +
+           QString::number(Fnv1a(utf8.constData(), utf8.size()) & 0xFFFFFFFFu, 16) +
+           QStringLiteral(".tavelkor-undo");
+}
+
+QByteArray EncodeJournal(const Journal& journal) {
+    QByteArray bytes(journal.FrontInsert > 0 ? InsertJournalMagic : JournalMagic, MagicLength);
+    AppendNumber(bytes, journal.Device);
+    AppendNumber(bytes, journal.Inode);
+    AppendNumber(bytes, quint64(journal.OldSize));
+    if (journal.FrontInsert > 0) {
+        AppendNumber(bytes, quint64(journal.FrontInsert));
+        AppendNumber(bytes, journal.Inserted ? 1 : 0);
+    }
+    AppendNumber(bytes, quint64(journal.TailStart));
+    AppendNumber(bytes, quint64(journal.OldPatches.size()));
+    for (const BytePatch& patch : journal.OldPatches) {
+        AppendNumber(bytes, quint64(patch.Position));
+        AppendNumber(bytes, quint64(patch.Bytes.size()));
+        bytes += patch.Bytes;
+    }
+    AppendNumber(bytes, quint64(journal.OldTail.size()));
+    bytes += journal.OldTail;
+    AppendNumber(bytes, Fnv1a(bytes.constData(), bytes.size()));
+    return bytes;
+}
+
+bool DecodeJournal(const QByteArray& bytes, Journal& journal) {
+    const bool insert = bytes.startsWith(InsertJournalMagic);
+    if (bytes.size() < MagicLength + 8 || (!bytes.startsWith(JournalMagic) && !insert))
+        return false;
+    const qsizetype body = bytes.size() - 8;
+    quint64 stored = 0;
+    for (int i = 7; i >= 0; --i)
+        stored = stored << 8 | uchar(bytes[body + i]);
+    if (stored != Fnv1a(bytes.constData(), body))
+        return false;
+    JournalReader reader(bytes);
+    qint64 device = 0, inode = 0, patches = 0, tailLength = 0, inserted = 0;
+    if (!reader.Number(device) || !reader.Number(inode) || !reader.Number(journal.OldSize))
+        return false;
+    if (insert && (!reader.Number(journal.FrontInsert) || journal.FrontInsert <= 0 ||
+                   !reader.Number(inserted) || inserted > 1))
+        return false;
+    journal.Inserted = inserted == 1;
+    if (!reader.Number(journal.TailStart) || !reader.Number(patches) || patches > 16)
+        return false;
+    journal.Device = quint64(device);
+    journal.Inode = quint64(inode);
+    journal.OldPatches.clear();
+    for (qint64 i = 0; i < patches; ++i) {
+        BytePatch patch;
+        qint64 length = 0;
+        if (!reader.Number(patch.Position) || !reader.Number(length) ||
+            !reader.Bytes(length, patch.Bytes))
+            return false;
+        journal.OldPatches.append(patch);
+    }
+    return reader.Number(tailLength) && reader.Bytes(tailLength, journal.OldTail) &&
+           journal.TailStart + tailLength == journal.GrownSize();
+}
+
+bool WriteJournal(const QString& journalPath, const QByteArray& bytes) {
+    const QByteArray next = NextJournalPath(journalPath);
+    const int fd =
+        ::open(next.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return false;
+    const bool ok = WriteAt(fd, 0, bytes) && ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !ok ||
+        ::rename(next.constData(), NativePath(journalPath).constData()) != 0) {
+        ::unlink(next.constData());
+        return false;
+    }
+    SyncFolder(journalPath);
+    return true;
+}
+
+bool DiscardJournal(const QString& journalPath) {
+    const QByteArray native = NativePath(journalPath);
+    if (::unlink(native.constData()) != 0 && errno != ENOENT &&
+        ::truncate(native.constData(), 0) != 0)
+        return false;
+    SyncFolder(journalPath);
+    return true;
+}
+
+bool DropUnwrittenJournal(const QString& journalPath) {
+    const QByteArray next = NextJournalPath(journalPath);
+    struct stat info;
+    return ::lstat(next.constData(), &info) != 0 || ::unlink(next.constData()) == 0;
+}
+
+} // namespace tavelkor
