@@ -1,5 +1,7 @@
 #include "Id3Lyrics.h"
 
+#include "../base/ByteRuns.h"
+
 #include "AudioFileReader.h"
 #include "Id3Tags.h"
 
@@ -102,9 +104,7 @@ void WalkFrames(TagParts& parts, const Id3::Header& header) {
         position += parts.Frames.back().Length;
     }
     const char* bytes = parts.Area.constData();
-    qsizetype end = parts.Area.size();
-    while (end > position && bytes[end - 1] == '\0')
-        --end;
+    const qsizetype end = std::max(position, EndBeforeFill(bytes, parts.Area.size(), '\0'));
     while (position < end && bytes[position] == '\0')
         ++position;
     parts.Rest = parts.Area.mid(position, end - position);
@@ -234,10 +234,12 @@ bool Assemble(const TagParts& parts, QByteArray frames, qsizetype growth, qsizet
     uchar flags = parts.Flags & ~(FlagExtendedHeader | FlagFooter);
     if (parts.Version <= 3)
         flags &= ~FlagUnsynchronised;
-    tag = QByteArray("ID3") + char(parts.Version) + parts.Revision + char(flags);
+    tag.clear();
+    tag.reserve(length);
+    tag.append("ID3").append(char(parts.Version)).append(parts.Revision).append(char(flags));
     tag += FromTagLib(Id3::SynchData::fromUInt(quint32(length - TagHeaderLength)));
     tag += frames;
-    tag += QByteArray(length - needed, '\0');
+    tag.append(length - needed, '\0');
     tag += rest;
     return true;
 }

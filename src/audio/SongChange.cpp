@@ -1,5 +1,7 @@
 #include "SongChange.h"
 
+#include "../base/ByteRuns.h"
+
 namespace tavelkor {
 
 namespace {
@@ -12,8 +14,7 @@ QByteArray FieldBytes(const AnsiText<250>& field) {
 
 bool LyricsToStore(const QByteArray& argument, QByteArray& text) {
     text = UpToNul(argument);
-    while (text.endsWith(' '))
-        text.chop(1);
+    text.truncate(EndBeforeFill(text.constData(), text.size(), ' '));
     return text.size() <= Lyrics3FieldMaxBytes && !text.contains('\xFF');
 }
 

@@ -1,5 +1,6 @@
 #include "SongLyrics.h"
 
+#include "../base/ByteRuns.h"
 #include "MpegFrames.h"
 #include "SongChange.h"
 #include "SongRewrite.h"
@@ -14,9 +15,13 @@ namespace {
 // end; when it has grown, in blocks the file system inserts in front of the audio, under that
 // journal too; where it cannot, a rewrite of the whole song.
 bool ApplyWithTag(const QString& path, AudioFileReader& file, const SongLayout& layout,
-                  TailChange change, qint64 oldTagLength, const QByteArray& tag) {
+                  TailChange change, const QByteArray& oldTag, const QByteArray& tag) {
+    const qint64 oldTagLength = oldTag.size();
     if (tag.size() == oldTagLength) {
-        change.Patches.append({layout.TagsBegin, tag});
+        // Only the bytes that differ are handed on: mostly a few frames in a tag of padding.
+        const auto [begin, end] = DifferingSpan(oldTag.constData(), tag.constData(), tag.size());
+        if (begin < end)
+            change.Patches.append({layout.TagsBegin + begin, tag.mid(begin, end - begin)});
         return ApplyChange(path, file, layout, change);
     }
     const SongRewrite rewrite{tag, layout.TagsBegin + oldTagLength, change.TailStart,
@@ -78,7 +83,7 @@ bool EmbedSongLyrics(const QString& path, const Lyrics3InfoRecord& info, const Q
     case Id3TagEdit::Changed:
         break;
     }
-    return ApplyWithTag(path, file, layout, change, oldTag.size(), tag);
+    return ApplyWithTag(path, file, layout, change, oldTag, tag);
 }
 
 FoundId3Lyrics ReadSongId3Lyrics(const QString& path, const QByteArray& language) {

@@ -1,5 +1,6 @@
 #include "TailRewrite.h"
 
+#include "../base/ByteRuns.h"
 #include "../base/FileBytes.h"
 #include "UndoJournal.h"
 
@@ -8,7 +9,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utility>
 
 namespace tavelkor {
 
@@ -30,23 +30,13 @@ bool TakeOutInsert(int fd, const Journal& journal) {
            ::fsync(fd) == 0;
 }
 
-// The bytes [begin, end) outside of which two runs of bytes of one length are equal.
-std::pair<qsizetype, qsizetype> DifferingSpan(const QByteArray& a, const QByteArray& b) {
-    qsizetype begin = 0, end = a.size();
-    while (begin < end && a[begin] == b[begin])
-        ++begin;
-    while (end > begin && a[end - 1] == b[end - 1])
-        --end;
-    return {begin, end};
-}
-
 // Writes old bytes back where they differ from what is there: a write that failed changed
 // nothing, and what it did not change needs no write to undo it.
 bool WriteBack(int fd, qint64 position, const QByteArray& bytes) {
     QByteArray now;
     if (!ReadAt(fd, position, bytes.size(), now))
         return WriteAt(fd, position, bytes);
-    const auto [begin, end] = DifferingSpan(now, bytes);
+    const auto [begin, end] = DifferingSpan(now.constData(), bytes.constData(), bytes.size());
     return begin == end || WriteAt(fd, position + begin, bytes.mid(begin, end - begin));
 }
 
@@ -84,7 +74,7 @@ bool Apply(int fd, const TailChange& change, qint64 oldSize) {
     }
     const qint64 newSize = change.TailStart + change.NewTail.size();
     return WriteAt(fd, change.TailStart, change.NewTail) &&
-           (newSize >= oldSize || ::ftruncate(fd, newSize) == 0) && ::fsync(fd) == 0;
+           (newSize >= oldSize || ::ftruncate(fd, newSize) == 0) && ::fdatasync(fd) == 0;
 }
 
 bool IsWritableRegularFile(const struct stat& info) {
@@ -125,7 +115,8 @@ bool ReadOldBytes(int fd, const TailChange& change, Journal& journal, TailChange
         if (patch.Position < 0 || patch.Position + patch.Bytes.size() > change.TailStart ||
             !ReadAt(fd, patch.Position, patch.Bytes.size(), old))
             return false;
-        const auto [begin, end] = DifferingSpan(old, patch.Bytes);
+        const auto [begin, end] =
+            DifferingSpan(old.constData(), patch.Bytes.constData(), patch.Bytes.size());
         if (begin == end)
             continue;
         journal.OldPatches.append({patch.Position + begin, old.mid(begin, end - begin)});

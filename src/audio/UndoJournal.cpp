@@ -160,11 +160,12 @@ bool WriteJournal(const QString& journalPath, const QByteArray& bytes) {
 
 bool DiscardJournal(const QString& journalPath) {
     const QByteArray native = NativePath(journalPath);
-    if (::unlink(native.constData()) != 0 && errno != ENOENT &&
-        ::truncate(native.constData(), 0) != 0)
-        return false;
-    SyncFolder(journalPath);
-    return true;
+    // The removal is not flushed: the file was flushed before, so a journal that a crash
+    // brings back (before the file system commits the removal) finds the change whole and
+    // undoes it whole. The song is then as it was; the change is lost, never half-made, as a
+    // rollback journal's deletion commits in SQLite.
+    return ::unlink(native.constData()) == 0 || errno == ENOENT ||
+           ::truncate(native.constData(), 0) == 0;
 }
 
 bool DropUnwrittenJournal(const QString& journalPath) {
