@@ -142,17 +142,40 @@ bool DecodeJournal(const QByteArray& bytes, Journal& journal) {
            journal.TailStart + tailLength == journal.GrownSize();
 }
 
-bool WriteJournal(const QString& journalPath, const QByteArray& bytes) {
-    const QByteArray next = NextJournalPath(journalPath);
+namespace {
+
+// Writes the journal into a new file at `path` and flushes it. False, with no file left, when
+// that fails; `exists` tells when a file was there already.
+bool WriteNewJournal(const QByteArray& path, const QByteArray& bytes, bool& exists) {
     const int fd =
-        ::open(next.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+        ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    exists = fd < 0 && errno == EEXIST;
     if (fd < 0)
         return false;
-    const bool ok = WriteAt(fd, 0, bytes) && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !ok ||
-        ::rename(next.constData(), NativePath(journalPath).constData()) != 0) {
-        ::unlink(next.constData());
+    const bool ok = WriteAt(fd, 0, bytes) && ::fdatasync(fd) == 0;
+    if (::close(fd) != 0 || !ok) {
+        ::unlink(path.constData());
         return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool WriteJournal(const QString& journalPath, const QByteArray& bytes) {
+    const QByteArray native = NativePath(journalPath);
+    const QByteArray next = NextJournalPath(journalPath);
+    bool exists = false;
+    // The first journal of a change takes its name at once; one that replaces another is
+    // written beside it and renamed over it.
+    if (!WriteNewJournal(native, bytes, exists)) {
+        if (!exists || ((::unlink(next.constData()) != 0 && errno != ENOENT) ||
+                        !WriteNewJournal(next, bytes, exists)))
+            return false;
+        if (::rename(next.constData(), native.constData()) != 0) {
+            ::unlink(next.constData());
+            return false;
+        }
     }
     SyncFolder(journalPath);
     return true;

@@ -30,8 +30,8 @@ QByteArray EncodeJournal(const Journal& journal);
 // False for anything but a whole journal whose checksum matches.
 bool DecodeJournal(const QByteArray& bytes, Journal& journal);
 
-// Writes the journal and flushes it, and its name in the folder, to disk. It is written under
-// another name and renamed, so that it replaces a journal that is there all at once.
+// Writes the journal and flushes it, and its name in the folder, to disk. One that replaces a
+// journal that is there is written under another name and renamed over it, all at once.
 bool WriteJournal(const QString& journalPath, const QByteArray& bytes);
 // Removes a journal that was still being written when the program stopped (it never took
 // effect). True when none is left.
