@@ -1,5 +1,6 @@
 #include "AudioFileReader.h"
 
+#include "../base/FileBytes.h"
 #include "../base/TextFile.h"
 
 namespace tavelkor {
@@ -22,8 +23,9 @@ bool AudioFileReader::ReadAt(qint64 position, qint64 count, QByteArray& bytes) {
         return false;
     if (count == 0)
         return true;
-    bytes.resize(count);
-    if (!file_.seek(position) || file_.read(bytes.data(), count) != count) {
+    // Read straight from the file at the position, past QFile's buffer: the tag formats are
+    // read in small pieces far apart, which a buffer would fill with bytes never used.
+    if (!tavelkor::ReadAt(file_.handle(), position, count, bytes)) {
         bytes.clear();
         return false;
     }

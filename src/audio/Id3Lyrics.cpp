@@ -85,29 +85,47 @@ void Classify(TagFrame& frame) {
 // Walks the frames of the area with TagLib's frame factory, which knows every version's frame
 // header (and the ID3v2.4 frame sizes some writers store as plain numbers). The walk ends at
 // padding (a zero byte) or at bytes that are no frame; those stay as Rest.
+//
+// TagLib is given the area up to a little past its last non-zero byte, not the padding after
+// it (a tag may hold hundreds of kilobytes of it): a frame's own bytes may end in zeros, so
+// when a frame reaches past what TagLib was given, or the walk stops at bytes that are no
+// frame before that, the walk is made again over the whole area.
 void WalkFrames(TagParts& parts, const Id3::Header& header) {
-    const ByteVector area = ToTagLib(parts.Area);
+    constexpr qsizetype FrameEndSlack = 4096;
+    const char* bytes = parts.Area.constData();
+    const qsizetype size = parts.Area.size();
+    const qsizetype end = EndBeforeFill(bytes, size, '\0');
     const qsizetype headerLength = Id3::Frame::headerSize(unsigned(parts.Version));
     qsizetype position = 0;
-    while (position + headerLength <= parts.Area.size() && parts.Area[position] != '\0') {
-        TagFrame frame;
-        frame.Parsed.reset(Id3::FrameFactory::instance()->createFrame(
-            area.mid(static_cast<unsigned int>(position)), &header));
-        if (!frame.Parsed)
+    for (qsizetype given = std::min(size, end + FrameEndSlack);; given = size) {
+        const ByteVector area(bytes, static_cast<unsigned int>(given));
+        parts.Frames.clear();
+        position = 0;
+        bool whole = true; // the walk never needed bytes past `given`
+        while (position + headerLength <= size && bytes[position] != '\0') {
+            TagFrame frame;
+            frame.Parsed.reset(Id3::FrameFactory::instance()->createFrame(
+                area.mid(static_cast<unsigned int>(position)), &header));
+            if (frame.Parsed)
+                frame.Length = headerLength + qsizetype(frame.Parsed->size());
+            whole = frame.Parsed && position + frame.Length <= given;
+            if (!frame.Parsed || frame.Length <= headerLength || position + frame.Length > size)
+                break;
+            if (!whole)
+                break;
+            frame.Begin = position;
+            Classify(frame);
+            parts.Frames.push_back(std::move(frame));
+            position += parts.Frames.back().Length;
+        }
+        const bool atPadding = position + headerLength > size || bytes[position] == '\0';
+        if (given == size || (whole && atPadding))
             break;
-        frame.Begin = position;
-        frame.Length = headerLength + qsizetype(frame.Parsed->size());
-        if (frame.Length <= headerLength || position + frame.Length > parts.Area.size())
-            break;
-        Classify(frame);
-        parts.Frames.push_back(std::move(frame));
-        position += parts.Frames.back().Length;
     }
-    const char* bytes = parts.Area.constData();
-    const qsizetype end = std::max(position, EndBeforeFill(bytes, parts.Area.size(), '\0'));
-    while (position < end && bytes[position] == '\0')
+    const qsizetype restEnd = std::max(position, end);
+    while (position < restEnd && bytes[position] == '\0')
         ++position;
-    parts.Rest = parts.Area.mid(position, end - position);
+    parts.Rest = parts.Area.mid(position, restEnd - position);
 }
 
 bool SplitTag(const QByteArray& tag, TagParts& parts) {
@@ -123,9 +141,10 @@ bool SplitTag(const QByteArray& tag, TagParts& parts) {
         (parts.Version == 2 && (parts.Flags & FlagExtendedHeader) != 0))
         return false; // unknown, or an ID3v2.2 tag compressed by a scheme never defined
     const qsizetype size = Id3::SynchData::toUInt(ToTagLib(tag.mid(6, 4)));
-    QByteArray area = tag.mid(TagHeaderLength, size);
-    if (area.size() != size)
+    if (tag.size() - TagHeaderLength < size)
         return false;
+    // The tag's own bytes, not a copy; a change below makes one.
+    QByteArray area = QByteArray::fromRawData(tag.constData() + TagHeaderLength, size);
     QByteArray head = tag.left(TagHeaderLength);
     if (parts.Version <= 3 && (parts.Flags & FlagUnsynchronised) != 0) {
         area = FromTagLib(Id3::SynchData::decode(ToTagLib(area)));

@@ -127,8 +127,13 @@ QVector<TagCase> TagCases() {
     // into a frame.
     const QByteArray cutShort = OtherFrames(3) + "SYLT" + Be32(200) + QByteArray(2, '\0') +
                                 QByteArray("\0jpn\x02\x01\0old\0", 11) + Be32(500);
+    // A frame whose own bytes end in more zeros than follow a tag's last non-zero byte
+    // commonly do, then padding.
+    const QByteArray zeros =
+        OtherFrames(3) + Id3Frame(3, "PRIV", QByteArray("x\0", 2) + QByteArray(10000, '\0'));
     return {
         {"no tag", 3, {}, plain(3, {}), false},
+        {"a frame ending in zeros", 3, Id3Tag(3, 0, zeros, 65536), plain(3, zeros), true},
         {"ID3v2.3 with room", 3, Id3Tag(3, 0, v3, 2048), plain(3, v3), true},
         {"ID3v2.3 without room", 3, Id3Tag(3, 0, v3, 0), plain(3, v3), false},
         {"ID3v2.3 unsynchronised", 3, Id3Tag(3, char(0x80), Unsynchronised(v3), 16), plain(3, v3),
