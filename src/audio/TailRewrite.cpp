@@ -5,8 +5,10 @@
 #include "UndoJournal.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,18 +18,33 @@ namespace {
 
 QByteArray NativePath(const QString& path) { return QFile::encodeName(path); }
 
-// Takes out the blocks inserted at the start. The file tells whether they are in: it is as
-// long as it was, or longer by the insert (before the insert was flushed, or after it was
-// taken out, it is as long as it was). A file of another length was changed by someone else
-// since; there is nothing of ours to undo in it.
+// Whether every anchor of the journal is found `shift` bytes on from its old place.
+bool AnchorsAt(int fd, const Journal& journal, qint64 shift) {
+    for (const BytePatch& anchor : journal.Anchors) {
+        QByteArray now;
+        if (!ReadAt(fd, anchor.Position + shift, anchor.Bytes.size(), now) || now != anchor.Bytes)
+            return false;
+    }
+    return true;
+}
+
+// Takes out the blocks inserted at the start. The file tells whether they are in: as long as
+// it was with the audio where it was, they are out (never inserted, or taken out already);
+// longer by the insert with the audio as far on, they are in. A file in neither state (a file
+// system that stopped half-way through moving the audio, or a change by someone else) is not
+// touched: false, and the journal stays.
 bool TakeOutInsert(int fd, const Journal& journal) {
     struct stat info;
     if (::fstat(fd, &info) != 0)
         return false;
-    if (info.st_size != journal.GrownSize())
+    const auto out = [&] { return info.st_size == journal.OldSize && AnchorsAt(fd, journal, 0); };
+    if (out())
         return true;
-    return ::fallocate(fd, FALLOC_FL_COLLAPSE_RANGE, 0, journal.FrontInsert) == 0 &&
-           ::fsync(fd) == 0;
+    if (info.st_size != journal.GrownSize() || !AnchorsAt(fd, journal, journal.FrontInsert) ||
+        ::fallocate(fd, FALLOC_FL_COLLAPSE_RANGE, 0, journal.FrontInsert) != 0 ||
+        ::fsync(fd) != 0 || ::fstat(fd, &info) != 0)
+        return false;
+    return out();
 }
 
 // Writes old bytes back where they differ from what is there: a write that failed changed
@@ -47,6 +64,9 @@ bool WriteBack(int fd, qint64 position, const QByteArray& bytes) {
 bool PutBack(int fd, const Journal& journal, const QString& journalPath) {
     if (journal.FrontInsert > 0 && !journal.Inserted)
         return TakeOutInsert(fd, journal);
+    // The blocks are in: the audio must be as far on as they are long.
+    if (journal.FrontInsert > 0 && !AnchorsAt(fd, journal, journal.FrontInsert))
+        return false;
     const qint64 size = journal.GrownSize();
     struct stat info;
     // A grown file is cut first, which frees the space the old bytes may need.
@@ -93,7 +113,11 @@ GrowingChange InsertAtFront(int fd, const Journal& journal, const QString& journ
     if (!WriteJournal(journalPath, EncodeJournal(journal)))
         return GrowingChange::Failed;
     if (::fallocate(fd, FALLOC_FL_INSERT_RANGE, 0, journal.FrontInsert) != 0) {
+        // A file system may fail part-way, with the file grown: the journal stays unless the
+        // file is as it was, or is made so.
         const bool cannot = CannotInsert(errno);
+        if (!TakeOutInsert(fd, journal))
+            return GrowingChange::Failed;
         DiscardJournal(journalPath);
         return cannot ? GrowingChange::NotInPlace : GrowingChange::Failed;
     }
@@ -103,6 +127,33 @@ GrowingChange InsertAtFront(int fd, const Journal& journal, const QString& journ
         return GrowingChange::Failed;
     }
     return GrowingChange::Applied;
+}
+
+// Keeps other runs of the program off the song while it changes or is put back: one would
+// take the other's journal for that of a change cut short. False when another run has it; a
+// file system without locks changes the song unlocked.
+bool LockSong(int fd) { return ::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK; }
+
+// The anchors of a change with an insert: the first and the last bytes of the old file that
+// the change never writes (after the patches, before the tail).
+bool ReadAnchors(int fd, const TailChange& change, Journal& journal) {
+    constexpr qint64 AnchorLength = 256;
+    if (change.FrontInsert == 0)
+        return true;
+    qint64 begin = change.FrontInsert;
+    for (const BytePatch& patch : change.Patches)
+        begin = std::max(begin, patch.Position + patch.Bytes.size());
+    begin -= change.FrontInsert;
+    const qint64 end = change.TailStart - change.FrontInsert;
+    if (end <= begin)
+        return true; // nothing of the old file stays unwritten: its length alone tells
+    const qint64 length = std::min(AnchorLength, end - begin);
+    BytePatch first{begin, {}}, last{end - length, {}};
+    if (!ReadAt(fd, first.Position, length, first.Bytes) ||
+        !ReadAt(fd, last.Position, length, last.Bytes))
+        return false;
+    journal.Anchors = {first, last};
+    return true;
 }
 
 // Reads the old bytes of the places that change into the journal. Only the bytes of a patch
@@ -144,6 +195,10 @@ GrowingChange ChangeFile(const QString& path, qint64 expectedSize, const TailCha
     journal.Device = quint64(info.st_dev);
     journal.Inode = quint64(info.st_ino);
     const QString journalPath = UndoJournalPath(target);
+    if (!LockSong(fd) || !ReadAnchors(fd, change, journal)) {
+        ::close(fd);
+        return GrowingChange::Failed;
+    }
     if (change.FrontInsert > 0) {
         const GrowingChange inserted = InsertAtFront(fd, journal, journalPath);
         if (inserted != GrowingChange::Applied) {
@@ -184,22 +239,8 @@ GrowingChange ChangeFile(const QString& path, qint64 expectedSize, const TailCha
     return GrowingChange::Failed;
 }
 
-} // namespace
-
-bool ApplyTailChange(const QString& path, qint64 expectedSize, const TailChange& change) {
-    return change.FrontInsert == 0 &&
-           ChangeFile(path, expectedSize, change) == GrowingChange::Applied;
-}
-
-GrowingChange ApplyGrowingChange(const QString& path, qint64 expectedSize,
-                                 const TailChange& change) {
-    if (change.FrontInsert <= 0)
-        return GrowingChange::Failed;
-    return ChangeFile(path, expectedSize, change);
-}
-
-bool RecoverInterruptedChange(const QString& path) {
-    const QString journalPath = UndoJournalPath(path);
+// Undoes a change cut short, with the song locked.
+bool RecoverLocked(const QString& path, const QString& journalPath) {
     if (!DropUnwrittenJournal(journalPath))
         return false;
     const QByteArray nativeJournal = NativePath(journalPath);
@@ -225,6 +266,39 @@ bool RecoverInterruptedChange(const QString& path) {
     const bool restored = PutBack(fd, journal, journalPath);
     ::close(fd);
     return restored && DiscardJournal(journalPath);
+}
+
+} // namespace
+
+bool ApplyTailChange(const QString& path, qint64 expectedSize, const TailChange& change) {
+    return change.FrontInsert == 0 &&
+           ChangeFile(path, expectedSize, change) == GrowingChange::Applied;
+}
+
+GrowingChange ApplyGrowingChange(const QString& path, qint64 expectedSize,
+                                 const TailChange& change) {
+    if (change.FrontInsert <= 0)
+        return GrowingChange::Failed;
+    return ChangeFile(path, expectedSize, change);
+}
+
+bool RecoverInterruptedChange(const QString& path) {
+    const QString journalPath = UndoJournalPath(path);
+    const QByteArray nativeJournal = NativePath(journalPath);
+    const QByteArray next = NativePath(journalPath) + "-next";
+    struct stat journalInfo;
+    if (::lstat(nativeJournal.constData(), &journalInfo) != 0 && errno == ENOENT &&
+        ::lstat(next.constData(), &journalInfo) != 0 && errno == ENOENT)
+        return true; // nothing to undo: the usual case, with no lock taken
+    // The song is locked first: a journal of a change that another run is making now is not
+    // one to undo.
+    const QString target = ResolvedPath(path);
+    const int lock = ::open(NativePath(target).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const bool locked = lock >= 0 && LockSong(lock);
+    const bool recovered = locked && RecoverLocked(path, journalPath);
+    if (lock >= 0)
+        ::close(lock);
+    return recovered;
 }
 
 } // namespace tavelkor

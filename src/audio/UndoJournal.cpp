@@ -37,6 +37,15 @@ void AppendNumber(QByteArray& bytes, quint64 value) {
         bytes.append(char((value >> shift) & 0xFF));
 }
 
+void AppendPatches(QByteArray& bytes, const QVector<BytePatch>& patches) {
+    AppendNumber(bytes, quint64(patches.size()));
+    for (const BytePatch& patch : patches) {
+        AppendNumber(bytes, quint64(patch.Position));
+        AppendNumber(bytes, quint64(patch.Bytes.size()));
+        bytes += patch.Bytes;
+    }
+}
+
 // Where a journal is written before it takes the journal's name.
 QByteArray NextJournalPath(const QString& journalPath) { return NativePath(journalPath) + "-next"; }
 
@@ -59,6 +68,21 @@ public:
             return false;
         out = bytes_.mid(position_, count);
         position_ += count;
+        return true;
+    }
+    // A count (at most 16) and as many places with their bytes.
+    bool Patches(QVector<BytePatch>& patches) {
+        qint64 count = 0;
+        if (!Number(count) || count > 16)
+            return false;
+        patches.clear();
+        for (qint64 i = 0; i < count; ++i) {
+            BytePatch patch;
+            qint64 length = 0;
+            if (!Number(patch.Position) || !Number(length) || !Bytes(length, patch.Bytes))
+                return false;
+            patches.append(patch);
+        }
         return true;
     }
 
@@ -93,14 +117,10 @@ QByteArray EncodeJournal(const Journal& journal) {
     if (journal.FrontInsert > 0) {
         AppendNumber(bytes, quint64(journal.FrontInsert));
         AppendNumber(bytes, journal.Inserted ? 1 : 0);
+        AppendPatches(bytes, journal.Anchors);
     }
     AppendNumber(bytes, quint64(journal.TailStart));
-    AppendNumber(bytes, quint64(journal.OldPatches.size()));
-    for (const BytePatch& patch : journal.OldPatches) {
-        AppendNumber(bytes, quint64(patch.Position));
-        AppendNumber(bytes, quint64(patch.Bytes.size()));
-        bytes += patch.Bytes;
-    }
+    AppendPatches(bytes, journal.OldPatches);
     AppendNumber(bytes, quint64(journal.OldTail.size()));
     bytes += journal.OldTail;
     AppendNumber(bytes, Fnv1a(bytes.constData(), bytes.size()));
@@ -118,26 +138,18 @@ bool DecodeJournal(const QByteArray& bytes, Journal& journal) {
     if (stored != Fnv1a(bytes.constData(), body))
         return false;
     JournalReader reader(bytes);
-    qint64 device = 0, inode = 0, patches = 0, tailLength = 0, inserted = 0;
+    qint64 device = 0, inode = 0, tailLength = 0, inserted = 0;
     if (!reader.Number(device) || !reader.Number(inode) || !reader.Number(journal.OldSize))
         return false;
+    journal.Anchors.clear();
     if (insert && (!reader.Number(journal.FrontInsert) || journal.FrontInsert <= 0 ||
-                   !reader.Number(inserted) || inserted > 1))
+                   !reader.Number(inserted) || inserted > 1 || !reader.Patches(journal.Anchors)))
         return false;
     journal.Inserted = inserted == 1;
-    if (!reader.Number(journal.TailStart) || !reader.Number(patches) || patches > 16)
+    if (!reader.Number(journal.TailStart) || !reader.Patches(journal.OldPatches))
         return false;
     journal.Device = quint64(device);
     journal.Inode = quint64(inode);
-    journal.OldPatches.clear();
-    for (qint64 i = 0; i < patches; ++i) {
-        BytePatch patch;
-        qint64 length = 0;
-        if (!reader.Number(patch.Position) || !reader.Number(length) ||
-            !reader.Bytes(length, patch.Bytes))
-            return false;
-        journal.OldPatches.append(patch);
-    }
     return reader.Number(tailLength) && reader.Bytes(tailLength, journal.OldTail) &&
            journal.TailStart + tailLength == journal.GrownSize();
 }
@@ -166,19 +178,24 @@ bool WriteJournal(const QString& journalPath, const QByteArray& bytes) {
     const QByteArray native = NativePath(journalPath);
     const QByteArray next = NextJournalPath(journalPath);
     bool exists = false;
-    // The first journal of a change takes its name at once; one that replaces another is
-    // written beside it and renamed over it.
-    if (!WriteNewJournal(native, bytes, exists)) {
-        if (!exists || ((::unlink(next.constData()) != 0 && errno != ENOENT) ||
-                        !WriteNewJournal(next, bytes, exists)))
-            return false;
-        if (::rename(next.constData(), native.constData()) != 0) {
-            ::unlink(next.constData());
-            return false;
-        }
+    // The first journal of a change takes its name at once; before the change has begun, no
+    // journal is better than one whose name a crash may lose.
+    if (WriteNewJournal(native, bytes, exists)) {
+        if (SyncFolder(journalPath))
+            return true;
+        ::unlink(native.constData());
+        return false;
     }
-    SyncFolder(journalPath);
-    return true;
+    // One that replaces another is written beside it and renamed over it. Once renamed it
+    // stays, flushed or not: it is whole, and it says more than the one it replaced.
+    if (!exists || (::unlink(next.constData()) != 0 && errno != ENOENT) ||
+        !WriteNewJournal(next, bytes, exists))
+        return false;
+    if (::rename(next.constData(), native.constData()) != 0) {
+        ::unlink(next.constData());
+        return false;
+    }
+    return SyncFolder(journalPath);
 }
 
 bool DiscardJournal(const QString& journalPath) {

@@ -22,6 +22,10 @@ struct Journal {
     qint64 TailStart = 0;
     QVector<BytePatch> OldPatches;
     QByteArray OldTail;
+    // With an insert: bytes of the old file that the change never writes (the first and the
+    // last of the audio), at their places in the old file. Found there, the blocks are out;
+    // found as far on as the insert is long, they are in.
+    QVector<BytePatch> Anchors;
 
     qint64 GrownSize() const { return OldSize + FrontInsert; }
 };
@@ -30,8 +34,9 @@ QByteArray EncodeJournal(const Journal& journal);
 // False for anything but a whole journal whose checksum matches.
 bool DecodeJournal(const QByteArray& bytes, Journal& journal);
 
-// Writes the journal and flushes it, and its name in the folder, to disk. One that replaces a
-// journal that is there is written under another name and renamed over it, all at once.
+// Writes the journal and flushes it, and its name in the folder, to disk (false when the
+// folder cannot be flushed: a journal that a crash may lose is no journal). One that replaces
+// a journal that is there is written under another name and renamed over it, all at once.
 bool WriteJournal(const QString& journalPath, const QByteArray& bytes);
 // Removes a journal that was still being written when the program stopped (it never took
 // effect). True when none is left.

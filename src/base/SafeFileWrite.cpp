@@ -110,13 +110,14 @@ WriteOutcome ReplaceFileContents(const QString& path, const QByteArray& bytes) {
     return WriteOutcome::Failed;
 }
 
-void SyncFolder(const QString& file) {
+bool SyncFolder(const QString& file) {
     const int fd =
         ::open(NativePath(FolderOf(file)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        (void)::fsync(fd);
-        ::close(fd);
-    }
+    if (fd < 0)
+        return false;
+    const bool flushed = ::fsync(fd) == 0;
+    ::close(fd);
+    return flushed;
 }
 
 } // namespace tavelkor

@@ -23,7 +23,7 @@ WriteOutcome ReplaceFileContents(const QString& path, const QByteArray& bytes);
 bool CanReplaceFile(const QString& path);
 
 // Flushes the folder that holds `file` to disk, so that a file just created or renamed there
-// keeps its name after a crash.
-void SyncFolder(const QString& file);
+// keeps its name after a crash. False when the folder cannot be opened or flushed.
+bool SyncFolder(const QString& file);
 
 } // namespace tavelkor

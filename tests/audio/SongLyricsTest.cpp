@@ -229,6 +229,27 @@ TEST(SongLyricsTest, AChangeKilledAtAnyPointIsUndoneOrDoneOnTheNextLook) {
     }
 }
 
+// A file system may stop half-way through inserting the blocks (XFS sets the new length
+// before it moves the audio): such a song is neither as it was nor grown, and the next look
+// leaves it untouched, with its journal, instead of cutting its first blocks off.
+TEST(SongLyricsTest, ASongLeftHalfWayThroughAnInsertIsNotTouched) {
+    const TestFolder folder;
+    if (!InsertsBlocks(folder.Path()))
+        GTEST_SKIP() << "the temporary folder's file system inserts no blocks";
+    const QString path = folder.File("song.mp3");
+    qint64 inserted = 0;
+    for (int k = 1; inserted == 0; ++k) { // the first call after the insert
+        folder.Put("song.mp3", FullSong);
+        ASSERT_TRUE(KilledAtSystemCall(k, [&] { Embed(path, Lyrics(400)); }));
+        inserted = QFileInfo(path).size() - FullSong.size();
+    }
+    const QByteArray halfWay = FullSong + QByteArray(inserted, '\0');
+    folder.Put("song.mp3", halfWay);
+    EXPECT_EQ(vbmp3_getFileType(path), AudioFileUnreadable);
+    EXPECT_EQ(ReadBytes(path), halfWay);
+    EXPECT_EQ(Entries(folder.Path()).size(), 2); // the song and its journal
+}
+
 // ID3v1 fields hold CP932: a title from the ID3v2 tag is encoded so (also one stored as
 // ISO-8859-1 that holds UTF-8), cut on a character boundary, and reads back as it was.
 TEST(SongLyricsTest, TheAddedId3v1TagHoldsTheTitleInCp932) {
