@@ -134,12 +134,12 @@ GrowingChange InsertAtFront(int fd, const Journal& journal, const QString& journ
 // file system without locks changes the song unlocked.
 bool LockSong(int fd) { return ::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK; }
 
-// The anchors of a change with an insert: the first and the last bytes of the old file that
-// the change never writes (after the patches, before the tail).
+// The anchors of a change: bytes of the old file that the change never writes (after the
+// patches and any inserted blocks, before the tail), at the start, the middle and the end of
+// those bytes: of a song, the first frame (which describes the whole song) and two places in
+// its music.
 bool ReadAnchors(int fd, const TailChange& change, Journal& journal) {
     constexpr qint64 AnchorLength = 256;
-    if (change.FrontInsert == 0)
-        return true;
     qint64 begin = change.FrontInsert;
     for (const BytePatch& patch : change.Patches)
         begin = std::max(begin, patch.Position + patch.Bytes.size());
@@ -148,11 +148,13 @@ bool ReadAnchors(int fd, const TailChange& change, Journal& journal) {
     if (end <= begin)
         return true; // nothing of the old file stays unwritten: its length alone tells
     const qint64 length = std::min(AnchorLength, end - begin);
-    BytePatch first{begin, {}}, last{end - length, {}};
-    if (!ReadAt(fd, first.Position, length, first.Bytes) ||
-        !ReadAt(fd, last.Position, length, last.Bytes))
-        return false;
-    journal.Anchors = {first, last};
+    journal.Anchors.clear();
+    for (const qint64 position : {begin, begin + (end - begin - length) / 2, end - length}) {
+        BytePatch anchor{position, {}};
+        if (!ReadAt(fd, position, length, anchor.Bytes))
+            return false;
+        journal.Anchors.append(anchor);
+    }
     return true;
 }
 
@@ -252,17 +254,27 @@ bool RecoverLocked(const QString& path, const QString& journalPath) {
         return false;
     const QByteArray bytes = file.readAll();
     file.close();
-    Journal journal;
-    struct stat info;
     // An incomplete journal was being written when the program stopped, before the file was
-    // touched; a journal of another file (the name now belongs to a new one) is stale.
-    const QString target = ResolvedPath(path);
-    if (!DecodeJournal(bytes, journal) || ::stat(NativePath(target).constData(), &info) != 0 ||
-        quint64(info.st_dev) != journal.Device || quint64(info.st_ino) != journal.Inode)
+    // touched.
+    Journal journal;
+    if (!DecodeJournal(bytes, journal))
         return DiscardJournal(journalPath);
+    const QString target = ResolvedPath(path);
     const int fd = ::open(NativePath(target).constData(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
+    // A journal of another file (the name now belongs to a new one) is stale. The identity
+    // alone may change (a FAT file system numbers files anew at every mount, a removable disk
+    // may come back as another device): the anchors then tell.
+    struct stat info;
+    const bool same = ::fstat(fd, &info) == 0 && quint64(info.st_dev) == journal.Device &&
+                      quint64(info.st_ino) == journal.Inode;
+    if (!same && (journal.Anchors.isEmpty() ||
+                  (!AnchorsAt(fd, journal, 0) &&
+                   (journal.FrontInsert == 0 || !AnchorsAt(fd, journal, journal.FrontInsert))))) {
+        ::close(fd);
+        return DiscardJournal(journalPath);
+    }
     const bool restored = PutBack(fd, journal, journalPath);
     ::close(fd);
     return restored && DiscardJournal(journalPath);

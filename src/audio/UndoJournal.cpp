@@ -17,8 +17,8 @@ namespace tavelkor {
 namespace {
 
 constexpr char JournalMagic[] = "TVKUNDO1";
-// A journal of a change that inserts blocks at the start of the file.
-constexpr char InsertJournalMagic[] = "TVKUNDO2";
+// A journal with anchors, and with the blocks a change inserts at the start of the file.
+constexpr char AnchoredJournalMagic[] = "TVKUNDO2";
 constexpr qsizetype MagicLength = 8;
 
 QByteArray NativePath(const QString& path) { return QFile::encodeName(path); }
@@ -110,11 +110,12 @@ QString UndoJournalPath(const QString& path) {
 }
 
 QByteArray EncodeJournal(const Journal& journal) {
-    QByteArray bytes(journal.FrontInsert > 0 ? InsertJournalMagic : JournalMagic, MagicLength);
+    const bool anchored = journal.FrontInsert > 0 || !journal.Anchors.isEmpty();
+    QByteArray bytes(anchored ? AnchoredJournalMagic : JournalMagic, MagicLength);
     AppendNumber(bytes, journal.Device);
     AppendNumber(bytes, journal.Inode);
     AppendNumber(bytes, quint64(journal.OldSize));
-    if (journal.FrontInsert > 0) {
+    if (anchored) {
         AppendNumber(bytes, quint64(journal.FrontInsert));
         AppendNumber(bytes, journal.Inserted ? 1 : 0);
         AppendPatches(bytes, journal.Anchors);
@@ -128,8 +129,8 @@ QByteArray EncodeJournal(const Journal& journal) {
 }
 
 bool DecodeJournal(const QByteArray& bytes, Journal& journal) {
-    const bool insert = bytes.startsWith(InsertJournalMagic);
-    if (bytes.size() < MagicLength + 8 || (!bytes.startsWith(JournalMagic) && !insert))
+    const bool anchored = bytes.startsWith(AnchoredJournalMagic);
+    if (bytes.size() < MagicLength + 8 || (!bytes.startsWith(JournalMagic) && !anchored))
         return false;
     const qsizetype body = bytes.size() - 8;
     quint64 stored = 0;
@@ -142,8 +143,8 @@ bool DecodeJournal(const QByteArray& bytes, Journal& journal) {
     if (!reader.Number(device) || !reader.Number(inode) || !reader.Number(journal.OldSize))
         return false;
     journal.Anchors.clear();
-    if (insert && (!reader.Number(journal.FrontInsert) || journal.FrontInsert <= 0 ||
-                   !reader.Number(inserted) || inserted > 1 || !reader.Patches(journal.Anchors)))
+    if (anchored && (!reader.Number(journal.FrontInsert) || !reader.Number(inserted) ||
+                     inserted > 1 || !reader.Patches(journal.Anchors)))
         return false;
     journal.Inserted = inserted == 1;
     if (!reader.Number(journal.TailStart) || !reader.Patches(journal.OldPatches))

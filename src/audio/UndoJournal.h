@@ -22,9 +22,11 @@ struct Journal {
     qint64 TailStart = 0;
     QVector<BytePatch> OldPatches;
     QByteArray OldTail;
-    // With an insert: bytes of the old file that the change never writes (the first and the
-    // last of the audio), at their places in the old file. Found there, the blocks are out;
-    // found as far on as the insert is long, they are in.
+    // Bytes of the old file that the change never writes (the first and the last between the
+    // patches and the tail: the audio), at their places in the old file. They tell whether the
+    // file is the one the journal was made for when its identity changed (a FAT file system
+    // numbers its files anew at every mount), and with an insert whether the blocks are in:
+    // found at their places, they are out; found as far on as the insert is long, they are in.
     QVector<BytePatch> Anchors;
 
     qint64 GrownSize() const { return OldSize + FrontInsert; }

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -85,35 +86,58 @@ TEST_F(SafeChangeTest, AWriteThatFailsPartWayLeavesTheFileAsItWas) {
     }
 }
 
+// Gives the file at `path` new bytes in a new inode, as a FAT file system numbers its files
+// anew at every mount, or as another file taking the name does.
+void Renumber(const QString& path, const QByteArray& bytes) {
+    const QString other = path + QStringLiteral(".other");
+    ASSERT_TRUE(WriteBytes(other, bytes));
+    ASSERT_EQ(::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData()),
+              0);
+}
+
+// A child process is killed by SIGXFSZ in the middle of writing the new end of the song.
+void CutShort(const QString& path, const QByteArray& song) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_DFL);
+        rlimit noCore{0, 0};
+        ::setrlimit(RLIMIT_CORE, &noCore);
+        rlimit limited{};
+        ::getrlimit(RLIMIT_FSIZE, &limited);
+        limited.rlim_cur = rlim_t(song.size() + 100);
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+        Embed(path, LongLyrics);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ);
+    ASSERT_NE(ReadBytes(path), song); // half-changed
+}
+
+// Also when the song's number changed meanwhile (the journal's anchors find it), and a journal
+// whose song was replaced by another is dropped without touching it.
 TEST_F(SafeChangeTest, AChangeCutShortByTheProgramStoppingIsUndoneOnTheNextLook) {
     for (const Song& song : Songs()) {
-        SCOPED_TRACE(song.name);
-        const QString path = folder.File(song.file);
-        ASSERT_TRUE(WriteBytes(path, song.bytes));
-        // A child process is killed by SIGXFSZ in the middle of writing the new end.
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            std::signal(SIGXFSZ, SIG_DFL);
-            rlimit noCore{0, 0};
-            ::setrlimit(RLIMIT_CORE, &noCore);
-            rlimit limited{};
-            ::getrlimit(RLIMIT_FSIZE, &limited);
-            limited.rlim_cur = rlim_t(song.bytes.size() + 100);
-            ::setrlimit(RLIMIT_FSIZE, &limited);
-            Embed(path, LongLyrics);
-            ::_exit(0);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ);
-        ASSERT_NE(ReadBytes(path), song.bytes);      // half-changed
-        ASSERT_EQ(Entries(folder.Path()).size(), 2); // with its journal
+        for (const char* then : {"the same file", "renumbered", "another song"}) {
+            SCOPED_TRACE(testing::Message() << song.name << ", " << then);
+            const QString path = folder.File(song.file);
+            ASSERT_TRUE(WriteBytes(path, song.bytes));
+            CutShort(path, song.bytes);
+            ASSERT_EQ(Entries(folder.Path()).size(), 2); // with its journal
+            QByteArray other;                            // another recording: every frame differs
+            for (int i = 0; i < 41; ++i)
+                other += Frame(char(100 + i));
+            other += Id3v1Tag("other");
+            if (then != std::string("the same file"))
+                Renumber(path, then == std::string("renumbered") ? ReadBytes(path) : other);
 
-        EXPECT_EQ(vbmp3_getFileType(path) & AudioDamaged, 0);
-        EXPECT_EQ(ReadBytes(path), song.bytes);
-        EXPECT_EQ(Entries(folder.Path()), QStringList(QString::fromUtf8(song.file)));
-        QFile::remove(path);
+            EXPECT_EQ(vbmp3_getFileType(path) & AudioDamaged, 0);
+            EXPECT_EQ(ReadBytes(path), then == std::string("another song") ? other : song.bytes);
+            EXPECT_EQ(Entries(folder.Path()), QStringList(QString::fromUtf8(song.file)));
+            QFile::remove(path);
+        }
     }
 }
 
