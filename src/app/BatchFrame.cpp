@@ -197,13 +197,8 @@ void RunTextConversion(const ModeInfo& mode, BatchState& state, Settings& settin
             OutputEncodingFor(settings, converted.Source.Encoding, inPlace[size_t(i)]);
         if (record.Code != Converted)
             return;
-        if (!SaveTextFile(outputs[i], converted.Text, encoding, record.Replaced)) {
-            record.Code = SaveError;
-            record.FileName = outputs[i];
-            record.Replaced = 0;
-        } else {
-            record.OutputPath = outputs[i];
-        }
+        record.SetSaved(SaveTextFile(outputs[i], converted.Text, encoding, record.Replaced),
+                        outputs[i]);
     };
 
     if (OutputsAreIndependent(sources, outputs)) {

@@ -26,6 +26,9 @@ struct ResultRecord {
         InputEncoding = decoded.Encoding;
         EncodingReason = decoded.Reason;
     }
+    // Records how saving the output went: the file written, or 02 naming the output (and no
+    // replaced characters, as nothing was written). Returns `saved`.
+    bool SetSaved(bool saved, const QString& output);
 };
 
 struct BatchState {

@@ -36,6 +36,17 @@ const QStringList& ResultCodeTexts() {
 
 QString ResultCodeText(int code) { return ResultCodeTexts().value(code); }
 
+bool ResultRecord::SetSaved(bool saved, const QString& output) {
+    if (saved) {
+        OutputPath = output;
+    } else {
+        Code = SaveError;
+        FileName = output;
+        Replaced = 0;
+    }
+    return saved;
+}
+
 QString ResultOutcomeText(const ResultRecord& record) {
     QString text = ResultCodeText(record.Code);
     if (record.Replaced > 0)

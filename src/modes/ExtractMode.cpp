@@ -20,10 +20,14 @@ struct Buffers {
     QByteArray third = QByteArray(LyricsBufferBytes, '\0');
 };
 
-// The output path of an audio file once checked; "" with the record's code set when the text
-// must not be written there.
-QString CheckedOutput(const QString& audio, const QString& extension, Settings& settings,
-                      ResultRecord& record) {
+// The output path of an audio file's extracted text once checked; "" with the record's code
+// set when the text is empty or must not be written there.
+QString CheckedOutput(bool empty, const QString& audio, const QString& extension,
+                      Settings& settings, ResultRecord& record) {
+    if (empty) {
+        record.Code = EmptyFile;
+        return QString();
+    }
     const QString output =
         MakeOutputPath(audio, extension, settings.Init.SameFolder, settings.Init.AnotherFolder);
     record.Code = CheckOutputPath(output, settings.Init.OverWrite);
@@ -45,11 +49,7 @@ void ExtractLyrics3(const QString& audio, const QString& extension, Settings& se
     const DecodedText decoded = DecodeText(text, settings.Init.InputEncoding);
     record.SetInput(decoded);
     const TextEncoding encoding = OutputEncodingFor(settings, decoded.Encoding, false);
-    if (text.isEmpty()) {
-        record.Code = EmptyFile;
-        return;
-    }
-    const QString output = CheckedOutput(audio, extension, settings, record);
+    const QString output = CheckedOutput(text.isEmpty(), audio, extension, settings, record);
     if (output.isEmpty())
         return;
     // In the encoding it was stored in, the text is saved exactly as stored: the bytes are
@@ -59,13 +59,8 @@ void ExtractLyrics3(const QString& audio, const QString& extension, Settings& se
                            encoding == TextEncoding::Utf8Bom);
     const bool saved = asStored ? SaveTextBytes(output, text)
                                 : SaveTextFile(output, decoded.Text, encoding, record.Replaced);
-    if (!saved) {
-        record.Code = SaveError;
-        record.FileName = output;
-        record.Replaced = 0;
+    if (!record.SetSaved(saved, output))
         return;
-    }
-    record.OutputPath = output;
     // Only once the text is safely written, and only when the text is whole: lyrics that
     // fill the whole buffer may have been cut short, and deleting them would lose the rest.
     if (settings.M2T.DeleteL3 && (end < 0 || vbmp3_delFileLyrics3Info(audio) == 0))
@@ -75,11 +70,7 @@ void ExtractLyrics3(const QString& audio, const QString& extension, Settings& se
 // The text of one ID3v2 lyrics frame, saved; then, when asked, that frame is removed.
 void ExtractFrame(const QString& audio, const QString& extension, Settings& settings,
                   const QString& text, const Id3LyricsFrameRef& frame, ResultRecord& record) {
-    if (text.isEmpty()) {
-        record.Code = EmptyFile;
-        return;
-    }
-    const QString output = CheckedOutput(audio, extension, settings, record);
+    const QString output = CheckedOutput(text.isEmpty(), audio, extension, settings, record);
     if (output.isEmpty())
         return;
     // A frame holds Unicode text: it is saved as CP932, as lyrics files have been, when CP932
@@ -88,13 +79,10 @@ void ExtractFrame(const QString& audio, const QString& extension, Settings& sett
     const TextEncoding own = EncodeText(text, TextEncoding::Cp932).Replaced == 0
                                  ? TextEncoding::Cp932
                                  : TextEncoding::Utf8;
-    if (!SaveTextFile(output, text, OutputEncodingFor(settings, own, false), record.Replaced)) {
-        record.Code = SaveError;
-        record.FileName = output;
-        record.Replaced = 0;
+    if (!record.SetSaved(
+            SaveTextFile(output, text, OutputEncodingFor(settings, own, false), record.Replaced),
+            output))
         return;
-    }
-    record.OutputPath = output;
     if (settings.M2T.DeleteL3 && !DeleteSongId3Lyrics(audio, frame))
         record.Code = DeleteLyricsError;
 }

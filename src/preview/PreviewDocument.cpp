@@ -90,17 +90,7 @@ PreviewSource LoadPreviewDocument(const QString& path, EncodingChoice choice) {
         break;
     }
     case LyricsFormat::Sami:
-    case LyricsFormat::Dsmp: {
-        const TextFileContent content = ReadTextFileContent(path, 0, choice);
-        source.Encoding = content.Decoded.Encoding;
-        if (content.ReadFailed) {
-            source.Error = QStringLiteral(u"ファイルを読めません：") + path;
-            return source;
-        }
-        source.Document = source.Format == LyricsFormat::Sami ? ReadSamiText(content.Decoded.Text)
-                                                              : ReadDsmpText(content.Decoded.Text);
-        break;
-    }
+    case LyricsFormat::Dsmp:
     case LyricsFormat::Lrc: {
         const TextFileContent content = ReadTextFileContent(path, 0, choice);
         source.Encoding = content.Decoded.Encoding;
@@ -108,8 +98,14 @@ PreviewSource LoadPreviewDocument(const QString& path, EncodingChoice choice) {
             source.Error = QStringLiteral(u"ファイルを読めません：") + path;
             return source;
         }
-        // Word stamps become karaoke fragments; the times are real times, as in SAMI and DSMP.
-        if (std::optional<LyricsDocument> document = ReadLrcText(content.Decoded.Text, true))
+        const QString& text = content.Decoded.Text;
+        if (source.Format == LyricsFormat::Sami)
+            source.Document = ReadSamiText(text);
+        else if (source.Format == LyricsFormat::Dsmp)
+            source.Document = ReadDsmpText(text);
+        // LRC word stamps become karaoke fragments; the times are real times, as in SAMI and
+        // DSMP.
+        else if (std::optional<LyricsDocument> document = ReadLrcText(text, true))
             source.Document = std::move(*document);
         break;
     }
