@@ -17,8 +17,6 @@ namespace tavelkor {
 
 namespace {
 
-QByteArray NativePath(const QString& path) { return QFile::encodeName(path); }
-
 // Copies the bytes [begin, end) of `from` to the end of what was written to `to`: inside the
 // kernel where the file system allows, else through a buffer.
 bool CopyRange(int from, int to, qint64 begin, qint64 end) {

@@ -2,6 +2,7 @@
 
 #include "../base/ByteRuns.h"
 #include "../base/FileBytes.h"
+#include "../base/PathHelpers.h"
 #include "UndoJournal.h"
 
 #include <QFile>
@@ -15,8 +16,6 @@
 namespace tavelkor {
 
 namespace {
-
-QByteArray NativePath(const QString& path) { return QFile::encodeName(path); }
 
 // Whether every anchor of the journal is found `shift` bytes on from its old place.
 bool AnchorsAt(int fd, const Journal& journal, qint64 shift) {
@@ -296,11 +295,7 @@ GrowingChange ApplyGrowingChange(const QString& path, qint64 expectedSize,
 
 bool RecoverInterruptedChange(const QString& path) {
     const QString journalPath = UndoJournalPath(path);
-    const QByteArray nativeJournal = NativePath(journalPath);
-    const QByteArray next = NativePath(journalPath) + "-next";
-    struct stat journalInfo;
-    if (::lstat(nativeJournal.constData(), &journalInfo) != 0 && errno == ENOENT &&
-        ::lstat(next.constData(), &journalInfo) != 0 && errno == ENOENT)
+    if (!JournalPresent(journalPath))
         return true; // nothing to undo: the usual case, with no lock taken
     // The song is locked first: a journal of a change that another run is making now is not
     // one to undo.

@@ -21,8 +21,6 @@ constexpr char JournalMagic[] = "TVKUNDO1";
 constexpr char AnchoredJournalMagic[] = "TVKUNDO2";
 constexpr qsizetype MagicLength = 8;
 
-QByteArray NativePath(const QString& path) { return QFile::encodeName(path); }
-
 quint64 Fnv1a(const char* data, qsizetype size) {
     quint64 hash = 0xcbf29ce484222325ull;
     for (qsizetype i = 0; i < size; ++i) {
@@ -207,6 +205,14 @@ bool DiscardJournal(const QString& journalPath) {
     // rollback journal's deletion commits in SQLite.
     return ::unlink(native.constData()) == 0 || errno == ENOENT ||
            ::truncate(native.constData(), 0) == 0;
+}
+
+bool JournalPresent(const QString& journalPath) {
+    struct stat info;
+    const auto missing = [&info](const QByteArray& path) {
+        return ::lstat(path.constData(), &info) != 0 && errno == ENOENT;
+    };
+    return !missing(NativePath(journalPath)) || !missing(NextJournalPath(journalPath));
 }
 
 bool DropUnwrittenJournal(const QString& journalPath) {

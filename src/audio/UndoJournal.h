@@ -40,6 +40,9 @@ bool DecodeJournal(const QByteArray& bytes, Journal& journal);
 // folder cannot be flushed: a journal that a crash may lose is no journal). One that replaces
 // a journal that is there is written under another name and renamed over it, all at once.
 bool WriteJournal(const QString& journalPath, const QByteArray& bytes);
+// Whether a journal, or one that was being written to replace it, is there (or cannot be
+// told to be missing).
+bool JournalPresent(const QString& journalPath);
 // Removes a journal that was still being written when the program stopped (it never took
 // effect). True when none is left.
 bool DropUnwrittenJournal(const QString& journalPath);

@@ -1,5 +1,7 @@
 #include "PathHelpers.h"
 
+#include <QFile>
+
 namespace tavelkor {
 
 QString FolderOf(const QString& path) {
@@ -35,5 +37,7 @@ QString ExtensionOf(const QString& path) {
     const qsizetype dot = name.lastIndexOf(u'.');
     return dot < 0 ? QString() : name.mid(dot + 1);
 }
+
+QByteArray NativePath(const QString& path) { return QFile::encodeName(path); }
 
 } // namespace tavelkor

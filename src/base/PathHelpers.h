@@ -2,6 +2,7 @@
 // ("/" here). Each returns "" for an empty input.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace tavelkor {
@@ -19,5 +20,8 @@ QString RemoveTrailingBackslash(const QString& path);
 QString BaseNameOf(const QString& path);
 // The file name after its last "."; "" when it has no ".". Letter case is kept.
 QString ExtensionOf(const QString& path);
+
+// The path as the system's file calls take it (the file name encoding of the system).
+QByteArray NativePath(const QString& path);
 
 } // namespace tavelkor

@@ -17,8 +17,6 @@ namespace tavelkor {
 
 namespace {
 
-QByteArray NativePath(const QString& path) { return QFile::encodeName(path); }
-
 // The file that is really replaced (a link's final target) and what is there now.
 struct Target {
     QString path;
