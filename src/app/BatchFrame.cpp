@@ -62,6 +62,12 @@ bool SaveTextFile(const QString& path, const QString& text, TextEncoding encodin
     return ReplaceFileContents(path, encoded.Bytes) == WriteOutcome::Written;
 }
 
+bool SaveTextAsIs(const QString& path, const QString& text, TextEncoding encoding, int& replaced) {
+    const EncodedText encoded = EncodeText(text, encoding);
+    replaced = encoded.Replaced;
+    return ReplaceFileContents(path, encoded.Bytes) == WriteOutcome::Written;
+}
+
 bool SaveTextFile(const QString& path, const QString& text) {
     int replaced = 0;
     return SaveTextFile(path, text, TextEncoding::Cp932, replaced);
@@ -182,9 +188,14 @@ void RunTextConversion(const ModeInfo& mode, BatchState& state, Settings& settin
 
     state.Results = QVector<ResultRecord>(count);
     ResultRecord* records = state.Results.data(); // every thread writes only its own record
-    auto process = [&](qsizetype i) {
+    state.StartFiles(count);
+    auto convertOne = [&](qsizetype i) {
         ResultRecord& record = records[i];
         record = {sources[i], Converted};
+        if (!state.MayStartFile()) {
+            record.Code = Cancelled;
+            return;
+        }
         const ConvertedText converted = convert(sources[i]);
         if (converted.Code != Converted) {
             record.Code = converted.Code;
@@ -199,6 +210,10 @@ void RunTextConversion(const ModeInfo& mode, BatchState& state, Settings& settin
             return;
         record.SetSaved(SaveTextFile(outputs[i], converted.Text, encoding, record.Replaced),
                         outputs[i]);
+    };
+    auto process = [&](qsizetype i) {
+        convertOne(i);
+        state.FileFinished();
     };
 
     if (OutputsAreIndependent(sources, outputs)) {

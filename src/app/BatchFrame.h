@@ -29,6 +29,9 @@ ResultCode CheckOutputPath(const QString& outputPath, bool overwrite);
 // over the target; `replaced` tells how many characters the encoding could not hold. False
 // when nothing was written; the old file then stays as it was.
 bool SaveTextFile(const QString& path, const QString& text, TextEncoding encoding, int& replaced);
+// Writes the text in `encoding` exactly as it is, line ends included (a file whose bytes
+// outside the times are kept as they were), through a temporary file renamed over the target.
+bool SaveTextAsIs(const QString& path, const QString& text, TextEncoding encoding, int& replaced);
 // SaveTextFile in CP932.
 bool SaveTextFile(const QString& path, const QString& text);
 // SaveTextFile for text that is already CP932 bytes (lyrics taken out of an audio file are
@@ -58,5 +61,10 @@ TextEncoding OutputEncodingFor(const Settings& settings, TextEncoding source, bo
 // one-by-one run leaves them.
 void RunTextConversion(const ModeInfo& mode, BatchState& state, Settings& settings,
                        const TextConverter& convert);
+
+// Gives every dropped file its record ({path, 00}) and hands both to `one`, in order, counting
+// the progress; once a stop is asked for, the files not yet started get 07 instead.
+void RunEachFile(BatchState& state,
+                 const std::function<void(const QString& path, ResultRecord& record)>& one);
 
 } // namespace tavelkor

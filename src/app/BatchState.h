@@ -6,6 +6,9 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <atomic>
+#include <functional>
+#include <thread>
 
 namespace tavelkor {
 
@@ -20,6 +23,9 @@ struct ResultRecord {
     TextEncoding InputEncoding = TextEncoding::Cp932;
     QString EncodingReason;
     int Replaced = 0;
+    // More about the outcome, shown in parentheses after it: why a save failed and what to do,
+    // the new name a file was given.
+    QString Note;
 
     void SetInput(const DecodedText& decoded) {
         HasInputEncoding = true;
@@ -31,11 +37,33 @@ struct ResultRecord {
     bool SetSaved(bool saved, const QString& output);
 };
 
+// How far a run has come, and whether the user asked it to stop. A front end that shows
+// progress lends one to the run; the drivers count each file as it finishes (from any of the
+// run's threads) and start no further file once a stop is asked for: the files not started get
+// "07.処理キャンセル", the files done stay done.
+struct BatchProgress {
+    std::atomic<qsizetype> Done{0};
+    std::atomic<qsizetype> Total{0};
+    std::atomic<bool> StopRequested{false};
+    // Called after each file on the thread that made this object (the window's thread): it
+    // shows the count and reads the keys that ask for a stop. Never called on other threads.
+    std::function<void(qsizetype done, qsizetype total)> Shown;
+    std::thread::id Owner = std::this_thread::get_id();
+};
+
 struct BatchState {
-    QStringList DroppedFiles;      // full paths in drop order
-    QStringList RejectedFiles;     // paths FilterByExtension removed
-    QVector<ResultRecord> Results; // one per processed file
-    int DropCount = 0;             // number of dropped files when the run started
+    QStringList DroppedFiles;          // full paths in drop order
+    QStringList RejectedFiles;         // paths FilterByExtension removed
+    QVector<ResultRecord> Results;     // one per processed file
+    int DropCount = 0;                 // number of dropped files when the run started
+    BatchProgress* Progress = nullptr; // lent by the front end for one run; may stay null
+
+    // The files about to be processed: the progress counts from none of `total`.
+    void StartFiles(qsizetype total);
+    // False once a stop has been asked for: the file is then not started.
+    bool MayStartFile() const;
+    // One more file finished.
+    void FileFinished();
 };
 
 } // namespace tavelkor

@@ -17,6 +17,8 @@ QByteArray MakeJsonReport(const ModeInfo& mode, const BatchState& state) {
                          {QStringLiteral("replaced"), record.Replaced}};
         if (!record.OutputPath.isEmpty())
             file.insert(QStringLiteral("output"), record.OutputPath);
+        if (!record.Note.isEmpty())
+            file.insert(QStringLiteral("note"), record.Note);
         if (record.HasInputEncoding) {
             file.insert(QStringLiteral("inputEncoding"), EncodingName(record.InputEncoding));
             file.insert(QStringLiteral("encodingReason"), record.EncodingReason);

@@ -51,6 +51,8 @@ QString ResultOutcomeText(const ResultRecord& record) {
     QString text = ResultCodeText(record.Code);
     if (record.Replaced > 0)
         text += QStringLiteral(u"（CP932にない文字 %1字を?で保存）").arg(record.Replaced);
+    if (!record.Note.isEmpty())
+        text += u'（' + record.Note + u'）';
     return text;
 }
 
@@ -87,6 +89,28 @@ QString MakeResultReport(const BatchState& state) {
         report += u"\r\n";
     }
     return report;
+}
+
+QString RunSummaryText(const BatchState& state) {
+    qsizetype converted = 0;
+    qsizetype cancelled = 0;
+    qsizetype failed = state.RejectedFiles.size();
+    for (const ResultRecord& record : state.Results) {
+        if (record.Code == Converted)
+            ++converted;
+        else if (record.Code == Cancelled)
+            ++cancelled;
+        else
+            ++failed;
+    }
+    if (converted + cancelled + failed == 0)
+        return {};
+    QString text = QStringLiteral(u"%1件成功").arg(converted);
+    if (failed > 0)
+        text += QStringLiteral(u"・%1件エラー").arg(failed);
+    if (cancelled > 0)
+        text += QStringLiteral(u"・%1件キャンセル").arg(cancelled);
+    return text;
 }
 
 } // namespace tavelkor

@@ -46,5 +46,8 @@ QString DisplayNameOf(const QString& path);
 // rejected file, names padded with blanks to one column measured in CP932 bytes. Lines end
 // with CR LF.
 QString MakeResultReport(const BatchState& state);
+// A run in one line: "3件成功・1件エラー", with "・2件キャンセル" when files were cancelled
+// (rejected files count as errors); "" for a run without files.
+QString RunSummaryText(const BatchState& state);
 
 } // namespace tavelkor

@@ -120,4 +120,21 @@ int ClampToInt32(long long value) {
     return int(value);
 }
 
+std::optional<int> ParseTypedInt32(QStringView text) {
+    QString ascii;
+    ascii.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= u'\uFF01' && u <= u'\uFF5E')
+            ascii += QChar(u - 0xFEE0); // the full-width forms of ASCII
+        else if (u == u'\u2212')
+            ascii += u'-';
+        else if (u == u'\u3000')
+            ascii += u' ';
+        else
+            ascii += c;
+    }
+    return ParseInt32(ascii);
+}
+
 } // namespace tavelkor

@@ -16,6 +16,9 @@ std::optional<double> ParseNumber(QStringView text);
 std::optional<int> RoundToInt32(double value);
 // ParseNumber followed by RoundToInt32.
 std::optional<int> ParseInt32(QStringView text);
+// A number typed by a user on a Japanese keyboard: full-width digits, signs, point and
+// spaces ("－１００", "＋１．５") and the minus sign U+2212 read as their ASCII forms first.
+std::optional<int> ParseTypedInt32(QStringView text);
 // Shortest general decimal form with at most `digits` significant digits and no trailing
 // zeros: 1 -> "1", 0.9953125 -> "0.9953125".
 QString FormatNumber(double value, int digits = 15);

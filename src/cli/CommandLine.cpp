@@ -159,7 +159,8 @@ bool ParseCommandLine(const QStringList& arguments, CommandLine& commandLine, QS
     return true;
 }
 
-int RunCommandLine(const CommandLine& commandLine, QTextStream& out, QTextStream& err) {
+int RunCommandLine(const CommandLine& commandLine, QTextStream& out, QTextStream& err,
+                   BatchProgress* progress) {
     auto usageError = [&err](const QString& message) {
         err << "tavelkor-cli: " << message << '\n';
         err.flush();
@@ -207,7 +208,9 @@ int RunCommandLine(const CommandLine& commandLine, QTextStream& out, QTextStream
     for (const QString& file : commandLine.Files)
         state.DroppedFiles.append(QDir::cleanPath(current.absoluteFilePath(file)));
     CommandLineAnswers answers(commandLine);
+    state.Progress = progress;
     RunMode(mode->Index, state, settings, answers);
+    state.Progress = nullptr;
 
     if (commandLine.JsonReport) {
         out << QString::fromUtf8(MakeJsonReport(*mode, state));

@@ -28,8 +28,12 @@ inline constexpr int ExitUsage = 2;
 
 // False with a one-line message for words that do not make a command line.
 bool ParseCommandLine(const QStringList& arguments, CommandLine& commandLine, QString& error);
-// Runs the command line: the report goes to `out`, a usage error's message to `err`.
-int RunCommandLine(const CommandLine& commandLine, QTextStream& out, QTextStream& err);
+struct BatchProgress;
+
+// Runs the command line: the report goes to `out`, a usage error's message to `err`. With
+// `progress`, the run counts its files there and stops when it is asked to.
+int RunCommandLine(const CommandLine& commandLine, QTextStream& out, QTextStream& err,
+                   BatchProgress* progress = nullptr);
 QString UsageText();
 
 } // namespace tavelkor

@@ -24,9 +24,9 @@ auto WithDialog(QWidget* mainWindow, Ask&& ask) {
 
 } // namespace
 
-RunQuestions::ShiftAnswer DialogQuestions::AskShift(const QString&, int currentMs) {
+RunQuestions::ShiftAnswer DialogQuestions::AskShift(const QString& path, int currentMs) {
     return WithDialog(mainWindow_, [&] {
-        FormSlide dialog(currentMs, mainWindow_);
+        FormSlide dialog(currentMs, mainWindow_, path);
         dialog.exec();
         return ShiftAnswer{dialog.Cancelled(), dialog.ShiftMs(), dialog.SameForAll()};
     });

@@ -1,6 +1,7 @@
 #include "FormMain.h"
 
 #include "../app/BatchFrame.h"
+#include "../app/ResultCodes.h"
 #include "../base/PathHelpers.h"
 #include "../modes/ModeTable.h"
 #include "../settings/ExtensionTables.h"
@@ -28,6 +29,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -59,7 +61,8 @@ FormMain::FormMain(Settings& settings, SettingsStore& store, QWidget* parent)
       cmb_(new QComboBox(pic2_)), comLeft_(new QPushButton(pic2_)),
       comRight_(new QPushButton(pic2_)), comMenu_(new QPushButton(pic2_)), pic_(new QWidget(this)),
       lblExp_(new QLabel(pic_)), lblMes_(new QLabel(pic_)), lblDD_(new QLabel(pic_)),
-      timer1_(new QTimer(this)), menu_(new QMenu(this)) {
+      timer1_(new QTimer(this)), waitTimer_(new QTimer(this)), summaryTimer_(new QTimer(this)),
+      comStop_(new QPushButton(QStringLiteral(u"中止 (Esc)"), pic_)), menu_(new QMenu(this)) {
     setWindowTitle(QStringLiteral(u"Tavelkor V.1.00β6"));
     setAcceptDrops(true);
     for (QLabel*& image : img_) {
@@ -85,6 +88,23 @@ FormMain::FormMain(Settings& settings, SettingsStore& store, QWidget* parent)
     timer1_->setInterval(200);
     timer1_->setSingleShot(true);
     connect(timer1_, &QTimer::timeout, this, &FormMain::RunDispatcher);
+    waitTimer_->setInterval(200);
+    connect(waitTimer_, &QTimer::timeout, this, &FormMain::StartWaitingFiles);
+    summaryTimer_->setInterval(SummaryMs);
+    summaryTimer_->setSingleShot(true);
+    connect(summaryTimer_, &QTimer::timeout, this, [this] {
+        summary_.clear();
+        if (!busy_)
+            SetIdleLook();
+    });
+    // The stop button of a run: the files done stay done, the others get 07.
+    comStop_->hide();
+    comStop_->setFocusPolicy(Qt::NoFocus);
+    connect(comStop_, &QPushButton::clicked, this, [this] {
+        if (progress_ != nullptr)
+            progress_->StopRequested = true;
+    });
+    lblDD_->installEventFilter(this);
 
     BuildMenu();
 
@@ -130,6 +150,13 @@ FormMain::FormMain(Settings& settings, SettingsStore& store, QWidget* parent)
             left = 0;
         if (top < 0 || top > area.height() - height())
             top = 0;
+        // The first start, with no place stored: the middle of the screen.
+        if (store_.Read(QStringLiteral("Init"), QStringLiteral("Left"), QString()).isEmpty() &&
+            store_.Read(QStringLiteral("Init"), QStringLiteral("Top"), QString()).isEmpty()) {
+            const QRect free = screen->availableGeometry();
+            left = free.x() + (free.width() - width()) / 2;
+            top = free.y() + (free.height() - height()) / 2;
+        }
     }
     move(left, top);
     MakeTopmost(this);
@@ -156,8 +183,13 @@ void FormMain::BuildMenu() {
     mnAbout_ = menu_->addAction(QStringLiteral(u"Tavelkorについて(&A)"));
     mnQuit_ = new QAction(this);
     mnQuit_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    mnStop_ = new QAction(this);
+    mnStop_->setShortcut(QKeySequence(Qt::Key_Escape));
+    mnStop_->setEnabled(false);
     addActions(menu_->actions());
     addAction(mnQuit_);
+    addAction(mnStop_);
+    connect(mnStop_, &QAction::triggered, comStop_, &QPushButton::click);
 
     connect(mnOpen_, &QAction::triggered, this, &FormMain::ChooseFiles);
     connect(mnPreview_, &QAction::triggered, this, &FormMain::ChoosePreviewFile);
@@ -166,6 +198,8 @@ void FormMain::BuildMenu() {
             FormOptionCommon options(settings_, this);
             options.exec();
         });
+        if (preview_ != nullptr)
+            preview_->ReloadStyle();
     });
     connect(mnOptionMode_, &QAction::triggered, this, [this] {
         const int mode = cmb_->currentIndex();
@@ -175,6 +209,8 @@ void FormMain::BuildMenu() {
             FormOption options(settings_, mode, this);
             options.exec();
         });
+        if (preview_ != nullptr)
+            preview_->ReloadStyle();
     });
     connect(mnSmallSize_, &QAction::triggered, this, [this] {
         settings_.Init.SmallSize = !settings_.Init.SmallSize;
@@ -200,6 +236,15 @@ void FormMain::OpenMenu(bool underButton) {
 }
 
 bool FormMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == preview_ && event->type() == QEvent::Hide)
+        QTimer::singleShot(0, this, [this] { RestoreTop(); });
+    // A click on the drop area while a run's summary shows opens that run's results.
+    if (watched == lblDD_ && event->type() == QEvent::MouseButtonRelease && !busy_ &&
+        !summary_.isEmpty() && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        summaryTimer_->stop();
+        WhileOutOfTop([this] { ShowResult(state_); });
+        return true;
+    }
     // Space, Enter or Return on the menu button opens the menu under the button.
     if (watched == comMenu_ && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
@@ -220,7 +265,14 @@ void FormMain::WhileOutOfTop(const std::function<void()>& show) {
     if (outOfTop_++ == 0)
         ClearTopmost(this);
     show();
-    if (--outOfTop_ == 0)
+    --outOfTop_;
+    RestoreTop();
+}
+
+void FormMain::RestoreTop() {
+    // The window stays out of the layer while a working window (the preview) is open, so that
+    // it never covers it.
+    if (outOfTop_ == 0 && !(preview_ != nullptr && preview_->isVisible()))
         MakeTopmost(this);
 }
 
@@ -269,8 +321,12 @@ void FormMain::ChoosePreviewFile() {
 }
 
 void FormMain::OpenPreview(const QString& path, bool play) {
-    if (preview_ == nullptr)
+    if (preview_ == nullptr) {
         preview_ = new FormPreview(settings_, this);
+        preview_->installEventFilter(this);
+    }
+    if (outOfTop_ == 0)
+        ClearTopmost(this);
     preview_->show();
     preview_->raise();
     preview_->activateWindow();
@@ -278,10 +334,17 @@ void FormMain::OpenPreview(const QString& path, bool play) {
 }
 
 bool FormMain::OpenFiles(const QStringList& paths) {
-    // Files handed over by a later start may come while a dialog of the window is open; like
-    // a drop then, they are refused.
-    if (busy_ || paths.isEmpty() || QApplication::activeModalWidget() != nullptr)
+    if (paths.isEmpty())
         return false;
+    // Files handed over by a later start may come while a run goes on or a dialog is open:
+    // they wait, and run as a drop of them would once the window is free.
+    if (busy_ || QApplication::activeModalWidget() != nullptr || !waiting_.isEmpty()) {
+        waiting_ += paths;
+        waitTimer_->start();
+        return true;
+    }
+    summaryTimer_->stop();
+    summary_.clear();
     state_.DroppedFiles = paths;
     lastFolder_ = QFileInfo(paths.constLast()).absolutePath();
     SetBackground(pic_, IdleColour);
@@ -289,6 +352,33 @@ bool FormMain::OpenFiles(const QStringList& paths) {
     busy_ = true;
     timer1_->start();
     return true;
+}
+
+QString FormMain::TakeHandedOverFiles(const QStringList& paths) {
+    const bool dialogOpen = QApplication::activeModalWidget() != nullptr;
+    const bool running = busy_;
+    OpenFiles(paths);
+    const QString files =
+        paths.size() == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(paths.size());
+    if (waiting_.isEmpty())
+        return files + QStringLiteral(" handed to the open window, which runs them now");
+    return files + (dialogOpen && !running
+                        ? QStringLiteral(" handed to the open window; they run when its open "
+                                         "dialog is closed")
+                        : QStringLiteral(" handed to the open window; they run when its "
+                                         "current run has finished"));
+}
+
+void FormMain::StartWaitingFiles() {
+    if (waiting_.isEmpty()) {
+        waitTimer_->stop();
+        return;
+    }
+    if (busy_ || QApplication::activeModalWidget() != nullptr)
+        return;
+    waitTimer_->stop();
+    const QStringList files = std::exchange(waiting_, {});
+    OpenFiles(files);
 }
 
 void FormMain::SelectMode(int mode) {
@@ -446,13 +536,16 @@ void FormMain::RunDispatcher() {
             options.exec();
             cancelled = options.OptionsCancelled;
         });
+        if (preview_ != nullptr)
+            preview_->ReloadStyle();
         if (cancelled) {
             busy_ = false;
+            StartWaitingFiles();
             return;
         }
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    setEnabled(false);
+    SetControlsForRun(true);
     SetBackground(pic_, BusyColour);
     lblMes_->setText(QStringLiteral(u"★★★ 変換中 ★★★"));
     lblMes_->adjustSize();
@@ -461,11 +554,26 @@ void FormMain::RunDispatcher() {
     if (mode == ModeTimeShift)
         settings_.Init.SlidemSec = LoadShiftAmount(store_);
     DialogQuestions questions(this);
+    BatchProgress progress;
+    progress.Shown = [this](qsizetype done, qsizetype total) { ShowProgress(done, total); };
+    progress_ = &progress;
+    state_.Progress = &progress;
+    // A run with outputs beside their sources makes each source's folder the output folder;
+    // the folder the user chose is kept for when 指定フォルダ is picked again.
+    const QString chosenFolder = settings_.Init.AnotherFolder;
     RunMode(mode, state_, settings_, questions);
+    if (settings_.Init.SameFolder)
+        settings_.Init.AnotherFolder = chosenFolder;
+    state_.Progress = nullptr;
+    progress_ = nullptr;
     // The time-shift amount is stored at the end of a run that accepted a file.
     if (mode == ModeTimeShift && !state_.Results.isEmpty())
         SaveShiftAmount(store_, settings_.Init.SlidemSec);
 
+    // The window looks ready again, with the run's summary, before the results show.
+    SetControlsForRun(false);
+    ShowSummary();
+    QCoreApplication::processEvents();
     const bool anything = !state_.RejectedFiles.isEmpty() || !state_.Results.isEmpty();
     if (anything && settings_.Init.DispResult &&
         (!settings_.Init.DispResult2 || HasFailures(state_))) {
@@ -473,16 +581,52 @@ void FormMain::RunDispatcher() {
         QApplication::setOverrideCursor(Qt::ArrowCursor);
         WhileOutOfTop([this] { ShowResult(state_); });
     }
-    SetIdleLook();
-    QCoreApplication::processEvents();
     QApplication::restoreOverrideCursor();
-    setEnabled(true);
     busy_ = false;
+    StartWaitingFiles();
+}
+
+void FormMain::SetControlsForRun(bool running) {
+    // The window stays enabled so that Esc and the stop button reach it; everything that
+    // would change the run's settings or start another one waits.
+    pic2_->setEnabled(!running);
+    for (QAction* action : actions())
+        action->setEnabled(!running);
+    mnStop_->setEnabled(running);
+    comStop_->setVisible(running);
+    if (running) {
+        comStop_->adjustSize();
+        comStop_->move(pic_->width() - comStop_->width() - 6,
+                       pic_->height() - comStop_->height() - 4);
+        comStop_->raise();
+    }
+}
+
+void FormMain::ShowProgress(qsizetype done, qsizetype total) {
+    // The count changes the text at most every 1/50 of the files, so that a run of many small
+    // files spends its time on the files.
+    const qsizetype step = std::max<qsizetype>(1, total / 50);
+    if (done != 0 && done != total && done - shownDone_ < step)
+        return;
+    shownDone_ = done;
+    lblMes_->setText(QStringLiteral(u"★★★ 変換中 ★★★ %1/%2").arg(done).arg(total));
+    lblMes_->adjustSize();
+    lblMes_->move(std::max(0, (WindowWidth - lblMes_->width()) / 2), lblMes_->y());
+    QCoreApplication::processEvents();
+}
+
+void FormMain::ShowSummary() {
+    summary_ = RunSummaryText(state_);
+    SetIdleLook();
+    if (!summary_.isEmpty())
+        summaryTimer_->start();
 }
 
 void FormMain::SetIdleLook() {
     SetBackground(pic_, IdleColour);
-    lblMes_->setText(IdleMessage());
+    lblMes_->setText(summary_.isEmpty() ? IdleMessage()
+                                        : summary_ + QStringLiteral(u"（クリックで結果）"));
+    lblDD_->setCursor(summary_.isEmpty() ? Qt::ArrowCursor : Qt::PointingHandCursor);
     if (!settings_.Init.SmallSize)
         ApplyWindowSize();
 }

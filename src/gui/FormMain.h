@@ -32,11 +32,16 @@ public:
     // Saves every setting (the window's position and mode included) to the store.
     void SaveAll();
 
-    // Starts a run of the selected mode on `paths` (full paths) as a drop of them would: after
-    // this returns, and not while a run is pending or running or a dialog is open (false then,
-    // and when `paths` is empty). Files named on the command line, handed over by a later start and
-    // chosen with 「開く…」 come in here.
+    // Starts a run of the selected mode on `paths` (full paths) as a drop of them would, after
+    // this returns. While a run is pending or running or a dialog is open, the files wait and
+    // run as soon as the window is free again. False only when `paths` is empty. Files named on
+    // the command line, handed over by a later start and chosen with 「開く…」 come in here.
     bool OpenFiles(const QStringList& paths);
+    // Files waiting for the window to be free.
+    const QStringList& WaitingFiles() const { return waiting_; }
+    // OpenFiles for files a later start handed over, answering what became of them in words
+    // the later start prints.
+    QString TakeHandedOverFiles(const QStringList& paths);
 
     // Opens the preview window (made on first use) on a lyrics file, playing when `play` is set.
     void OpenPreview(const QString& path, bool play = true);
@@ -67,6 +72,12 @@ public:
     QAction* MnHelp() const { return mnHelp_; }
     QAction* MnAbout() const { return mnAbout_; }
     QTimer* Timer1() const { return timer1_; }
+    // The stop button shown on the drop area while a run goes on (Esc presses it too).
+    QPushButton* ComStop() const { return comStop_; }
+    // The run's summary shown after it in the drop area, "" when none is shown.
+    QString Summary() const { return summary_; }
+    // How long the summary stays (milliseconds), unless a new run comes first.
+    static constexpr int SummaryMs = 8000;
 
     // Answers the popup menu's state for the selected mode (the per-mode options entry is
     // enabled for modes 0..6), as the menu button does before it opens the menu.
@@ -91,10 +102,18 @@ private:
     void SelectMode(int mode);
     void RunDispatcher();
     void SetIdleLook();
+    // Enables or disables what a run must not be disturbed by: the mode strip and the actions.
+    void SetControlsForRun(bool running);
+    void ShowProgress(qsizetype done, qsizetype total);
+    void ShowSummary();
+    // Starts the waiting files when nothing holds the window any more.
+    void StartWaitingFiles();
     // Opens the popup menu: at the pointer after a click, under the button from the keyboard.
     void OpenMenu(bool underButton);
     // Shows a modal dialog of the main window with the window out of the always-on-top layer.
     void WhileOutOfTop(const std::function<void()>& show);
+    // Back in the always-on-top layer, unless a dialog or the preview is open.
+    void RestoreTop();
     void ChooseFiles();
     void ChoosePreviewFile();
     void OpenHelp();
@@ -107,8 +126,12 @@ private:
     bool busy_ = false;
     bool hasMarlett_ = false;
     int lastMode_ = -1;
-    int outOfTop_ = 0;   // modal dialogs open that keep the window out of the top layer
-    QString lastFolder_; // where the file chooser starts: the folder of the last files
+    int outOfTop_ = 0;    // modal dialogs open that keep the window out of the top layer
+    QString lastFolder_;  // where the file chooser starts: the folder of the last files
+    QStringList waiting_; // files handed over while the window was not free
+    QString summary_;
+    BatchProgress* progress_ = nullptr; // the progress of the run going on
+    qsizetype shownDone_ = 0;           // the count the busy text shows
 
     QWidget* pic2_;
     QComboBox* cmb_;
@@ -121,11 +144,15 @@ private:
     QLabel* lblMes_;
     QLabel* lblDD_;
     QTimer* timer1_;
+    QTimer* waitTimer_;    // looks for a free window while files wait
+    QTimer* summaryTimer_; // ends the summary's time
+    QPushButton* comStop_;
     QMenu* menu_;
     FormPreview* preview_ = nullptr;
     QAction* mnOpen_;
     QAction* mnPreview_;
     QAction* mnQuit_;
+    QAction* mnStop_;
     QAction* mnOptionCommon_;
     QAction* mnOptionMode_;
     QAction* mnSmallSize_;

@@ -203,8 +203,10 @@ void FormOption::BuildTimeTagToSamiPage(QWidget* page) {
     connect(t2kDef_[0], &QPushButton::clicked, this,
             [this] { t2sBase_->setText(DefaultSamiBaseStyle()); });
     connect(t2kDef_[1], &QPushButton::clicked, this, [this] {
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 4; ++i) {
             t2sHtml_[i]->setText(KaraokeHtmlDefaults()[i]);
+            t2sHtml_[i]->setCursorPosition(0);
+        }
     });
 }
 
@@ -329,8 +331,10 @@ void FormOption::LoadModePage(int mode) {
         Fill(extNew_, SamiExtensions(), s.T2S.ExtNew);
         t2sKaraoke_->setChecked(s.T2S.Karaoke);
         t2sKaraokeFrame_->setVisible(s.T2S.Karaoke);
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 4; ++i) {
             t2sHtml_[i]->setText(s.T2S.KaraokeHTML[i]);
+            t2sHtml_[i]->setCursorPosition(0); // the start of the markup shows, not its end
+        }
         t2sBase_->setText(s.T2S.Base);
         t2sBase_->setCursorPosition(0); // the start of the style shows, not its end
         t2sLines_->setCurrentIndex(s.T2S.Lines - 1);

@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 
 namespace tavelkor {
 
@@ -44,9 +45,12 @@ FormOptionCommon::FormOptionCommon(Settings& settings, QWidget* owner)
         1, 3);
     outputFolder_[0] = new QRadioButton(QStringLiteral(u"元ファイルと同じフォルダ"), this);
     outputFolder_[1] = new QRadioButton(QStringLiteral(u"指定フォルダ"), this);
+    // Drawn as a field; clicking it opens the folder chooser.
     folderLabel_ = new QPushButton(this);
-    folderLabel_->setFlat(true);
-    folderLabel_->setStyleSheet(QStringLiteral("text-align: left"));
+    folderLabel_->setStyleSheet(QStringLiteral(
+        "QPushButton { text-align: left; padding: 3px 5px; border: 1px solid palette(mid);"
+        " background: palette(base); color: palette(text); }"
+        " QPushButton[placeholder=\"true\"] { color: palette(mid); }"));
     layout->addWidget(outputFolder_[0], 1, 0, 1, 3);
     layout->addWidget(outputFolder_[1], 2, 0);
     layout->addWidget(folderLabel_, 2, 1, 1, 2);
@@ -103,7 +107,7 @@ FormOptionCommon::FormOptionCommon(Settings& settings, QWidget* owner)
     overWrite_->setChecked(settings_.Init.OverWrite);
     timeRatio_->setText(FormatNumber(settings_.Init.TimeRatio));
     outputFolder_[settings_.Init.SameFolder ? 0 : 1]->setChecked(true);
-    folderLabel_->setText(settings_.Init.AnotherFolder);
+    ShowFolder(settings_.Init.AnotherFolder);
     dispResult_->setChecked(settings_.Init.DispResult);
     dispResult2_->setChecked(settings_.Init.DispResult2);
     preMode_->setChecked(settings_.Init.PreMode);
@@ -127,13 +131,22 @@ FormOptionCommon::FormOptionCommon(Settings& settings, QWidget* owner)
     connect(folderLabel_, &QPushButton::clicked, this, [this] {
         const QString folder = BrowseForFolder();
         if (!folder.isEmpty())
-            folderLabel_->setText(AddTrailingBackslash(folder));
+            ShowFolder(AddTrailingBackslash(folder));
     });
     connect(ok_, &QPushButton::clicked, this, &FormOptionCommon::Confirm);
 }
 
+void FormOptionCommon::ShowFolder(const QString& folder) {
+    folder_ = folder;
+    folderLabel_->setText(folder.isEmpty() ? QStringLiteral(u"フォルダを選択…") : folder);
+    folderLabel_->setToolTip(folder);
+    folderLabel_->setProperty("placeholder", folder.isEmpty());
+    folderLabel_->style()->unpolish(folderLabel_);
+    folderLabel_->style()->polish(folderLabel_);
+}
+
 void FormOptionCommon::Confirm() {
-    const QString folder = folderLabel_->text();
+    const QString folder = folder_;
     if (outputFolder_[1]->isChecked()) {
         if (folder.isEmpty()) {
             Warn(QStringLiteral(u"出力フォルダが指定されていません。"));

@@ -28,6 +28,8 @@ public:
 
     QRadioButton* OptOutputFolder(int index) const { return outputFolder_[index]; }
     QPushButton* LblOutputFolder() const { return folderLabel_; }
+    // The folder the field holds ("" when none is chosen yet).
+    QString ChosenFolder() const { return folder_; }
     QCheckBox* ChkOverWrite() const { return overWrite_; }
     QLineEdit* TxtTimeRatio() const { return timeRatio_; }
     QPushButton* ComDef(int index) const { return def_[index]; }
@@ -42,10 +44,12 @@ public:
 
 private:
     void Confirm();
+    void ShowFolder(const QString& folder);
 
     Settings& settings_;
     QRadioButton* outputFolder_[2];
-    QPushButton* folderLabel_; // a flat button: clicking it opens the folder chooser
+    QPushButton* folderLabel_; // drawn as a field: clicking it opens the folder chooser
+    QString folder_;           // the chosen folder; "" shows a placeholder
     QCheckBox* overWrite_;
     QLineEdit* timeRatio_;
     QPushButton* def_[2];

@@ -2,6 +2,7 @@
 
 #include "../app/BatchState.h"
 #include "../app/ResultCodes.h"
+#include "../app/ResultNotes.h"
 #include "../base/PathHelpers.h"
 #include "../modes/TimeShiftMode.h"
 #include "../settings/Settings.h"
@@ -102,44 +103,30 @@ void LyricsView::SetRows(const QVector<DisplayRow>& rows) {
     update();
 }
 
-void LyricsView::paintEvent(QPaintEvent*) {
-    ++paints_;
-    QPainter painter(this);
-    painter.fillRect(rect(), Background);
-    const int rowCount = std::max(1, int(rows_.size()));
+QFont LyricsView::StyleFont() const {
     QFont font = QFontDatabase::families().contains(style_.FontFamily)
                      ? QFont(style_.FontFamily)
                      : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setBold(style_.Bold);
-    // The style's size, made larger when the window has room for it (at most four times).
-    font.setPointSizeF(style_.FontSizePt);
-    const qreal natural = QFontMetricsF(font).height();
-    const qreal room = height() / (rowCount + 1.0);
-    font.setPointSizeF(style_.FontSizePt * std::clamp(room / natural, 1.0, 4.0));
-    painter.setFont(font);
-    const QFontMetricsF metrics(font);
-    const qreal lineHeight = metrics.height() * 1.2;
-    qreal y = (height() - lineHeight * rowCount) / 2 + metrics.ascent();
+    return font;
+}
+
+LyricsLayout LyricsView::Layout() const { return LayOutLyrics(rows_, style_, StyleFont(), size()); }
+
+void LyricsView::paintEvent(QPaintEvent*) {
+    ++paints_;
+    QPainter painter(this);
+    painter.fillRect(rect(), Background);
+    const LyricsLayout layout = Layout();
+    painter.setFont(layout.Font);
     const QColor base = CssColour(style_.BaseColour, Qt::lightGray);
     const QColor sung = CssColour(style_.SungColour, base);
     const QColor unsung = CssColour(style_.UnsungColour, base);
-    for (int i = 0; i < rows_.size(); ++i, y += lineHeight) {
-        const DisplayRow& row = rows_[i];
-        const QString left = row.Text.left(row.Sung);
-        const QString right = row.Text.mid(row.Sung);
-        const qreal width = metrics.horizontalAdvance(row.Text);
-        qreal x = style_.Alignment == RowAlignment::Left    ? 8
-                  : style_.Alignment == RowAlignment::Right ? this->width() - 8 - width
-                                                            : (this->width() - width) / 2;
-        if (!left.isEmpty()) {
-            painter.setPen(sung);
-            painter.drawText(QPointF(x, y), left);
-            x += metrics.horizontalAdvance(left);
-        }
-        // The rest of the current line is in the colour of the part still to sing; the
-        // following lines, and every line without karaoke, in the base colour.
-        painter.setPen(i == 0 && style_.Karaoke ? unsung : base);
-        painter.drawText(QPointF(x, y), right);
+    for (const DrawnPiece& piece : layout.Pieces) {
+        painter.setPen(piece.Colour == PieceColour::Sung     ? sung
+                       : piece.Colour == PieceColour::Unsung ? unsung
+                                                             : base);
+        painter.drawText(piece.Origin, piece.Text);
     }
 }
 
@@ -194,6 +181,20 @@ FormPreview::FormPreview(Settings& settings, QWidget* parent, ClockMaker makeClo
     buttons->insertWidget(buttons->indexOf(nudges_[2]), nudgeLabel_);
     buttons->addWidget(save_);
     layout->addLayout(buttons);
+    // Every control stays whole: the buttons keep room for their longest text, the nudge label
+    // has the width of the largest nudge, and the window is never smaller than its layout.
+    for (QPushButton* button : std::initializer_list<QPushButton*>{previous_, next_, save_})
+        button->setMinimumWidth(button->sizeHint().width());
+    for (QPushButton* button : nudges_)
+        button->setMinimumWidth(button->maximumWidth());
+    play_->setText(QStringLiteral(u"∥ 一時停止"));
+    const int playWidth = play_->sizeHint().width();
+    play_->setText(QStringLiteral(u"▶ 再生"));
+    play_->setMinimumWidth(std::max(playWidth, play_->sizeHint().width()));
+    nudgeLabel_->setFixedWidth(
+        nudgeLabel_->fontMetrics().horizontalAdvance(QStringLiteral(u"−99999 ms")) + 4);
+    nudgeLabel_->setAlignment(Qt::AlignCenter);
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(status_);
 
@@ -251,9 +252,19 @@ FormPreview::FormPreview(Settings& settings, QWidget* parent, ClockMaker makeClo
         if (place.Width <= 0 || !area.contains(geometry))
             geometry.moveCenter(area.center());
     }
-    resize(geometry.size());
+    resize(geometry.size().expandedTo(minimumSizeHint()));
     move(geometry.topLeft());
     UpdateControls();
+}
+
+void FormPreview::ReloadStyle() {
+    // The style and the number of rows as the settings now say; the song plays on.
+    style_ = ReadDisplayStyle(settings_.T2S);
+    view_->SetStyle(style_);
+    if (clock_ == nullptr)
+        return;
+    Rebuild();
+    Refresh();
 }
 
 FormPreview::~FormPreview() = default;
@@ -347,8 +358,14 @@ void FormPreview::UpdateControls() {
     for (QPushButton* button : nudges_)
         button->setEnabled(loaded);
     save_->setEnabled(loaded && nudgeMs_ != 0);
-    nudgeLabel_->setText((nudgeMs_ > 0 ? QStringLiteral("+") : QString()) +
-                         QString::number(nudgeMs_) + QStringLiteral(" ms"));
+    // The same signs as the buttons: "+" and the minus sign "−"; whole seconds past 99999 ms,
+    // so that the label keeps its width.
+    const int size = std::abs(nudgeMs_);
+    nudgeLabel_->setText((nudgeMs_ > 0   ? QStringLiteral("+")
+                          : nudgeMs_ < 0 ? QStringLiteral(u"−")
+                                         : QString()) +
+                         (size <= 99999 ? QString::number(size) + QStringLiteral(" ms")
+                                        : QString::number(size / 1000) + QStringLiteral(" s")));
 }
 
 void FormPreview::TogglePlay() {
@@ -417,6 +434,8 @@ void FormPreview::SaveNudge() {
     else
         ShiftFileInPlace(source_.Path, format, nudgeMs_, settings_.Init.InputEncoding, record);
     if (record.Code != Converted) {
+        if (record.Code == SaveError && record.Note.isEmpty())
+            record.Note = SaveFailureText(source_.Path);
         Message(ResultOutcomeText(record) + u'\n' + source_.Path);
         return;
     }

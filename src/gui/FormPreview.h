@@ -6,6 +6,7 @@
 #include "../preview/KaraokeDisplay.h"
 #include "../preview/PreviewClock.h"
 #include "../preview/PreviewDocument.h"
+#include "LyricsLayout.h"
 
 #include <QWidget>
 #include <functional>
@@ -31,11 +32,15 @@ public:
     void SetRows(const QVector<DisplayRow>& rows);
     const QVector<DisplayRow>& Rows() const { return rows_; }
     int PaintCount() const { return paints_; }
+    // Where the rows are drawn at the view's size.
+    LyricsLayout Layout() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    QFont StyleFont() const;
+
     DisplayStyle style_;
     QVector<DisplayRow> rows_;
     int paints_ = 0;
@@ -78,6 +83,9 @@ public:
     void Refresh();
     // Puts the window's place into the settings (closing does this too).
     void StorePlace();
+    // Takes the style and the number of rows from the settings again, without stopping the song
+    // (the mode options may have changed them).
+    void ReloadStyle();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

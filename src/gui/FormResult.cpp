@@ -2,6 +2,7 @@
 
 #include "../app/BatchState.h"
 #include "../app/ResultCodes.h"
+#include "../base/Cp932.h"
 #include "../formats/LyricsFormat.h"
 #include "WindowHelpers.h"
 
@@ -76,6 +77,22 @@ std::optional<QFont> FindReportFont(const QStringList& families) {
     return std::nullopt;
 }
 
+bool NamesFitByteColumns(const BatchState& state, const QFont& font) {
+    // A name with characters outside CP932 (an emoji) or drawn by another font does not take
+    // its byte count in columns; the report then lines up by measuring.
+    const QFontMetricsF metrics(font);
+    const qreal column = metrics.horizontalAdvance(u' ');
+    auto fits = [&](const QString& path) {
+        const QString name = DisplayNameOf(path);
+        return qAbs(metrics.horizontalAdvance(name) - column * Cp932ByteLength(name)) < 0.5;
+    };
+    for (const ResultRecord& record : state.Results) {
+        if (!fits(record.FileName))
+            return false;
+    }
+    return std::all_of(state.RejectedFiles.begin(), state.RejectedFiles.end(), fits);
+}
+
 TabbedReport MakeTabbedReport(const BatchState& state, const QFont& font) {
     const QFontMetricsF metrics(font);
     TabbedReport report;
@@ -126,7 +143,8 @@ FormResult::FormResult(const BatchState& state, bool hasMarlett, QWidget* parent
     // 3-6. The report, lines ending as the text box shows them. Names are padded by their CP932
     // byte count where a font makes that a column; otherwise a tab stop measured in pixels
     // lines the ": " up.
-    if (const std::optional<QFont> font = FindReportFont(fontFamilies)) {
+    const std::optional<QFont> font = FindReportFont(fontFamilies);
+    if (font && NamesFitByteColumns(state, *font)) {
         text1_->setFont(*font);
         QString report = MakeResultReport(state);
         report.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

@@ -23,8 +23,10 @@ QStringList ReportFontCandidates();
 // the window's text size, since fontconfig calls such dual-width fonts proportional.
 std::optional<QFont> FindReportFont(const QStringList& families);
 
-// The report for a font without such columns: a tab after each name, and the tab stop (in
-// pixels) at the widest name plus a space, so the ": " still lines up.
+// Whether every name of the run takes its CP932 byte count in columns of `font`.
+bool NamesFitByteColumns(const BatchState& state, const QFont& font);
+// The report for a font without such columns, or for names that do not fit them: a tab after each
+// name, and the tab stop (in pixels) at the widest name plus a space, so the ": " still lines up.
 struct TabbedReport {
     QString Text;
     qreal TabStop = 0;

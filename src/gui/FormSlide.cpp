@@ -1,5 +1,7 @@
 #include "FormSlide.h"
 
+#include "../base/NumberText.h"
+#include "../base/PathHelpers.h"
 #include "../lyrics/TimeValues.h"
 #include "WindowHelpers.h"
 
@@ -19,9 +21,9 @@ constexpr int DialogOffsetPixels = 200 / 15;
 
 } // namespace
 
-FormSlide::FormSlide(int shiftMs, QWidget* owner)
-    : QDialog(owner), shiftMs_(shiftMs), text1_(new QLineEdit(this)), check1_(new QCheckBox(this)),
-      ok_(new QPushButton(this)), cancel_(new QPushButton(this)) {
+FormSlide::FormSlide(int shiftMs, QWidget* owner, const QString& path)
+    : QDialog(owner), shiftMs_(shiftMs), file_(new QLabel(this)), text1_(new QLineEdit(this)),
+      check1_(new QCheckBox(this)), ok_(new QPushButton(this)), cancel_(new QPushButton(this)) {
     setWindowTitle(QStringLiteral(u"時間微調整"));
     setModal(true);
     Warn = [this](const QString& message) {
@@ -41,14 +43,22 @@ FormSlide::FormSlide(int shiftMs, QWidget* owner)
     cancel_->setText(QStringLiteral(u"キャンセル"));
     ok_->setDefault(true);
 
+    // The file asked about, so that the questions of a run of several files differ.
+    file_->setText(FileNameOf(path));
+    file_->setToolTip(path);
+    QFont bold = file_->font();
+    bold.setBold(true);
+    file_->setFont(bold);
+    file_->setVisible(!path.isEmpty());
     auto* layout = new QGridLayout(this);
-    layout->addWidget(label1, 0, 0, 1, 3);
-    layout->addWidget(text1_, 1, 0, 1, 2);
-    layout->addWidget(label2, 1, 2);
-    layout->addWidget(label3, 2, 0, 1, 3);
-    layout->addWidget(check1_, 3, 0, 1, 3);
-    layout->addWidget(ok_, 4, 1);
-    layout->addWidget(cancel_, 4, 2);
+    layout->addWidget(file_, 0, 0, 1, 3);
+    layout->addWidget(label1, 1, 0, 1, 3);
+    layout->addWidget(text1_, 2, 0, 1, 2);
+    layout->addWidget(label2, 2, 2);
+    layout->addWidget(label3, 3, 0, 1, 3);
+    layout->addWidget(check1_, 4, 0, 1, 3);
+    layout->addWidget(ok_, 5, 1);
+    layout->addWidget(cancel_, 5, 2);
 
     connect(ok_, &QPushButton::clicked, this, &FormSlide::Confirm);
     connect(cancel_, &QPushButton::clicked, this, &FormSlide::reject);
@@ -69,7 +79,7 @@ void FormSlide::showEvent(QShowEvent* event) {
 void FormSlide::Confirm() {
     // A number rounds to whole milliseconds (halves to even); one that does not fit 32 bits
     // is refused like any text that is not a number.
-    const std::optional<int> value = ParseInt32(text1_->text());
+    const std::optional<int> value = ParseTypedInt32(text1_->text());
     if (!value) {
         Warn(QStringLiteral(u"数字を入力してください"));
         return;

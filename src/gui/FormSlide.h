@@ -14,8 +14,9 @@ namespace tavelkor {
 class FormSlide : public QDialog {
     Q_OBJECT
 public:
-    // `shiftMs` is the amount shown; `owner` (the main window) places the dialog.
-    FormSlide(int shiftMs, QWidget* owner = nullptr);
+    // `shiftMs` is the amount shown; `owner` (the main window) places the dialog; `path` is
+    // the file asked about, named above the amount.
+    FormSlide(int shiftMs, QWidget* owner = nullptr, const QString& path = QString());
 
     // The answer once the dialog has closed. Esc and the window's close button are the cancel
     // button: a question the user dismissed never rewrites a file.
@@ -27,6 +28,7 @@ public:
     std::function<void(const QString&)> Warn;
 
     QLineEdit* Text1() const { return text1_; }
+    QLabel* FileLabel() const { return file_; }
     QCheckBox* Check1() const { return check1_; }
     QPushButton* Command1(int index) const { return index == 0 ? ok_ : cancel_; }
 
@@ -42,6 +44,7 @@ private:
     int shiftMs_;
     bool cancelled_ = false;
     bool sameForAll_ = false;
+    QLabel* file_;
     QLineEdit* text1_;
     QCheckBox* check1_;
     QPushButton* ok_;

@@ -1,6 +1,7 @@
 #include "SingleInstance.h"
 
 #include <QLocalSocket>
+#include <memory>
 
 namespace tavelkor {
 
@@ -29,39 +30,74 @@ bool SingleInstance::Acquire() {
     return true;
 }
 
-bool SingleInstance::HandOver(const QStringList& files) { return Send(files); }
+bool SingleInstance::HandOver(const QStringList& files, QString* answer) {
+    return Send(files, answer);
+}
 
-bool SingleInstance::HandOverPreview(const QString& file) { return Send({PreviewRequest, file}); }
+bool SingleInstance::HandOverPreview(const QString& file) {
+    return Send({PreviewRequest, file}, nullptr);
+}
 
-bool SingleInstance::Send(const QStringList& files) {
+bool SingleInstance::Send(const QStringList& entries, QString* answer) {
     QLocalSocket socket;
     socket.connectToServer(socketPath_);
     if (!socket.waitForConnected(HandOverWaitMs))
         return false;
-    // The paths in UTF-8, each ended by a NUL, the one character no path holds.
+    // The entries in UTF-8, each ended by a NUL, the one character no path holds; an empty
+    // entry ends the request. The running program answers with one line.
     QByteArray message;
-    for (const QString& file : files)
-        message += file.toUtf8() + '\0';
+    for (const QString& entry : entries)
+        message += entry.toUtf8() + '\0';
+    message += '\0';
     socket.write(message);
     socket.flush();
+    QByteArray reply;
+    while (!reply.endsWith('\n') && socket.waitForReadyRead(HandOverWaitMs))
+        reply += socket.readAll();
+    if (answer != nullptr)
+        *answer = QString::fromUtf8(reply).trimmed();
     socket.disconnectFromServer();
     return socket.state() == QLocalSocket::UnconnectedState ||
            socket.waitForDisconnected(HandOverWaitMs);
 }
 
+QString SingleInstance::Act(const QStringList& entries) {
+    if (entries.size() == 2 && entries[0] == PreviewRequest) {
+        emit PreviewArrived(entries[1]);
+        return QStringLiteral("the open window previews the file");
+    }
+    if (entries.isEmpty() || entries[0] == PreviewRequest)
+        return {};
+    emit FilesArrived(entries);
+    return TakeFiles ? TakeFiles(entries) : QString();
+}
+
 void SingleInstance::Receive() {
     while (QLocalSocket* socket = server_.nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
-            QStringList files;
-            for (const QByteArray& path : socket->readAll().split('\0')) {
-                if (!path.isEmpty())
-                    files.append(QString::fromUtf8(path));
+        auto buffer = std::make_shared<QByteArray>();
+        auto done = std::make_shared<bool>(false);
+        auto entriesOf = [](const QByteArray& bytes) {
+            QStringList entries;
+            for (const QByteArray& entry : bytes.split('\0')) {
+                if (!entry.isEmpty())
+                    entries.append(QString::fromUtf8(entry));
             }
+            return entries;
+        };
+        connect(socket, &QLocalSocket::readyRead, this, [=, this] {
+            *buffer += socket->readAll();
+            if (*done || !buffer->endsWith(QByteArray(2, '\0')))
+                return;
+            *done = true;
+            socket->write(Act(entriesOf(*buffer)).toUtf8() + '\n');
+            socket->flush();
+        });
+        // A request without its end (an older start) is complete when the sender hangs up.
+        connect(socket, &QLocalSocket::disconnected, this, [=, this] {
+            *buffer += socket->readAll();
+            if (!*done)
+                Act(entriesOf(*buffer));
             socket->deleteLater();
-            if (files.size() == 2 && files[0] == PreviewRequest)
-                emit PreviewArrived(files[1]);
-            else if (!files.isEmpty() && files[0] != PreviewRequest)
-                emit FilesArrived(files);
         });
     }
 }

@@ -7,6 +7,7 @@
 #include <QLockFile>
 #include <QObject>
 #include <QStringList>
+#include <functional>
 
 namespace tavelkor {
 
@@ -19,10 +20,15 @@ public:
     // True when no other start of the program is running; this one then listens for later
     // starts. False when another one runs.
     bool Acquire();
-    // Hands `files` to the running program; true when it took them.
-    bool HandOver(const QStringList& files);
+    // Hands `files` to the running program; true when it took them. `answer`, when given,
+    // receives what the running program says became of them ("" when it said nothing).
+    bool HandOver(const QStringList& files, QString* answer = nullptr);
     // Hands a lyrics file to the running program's preview; true when it took it.
     bool HandOverPreview(const QString& file);
+
+    // Takes the files a later start handed over and says what becomes of them; the later
+    // start prints the answer.
+    std::function<QString(const QStringList& files)> TakeFiles;
 
 signals:
     // Files a later start handed over, in its order.
@@ -32,7 +38,9 @@ signals:
 
 private:
     void Receive();
-    bool Send(const QStringList& entries);
+    // Acts on one request; returns the answer to send back.
+    QString Act(const QStringList& entries);
+    bool Send(const QStringList& entries, QString* answer);
 
     QLockFile lock_;
     QString socketPath_;

@@ -6,12 +6,17 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QWidget>
 #include <QWindow>
 
 namespace tavelkor {
 
 namespace {
+
+// How long the desktop's opener is given to say that nothing could open a document.
+constexpr int OpenerAnswerMs = 2000;
 
 // Only the stacking layer changes: the native window stays the same window, where it is, as
 // large as it is, and the focus stays where it is. A window that has no native window yet takes
@@ -40,7 +45,26 @@ void MakeTopmost(QWidget* window) { SetStaysOnTop(window, true); }
 
 void ClearTopmost(QWidget* window) { SetStaysOnTop(window, false); }
 
-bool OpenWithDesktop(const QUrl& url) { return QDesktopServices::openUrl(url); }
+bool OpenWithDesktop(const QUrl& url) {
+    // xdg-open says by its exit status when no program takes the document (it then exits at
+    // once); a program it starts may keep it running, which counts as taken.
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty())
+        return QDesktopServices::openUrl(url);
+    auto* process = new QProcess;
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    process->start(opener, {url.toString(QUrl::FullyEncoded)});
+    if (!process->waitForStarted(OpenerAnswerMs)) {
+        delete process;
+        return false;
+    }
+    if (!process->waitForFinished(OpenerAnswerMs))
+        return true; // still running: the document is open in a program xdg-open waits for
+    const bool taken = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
+    process->deleteLater();
+    return taken;
+}
 
 bool OpenDocument(QWidget*, const QString& target, const DocumentOpener& open) {
     if (target.startsWith(QStringLiteral("http")))

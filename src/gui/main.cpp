@@ -3,6 +3,7 @@
 #include "../settings/IniSettingsStore.h"
 #include "../settings/Settings.h"
 #include "FormMain.h"
+#include "QtTranslations.h"
 #include "SingleInstance.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <csignal>
+#include <cstdio>
 
 int main(int argc, char** argv) {
     // A write beyond the file-size limit fails with an error (a save error) instead of ending
@@ -21,6 +23,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(tavelkor::ApplicationName);
     QApplication::setApplicationVersion(QStringLiteral(u"1.00β6"));
     QApplication::setDesktopFileName(QStringLiteral("tavelkor"));
+    tavelkor::InstallQtTranslations(QLocale::system());
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -50,18 +53,28 @@ int main(int argc, char** argv) {
         runtime = QDir::tempPath();
     tavelkor::SingleInstance instance(runtime);
     if (!instance.Acquire()) {
+        // The running window takes the files; this start says what became of them.
+        bool handed = true;
         if (!preview.isEmpty())
-            instance.HandOverPreview(preview);
-        if (!files.isEmpty())
-            instance.HandOver(files);
-        return 0;
+            handed = instance.HandOverPreview(preview);
+        if (!files.isEmpty()) {
+            QString answer;
+            handed = instance.HandOver(files, &answer) && handed;
+            if (!answer.isEmpty())
+                std::fprintf(stderr, "tavelkor: %s\n", answer.toUtf8().constData());
+        }
+        if (!handed)
+            std::fprintf(stderr, "tavelkor: the open window did not answer; nothing was handed "
+                                 "over\n");
+        return handed ? 0 : 1;
     }
 
     tavelkor::Settings settings;
     tavelkor::IniSettingsStore store;
     tavelkor::FormMain window(settings, store);
-    QObject::connect(&instance, &tavelkor::SingleInstance::FilesArrived, &window,
-                     &tavelkor::FormMain::OpenFiles);
+    instance.TakeFiles = [&window](const QStringList& handed) {
+        return window.TakeHandedOverFiles(handed);
+    };
     QObject::connect(&instance, &tavelkor::SingleInstance::PreviewArrived, &window,
                      [&window](const QString& file) { window.OpenPreview(file); });
     window.show();

@@ -1,4 +1,5 @@
-// tavelkor-screenshots FOLDER: saves a PNG picture of the main window (idle and busy), its menu,
+// tavelkor-screenshots FOLDER: saves a PNG picture of the main window (idle, busy with its count,
+// and with a run's summary), its menu,
 // each dialog and the preview at two moments of a real playback, as they look on the current
 // display (for the README and for reviewing the windows). Every dialog is opened the way a user
 // opens it: the options and the about box through the ★ menu picked with keys, the result window
@@ -158,13 +159,17 @@ int main(int argc, char** argv) {
     const QString song = Put(music, QStringLiteral("song.txt"), lyrics);
     Put(music, QStringLiteral("song.smi"), "<SAMI></SAMI>\r\n");
     main.Cmb()->setCurrentIndex(0);
-    shooter.shots.push_back({file("result-window.png"), 200, &main, file("main-window-busy.png")});
+    shooter.shots.push_back({file("result-window.png"), 200});
     Drop(main, {Put(music, QString::fromUtf8("歌詞サンプル.txt"), lyrics), song,
                 Put(music, QStringLiteral("song.wav"), "RIFF")});
     settings.Init.DispResult = false;
     main.Cmb()->setCurrentIndex(7);
-    shooter.shots.push_back({file("time-shift-dialog.png"), 200});
+    // Behind the question the run is going on: the busy look with its count.
+    shooter.shots.push_back(
+        {file("time-shift-dialog.png"), 200, &main, file("main-window-busy.png")});
     Drop(main, {song});
+    Settle(100);
+    ok = Save(main, file("main-window-summary.png")) && ok; // the run's summary
     main.Cmb()->setCurrentIndex(8);
     shooter.shots.push_back({file("file-name-dialog.png"), 200});
     Drop(main, {Put(music, QStringLiteral("lyrics.txt"), lyrics),
@@ -177,7 +182,8 @@ int main(int argc, char** argv) {
     const QString karaoke = Put(
         music, QStringLiteral("preview.txt"),
         QString::fromUtf8("[00:00:20]きらきら[00:00:60]ひかる[00:01:00]よぞらの[00:01:40]ほしよ\r\n"
-                          "[00:01:80]まばたき[00:02:20]しては[00:02:60]みんなを みてる\r\n"
+                          "[00:01:80]まばたき[00:02:20]しては[00:02:60]みんなを みてる "
+                          "よるの そらに ひかる ちいさな ほしよ\r\n"
                           "[00:03:40]きらきら ひかる\r\n@TimeRatio=1\r\n")
             .toUtf8());
     main.OpenPreview(karaoke);

@@ -57,6 +57,35 @@ QString UnifyLineEnds(const QString& text) {
 
 QString ToLfLineEnds(QStringView text) { return ReplaceLineEnds(text, u"\n"); }
 
+QString WithLineEndsOf(QStringView original, const QString& rewritten) {
+    // The ends of the original's lines, in order; a last line without an end has "".
+    QList<QStringView> ends;
+    const qsizetype n = original.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (original[i] == u'\r' && i + 1 < n && original[i + 1] == u'\n') {
+            ends.append(original.mid(i, 2));
+            ++i;
+        } else if (original[i] == u'\r' || original[i] == u'\n') {
+            ends.append(original.mid(i, 1));
+        }
+    }
+    const bool lastEnded = n > 0 && (original[n - 1] == u'\r' || original[n - 1] == u'\n');
+    if (!lastEnded)
+        ends.append(QStringView());
+    QList<QStringView> lines = SplitAtCrLf(rewritten);
+    if (lines.size() > 1 && lines.last().isEmpty())
+        lines.removeLast(); // the text's final CR LF ends its last line
+    if (lines.size() != ends.size())
+        return rewritten;
+    QString out;
+    out.reserve(rewritten.size());
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        out += lines[i];
+        out += ends[i];
+    }
+    return out;
+}
+
 QList<QStringView> SplitAtCrLf(QStringView text) {
     QList<QStringView> pieces;
     pieces.reserve(text.size() / 32 + 1);

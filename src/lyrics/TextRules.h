@@ -15,6 +15,10 @@ QString UnifyLineEnds(const QString& text);
 QString ToLfLineEnds(QStringView text);
 // Splits at every CR LF; a text ending in CR LF gives a last, empty piece.
 QList<QStringView> SplitAtCrLf(QStringView text);
+// `rewritten` (lines joined with CR LF, as RewriteLines and the writers give them) with each
+// line ended as the same line of `original` was: CR LF, LF, CR or nothing at the very end.
+// When the two differ in their number of lines, `rewritten` as it is.
+QString WithLineEndsOf(QStringView original, const QString& rewritten);
 
 // Applies `rewrite` to every line. Lines may end in CR LF, LF or CR, so that a file saved on
 // another system is rewritten whole; they are joined with CR LF, as the program writes lines.

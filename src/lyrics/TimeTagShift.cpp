@@ -1,5 +1,6 @@
 #include "TimeTagShift.h"
 
+#include "TimeTagReader.h"
 #include "TimeValues.h"
 
 namespace tavelkor {
@@ -17,6 +18,47 @@ LyricsDocument ShiftLyricsDocument(const LyricsDocument& document, int shiftMs) 
         }
     }
     return result;
+}
+
+std::optional<QString> ShiftTimeTagTextInPlace(const QString& text, int shiftMs) {
+    QString out;
+    out.reserve(text.size() + 16);
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    while (start <= n) {
+        qsizetype end = start;
+        while (end < n && text[end] != u'\r' && text[end] != u'\n')
+            ++end;
+        const QString line = text.mid(start, end - start);
+        const QString expanded = ContainsShortTag(line) ? ExpandShortTags(line) : line;
+        LyricsDocument one;
+        one.Text = expanded;
+        ParseLyricsText(one, false, false);
+        const LyricsLine* parsed = one.Lines.isEmpty() ? nullptr : &one.Lines[0];
+        if (parsed == nullptr || !parsed->HasTimeTag || parsed->IsDirective ||
+            parsed->Fragments.isEmpty()) {
+            out += line;
+        } else {
+            QString same = parsed->Fragments[0].Text;
+            QString moved = parsed->Fragments[0].Text;
+            for (qsizetype i = 1; i < parsed->Fragments.size(); ++i) {
+                const KaraokeFragment& fragment = parsed->Fragments[i];
+                same += fragment.TagText + fragment.Text;
+                moved += MsToTag(ShiftedTime(fragment.TimeMs, shiftMs)) + fragment.Text;
+            }
+            if (same != expanded)
+                return std::nullopt;
+            out += moved;
+        }
+        if (end == n)
+            break;
+        qsizetype next = end + 1;
+        if (text[end] == u'\r' && next < n && text[next] == u'\n')
+            ++next;
+        out += QStringView(text).mid(end, next - end);
+        start = next;
+    }
+    return out;
 }
 
 } // namespace tavelkor

@@ -120,11 +120,9 @@ void EmbedOne(const QString& lyrics, const Settings& settings, ResultRecord& rec
 
 void TimeTagToMp3(const ModeInfo& mode, BatchState& state, Settings& settings, RunQuestions&) {
     FilterByExtension(state, mode.AcceptedExtensions(settings));
-    state.Results = QVector<ResultRecord>(state.DroppedFiles.size());
-    for (qsizetype i = 0; i < state.DroppedFiles.size(); ++i) {
-        state.Results[i] = {state.DroppedFiles[i], Converted};
-        EmbedOne(state.DroppedFiles[i], settings, state.Results[i]);
-    }
+    RunEachFile(state, [&](const QString& path, ResultRecord& record) {
+        EmbedOne(path, settings, record);
+    });
 }
 
 } // namespace tavelkor

@@ -116,11 +116,9 @@ void Mp3ToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings, R
     FilterByExtension(state, mode.AcceptedExtensions(settings));
     const QString outputExtension = mode.OutputExtension(settings);
     Buffers buffers;
-    state.Results = QVector<ResultRecord>(state.DroppedFiles.size());
-    for (qsizetype i = 0; i < state.DroppedFiles.size(); ++i) {
-        state.Results[i] = {state.DroppedFiles[i], Converted};
-        ExtractOne(state.DroppedFiles[i], outputExtension, settings, buffers, state.Results[i]);
-    }
+    RunEachFile(state, [&](const QString& path, ResultRecord& record) {
+        ExtractOne(path, outputExtension, settings, buffers, record);
+    });
 }
 
 } // namespace tavelkor

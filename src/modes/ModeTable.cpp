@@ -1,5 +1,6 @@
 #include "ModeTable.h"
 
+#include "../app/ResultNotes.h"
 #include "../settings/ExtensionTables.h"
 #include "../settings/Settings.h"
 #include "AudioModes.h"
@@ -148,6 +149,7 @@ bool RunMode(int mode, BatchState& state, Settings& settings, RunQuestions& ques
     state.RejectedFiles.clear();
     state.Results.clear();
     info.Driver(info, state, settings, questions);
+    AddResultNotes(state);
     state.DroppedFiles.clear();
     return true;
 }

@@ -80,7 +80,10 @@ void NameMatchRun(const ModeInfo&, BatchState& state, Settings&, RunQuestions& q
     }
     switch (RenameNoReplace(renamed, newPath)) {
     case RenameOutcome::Renamed:
-        record = {QString(), Converted};
+        // The file that was renamed, and its new name.
+        record = {renamed, Converted};
+        record.OutputPath = newPath;
+        record.Note = FileNameOf(newPath) + QStringLiteral(u" に名前を変更");
         break;
     case RenameOutcome::TargetExists:
         record = {newPath, AlreadyExists};

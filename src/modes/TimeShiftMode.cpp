@@ -6,6 +6,7 @@
 #include "../formats/LrcShift.h"
 #include "../formats/LyricsFormat.h"
 #include "../formats/SamiShift.h"
+#include "../lyrics/TextRules.h"
 #include "../lyrics/TimeTagFile.h"
 #include "../lyrics/TimeTagReader.h"
 #include "../lyrics/TimeTagShift.h"
@@ -60,7 +61,22 @@ void ShiftFileInPlace(const QString& path, LyricsFormat format, int shiftMs,
     record.Code = CheckOutputPath(path, true);
     if (record.Code != Converted)
         return;
-    if (SaveTextFile(path, text->Text, text->Encoding, record.Replaced))
+    // LRC files, and files of every format in an encoding other than CP932, keep every byte
+    // outside the times, their line ends included; CP932 TimeTag, SAMI and DSMP files are
+    // written as the program writes them (lines ended with CR LF).
+    bool saved = false;
+    if (format == LyricsFormat::Lrc || text->Encoding != TextEncoding::Cp932) {
+        const QString original = ReadTextFileContent(path, 0, encoding).Decoded.Text;
+        std::optional<QString> kept;
+        if (format == LyricsFormat::TimeTag)
+            kept = ShiftTimeTagTextInPlace(original, shiftMs);
+        if (!kept)
+            kept = WithLineEndsOf(original, text->Text);
+        saved = SaveTextAsIs(path, *kept, text->Encoding, record.Replaced);
+    } else {
+        saved = SaveTextFile(path, text->Text, text->Encoding, record.Replaced);
+    }
+    if (saved)
         record.OutputPath = path;
     else
         record.Code = SaveError;
@@ -69,25 +85,20 @@ void ShiftFileInPlace(const QString& path, LyricsFormat format, int shiftMs,
 void TimeShiftMode(const ModeInfo& mode, BatchState& state, Settings& settings,
                    RunQuestions& questions) {
     FilterByExtension(state, mode.AcceptedExtensions(settings));
-    const qsizetype count = state.DroppedFiles.size();
-    state.Results = QVector<ResultRecord>(count);
-    if (count == 0)
+    if (state.DroppedFiles.isEmpty())
         return;
     bool cancelled = false;
     bool sameForAll = false;
     int shiftMs = settings.Init.SlidemSec;
-    for (qsizetype i = 0; i < count; ++i) {
-        const QString& path = state.DroppedFiles[i];
-        ResultRecord& record = state.Results[i];
-        record = {path, Converted};
+    RunEachFile(state, [&](const QString& path, ResultRecord& record) {
         if (cancelled) {
             record.Code = Cancelled;
-            continue;
+            return;
         }
         const LyricsFormat format = DetectLyricsFormat(path, settings.Init.InputEncoding);
         if (format == LyricsFormat::Unknown) {
             record.Code = NotTargetFile;
-            continue;
+            return;
         }
         if (!sameForAll) {
             const RunQuestions::ShiftAnswer answer = questions.AskShift(path, shiftMs);
@@ -98,10 +109,10 @@ void TimeShiftMode(const ModeInfo& mode, BatchState& state, Settings& settings,
         }
         if (cancelled || shiftMs == 0) {
             record.Code = Cancelled;
-            continue;
+            return;
         }
         ShiftFileInPlace(path, format, shiftMs, settings.Init.InputEncoding, record);
-    }
+    });
     settings.Init.SlidemSec = shiftMs;
 }
 

@@ -1,9 +1,16 @@
 #include "app/BatchFrame.h"
 #include "app/ResultCodes.h"
+#include "app/ResultNotes.h"
+#include "app/RunQuestions.h"
+#include "modes/ModeTable.h"
+#include "settings/Settings.h"
 
 #include "TestFiles.h"
 
+#include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace tavelkor;
 using tavelkor::test::U;
@@ -62,6 +69,94 @@ TEST(HasFailures, RejectedFilesOrAnyNonZeroCode) {
     state.Results[1].Code = 0;
     state.RejectedFiles = {QStringLiteral("/c.wav")};
     EXPECT_TRUE(HasFailures(state));
+}
+
+} // namespace
+
+namespace {
+
+// What a result line says beyond its code, found out right after the run: why a save failed
+// (each cause its own words), that a file without a target was empty, and the run's summary.
+TEST(ResultNotes, SayWhyASaveFailedAndThatAFileWasEmpty) {
+    tavelkor::test::TestFolder folder;
+    const QString readOnly = folder.Put("ro.smi", "x");
+    ASSERT_EQ(::chmod(QFile::encodeName(readOnly).constData(), 0444), 0);
+    QDir().mkpath(folder.File("taken.smi"));
+    struct Case {
+        QString path;
+        const char* words;
+    } cases[] = {
+        {folder.File("missing/a.smi"), "フォルダがありません"},
+        {readOnly, "読み取り専用"},
+        {folder.File("taken.smi"), "ファイル以外のもの"},
+    };
+    for (const Case& c : cases)
+        EXPECT_TRUE(SaveFailureText(c.path).contains(U(c.words)))
+            << qPrintable(c.path) << " " << qPrintable(SaveFailureText(c.path));
+
+    BatchState state;
+    state.Results = {{folder.File("missing/a.smi"), SaveError},
+                     {folder.Put("empty.txt", ""), NotTargetFile},
+                     {folder.Put("full.txt", "no tags"), NotTargetFile},
+                     {folder.Put("ok.txt", "x"), Converted},
+                     {folder.Put("c.txt", "x"), Cancelled}};
+    state.RejectedFiles = {folder.File("x.wav")};
+    AddResultNotes(state);
+    EXPECT_EQ(state.Results[0].Note, SaveFailureText(folder.File("missing/a.smi")));
+    EXPECT_EQ(ResultOutcomeText(state.Results[1]), U("06.対象ファイル外（空のファイル）"));
+    EXPECT_EQ(state.Results[2].Note, QString());
+    EXPECT_EQ(state.Results[3].Note, QString());
+    EXPECT_EQ(RunSummaryText(state), U("1件成功・4件エラー・1件キャンセル"));
+    EXPECT_EQ(RunSummaryText(BatchState{}), QString());
+}
+
+// A run that is asked to stop starts no further file: the files done stay done (with their
+// outputs), the rest get 07 and no output; the progress counts every file, on every thread.
+TEST(RunProgress, AStoppedRunKeepsWhatIsDoneAndCancelsTheRest) {
+    for (const int mode : {int(ModeTimeTagToSami), int(ModeTimeTagToMp3), int(ModeTimeShift)}) {
+        tavelkor::test::TestFolder folder;
+        BatchState state;
+        for (int i = 0; i < 40; ++i)
+            state.DroppedFiles.append(
+                folder.Put(QStringLiteral("f%1.txt").arg(i), "[00:01:00]a\r\n"));
+        BatchProgress progress;
+        qsizetype shownLast = 0;
+        int shownCalls = 0;
+        progress.Shown = [&](qsizetype done, qsizetype total) {
+            EXPECT_EQ(total, 40);
+            shownLast = done;
+            if (++shownCalls == 6)
+                progress.StopRequested = true; // after five files of this thread
+        };
+        state.Progress = &progress;
+        Settings settings;
+        struct SameShift : NoQuestions {
+            ShiftAnswer AskShift(const QString&, int) override { return {false, 10, true}; }
+        } questions;
+        ASSERT_TRUE(RunMode(mode, state, settings, questions));
+        ASSERT_EQ(state.Results.size(), 40) << mode;
+        int done = 0;
+        int cancelled = 0;
+        for (const ResultRecord& record : state.Results) {
+            EXPECT_TRUE(record.Code == Cancelled || !record.FileName.isEmpty());
+            if (record.Code == Cancelled) {
+                ++cancelled;
+                EXPECT_TRUE(record.OutputPath.isEmpty()) << mode;
+            } else {
+                ++done;
+            }
+        }
+        EXPECT_GE(done, 5) << mode;
+        EXPECT_GE(cancelled, 1) << mode;
+        EXPECT_EQ(progress.Done, 40) << mode;
+        EXPECT_LE(shownLast, 40);
+        if (mode == ModeTimeTagToSami) {
+            for (int i = 0; i < 40; ++i)
+                EXPECT_EQ(QFile::exists(folder.File(QStringLiteral("f%1.smi").arg(i))),
+                          state.Results[i].Code == Converted)
+                    << i;
+        }
+    }
 }
 
 } // namespace

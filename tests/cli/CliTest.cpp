@@ -1,10 +1,14 @@
 #include "TestFiles.h"
 
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QStandardPaths>
+#include <QThread>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using namespace tavelkor::test;
@@ -158,7 +162,8 @@ TEST_F(CliTest, TheToolsTakeTheirAnswersFromTheOptions) {
         Run({QStringLiteral("--mode"), QStringLiteral("match"), QStringLiteral("--keep"),
              QStringLiteral("second"), QStringLiteral("song.txt"), QStringLiteral("tune.mp3")});
     EXPECT_EQ(matched.exitCode, 0) << matched.err.toStdString();
-    EXPECT_EQ(matched.out, U("Ｄ＆Ｄファイル数 : 2\n\n : 00.変換成功\n"));
+    EXPECT_EQ(matched.out,
+              U("Ｄ＆Ｄファイル数 : 2\n\nsong.txt : 00.変換成功（tune.txt に名前を変更）\n"));
     EXPECT_TRUE(QFile::exists(folder.File("tune.txt")));
     EXPECT_FALSE(QFile::exists(folder.File("song.txt")));
 }
@@ -191,6 +196,72 @@ TEST_F(CliTest, HelpAndVersion) {
     const CliResult version = Run({QStringLiteral("--version")});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_TRUE(version.out.startsWith(QStringLiteral("tavelkor-cli ")));
+}
+
+} // namespace
+
+namespace {
+
+// Progress goes to standard error only when it is a terminal (here the one `script` gives);
+// Ctrl+C stops the run before its next file, and the report gives the files done and 07 for
+// the rest, with the usual exit status.
+TEST_F(CliTest, ProgressOnATerminalAndCtrlCStopsCleanly) {
+    QStringList files;
+    for (int i = 0; i < 4000; ++i) {
+        const QString name = QStringLiteral("f%1.txt").arg(i);
+        ASSERT_TRUE(WriteBytes(folder.File(name), "[00:01:00]a\r\n"));
+        files.append(name);
+    }
+    const QStringList shift = {QStringLiteral("--mode"), QStringLiteral("shift"),
+                               QStringLiteral("--shift"), QStringLiteral("10")};
+    const CliResult piped = Run(shift + files.mid(0, 50));
+    EXPECT_EQ(piped.exitCode, 0);
+    EXPECT_EQ(piped.err, QString());
+
+    const QString script = QStandardPaths::findExecutable(QStringLiteral("script"));
+    if (script.isEmpty()) {
+        ADD_FAILURE() << "script (util-linux) is not installed: no terminal for the test";
+    } else {
+        QStringList words = {QStringLiteral(TAVELKOR_CLI_PATH)};
+        words += shift;
+        words += files.mid(0, 200);
+        QProcess process;
+        process.setWorkingDirectory(folder.Path());
+        process.start(script,
+                      {QStringLiteral("-qec"), words.join(u' '), QStringLiteral("/dev/null")});
+        ASSERT_TRUE(process.waitForFinished(30000));
+        const QString shown = QString::fromUtf8(process.readAllStandardOutput());
+        EXPECT_TRUE(shown.contains(QStringLiteral("\r200/200"))) << shown.right(200).toStdString();
+        EXPECT_TRUE(shown.contains(QStringLiteral("\r2/200"))) << shown.left(200).toStdString();
+    }
+
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.Path());
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(folder.Path());
+    const QByteArray first = ReadBytes(folder.File("f0.txt"));
+    process.start(QStringLiteral(TAVELKOR_CLI_PATH), shift + files);
+    ASSERT_TRUE(process.waitForStarted());
+    QElapsedTimer waited;
+    waited.start();
+    while (ReadBytes(folder.File("f0.txt")) == first && waited.elapsed() < 20000)
+        QThread::usleep(500);
+    ::kill(pid_t(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1);
+    const QStringList lines = QString::fromUtf8(process.readAllStandardOutput()).split(u'\n');
+    int done = 0;
+    int cancelled = 0;
+    for (const QString& line : lines) {
+        done += line.endsWith(U("00.変換成功"));
+        cancelled += line.endsWith(U("07.処理キャンセル"));
+    }
+    EXPECT_EQ(done + cancelled, 4000);
+    EXPECT_GT(done, 0);
+    EXPECT_GT(cancelled, 0);
+    EXPECT_EQ(ReadBytes(folder.File("f3999.txt")), "[00:01:00]a\r\n");
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include "gui/FormOption.h"
 #include "gui/FormOptionCommon.h"
 #include "gui/FormSlide.h"
+#include "gui/SingleInstance.h"
+#include "gui/WindowHelpers.h"
 #include "modes/ModeTable.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/Settings.h"
@@ -28,7 +30,9 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QtTest>
+#include <atomic>
 #include <functional>
+#include <thread>
 
 using namespace tavelkor;
 
@@ -110,8 +114,10 @@ private slots:
         QCOMPARE(shown[0].DropCount, 2);
         QCOMPARE(shown[0].Results[0].Code, short(Converted));
         QCOMPARE(shown[0].RejectedFiles, QStringList{f.folder.File("x.wav")});
-        QCOMPARE(form.LblMes()->text(), QString::fromUtf8("ファイルをＤ＆Ｄしてください"));
-        QVERIFY(form.isEnabled());
+        // Ready again, with the run's summary where the busy text was.
+        QCOMPARE(form.Summary(), QString::fromUtf8("1件成功・1件エラー"));
+        QVERIFY(form.LblMes()->text().startsWith(form.Summary()));
+        QVERIFY(form.isEnabled() && form.Cmb()->isEnabled());
     }
 
     void theResultWindowWaitsForFailuresWhenAskedTo() {
@@ -132,11 +138,20 @@ private slots:
     }
 
     // The result window of a run lines the ": " up for names of full- and half-width characters.
+    void theReportLinesUp_data() {
+        QTest::addColumn<QString>("odd");
+        QTest::newRow("CP932 names") << QString();
+        QTest::newRow("an emoji") << QString::fromUtf8("\xF0\x9F\x8E\xA4\xE6\xAD\x8C.txt");
+    }
+
     void theReportLinesUp() {
+        QFETCH(QString, odd);
         Fixture f;
         const QByteArray lyrics = "[00:01:00]a\r\n";
-        const QStringList files = {f.folder.Put("歌詞サンプル.txt", lyrics),
-                                   f.folder.Put("abcdefg.txt", lyrics), f.folder.File("x.wav")};
+        QStringList files = {f.folder.Put("歌詞サンプル.txt", lyrics),
+                             f.folder.Put("abcdefg.txt", lyrics), f.folder.File("x.wav")};
+        if (!odd.isEmpty())
+            files.append(f.folder.Put(odd, lyrics));
         FormMain form(f.settings, f.store);
         f.settings.Init.DispResult = true;
         QList<qreal> columns;
@@ -145,7 +160,7 @@ private slots:
         });
         QVERIFY(Drop(form, files));
         QTRY_VERIFY(!form.Busy());
-        QCOMPARE(columns.size(), 3);
+        QCOMPARE(columns.size(), int(files.size()));
         for (qreal column : columns)
             QCOMPARE(column, columns[0]);
     }
@@ -168,16 +183,24 @@ private slots:
         QVERIFY(!DragEnter(form, text));
         QCOMPARE(colour(), idle);
 
-        // While the run holds the window disabled, the busy text is drawn dark on orange.
+        // While the run holds the mode strip, the busy text is drawn dark on orange (seen while
+        // the run asks its question); once the run has ended the window looks ready again,
+        // also behind the result window.
         f.settings.Init.DispResult = true;
         QImage busy;
-        form.ShowResult = [&](const BatchState&) {
-            QVERIFY(!form.isEnabled());
-            QCOMPARE(form.LblMes()->text(), QString::fromUtf8("★★★ 変換中 ★★★"));
+        OnModal question([&](QWidget* dialog) {
+            QVERIFY(!form.Cmb()->isEnabled());
+            QVERIFY(form.LblMes()->text().startsWith(QString::fromUtf8("★★★ 変換中 ★★★")));
             busy = form.LblMes()->grab().toImage();
-        };
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        QString behindResults;
+        form.ShowResult = [&](const BatchState&) { behindResults = form.LblMes()->text(); };
+        form.Cmb()->setCurrentIndex(ModeTimeShift);
         QVERIFY(Drop(form, {lyrics}));
         QTRY_VERIFY(!form.Busy());
+        QCOMPARE(behindResults, form.LblMes()->text());
+        QVERIFY(behindResults.startsWith(QString::fromUtf8("0件成功・1件キャンセル")));
         int darkest = 255;
         for (int y = 0; y < busy.height(); ++y) {
             for (int x = 0; x < busy.width(); ++x)
@@ -205,9 +228,12 @@ private slots:
         f.settings.Init.DispResult = true;
         QList<BatchState> shown;
         form.ShowResult = [&shown](const BatchState& state) { shown.append(state); };
-        OnModal dismiss([how](QWidget* dialog) {
+        QStringList named;
+        OnModal dismiss([how, &named](QWidget* dialog) {
             auto* slide = qobject_cast<FormSlide*>(dialog);
             auto* options = qobject_cast<FormOption*>(dialog);
+            if (slide != nullptr)
+                named.append(slide->FileLabel()->text());
             if (how == QStringLiteral("Esc"))
                 QTest::keyClick(dialog, Qt::Key_Escape);
             else if (how == QStringLiteral("close button"))
@@ -221,6 +247,7 @@ private slots:
         QVERIFY(Drop(form, {first, second}));
         QTRY_VERIFY(!form.Busy());
         QCOMPARE(dismiss.count, 1); // the second file is not asked about
+        QCOMPARE(named, QStringList{QStringLiteral("a.txt")});
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].Results.size(), 2);
         for (const ResultRecord& record : shown[0].Results)
@@ -456,6 +483,151 @@ private slots:
             Pick(form, 'm');
             QCOMPARE(check.count, ++opened);
         }
+    }
+
+    // A long run shows how far it is; Esc stops it before its next file (the files done stay
+    // done, the rest get 07); the summary stays in the drop area, a click on it opens the
+    // results, and the next drop clears it.
+    void aRunShowsItsProgressStopsOnEscAndLeavesASummary() {
+        Fixture f;
+        QStringList files;
+        for (int i = 0; i < 300; ++i)
+            files.append(f.folder.Put(QStringLiteral("s%1.txt").arg(i), "[00:01:00]a\r\n"));
+        FormMain form(f.settings, f.store);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QList<BatchState> shown;
+        form.ShowResult = [&shown](const BatchState& state) { shown.append(state); };
+        QStringList counts;
+        QTimer watch;
+        watch.setInterval(1);
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            const QString text = form.LblMes()->text();
+            if (!text.contains(u'/') || counts.contains(text))
+                return;
+            counts.append(text);
+            QVERIFY(form.ComStop()->isVisible());
+            QVERIFY(!form.Cmb()->isEnabled());
+            if (counts.size() == 3)
+                QTest::keyClick(&form, Qt::Key_Escape);
+        });
+        watch.start();
+        QVERIFY(Drop(form, files));
+        QTRY_VERIFY_WITH_TIMEOUT(!form.Busy(), 30000);
+        watch.stop();
+        QVERIFY2(counts.size() >= 3, qPrintable(counts.join(u'|')));
+        QVERIFY(counts[0].endsWith(QStringLiteral("/300")));
+        QVERIFY(shown.isEmpty()); // the result window is off by default
+        int done = 0;
+        int cancelled = 0;
+        for (const ResultRecord& record : form.State().Results) {
+            const QString output =
+                record.FileName.left(record.FileName.size() - 3) + QStringLiteral("smi");
+            QCOMPARE(QFile::exists(output), record.Code == Converted);
+            done += record.Code == Converted;
+            cancelled += record.Code == Cancelled;
+        }
+        QCOMPARE(done + cancelled, 300);
+        QVERIFY(done > 0 && cancelled > 0);
+        QCOMPARE(form.Summary(),
+                 QString::fromUtf8("%1件成功・%2件キャンセル").arg(done).arg(cancelled));
+        QVERIFY(!form.ComStop()->isVisible());
+
+        QTest::mouseClick(form.LblDD(), Qt::LeftButton);
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].Results.size(), 300);
+        QVERIFY(Drop(form, {files[0]}));
+        QCOMPARE(form.Summary(), QString());
+        QTRY_VERIFY(!form.Busy());
+    }
+
+    // Files a later start hands over while a dialog is open wait for it to close, then run as
+    // a drop would; the later start is told so.
+    void filesHandedOverWhileADialogIsOpenRunWhenItCloses() {
+        Fixture f;
+        const QString lyrics = f.folder.Put("handed.txt", "[00:01:00]a\r\n");
+        FormMain form(f.settings, f.store);
+        form.show();
+        SingleInstance first(f.folder.Path());
+        QVERIFY(first.Acquire());
+        first.TakeFiles = [&form](const QStringList& files) {
+            return form.TakeHandedOverFiles(files);
+        };
+        QString answer;
+        bool handed = false;
+        OnModal options([&](QWidget* dialog) {
+            QVERIFY(qobject_cast<FormOptionCommon*>(dialog) != nullptr);
+            std::atomic<bool> finished = false;
+            std::thread later([&] {
+                SingleInstance second(f.folder.Path());
+                handed = second.HandOver({lyrics}, &answer);
+                finished = true;
+            });
+            QTRY_VERIFY(finished.load());
+            later.join();
+            QCOMPARE(form.WaitingFiles(), QStringList{lyrics});
+            QVERIFY(!QFile::exists(f.folder.File("handed.smi")));
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        Pick(form, 'C');
+        QCOMPARE(options.count, 1);
+        QVERIFY(handed);
+        QVERIFY2(answer.contains(QStringLiteral("when its open dialog is closed")),
+                 qPrintable(answer));
+        QTRY_VERIFY(QFile::exists(f.folder.File("handed.smi")));
+        QVERIFY(form.WaitingFiles().isEmpty());
+    }
+
+    // The folder chosen for the outputs survives runs that write beside the sources, and the
+    // empty field says what it is for.
+    void theChosenFolderIsKeptAndAnEmptyFieldSaysSo() {
+        Fixture f;
+        const QString lyrics = f.folder.Put("song.txt", "[00:01:00]a\r\n");
+        FormMain form(f.settings, f.store);
+        f.settings.Init.SameFolder = true;
+        f.settings.Init.AnotherFolder = f.folder.Path() + QStringLiteral("/chosen/");
+        QVERIFY(Drop(form, {lyrics}));
+        QTRY_VERIFY(!form.Busy());
+        QCOMPARE(f.settings.Init.AnotherFolder, f.folder.Path() + QStringLiteral("/chosen/"));
+
+        f.settings.Init.AnotherFolder.clear();
+        QString field;
+        bool flat = true;
+        OnModal options([&](QWidget* dialog) {
+            auto* common = qobject_cast<FormOptionCommon*>(dialog);
+            field = common->LblOutputFolder()->text();
+            flat = common->LblOutputFolder()->isFlat();
+            QVERIFY(common->ChosenFolder().isEmpty());
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        Pick(form, 'C');
+        QCOMPARE(field, QString::fromUtf8("フォルダを選択…"));
+        QVERIFY(!flat);
+    }
+
+    // F1 with an opener that finds no program for the manual (it exits with an error) says
+    // where the manual is, as when there is no opener at all.
+    void helpThatNothingOpensSaysWhereTheManualIs() {
+        Fixture f;
+        const QString opener = f.folder.Put("bin/xdg-open", "#!/bin/sh\nexit 3\n");
+        QVERIFY(QFile::setPermissions(opener, QFile::ReadOwner | QFile::ExeOwner));
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(f.folder.File("bin")) + ':' + path);
+        FormMain form(f.settings, f.store);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.OpenWith = OpenWithDesktop;
+        QString said;
+        {
+            OnModal message([&said](QWidget* dialog) {
+                if (auto* box = qobject_cast<QMessageBox*>(dialog))
+                    said = box->text();
+            });
+            QTest::keyClick(&form, Qt::Key_F1);
+            QTRY_COMPARE(message.count, 1);
+        }
+        qputenv("PATH", path);
+        QVERIFY2(said.contains(ManualBesideTests()), qPrintable(said));
     }
 
     void arrowsStopAtBothEnds() {

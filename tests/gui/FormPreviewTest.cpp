@@ -5,6 +5,7 @@
 // drop on the preview, a later start's request; its place kept in the settings.
 #include "gui/FormPreview.h"
 #include "gui/FormMain.h"
+#include "gui/FormOption.h"
 #include "gui/FormResult.h"
 #include "gui/SingleInstance.h"
 #include "lyrics/TimeTagFile.h"
@@ -212,7 +213,7 @@ private slots:
         QTest::mouseClick(form.NudgeButton(-100), Qt::LeftButton);
         QTest::keyClick(&form, Qt::Key_Left);
         QCOMPARE(form.NudgeMs(), -10);
-        QCOMPARE(form.NudgeLabel()->text(), QStringLiteral("-10 ms"));
+        QCOMPARE(form.NudgeLabel()->text(), QString::fromUtf8("−10 ms")); // as on the buttons
         for (int i = 0; i < 11; ++i)
             QTest::keyClick(&form, Qt::Key_Right);
         QCOMPARE(form.NudgeMs(), 100);
@@ -288,8 +289,100 @@ private slots:
         }
         QCOMPARE(texts.size(), 2);
         QVERIFY2(texts[1].startsWith(QString::fromUtf8("02.セーブエラー")), qPrintable(texts[1]));
+        QVERIFY2(texts[1].contains(QString::fromUtf8("読み取り専用")), qPrintable(texts[1]));
         QCOMPARE(test::ReadBytes(path), Lyrics);
         QCOMPARE(form.NudgeMs(), -100); // nothing lost: the nudge is still there
+    }
+
+    // Lines of 1 to 80 characters, Japanese, Latin and mixed, at three widths of the window:
+    // every drawn piece lies inside the view, the pieces of a row give its text in order, and
+    // the sung colour runs on from row to row of a wrapped line.
+    void everyLineFitsTheView() {
+        Fixture f;
+        FormPreview form(f.settings, nullptr, f.Maker());
+        form.show();
+        const QString japanese = QString::fromUtf8("あいうえおかきくけこ漢字カタカナ「歌」ー");
+        const QString latin = QStringLiteral("The quick brown fox jumps over a lazy dog ");
+        for (const int width : {300, 640, 1400}) {
+            form.resize(width, 360);
+            QCoreApplication::processEvents();
+            LyricsView* view = form.View();
+            const QRectF inside(0, 0, view->width(), view->height());
+            for (int length = 1; length <= 80; length += length < 20 ? 1 : 7) {
+                for (const QString& source : {japanese, latin, japanese + latin}) {
+                    QString text;
+                    while (text.size() < length)
+                        text += source;
+                    text.truncate(length);
+                    const int sung = length * 2 / 3;
+                    view->SetRows({{text, sung}, {text.left(length / 2), 0}});
+                    const LyricsLayout layout = view->Layout();
+                    QStringList rowTexts(2);
+                    int sungDrawn = 0;
+                    bool unsungSeen = false;
+                    for (const DrawnPiece& piece : layout.Pieces) {
+                        QVERIFY2(inside.contains(piece.Box),
+                                 qPrintable(QStringLiteral("%1 px: \"%2\" at %3,%4 %5x%6")
+                                                .arg(width)
+                                                .arg(piece.Text)
+                                                .arg(piece.Box.x())
+                                                .arg(piece.Box.y())
+                                                .arg(piece.Box.width())
+                                                .arg(piece.Box.height())));
+                        rowTexts[piece.Row] += piece.Text;
+                        if (piece.Row == 0 && piece.Colour == PieceColour::Sung) {
+                            QVERIFY(!unsungSeen); // sung text comes before the rest
+                            sungDrawn += piece.Text.size();
+                        } else if (piece.Row == 0) {
+                            unsungSeen = true;
+                        }
+                    }
+                    QCOMPARE(rowTexts[0], text);
+                    QCOMPARE(sungDrawn, sung);
+                    QVERIFY(layout.Font.pointSizeF() >= LeastReadablePt - 0.01);
+                }
+            }
+        }
+    }
+
+    // At any size every control shows whole, and the nudge label keeps one width; 表示行数
+    // changed in the mode options reaches the open preview while the song plays on.
+    void theControlsStayWholeAndTheOptionsReachAPlayingPreview() {
+        Fixture f;
+        test::TestFolder config;
+        IniSettingsStore store(config.File("Tavelkor.ini"));
+        const QString path = f.folder.Put("song.txt", Lyrics);
+        FormMain main(f.settings, store);
+        main.show();
+        main.OpenPreview(path, true);
+        FormPreview& form = *main.Preview();
+        form.resize(300, 200);
+        QCoreApplication::processEvents();
+        for (QPushButton* button : form.findChildren<QPushButton*>())
+            QVERIFY2(button->width() >= button->fontMetrics().horizontalAdvance(button->text()),
+                     qPrintable(button->text()));
+        const int labelWidth = form.NudgeLabel()->width();
+        for (int i = 0; i < 30; ++i)
+            QTest::mouseClick(form.NudgeButton(-100), Qt::LeftButton);
+        QCOMPARE(form.NudgeLabel()->width(), labelWidth);
+
+        QVERIFY(form.Clock()->Playing());
+        QCOMPARE(form.View()->Rows().size(), 1);
+        main.Cmb()->setCurrentIndex(ModeTimeTagToSami);
+        {
+            OnModal options([](QWidget* dialog) {
+                auto* options = qobject_cast<FormOption*>(dialog);
+                QVERIFY(options != nullptr);
+                options->CmbT2SLines()->setCurrentIndex(2);
+                QTest::mouseClick(options->ComOK(), Qt::LeftButton);
+            });
+            QTest::mouseClick(main.ComMenu(), Qt::LeftButton);
+            QTest::keyClick(main.PopupMenu(), 'M');
+            QCOMPARE(options.count, 1);
+        }
+        QCOMPARE(f.settings.T2S.Lines, 3);
+        QVERIFY(form.Clock()->Playing());
+        QCOMPARE(form.View()->Rows().size(), 3);
     }
 
     void aDropOpensAFileAndABadOneIsSaidSo() {

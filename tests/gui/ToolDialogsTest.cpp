@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -55,6 +56,31 @@ private slots:
         QCOMPARE(dialog.ShiftMs(), -2); // halves to even
         QVERIFY(!dialog.Cancelled());
         QVERIFY(dialog.SameForAll());
+    }
+
+    // Numbers typed on a Japanese keyboard: full-width digits, signs and point, the minus sign
+    // U+2212; typed into the field as keys.
+    void theShiftDialogTakesFullWidthDigitsAndTheMinusSign() {
+        const struct {
+            const char* typed;
+            int shift;
+        } cases[] = {
+            {"１００", 100}, {"−２５０", -250}, {"－5", -5}, {"＋１．５", 2}, {"　３　", 3}};
+        for (const auto& c : cases) {
+            FormSlide dialog(0);
+            dialog.Warn = [](const QString& message) { QFAIL(qPrintable(message)); };
+            dialog.show();
+            dialog.Text1()->clear();
+            // As an input method types: key events that carry the text.
+            for (const QChar typed : QString::fromUtf8(c.typed)) {
+                QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(typed));
+                QApplication::sendEvent(dialog.Text1(), &press);
+            }
+            QCOMPARE(dialog.Text1()->text(), QString::fromUtf8(c.typed));
+            QTest::keyClick(dialog.Text1(), Qt::Key_Return);
+            QVERIFY2(!dialog.isVisible(), c.typed);
+            QCOMPARE(dialog.ShiftMs(), c.shift);
+        }
     }
 
     void theNameDialogShowsBothNames() {

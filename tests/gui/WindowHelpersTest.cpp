@@ -1,8 +1,11 @@
 // The always-on-top layer and opening documents.
 #include "gui/WindowHelpers.h"
+#include "gui/QtTranslations.h"
 
 #include "TestFiles.h"
 
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QWidget>
 #include <QWindow>
 #include <QtTest>
@@ -13,6 +16,16 @@ class WindowHelpersTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Qt's own dialogs speak Japanese on a Japanese desktop: the standard buttons and the file
+    // chooser's texts come from Qt's translations.
+    void qtsOwnDialogsAreInTheSystemLanguage() {
+        QVERIFY2(InstallQtTranslations(QLocale(QLocale::Japanese, QLocale::Japan)),
+                 "Qt's Japanese translations (qt6-translations-l10n) are not installed");
+        QDialogButtonBox buttons(QDialogButtonBox::Open | QDialogButtonBox::Cancel);
+        QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QString::fromUtf8("キャンセル"));
+        QCOMPARE(buttons.button(QDialogButtonBox::Open)->text(), QString::fromUtf8("開く"));
+    }
+
     void topmostChangesOnlyTheLayer() {
         QWidget window;
         window.setGeometry(50, 60, 200, 100);

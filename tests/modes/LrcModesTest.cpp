@@ -89,7 +89,7 @@ TEST(LrcModes, TheTimeShiftKeepsAnLrcFilesFormAndEncoding) {
     ShiftBy questions;
     ASSERT_TRUE(RunMode(ModeTimeShift, state, settings, questions));
     EXPECT_EQ(Codes(state), (QStringList{U("a.lrc:0"), U("b.lrc:0"), U("c.lrc:0")}));
-    EXPECT_EQ(ReadBytes(lrc), "[ti:x]\r\n[offset:+100]\r\n[0:02.5][00:03]a<00:03.345>b\r\n");
+    EXPECT_EQ(ReadBytes(lrc), "[ti:x]\n[offset:+100]\n[0:02.5][00:03]a<00:03.345>b\n"); // LF kept
     EXPECT_EQ(ReadBytes(timeTag), "[00:02:00]TimeTag under .lrc\r\n");
     EXPECT_EQ(ReadBytes(utf8), "[ti:a]\r\n[00:02.00]\xE3\x81\x8b\r\n");
     EXPECT_EQ(FindMode(QStringLiteral("t2l")), &ModeTable()[9]);

@@ -59,7 +59,10 @@ TEST_F(NameMatchTest, TheChosenNameWinsInTheOtherFilesFolder) {
     choice.winner = 0;
     const ResultRecord upper = Run({a, b});
     EXPECT_EQ(upper.Code, Converted);
-    EXPECT_EQ(upper.FileName, QString());
+    // The result names the file that was renamed and its new name.
+    EXPECT_EQ(upper.FileName, b);
+    EXPECT_EQ(upper.OutputPath, folder.File("sub/a.mp3"));
+    EXPECT_EQ(ResultOutcomeText(upper), U("00.変換成功（a.mp3 に名前を変更）"));
     EXPECT_EQ(ReadBytes(folder.File("sub/a.mp3")), "sub/b.mp3");
     EXPECT_FALSE(QFile::exists(b));
 

@@ -11,6 +11,7 @@
 #include "TestFiles.h"
 
 #include <QFile>
+#include <QStringEncoder>
 #include <gtest/gtest.h>
 #include <limits>
 #include <sys/stat.h>
@@ -128,6 +129,8 @@ TEST_F(TimeShiftRunTest, AReadOnlyFileStaysAsItWas) {
     questions.answers = {{false, 10, false}};
     Run({file});
     EXPECT_EQ(state.Results[0].Code, SaveError);
+    EXPECT_TRUE(state.Results[0].Note.contains(U("読み取り専用")))
+        << qPrintable(state.Results[0].Note);
     EXPECT_EQ(ReadBytes(file), "<SYNC Start=1000>\r\n");
 }
 
@@ -139,3 +142,70 @@ TEST_F(TimeShiftRunTest, NoAcceptedFileLeavesTheAmountAlone) {
 }
 
 } // namespace
+
+// The bytes a shift leaves alone: LRC files and UTF-8 files of every format keep every byte
+// outside the times, line ends included (CR LF, LF or CR, with or without a last one); CP932
+// TimeTag, SAMI and DSMP files come out as the program writes them, every line ended by CR LF.
+TEST_F(TimeShiftRunTest, LineEndsStayWhereTheFormatOrEncodingKeepsThem) {
+    struct Format {
+        const char* extension;
+        QStringList before;
+        QStringList after; // +100 ms
+        bool cp932KeepsBytes;
+    };
+    const Format formats[] = {
+        {"txt",
+         {U("[00:01:00]あ[00:01:50]い"), U("うた"), U("[00:02:00]え")},
+         {U("[00:01:10]あ[00:01:60]い"), U("うた"), U("[00:02:10]え")},
+         false},
+        {"smi",
+         {U("<SYNC Start=1000>"), U("<P>あ"), U("<SYNC Start=2000><P>い")},
+         {U("<SYNC Start=1100>"), U("<P>あ"), U("<SYNC Start=2100><P>い")},
+         false},
+        {"lyr",
+         {U("[Text]"), U("00:01:000=あ"), U("00:02:500=い")},
+         {U("[Text]"), U("00:01:100=あ"), U("00:02:600=い")},
+         false},
+        {"lrc",
+         {U("[ti:歌]"), U("[00:01.00]あ<00:01.50>い"), U("[00:02.00][00:03.00]え")},
+         {U("[ti:歌]"), U("[00:01.10]あ<00:01.60>い"), U("[00:02.10][00:03.10]え")},
+         true},
+    };
+    questions.answers = {RunQuestions::ShiftAnswer{false, 100, true}};
+    int n = 0;
+    for (const Format& format : formats) {
+        for (const char* end : {"\r\n", "\n", "\r"}) {
+            for (const bool lastEnded : {true, false}) {
+                for (const bool utf8 : {true, false}) {
+                    const QString endText = QString::fromLatin1(end);
+                    auto join = [&](const QStringList& lines, const QString& lineEnd, bool last) {
+                        return lines.join(lineEnd) + (last ? lineEnd : QString());
+                    };
+                    auto bytes = [&](const QString& text) {
+                        return utf8 ? text.toUtf8() : QStringEncoder("CP932").encode(text);
+                    };
+                    const bool keeps = utf8 || format.cp932KeepsBytes;
+                    const QByteArray expected =
+                        bytes(keeps ? join(format.after, endText, lastEnded)
+                                    : join(format.after, QStringLiteral("\r\n"), true));
+                    const QString name =
+                        QStringLiteral("f%1.").arg(++n) + QString::fromLatin1(format.extension);
+                    const QString path =
+                        folder.Put(name, bytes(join(format.before, endText, lastEnded)));
+                    questions.asked = 0;
+                    Run({path});
+                    ASSERT_EQ(state.Results.size(), 1);
+                    EXPECT_EQ(state.Results[0].Code, Converted) << qPrintable(name);
+                    EXPECT_EQ(ReadBytes(path), expected)
+                        << format.extension << " " << (utf8 ? "UTF-8" : "CP932") << " end "
+                        << QByteArray(end).toHex().constData() << (lastEnded ? " ended" : " open");
+                }
+            }
+        }
+    }
+    // A UTF-8 TimeTag file keeps the order of its lines, header lines where they stand.
+    const QString tagged = folder.Put("order.txt", "@Title=T\n[00:01:00]\xe3\x81\x82\n");
+    questions.asked = 0;
+    Run({tagged});
+    EXPECT_EQ(ReadBytes(tagged), "@Title=T\n[00:01:10]\xe3\x81\x82\n");
+}
