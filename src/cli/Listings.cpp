@@ -4,6 +4,8 @@
 #include "../settings/SettingsTable.h"
 #include "CommandLine.h"
 
+#include <type_traits>
+
 namespace tavelkor {
 
 QStringList ListingNames() {
@@ -19,8 +21,12 @@ QString ListingText(const QString& what) {
     } else if (what == u"keys") {
         Settings settings;
         VisitSettings(
-            settings, settings, [&text](const char16_t* section, const char16_t* key, auto&&...) {
-                text += QString::fromUtf16(section) + u'/' + QString::fromUtf16(key) + u'\n';
+            settings, settings,
+            [&text](const char16_t* section, const char16_t* key, const auto& field, auto&&...) {
+                text += QString::fromUtf16(section) + u'/' + QString::fromUtf16(key);
+                if constexpr (std::is_same_v<std::decay_t<decltype(field)>, bool>)
+                    text += QStringLiteral("\tTrue False");
+                text += u'\n';
             });
     } else if (what == u"options") {
         for (const QCommandLineOption& option : CommandLineOptions()) {

@@ -10,7 +10,8 @@ namespace tavelkor {
 // The words --list takes: "modes", "keys", "options".
 QStringList ListingNames();
 // modes:   "<command name>\t<number>\t<caption>" for every mode, in number order
-// keys:    "<Section>/<Key>" for every setting --set takes, in the settings table's order
+// keys:    "<Section>/<Key>" for every setting --set takes, in the settings table's order,
+//          followed by "\tTrue False" for a setting that is a yes or no
 // options: "--<name>" or "--<name> <VALUE>" for every long option
 QString ListingText(const QString& what);
 
