@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "Listings.h"
+
 #include "../app/BatchFrame.h"
 #include "../app/JsonReport.h"
 #include "../app/ResultCodes.h"
@@ -34,6 +36,8 @@ QString UsageText() {
         "  --keep first|second  whose base name wins when two files get the same one (mode 8)\n"
         "  --report text|json   the result report as text (the default) or as one JSON\n"
         "                    document with each file's output, encoding and result\n"
+        "  --list modes|keys|options  print the modes, the settings --set takes or the\n"
+        "                    options, one a line (shell completion is made from them)\n"
         "  --help, --version\n"
         "\n"
         "Exit status: 0 when every file converted, 1 when a file failed or was rejected,\n"
@@ -82,22 +86,35 @@ QString FirstUnknownOption(const QStringList& arguments, const QStringList& know
 
 } // namespace
 
+QList<QCommandLineOption> CommandLineOptions() {
+    auto valued = [](const char16_t* name, const char16_t* valueName) {
+        return QCommandLineOption(QString::fromUtf16(name), QString(),
+                                  QString::fromUtf16(valueName));
+    };
+    return {QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}),
+            QCommandLineOption(QStringLiteral("version")),
+            valued(u"settings", u"FILE"),
+            valued(u"set", u"S/K=V"),
+            valued(u"mode", u"MODE"),
+            valued(u"shift", u"MS"),
+            valued(u"keep", u"WHICH"),
+            valued(u"report", u"FORM"),
+            valued(u"list", u"WHAT")};
+}
+
 bool ParseCommandLine(const QStringList& arguments, CommandLine& commandLine, QString& error) {
     QCommandLineParser parser;
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    const QCommandLineOption version(QStringLiteral("version"));
-    const QCommandLineOption settingsFile(QStringLiteral("settings"), QString(),
-                                          QStringLiteral("FILE"));
-    const QCommandLineOption set(QStringLiteral("set"), QString(), QStringLiteral("S/K=V"));
-    const QCommandLineOption mode(QStringLiteral("mode"), QString(), QStringLiteral("MODE"));
-    const QCommandLineOption shift(QStringLiteral("shift"), QString(), QStringLiteral("MS"));
-    const QCommandLineOption keep(QStringLiteral("keep"), QString(), QStringLiteral("WHICH"));
-    const QCommandLineOption report(QStringLiteral("report"), QString(), QStringLiteral("FORM"));
-    parser.addOptions({help, version, settingsFile, set, mode, shift, keep, report});
+    const QList<QCommandLineOption> options = CommandLineOptions();
+    parser.addOptions(options);
     QStringList known;
-    for (const QCommandLineOption& option :
-         {help, version, settingsFile, set, mode, shift, keep, report})
+    for (const QCommandLineOption& option : options)
         known += option.names();
+    // The options by name.
+    const QString help = QStringLiteral("help"), version = QStringLiteral("version"),
+                  settingsFile = QStringLiteral("settings"), set = QStringLiteral("set"),
+                  mode = QStringLiteral("mode"), shift = QStringLiteral("shift"),
+                  keep = QStringLiteral("keep"), report = QStringLiteral("report"),
+                  list = QStringLiteral("list");
     // The parser takes its first word as the program's name.
     if (!parser.parse(QStringList{QStringLiteral("tavelkor-cli")} + arguments)) {
         // Its own messages are put in the words this command has always used.
@@ -155,6 +172,13 @@ bool ParseCommandLine(const QStringList& arguments, CommandLine& commandLine, QS
         }
         commandLine.JsonReport = form == u"json";
     }
+    if (parser.isSet(list)) {
+        commandLine.List = parser.value(list);
+        if (!ListingNames().contains(commandLine.List)) {
+            error = QStringLiteral("--list takes modes, keys or options, not: ") + commandLine.List;
+            return false;
+        }
+    }
     commandLine.Files = parser.positionalArguments();
     return true;
 }
@@ -172,6 +196,10 @@ int RunCommandLine(const CommandLine& commandLine, QTextStream& out, QTextStream
     }
     if (commandLine.Version) {
         out << "tavelkor-cli " << TAVELKOR_VERSION << '\n';
+        return ExitSuccess;
+    }
+    if (!commandLine.List.isEmpty()) {
+        out << ListingText(commandLine.List);
         return ExitSuccess;
     }
 

@@ -1,6 +1,7 @@
 // The command line of tavelkor-cli: parsing and one whole run.
 #pragma once
 
+#include <QCommandLineOption>
 #include <QPair>
 #include <QString>
 #include <QStringList>
@@ -16,6 +17,7 @@ struct CommandLine {
     std::optional<int> ShiftMs;               // --shift MS
     QString Keep;                             // --keep first|second
     bool JsonReport = false;                  // --report json
+    QString List;                             // --list modes|keys|options
     QStringList Files;
     bool Help = false;
     bool Version = false;
@@ -35,5 +37,7 @@ struct BatchProgress;
 int RunCommandLine(const CommandLine& commandLine, QTextStream& out, QTextStream& err,
                    BatchProgress* progress = nullptr);
 QString UsageText();
+// Every option the command line takes, in the order of UsageText.
+QList<QCommandLineOption> CommandLineOptions();
 
 } // namespace tavelkor

@@ -119,6 +119,7 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndOneLineOnStderr) {
         {QStringLiteral("--shift"), QStringLiteral("99999999999"), QStringLiteral("song.txt")},
         {QStringLiteral("--keep"), QStringLiteral("both"), QStringLiteral("song.txt")},
         {QStringLiteral("--report"), QStringLiteral("xml"), QStringLiteral("song.txt")},
+        {QStringLiteral("--list"), QStringLiteral("settings"), QStringLiteral("song.txt")},
     };
     for (const QStringList& arguments : cases) {
         const CliResult result = Run(arguments);
