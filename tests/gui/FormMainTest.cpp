@@ -4,6 +4,7 @@
 #include "app/ResultCodes.h"
 #include "gui/FormOption.h"
 #include "gui/FormOptionCommon.h"
+#include "gui/FormPreview.h"
 #include "gui/FormSlide.h"
 #include "gui/SingleInstance.h"
 #include "gui/WindowHelpers.h"
@@ -28,6 +29,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QtTest>
 #include <atomic>
@@ -649,6 +651,37 @@ private slots:
         form.PrepareMenu();
         QVERIFY(!form.MnOptionMode()->isEnabled());
         QVERIFY(!form.Img(0)->pixmap().isNull());
+    }
+
+    // The first start (no place stored) is in the middle of the screen; the window leaves the
+    // top layer while the preview is open and comes back when it closes; the karaoke colour
+    // fields show the start of their markup.
+    void theFirstStartIsCentredAndThePreviewIsNeverCovered() {
+        Fixture f;
+        FormMain form(f.settings, f.store);
+        form.show();
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY2(qAbs(form.frameGeometry().center().x() - screen.center().x()) <= 2 &&
+                     qAbs(form.frameGeometry().center().y() - screen.center().y()) <= 2,
+                 qPrintable(QStringLiteral("%1,%2 in %3x%4")
+                                .arg(form.x())
+                                .arg(form.y())
+                                .arg(screen.width())
+                                .arg(screen.height())));
+        QVERIFY(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        form.OpenPreview(f.folder.Put("song.txt", "[00:01:00]a\r\n"), false);
+        QVERIFY(!form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        form.Preview()->close();
+        QTRY_VERIFY(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+
+        form.Cmb()->setCurrentIndex(ModeTimeTagToSami);
+        OnModal options([](QWidget* dialog) {
+            auto* page = qobject_cast<FormOption*>(dialog);
+            for (int i = 0; i < 4; ++i)
+                QCOMPARE(page->TxtT2SKaraoke(i)->cursorPosition(), 0);
+        });
+        Pick(form, 'M');
+        QCOMPARE(options.count, 1);
     }
 
     void settingsComeBackAfterAClose() {
