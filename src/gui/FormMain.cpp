@@ -358,15 +358,16 @@ QString FormMain::TakeHandedOverFiles(const QStringList& paths) {
     const bool dialogOpen = QApplication::activeModalWidget() != nullptr;
     const bool running = busy_;
     OpenFiles(paths);
+    const bool one = paths.size() == 1;
     const QString files =
-        paths.size() == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(paths.size());
+        one ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(paths.size());
     if (waiting_.isEmpty())
-        return files + QStringLiteral(" handed to the open window, which runs them now");
-    return files + (dialogOpen && !running
-                        ? QStringLiteral(" handed to the open window; they run when its open "
-                                         "dialog is closed")
-                        : QStringLiteral(" handed to the open window; they run when its "
-                                         "current run has finished"));
+        return files + QStringLiteral(" handed to the open window, which runs ") +
+               (one ? QStringLiteral("it") : QStringLiteral("them")) + QStringLiteral(" now");
+    return files + QStringLiteral(" handed to the open window; ") +
+           (one ? QStringLiteral("it runs") : QStringLiteral("they run")) +
+           (dialogOpen && !running ? QStringLiteral(" when its open dialog is closed")
+                                   : QStringLiteral(" when its current run has finished"));
 }
 
 void FormMain::StartWaitingFiles() {

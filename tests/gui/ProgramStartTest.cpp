@@ -37,6 +37,9 @@ private slots:
         QVERIFY(start(later, "second.txt"));
         QVERIFY(later.waitForFinished(15000));
         QCOMPARE(later.exitCode(), 0);
+        // The later start says what became of its file.
+        QCOMPARE(QString::fromUtf8(later.readAllStandardError()).trimmed(),
+                 QStringLiteral("tavelkor: 1 file handed to the open window, which runs it now"));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(folder.File("second.smi")), 15000);
         QCOMPARE(window.state(), QProcess::Running);
         window.kill();
