@@ -229,6 +229,60 @@ TEST(SongLyricsTest, AChangeKilledAtAnyPointIsUndoneOrDoneOnTheNextLook) {
     }
 }
 
+// A change cut short at every point, and the song then left alone, renumbered (its bytes in a
+// new inode, as a FAT file system numbers its files anew at every mount), replaced by another
+// song under its name (which may get the freed inode number), or overwritten by another song in
+// its own inode (a copy over it): the next look gives the song as it was or as the finished
+// change left it, and another song stays byte for byte as it is, without the journal.
+TEST(SongLyricsTest, ACutShortChangeIsRecoveredAlsoWhenTheSongWasRenumberedOrReplaced) {
+    QByteArray other = Id3Tag(3, 0, Title, 0); // another recording: every frame differs
+    for (int i = 0; i < 40; ++i)
+        other += Frame(char(100 + i));
+    other += Id3v1Tag("o");
+    for (const Way& way : Ways()) {
+        SCOPED_TRACE(way.Name);
+        const TestFolder& folder = *way.Folder;
+        const QString path = folder.Put("song.mp3", way.Song);
+        ASSERT_TRUE(Embed(path, Lyrics(way.Lines)));
+        const QByteArray done = ReadBytes(path);
+        QVector<Files> seen;
+        for (int k = 1;; ++k) {
+            folder.Put("song.mp3", way.Song);
+            if (!KilledAtSystemCall(k, [&] { Embed(path, Lyrics(way.Lines)); }))
+                break;
+            const Files left = FilesOf(folder);
+            if (left.size() < 2 || seen.contains(left))
+                continue;
+            seen.append(left);
+            for (const std::string then :
+                 {"left alone", "renumbered", "replaced by another song", "copied over"}) {
+                SCOPED_TRACE(testing::Message() << "killed at call " << k << ", " << then);
+                PutBack(folder, left);
+                const bool replaced = then == "replaced by another song" || then == "copied over";
+                const QByteArray song = replaced ? other : left.value(QStringLiteral("song.mp3"));
+                if (then == "copied over") {
+                    ASSERT_TRUE(WriteBytes(path, other));
+                } else if (then != "left alone") {
+                    const QString moved = folder.File("moved.mp3");
+                    ASSERT_TRUE(WriteBytes(moved, song));
+                    ASSERT_EQ(::rename(QFile::encodeName(moved).constData(),
+                                       QFile::encodeName(path).constData()),
+                              0);
+                }
+                vbmp3_getFileType(path);
+                const QByteArray after = ReadBytes(path);
+                if (replaced)
+                    EXPECT_EQ(after, other);
+                else
+                    EXPECT_TRUE(after == way.Song || after == done);
+                EXPECT_EQ(Entries(folder.Path()), QStringList(QStringLiteral("song.mp3")));
+            }
+        }
+        EXPECT_GT(seen.size(), 2);
+        QFile::remove(path);
+    }
+}
+
 // A file system may stop half-way through inserting the blocks (XFS sets the new length
 // before it moves the audio): such a song is neither as it was nor grown, and the next look
 // leaves it untouched, with its journal, instead of cutting its first blocks off.
