@@ -235,8 +235,8 @@ private slots:
 
     // Every question of a run, for every mode of the mode table, with and without the options
     // asked before the run, dismissed with Esc and with the window's close button: the run is
-    // cancelled and no file changes.
-    void dismissingAnyQuestionOfARunCancelsIt() {
+    // cancelled and no file changes. Likewise every dialog of the ★ menu.
+    void dismissingAnyDialogCancelsIt() {
         int dismissed = 0;
         for (const ModeInfo& mode : ModeTable()) {
             for (const bool optionsFirst : {false, true}) {
@@ -287,6 +287,44 @@ private slots:
             }
         }
         QVERIFY(dismissed >= 4); // the time shift, the name match and options before a run
+
+        // Every dialog of the ★ menu's entries (picked by their mnemonics), dismissed either
+        // way: no setting changes and nothing runs.
+        int menuDialogs = 0;
+        for (const bool escape : {true, false}) {
+            Fixture probe;
+            FormMain menuOwner(probe.settings, probe.store);
+            const QList<QAction*> entries = menuOwner.PopupMenu()->actions();
+            for (int i = 0; i < entries.size(); ++i) {
+                const QString caption = entries[i]->text();
+                const qsizetype mark = caption.indexOf(u'&');
+                if (mark < 0 || mark + 1 >= caption.size())
+                    continue;
+                Fixture f;
+                FormMain form(f.settings, f.store);
+                form.OpenWith = [](const QUrl&) { return true; };
+                form.show();
+                form.PrepareMenu();
+                if (!form.PopupMenu()->actions()[i]->isEnabled())
+                    continue;
+                const auto before = Snapshot(f.settings);
+                OnModal dismiss([escape](QWidget* dialog) {
+                    if (escape)
+                        QTest::keyClick(dialog, Qt::Key_Escape);
+                    else
+                        dialog->close();
+                });
+                Pick(form, caption[mark + 1].toLower().toLatin1());
+                QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
+                if (dismiss.count == 0)
+                    continue; // the entry opens no dialog
+                ++menuDialogs;
+                QVERIFY2(Snapshot(f.settings) == before,
+                         qPrintable(caption + u' ' + Changed(before, Snapshot(f.settings))));
+                QVERIFY2(!form.Busy() && form.isEnabled(), qPrintable(caption));
+            }
+        }
+        QVERIFY(menuDialogs >= 8); // open, preview, both options and about, each way
     }
 
     // Each control of the common options and of every mode's options page, changed alone
