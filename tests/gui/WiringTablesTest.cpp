@@ -166,6 +166,17 @@ bool Changeable(QWidget* dialog, QWidget* widget) {
            (line && !line->isReadOnly() && !qobject_cast<QComboBox*>(widget->parent()));
 }
 
+// What a control shows: ticked or not, the entry chosen, the text.
+QString StateOf(const QWidget* control) {
+    if (const auto* button = qobject_cast<const QAbstractButton*>(control))
+        return button->isChecked() ? QStringLiteral("ticked") : QStringLiteral("not ticked");
+    if (const auto* combo = qobject_cast<const QComboBox*>(control))
+        return combo->currentText();
+    if (const auto* line = qobject_cast<const QLineEdit*>(control))
+        return line->text();
+    return QString();
+}
+
 // Changes a control as a user does: a click on a box or radio button, the next entry of a list
 // (the first after the last), a new text typed into a text box.
 void Change(QWidget* control) {
@@ -328,9 +339,10 @@ private slots:
     }
 
     // Each control of the common options and of every mode's options page, changed alone
-    // through the widget: OK stores it (the settings differ afterwards), while Esc and the close
-    // button store nothing. The changes add up; a change OK refuses (the same extension on
-    // both sides) is tried again after the page's other controls have been changed and stored.
+    // through the widget: OK stores it (the settings differ afterwards, and the page opened
+    // again shows it), while Esc and the close button store nothing. The changes add up; a change
+    // OK refuses (the same extension on both sides) is tried again after the page's other controls
+    // have been changed and stored.
     void okStoresEveryFieldOfEveryOptionsPage() {
         Fixture f;
         FormMain form(f.settings, f.store);
@@ -351,9 +363,9 @@ private slots:
                     pages.append({mode.Index, correction});
             }
         }
-        enum How { List, Ok, Escape, Close };
+        enum How { List, Ok, Escape, Close, Look };
         QMap<int, QMap<int, QString>> listed; // the controls of each page as first shown
-        int stored = 0;
+        int storedCount = 0;
         for (const Page& page : pages) {
             const QString name =
                 QStringLiteral("page %1 (%2)")
@@ -368,6 +380,7 @@ private slots:
             QList<int> controls; // the places of the controls among the dialog's widgets
             QMap<int, QString> described;
             bool accepted = false;
+            QString shown; // what the control showed when the dialog closed
             // Opens the page, changes the control at `place` and closes the dialog `how`;
             // `accepted` tells whether the change was made and taken.
             const auto open = [&](How how, int place) {
@@ -395,6 +408,10 @@ private slots:
                         return; // closed with Esc
                     }
                     QWidget* control = widgets.value(place);
+                    if (how == Look) {
+                        shown = StateOf(control);
+                        return; // closed with Esc
+                    }
                     if (control == nullptr || !Changeable(dialog, control))
                         return;
                     auto* list = qobject_cast<QComboBox*>(control);
@@ -409,6 +426,7 @@ private slots:
                             QTest::mouseClick(ok, Qt::LeftButton);
                     }
                     accepted = !dialog->isVisible();
+                    shown = StateOf(control);
                 });
                 if (page.mode >= 0)
                     form.Cmb()->setCurrentIndex(page.mode);
@@ -464,7 +482,12 @@ private slots:
                     }
                     QVERIFY2(Snapshot(f.settings) != before,
                              qPrintable(row + QStringLiteral(": OK stored nothing")));
-                    ++stored;
+                    // Opened again, the page shows what was stored (read from the same key).
+                    const QString stored = shown;
+                    open(Look, place);
+                    QVERIFY2(shown == stored, qPrintable(row + QStringLiteral(": shows ") + shown +
+                                                         QStringLiteral(" after ") + stored));
+                    ++storedCount;
                 }
                 controls = refused;
             }
@@ -474,7 +497,7 @@ private slots:
             QVERIFY2(controls.isEmpty(), qPrintable(name + QStringLiteral(": never taken: ") +
                                                     left.join(QStringLiteral(", "))));
         }
-        QVERIFY(stored >= 30);
+        QVERIFY(storedCount >= 30);
     }
 };
 
