@@ -264,13 +264,19 @@ bool RecoverLocked(const QString& path, const QString& journalPath) {
         return false;
     // A journal of another file (the name now belongs to a new one) is stale. The identity
     // alone may change (a FAT file system numbers files anew at every mount, a removable disk
-    // may come back as another device): the anchors then tell.
+    // may come back as another device), and it alone does not prove the file either: another
+    // song copied over this one keeps its number, and a number freed by removing the song is
+    // soon given to the next file. Where the journal has anchors, they tell; only a file that
+    // stopped half-way through the insert (longer, the audio not yet moved) has them in neither
+    // place and is still the journal's.
     struct stat info;
     const bool same = ::fstat(fd, &info) == 0 && quint64(info.st_dev) == journal.Device &&
                       quint64(info.st_ino) == journal.Inode;
-    if (!same && (journal.Anchors.isEmpty() ||
-                  (!AnchorsAt(fd, journal, 0) &&
-                   (journal.FrontInsert == 0 || !AnchorsAt(fd, journal, journal.FrontInsert))))) {
+    const bool anchored = AnchorsAt(fd, journal, 0) ||
+                          (journal.FrontInsert > 0 && AnchorsAt(fd, journal, journal.FrontInsert));
+    const bool halfWayInsert = same && journal.FrontInsert > 0 && info.st_size > journal.OldSize &&
+                               info.st_size <= journal.GrownSize();
+    if (journal.Anchors.isEmpty() ? !same : !anchored && !halfWayInsert) {
         ::close(fd);
         return DiscardJournal(journalPath);
     }

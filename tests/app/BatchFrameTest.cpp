@@ -1,4 +1,5 @@
 #include "app/BatchFrame.h"
+#include "settings/Settings.h"
 
 #include "TestFiles.h"
 
@@ -166,3 +167,144 @@ TEST_F(SavingTest, AWriteThatFailsPartWayLeavesTheOldFileIntact) {
 }
 
 } // namespace
+
+// ---- Paths: every check of the batch frame with links, dangling links and folders --------
+
+// What is at `path`, following links: "missing", "folder", "file <content>" (with
+// "read-only"), "link to " one of these, or "link to nothing".
+std::string Describe(const QString& path) {
+    const QByteArray native = QFile::encodeName(path);
+    struct stat info;
+    if (::lstat(native.constData(), &info) != 0)
+        return "missing";
+    std::string link;
+    if (S_ISLNK(info.st_mode)) {
+        if (::stat(native.constData(), &info) != 0)
+            return "link to nothing";
+        link = "link to ";
+    }
+    if (S_ISDIR(info.st_mode))
+        return link + "folder";
+    const std::string readOnly = (info.st_mode & 0222) == 0 ? "read-only " : "";
+    return link + readOnly + "file " + ReadBytes(path).trimmed().toStdString();
+}
+
+TEST(OutputPathTest, EveryCheckFollowsLinksAndRefusesFolders) {
+    // What stands at the output's name ("out") or in place of the output folder ("dest"):
+    // made inside the test folder, links pointing at "real"; Absent: an output folder that is
+    // not there.
+    enum Thing {
+        Nothing,
+        File,
+        ReadOnlyFile,
+        Folder,
+        LinkToFile,
+        LinkToReadOnly,
+        LinkToFolder,
+        LinkToLinkToFile,
+        Dangling,
+        Absent
+    };
+    struct Row {
+        const char* name;
+        Thing output;       // at song.out beside the source
+        Thing outputFolder; // Nothing: the output goes beside the source
+        bool overwrite;
+        ResultCode code;
+        std::string after; // Describe() of the output afterwards
+    };
+    const Row rows[] = {
+        {"no output yet", Nothing, Nothing, false, Converted, "file new"},
+        {"a file, kept", File, Nothing, false, NotOverwritten, "file old"},
+        {"a file, overwritten", File, Nothing, true, Converted, "file new"},
+        {"a read-only file", ReadOnlyFile, Nothing, true, SaveError, "read-only file old"},
+        {"a link to a file, kept", LinkToFile, Nothing, false, NotOverwritten, "link to file old"},
+        {"a link to a file, overwritten", LinkToFile, Nothing, true, Converted, "link to file new"},
+        {"a link to a link to a file, kept", LinkToLinkToFile, Nothing, false, NotOverwritten,
+         "link to file old"},
+        {"a link to a link to a file, overwritten", LinkToLinkToFile, Nothing, true, Converted,
+         "link to file new"},
+        {"a link to a read-only file, kept", LinkToReadOnly, Nothing, false, NotOverwritten,
+         "link to read-only file old"},
+        {"a link to a read-only file, overwritten", LinkToReadOnly, Nothing, true, SaveError,
+         "link to read-only file old"},
+        {"a link to a folder, kept", LinkToFolder, Nothing, false, SaveError, "link to folder"},
+        {"a link to a folder, overwritten", LinkToFolder, Nothing, true, SaveError,
+         "link to folder"},
+        {"a dangling link, kept", Dangling, Nothing, false, Converted, "file new"},
+        {"a dangling link, overwritten", Dangling, Nothing, true, Converted, "file new"},
+        {"a folder, kept", Folder, Nothing, false, SaveError, "folder"},
+        {"a folder, overwritten", Folder, Nothing, true, SaveError, "folder"},
+        {"output folder", Nothing, Folder, false, Converted, "file new"},
+        {"output folder missing", Nothing, Absent, false, SaveError, "missing"},
+        {"output folder is a link to a folder", Nothing, LinkToFolder, false, Converted,
+         "file new"},
+        {"output folder is a link to a file", Nothing, LinkToFile, false, SaveError, "missing"},
+        {"output folder is a dangling link", Nothing, Dangling, false, SaveError, "missing"},
+        {"output folder is a file", Nothing, File, false, SaveError, "missing"},
+        {"a link to a file in the output folder, kept", LinkToFile, Folder, false, NotOverwritten,
+         "link to file old"},
+    };
+    ModeInfo mode{};
+    mode.AcceptedExtensions = [](const Settings&) { return QStringList{QStringLiteral("txt")}; };
+    mode.OutputExtension = [](const Settings&) { return QStringLiteral("out"); };
+    const TextConverter convert = [](const QString&) {
+        return ConvertedText{Converted, QStringLiteral("new"), {}};
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const TestFolder folder;
+        const QString source = folder.Put("song.txt", "[00:01:00]a");
+        const auto make = [&](Thing thing, const QString& at) {
+            const QByteArray native = QFile::encodeName(at);
+            const QByteArray real = QFile::encodeName(folder.File("real"));
+            switch (thing) {
+            case Nothing:
+            case Absent:
+                return;
+            case File:
+            case ReadOnlyFile:
+                folder.Put(at.mid(folder.Path().size() + 1), "old");
+                if (thing == ReadOnlyFile)
+                    ASSERT_EQ(::chmod(native.constData(), 0444), 0);
+                return;
+            case Folder:
+                ASSERT_TRUE(QDir().mkpath(at));
+                return;
+            case LinkToFile:
+            case LinkToReadOnly:
+                folder.Put("real", "old");
+                if (thing == LinkToReadOnly)
+                    ASSERT_EQ(::chmod(real.constData(), 0444), 0);
+                break;
+            case LinkToLinkToFile:
+                folder.Put("real2", "old");
+                ASSERT_EQ(::symlink("real2", real.constData()), 0);
+                break;
+            case LinkToFolder:
+                ASSERT_TRUE(QDir().mkpath(folder.File("real")));
+                break;
+            case Dangling:
+                break;
+            }
+            ASSERT_EQ(::symlink(real.constData(), native.constData()), 0);
+        };
+        const QString dest = folder.File("dest");
+        make(row.outputFolder, dest);
+        const QString output = row.outputFolder == Nothing ? folder.File("song.out")
+                                                           : dest + QStringLiteral("/song.out");
+        make(row.output, output);
+
+        Settings settings;
+        settings.Init.OverWrite = row.overwrite;
+        settings.Init.SameFolder = row.outputFolder == Nothing;
+        settings.Init.AnotherFolder = dest;
+        BatchState state;
+        state.DroppedFiles = {source};
+        RunTextConversion(mode, state, settings, convert);
+        ASSERT_EQ(state.Results.size(), 1);
+        EXPECT_EQ(state.Results[0].Code, row.code);
+        EXPECT_EQ(Describe(output), row.after);
+        EXPECT_EQ(ReadBytes(source), "[00:01:00]a");
+    }
+}

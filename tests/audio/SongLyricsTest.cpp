@@ -178,6 +178,25 @@ void PutBack(const TestFolder& folder, const Files& files) {
         folder.Put(file.key(), file.value());
 }
 
+// Kills the change of `way` before each of its system calls in turn, the song put back as it was
+// each time, and calls `visit(k, left, newState)` with the files each kill left in the folder
+// and whether no earlier kill left them so. Gives the number of distinct states.
+int ForEachKill(const Way& way, const QString& path,
+                const std::function<void(int, const Files&, bool)>& visit) {
+    QVector<Files> seen;
+    for (int k = 1;; ++k) {
+        way.Folder->Put("song.mp3", way.Song);
+        if (!KilledAtSystemCall(k, [&] { Embed(path, Lyrics(way.Lines)); }))
+            break;
+        const Files left = FilesOf(*way.Folder);
+        const bool newState = !seen.contains(left);
+        if (newState)
+            seen.append(left);
+        visit(k, left, newState);
+    }
+    return int(seen.size());
+}
+
 // The program is killed before each system call of the change in turn, and then, where that
 // left something to undo, the next look at the song is killed before each of its own calls:
 // the look after that leaves the song as it was or as the finished change left it, and nothing
@@ -201,16 +220,9 @@ TEST(SongLyricsTest, AChangeKilledAtAnyPointIsUndoneOrDoneOnTheNextLook) {
             return after == way.Song;
         };
         int undone = 0, looksKilled = 0;
-        QVector<Files> seen; // each state left behind has its look killed once
-        for (int k = 1;; ++k) {
+        // Each state left behind has its look killed once.
+        ForEachKill(way, path, [&](int k, const Files& left, bool newState) {
             SCOPED_TRACE(k);
-            folder.Put("song.mp3", way.Song);
-            if (!KilledAtSystemCall(k, [&] { Embed(path, Lyrics(way.Lines)); }))
-                break;
-            const Files left = FilesOf(folder);
-            const bool newState = !seen.contains(left);
-            if (newState)
-                seen.append(left);
             for (int j = 1; newState && left.size() > 1; ++j) {
                 SCOPED_TRACE(testing::Message() << "the next look killed at call " << j);
                 PutBack(folder, left);
@@ -221,10 +233,58 @@ TEST(SongLyricsTest, AChangeKilledAtAnyPointIsUndoneOrDoneOnTheNextLook) {
             }
             PutBack(folder, left);
             undone += expectWholeSong();
-        }
+        });
         EXPECT_GT(undone, 10);
         EXPECT_GT(looksKilled, 10);
         EXPECT_EQ(ReadBytes(path), done);
+        QFile::remove(path);
+    }
+}
+
+// A change cut short at every point, and the song then left alone, renumbered (its bytes in a
+// new inode, as a FAT file system numbers its files anew at every mount), replaced by another
+// song under its name (which may get the freed inode number), or overwritten by another song in
+// its own inode (a copy over it): the next look gives the song as it was or as the finished
+// change left it, and another song stays byte for byte as it is, without the journal.
+TEST(SongLyricsTest, ACutShortChangeIsRecoveredAlsoWhenTheSongWasRenumberedOrReplaced) {
+    QByteArray other = Id3Tag(3, 0, Title, 0); // another recording: every frame differs
+    for (int i = 0; i < 40; ++i)
+        other += Frame(char(100 + i));
+    other += Id3v1Tag("o");
+    for (const Way& way : Ways()) {
+        SCOPED_TRACE(way.Name);
+        const TestFolder& folder = *way.Folder;
+        const QString path = folder.Put("song.mp3", way.Song);
+        ASSERT_TRUE(Embed(path, Lyrics(way.Lines)));
+        const QByteArray done = ReadBytes(path);
+        const int states = ForEachKill(way, path, [&](int k, const Files& left, bool newState) {
+            if (left.size() < 2 || !newState)
+                return;
+            for (const std::string then :
+                 {"left alone", "renumbered", "replaced by another song", "copied over"}) {
+                SCOPED_TRACE(testing::Message() << "killed at call " << k << ", " << then);
+                PutBack(folder, left);
+                const bool replaced = then == "replaced by another song" || then == "copied over";
+                const QByteArray song = replaced ? other : left.value(QStringLiteral("song.mp3"));
+                if (then == "copied over") {
+                    ASSERT_TRUE(WriteBytes(path, other));
+                } else if (then != "left alone") {
+                    const QString moved = folder.File("moved.mp3");
+                    ASSERT_TRUE(WriteBytes(moved, song));
+                    ASSERT_EQ(::rename(QFile::encodeName(moved).constData(),
+                                       QFile::encodeName(path).constData()),
+                              0);
+                }
+                vbmp3_getFileType(path);
+                const QByteArray after = ReadBytes(path);
+                if (replaced)
+                    EXPECT_EQ(after, other);
+                else
+                    EXPECT_TRUE(after == way.Song || after == done);
+                EXPECT_EQ(Entries(folder.Path()), QStringList(QStringLiteral("song.mp3")));
+            }
+        });
+        EXPECT_GT(states, 2);
         QFile::remove(path);
     }
 }

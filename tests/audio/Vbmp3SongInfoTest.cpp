@@ -81,6 +81,95 @@ TEST_F(SongInfoTest, WithoutId3v2TheId3v1TagAndItsTagPlusBlockAnswer) {
     EXPECT_EQ(Bytes(info.tags.GenreText), "Other");
 }
 
+// Every field of the ID3v1 tag (1.0 and 1.1 with its track byte) and of the TAG+ block before
+// it, each row with its own value in every field so that a field read from another's place
+// shows.
+TEST_F(SongInfoTest, EveryId3v1AndTagPlusFieldReadsBack) {
+    struct V1 {
+        QByteArray title, artist, album, year, comment;
+        int track; // ID3v1.1: NUL and the track in the comment's last two bytes; -1: ID3v1.0
+        int genre;
+    };
+    struct Plus {
+        QByteArray title, artist, album, genre; // no block when all are empty
+    };
+    struct Expected {
+        QByteArray title, artist, album, year, comment;
+        int genre;
+        QByteArray genreText;
+    };
+    struct Row {
+        const char* name;
+        V1 v1;
+        Plus plus;
+        Expected read;
+    };
+    const QByteArray t30(30, 'T'), a30(30, 'A'), l30(30, 'L'), c30(30, 'C'), c28(28, 'c');
+    const QByteArray t60(60, 't'), a60(60, 'a'), l60(60, 'l');
+    const Row rows[] = {
+        {"short fields",
+         {"title", "artist", "album", "2001", "comment", -1, 17},
+         {},
+         {"title", "artist", "album", "2001", "comment", 17, "Rock"}},
+        {"fields with blanks after them",
+         {"ti  ", "ar ", "al    ", "99  ", "co  ", -1, 0},
+         {},
+         {"ti", "ar", "al", "99", "co", 0, "Blues"}},
+        {"full fields of ID3v1.0",
+         {t30, a30, l30, "1234", c30, -1, 254},
+         {},
+         {t30, a30, l30, "1234", c30, 254, ""}},
+        {"ID3v1.1: the track byte is no part of the comment",
+         {"t", "a", "l", "2000", c28, 7, 255},
+         {},
+         {"t", "a", "l", "2000", c28, 255, ""}},
+        {"full fields go on in the TAG+ block",
+         {t30, a30, l30, "1999", "c", 3, 12},
+         {"+title", "+artist", "+album", "Genre+"},
+         {t30 + "+title", a30 + "+artist", l30 + "+album", "1999", "c", 12, "Other"}},
+        {"full fields and a full TAG+ block",
+         {t30, a30, l30, "1999", "c", -1, 12},
+         {t60, a60, l60, "g"},
+         {t30 + t60, a30 + a60, l30 + l60, "1999", "c", 12, "Other"}},
+        {"only the full field goes on",
+         {"t", a30, "l", "1999", "c", -1, 12},
+         {"+title", "+artist", "+album", "g"},
+         {"t", a30 + "+artist", "l", "1999", "c", 12, "Other"}},
+        {"a title that fills its field exactly with a NUL after it stops there",
+         {t30.left(29), "a", "l", "1999", "c", -1, 12},
+         {"+title", "", "", "g"},
+         {t30.left(29), "a", "l", "1999", "c", 12, "Other"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QByteArray v1 =
+            Id3v1Tag(row.v1.title, row.v1.artist, row.v1.album, row.v1.year, char(row.v1.genre));
+        v1.replace(97, row.v1.comment.size(), row.v1.comment);
+        if (row.v1.track >= 0) {
+            v1[125] = '\0';
+            v1[126] = char(row.v1.track);
+        }
+        QByteArray plus;
+        if (!(row.plus.title + row.plus.artist + row.plus.album + row.plus.genre).isEmpty()) {
+            plus = TagPlusBlock(row.plus.title);
+            plus.replace(64, row.plus.artist.size(), row.plus.artist);
+            plus.replace(124, row.plus.album.size(), row.plus.album);
+            plus.replace(185, row.plus.genre.size(), row.plus.genre);
+        }
+        ASSERT_EQ(v1.size(), 128);
+        ASSERT_TRUE(WriteBytes(path, Frames(3) + plus + v1));
+        const Info info = InfoOf(path);
+        EXPECT_EQ(info.result, 1);
+        EXPECT_EQ(Bytes(info.tags.Title), row.read.title);
+        EXPECT_EQ(Bytes(info.tags.Artist), row.read.artist);
+        EXPECT_EQ(Bytes(info.tags.Album), row.read.album);
+        EXPECT_EQ(Bytes(info.tags.Year), row.read.year);
+        EXPECT_EQ(Bytes(info.tags.Comment), row.read.comment);
+        EXPECT_EQ(info.tags.Genre, row.read.genre);
+        EXPECT_EQ(Bytes(info.tags.GenreText), row.read.genreText);
+    }
+}
+
 TEST_F(SongInfoTest, RmpInfoTextsFillTheInfoListAndIid3TheTags) {
     // 127 ASCII bytes and a two-byte character: the 128-byte field ends before it.
     const QByteArray longTitle = QByteArray(127, 't') + EncodeCp932(U("あ"));

@@ -5,6 +5,7 @@
 // before it. The worst lateness is printed, not asserted: on a loaded machine one late repaint
 // says nothing about the preview.
 #include "gui/FormPreview.h"
+#include "gui/MediaClock.h"
 #include "settings/Settings.h"
 
 #include "TestFiles.h"
@@ -14,6 +15,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QtTest>
+#include <functional>
+#include <memory>
 
 using namespace tavelkor;
 
@@ -162,6 +165,70 @@ private slots:
         const qint64 median = lateness[lateness.size() / 2];
         qInfo("lateness of the fragments: median %lld ms, worst %lld ms", median, lateness.last());
         QVERIFY2(median <= 100, qPrintable(QString::number(median)));
+    }
+
+    // Both clocks of the preview, the silent one and the song's (a generated three-second tone
+    // played into the null sink), through play, pause, seek and the end. Waits are generous and
+    // no step depends on how fast the machine is.
+    void bothClocksPlayPauseSeekAndEnd() {
+        const bool withSound = sink->missing.isEmpty() && sink->started;
+        if (!withSound)
+            qWarning("no sound server: only the silent clock is tried");
+        struct Row {
+            const char* name;
+            std::function<std::unique_ptr<PreviewClock>()> make;
+        };
+        const Row rows[] = {
+            {"silent clock", [] { return std::make_unique<SilentClock>(3000); }},
+            {"song clock",
+             [] {
+                 PreviewSong song;
+                 song.Path = Fixture("preview-tone3000.mp3");
+                 return std::make_unique<MediaClock>(song);
+             }},
+        };
+        for (const Row& row : rows) {
+            if (!withSound && QByteArray(row.name) == "song clock")
+                continue;
+            qInfo("%s", row.name);
+            const std::unique_ptr<PreviewClock> clock = row.make();
+            QVERIFY(!clock->Playing());
+            QCOMPARE(clock->PositionMs(), 0);
+
+            // Play runs the position on (a song's length is known once it plays); pause holds
+            // the position exactly where it was.
+            clock->Play();
+            QTRY_VERIFY_WITH_TIMEOUT(clock->Playing() && clock->PositionMs() >= 300, 15000);
+            QTRY_VERIFY_WITH_TIMEOUT(clock->DurationMs() > 2500, 15000);
+            const qint64 duration = clock->DurationMs();
+            clock->Pause();
+            QTRY_VERIFY_WITH_TIMEOUT(!clock->Playing(), 5000);
+            QTest::qWait(200);
+            const qint64 paused = clock->PositionMs();
+            QVERIFY2(paused >= 300 && paused < duration, qPrintable(QString::number(paused)));
+            QTest::qWait(300);
+            QCOMPARE(clock->PositionMs(), paused);
+
+            // Seeking while paused moves the position and nothing else; it is held within the
+            // song.
+            clock->Seek(1000);
+            QTRY_COMPARE_WITH_TIMEOUT(clock->PositionMs(), 1000, 5000);
+            QVERIFY(!clock->Playing());
+            clock->Seek(-500);
+            QTRY_COMPARE_WITH_TIMEOUT(clock->PositionMs(), 0, 5000);
+            clock->Seek(duration + 5000);
+            QTRY_COMPARE_WITH_TIMEOUT(clock->PositionMs(), duration, 5000);
+
+            // Played from a seek, it goes on from there and stops at the end.
+            clock->Seek(duration - 800);
+            QTRY_COMPARE_WITH_TIMEOUT(clock->PositionMs(), duration - 800, 5000);
+            clock->Play();
+            QTRY_VERIFY_WITH_TIMEOUT(clock->PositionMs() > duration - 800, 15000);
+            QTRY_VERIFY_WITH_TIMEOUT(clock->Ended(), 15000);
+            QVERIFY2(clock->PositionMs() >= duration - 100,
+                     qPrintable(QString::number(clock->PositionMs())));
+            QVERIFY(clock->Error().isEmpty());
+        }
     }
 };
 

@@ -58,8 +58,9 @@ TEST(ShiftTexts, EachFormatMovesEveryTime) {
               QStringLiteral("<SYNC Start=2147483647>"));
     EXPECT_EQ(ShiftSamiText(5, QString()), QString());
 
+    // Held at the latest time the form holds: three digits of minutes would read as a lyric.
     EXPECT_EQ(ShiftDsmpText(1000, U("99:59:500=あ\r\n[Text]\r\n00:00:100=b")),
-              U("100:00:500=あ\r\n[Text]\r\n00:01:100=b"));
+              U("99:59:999=あ\r\n[Text]\r\n00:01:100=b"));
     EXPECT_EQ(ShiftDsmpText(-200, QStringLiteral("00:00:100=x\n00:01:000=y\rtail")),
               QStringLiteral("00:00:000=x\r\n00:00:800=y\r\ntail"));
 }
