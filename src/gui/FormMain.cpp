@@ -184,8 +184,7 @@ void FormMain::BuildMenu() {
     mnQuit_ = new QAction(this);
     mnQuit_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     mnStop_ = new QAction(this);
-    mnStop_->setShortcut(QKeySequence(Qt::Key_Escape));
-    mnStop_->setEnabled(false);
+    mnStop_->setShortcut(QKeySequence(Qt::Key_Escape)); // stops a run; nothing otherwise
     addActions(menu_->actions());
     addAction(mnQuit_);
     addAction(mnStop_);
@@ -593,7 +592,7 @@ void FormMain::SetControlsForRun(bool running) {
     pic2_->setEnabled(!running);
     for (QAction* action : actions())
         action->setEnabled(!running);
-    mnStop_->setEnabled(running);
+    mnStop_->setEnabled(true);
     comStop_->setVisible(running);
     if (running) {
         comStop_->adjustSize();
