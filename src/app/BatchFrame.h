@@ -29,6 +29,14 @@ ResultCode CheckOutputPath(const QString& outputPath, bool overwrite);
 // over the target; `replaced` tells how many characters the encoding could not hold. False
 // when nothing was written; the old file then stays as it was.
 bool SaveTextFile(const QString& path, const QString& text, TextEncoding encoding, int& replaced);
+// The bytes SaveTextFile writes: the text in `encoding` with exactly one final CR LF.
+EncodedText EncodeForSaving(const QString& text, TextEncoding encoding);
+// CheckOutputPath, then SaveTextFile with the record set as SetSaved sets it, in one step that
+// costs an output that is not there yet no look-up: it is created directly. Only a name that
+// is taken, or a folder that made no file, is checked, and a taken name is replaced as
+// SaveTextFile replaces it; the record ends as the two steps one after the other leave it.
+void SaveOutput(const QString& output, const QString& text, TextEncoding encoding, bool overwrite,
+                ResultRecord& record);
 // SaveTextFile in CP932.
 bool SaveTextFile(const QString& path, const QString& text);
 // SaveTextFile for text that is already CP932 bytes (lyrics taken out of an audio file are
