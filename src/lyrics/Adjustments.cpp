@@ -61,17 +61,21 @@ LyricsDocument KaraokeToLineTop(const LyricsDocument& document) {
 void FillFollowingTexts(LyricsDocument& document) {
     // Walks backwards keeping the nearest three non-directive texts, so a long run of
     // directive lines costs nothing extra.
-    std::array<QString, 3> next;
+    // The texts are shared, not copied; a text that is already there (the document was filled
+    // before) is left alone.
+    std::array<const QString*, 3> next{};
     int known = 0;
     for (qsizetype j = document.Lines.size() - 1; j >= 0; --j) {
         LyricsLine& line = document.Lines[j];
-        for (int slot = 0; slot < known; ++slot)
-            line.FollowingTexts[slot] = next[slot];
+        for (int slot = 0; slot < known; ++slot) {
+            if (!line.FollowingTexts[slot].isSharedWith(*next[slot]))
+                line.FollowingTexts[slot] = *next[slot];
+        }
         if (line.IsDirective)
             continue;
         next[2] = next[1];
         next[1] = next[0];
-        next[0] = line.PlainText;
+        next[0] = &line.PlainText;
         if (known < 3)
             ++known;
     }
