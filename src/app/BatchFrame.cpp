@@ -69,10 +69,11 @@ EncodedText EncodeForSaving(const QString& text, TextEncoding encoding) {
     return encoded;
 }
 
-bool SaveTextFile(const QString& path, const QString& text, TextEncoding encoding, int& replaced) {
+bool SaveTextFile(const QString& path, const QString& text, TextEncoding encoding, int& replaced,
+                  bool* replacedFile) {
     const EncodedText encoded = EncodeForSaving(text, encoding);
     replaced = encoded.Replaced;
-    return ReplaceFileContents(path, encoded.Bytes) == WriteOutcome::Written;
+    return ReplaceFileContents(path, encoded.Bytes, replacedFile) == WriteOutcome::Written;
 }
 
 void SaveOutput(const QString& output, const QString& text, TextEncoding encoding, bool overwrite,
@@ -96,7 +97,10 @@ void SaveOutput(const QString& output, const QString& text, TextEncoding encodin
         record.Replaced = 0;
         return;
     }
-    record.SetSaved(ReplaceFileContents(output, encoded.Bytes) == WriteOutcome::Written, output);
+    bool replacedFile = false;
+    const bool saved =
+        ReplaceFileContents(output, encoded.Bytes, &replacedFile) == WriteOutcome::Written;
+    record.SetSaved(saved, output, replacedFile);
 }
 
 bool SaveTextFile(const QString& path, const QString& text) {
@@ -108,13 +112,13 @@ TextEncoding OutputEncodingFor(const Settings& settings, TextEncoding source, bo
     return inPlace ? source : OutputEncodingOf(settings.Init.OutputEncoding, source);
 }
 
-bool SaveTextBytes(const QString& path, const QByteArray& bytes) {
+bool SaveTextBytes(const QString& path, const QByteArray& bytes, bool* replacedFile) {
     qsizetype end = bytes.size();
     while (end >= 2 && bytes[end - 2] == '\r' && bytes[end - 1] == '\n')
         end -= 2;
     QByteArray content = bytes.left(end);
     content += "\r\n";
-    return ReplaceFileContents(path, content) == WriteOutcome::Written;
+    return ReplaceFileContents(path, content, replacedFile) == WriteOutcome::Written;
 }
 
 bool HasFailures(const BatchState& state) {

@@ -20,15 +20,17 @@ struct ResultRecord {
     TextEncoding InputEncoding = TextEncoding::Cp932;
     QString EncodingReason;
     int Replaced = 0;
+    bool OutputReplaced = false; // the output replaced a file that was there
 
     void SetInput(const DecodedText& decoded) {
         HasInputEncoding = true;
         InputEncoding = decoded.Encoding;
         EncodingReason = decoded.Reason;
     }
-    // Records how saving the output went: the file written, or 02 naming the output (and no
-    // replaced characters, as nothing was written). Returns `saved`.
-    bool SetSaved(bool saved, const QString& output);
+    // Records how saving the output went: the file written and whether it replaced a file
+    // that was there, or 02 naming the output (and no replaced characters, as nothing was
+    // written). Returns `saved`.
+    bool SetSaved(bool saved, const QString& output, bool replacedFile = false);
 };
 
 struct BatchState {

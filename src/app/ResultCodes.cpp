@@ -36,9 +36,10 @@ const QStringList& ResultCodeTexts() {
 
 QString ResultCodeText(int code) { return ResultCodeTexts().value(code); }
 
-bool ResultRecord::SetSaved(bool saved, const QString& output) {
+bool ResultRecord::SetSaved(bool saved, const QString& output, bool replacedFile) {
     if (saved) {
         OutputPath = output;
+        OutputReplaced = replacedFile;
     } else {
         Code = SaveError;
         FileName = output;
@@ -51,6 +52,8 @@ QString ResultOutcomeText(const ResultRecord& record) {
     QString text = ResultCodeText(record.Code);
     if (record.Replaced > 0)
         text += QStringLiteral(u"（CP932にない文字 %1字を?で保存）").arg(record.Replaced);
+    if (record.OutputReplaced)
+        text += u'（' + DisplayNameOf(record.OutputPath) + QStringLiteral(u" を上書き）");
     return text;
 }
 

@@ -60,10 +60,13 @@ void ShiftFileInPlace(const QString& path, LyricsFormat format, int shiftMs,
     record.Code = CheckOutputPath(path, true);
     if (record.Code != Converted)
         return;
-    if (SaveTextFile(path, text->Text, text->Encoding, record.Replaced))
+    bool replacedFile = false;
+    if (SaveTextFile(path, text->Text, text->Encoding, record.Replaced, &replacedFile)) {
         record.OutputPath = path;
-    else
+        record.OutputReplaced = replacedFile;
+    } else {
         record.Code = SaveError;
+    }
 }
 
 void TimeShiftMode(const ModeInfo& mode, BatchState& state, Settings& settings,
