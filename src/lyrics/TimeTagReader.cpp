@@ -33,7 +33,9 @@ void BuildFragments(LyricsDocument& document, LyricsLine& line, QStringView s, q
     line.HasTimeTag = true;
     document.HasTimeTags = true;
     line.Fragments.clear();
-    line.Fragments.reserve(4);
+    // A tag takes 10 characters, so a line holds at most size / 10 of them: room for all of
+    // a line's fragments at once (up to a bound, for a freak line of thousands of tags).
+    line.Fragments.reserve(std::min<qsizetype>(s.size() / 10 + 2, 64));
     line.Fragments.append(FragmentAt(s, firstTag, s.left(firstTag)));
     line.PlainText.clear();
     line.PlainText.reserve(s.size());
