@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <chrono>
 #include <cstdio>
+#include <utility>
 
 using namespace tavelkor;
 
@@ -49,7 +50,7 @@ double Seconds(const QString& path, int repeats) {
         LyricsFile file;
         ReadLyricsFile(path, file, true, true);
         bool changed = false;
-        file.Document = NormalizeKaraoke(file.Document, changed);
+        file.Document = NormalizeKaraoke(std::move(file.Document), changed);
         ComposeLyricsText(file.Document);
         const auto end = std::chrono::steady_clock::now();
         if (file.Document.Text.isEmpty())

@@ -1,6 +1,7 @@
 #include "BatchFrame.h"
 
 #include "../base/Cp932.h"
+#include "../base/FolderNames.h"
 #include "../base/PathHelpers.h"
 #include "../base/SafeFileWrite.h"
 #include "../settings/Settings.h"
@@ -53,13 +54,53 @@ ResultCode CheckOutputPath(const QString& outputPath, bool overwrite) {
     return CanReplaceFile(outputPath) ? Converted : SaveError;
 }
 
-bool SaveTextFile(const QString& path, const QString& text, TextEncoding encoding, int& replaced) {
+EncodedText EncodeForSaving(const QString& text, TextEncoding encoding) {
     qsizetype end = text.size();
     while (end >= 2 && text[end - 2] == u'\r' && text[end - 1] == u'\n')
         end -= 2;
-    const EncodedText encoded = EncodeText(text.left(end) + QStringLiteral("\r\n"), encoding);
+    // The text is encoded where it stands, and the line break added to the bytes.
+    EncodedText encoded = EncodeText(QStringView(text).left(end), encoding);
+    if (encoding == TextEncoding::Utf16Le)
+        encoded.Bytes.append("\r\0\n\0", 4);
+    else if (encoding == TextEncoding::Utf16Be)
+        encoded.Bytes.append("\0\r\0\n", 4);
+    else
+        encoded.Bytes.append("\r\n", 2);
+    return encoded;
+}
+
+bool SaveTextFile(const QString& path, const QString& text, TextEncoding encoding, int& replaced,
+                  bool* replacedFile) {
+    const EncodedText encoded = EncodeForSaving(text, encoding);
     replaced = encoded.Replaced;
-    return ReplaceFileContents(path, encoded.Bytes) == WriteOutcome::Written;
+    return ReplaceFileContents(path, encoded.Bytes, replacedFile) == WriteOutcome::Written;
+}
+
+void SaveOutput(const QString& output, const QString& text, TextEncoding encoding, bool overwrite,
+                ResultRecord& record) {
+    const EncodedText encoded = EncodeForSaving(text, encoding);
+    record.Replaced = encoded.Replaced;
+    switch (CreateFileContents(output, encoded.Bytes)) {
+    case CreateOutcome::Created:
+        record.SetSaved(true, output);
+        return;
+    case CreateOutcome::Failed:
+        record.SetSaved(false, output);
+        return;
+    case CreateOutcome::Refused:
+    case CreateOutcome::Taken:
+        break;
+    }
+    // A name that is taken, or a folder that made no file: the check says what the result is.
+    record.Code = CheckOutputPath(output, overwrite);
+    if (record.Code != Converted) {
+        record.Replaced = 0;
+        return;
+    }
+    bool replacedFile = false;
+    const bool saved =
+        ReplaceFileContents(output, encoded.Bytes, &replacedFile) == WriteOutcome::Written;
+    record.SetSaved(saved, output, replacedFile);
 }
 
 bool SaveTextAsIs(const QString& path, const QString& text, TextEncoding encoding, int& replaced) {
@@ -77,13 +118,13 @@ TextEncoding OutputEncodingFor(const Settings& settings, TextEncoding source, bo
     return inPlace ? source : OutputEncodingOf(settings.Init.OutputEncoding, source);
 }
 
-bool SaveTextBytes(const QString& path, const QByteArray& bytes) {
+bool SaveTextBytes(const QString& path, const QByteArray& bytes, bool* replacedFile) {
     qsizetype end = bytes.size();
     while (end >= 2 && bytes[end - 2] == '\r' && bytes[end - 1] == '\n')
         end -= 2;
     QByteArray content = bytes.left(end);
     content += "\r\n";
-    return ReplaceFileContents(path, content) == WriteOutcome::Written;
+    return ReplaceFileContents(path, content, replacedFile) == WriteOutcome::Written;
 }
 
 bool HasFailures(const BatchState& state) {
@@ -102,7 +143,13 @@ namespace {
 // equal; folders are looked up once each. A file that is itself a link is resolved whole.
 class CanonicalPaths {
 public:
+    // Reads at once the folders that hold many of `paths`, so that OfFile needs no look-up
+    // for a name that is not a link there.
+    void ReadFoldersOf(const QStringList& paths) { names_.ReadFoldersOf(paths, 16); }
+
     QString OfFile(const QString& path) {
+        if (!names_.MayBeLink(path))
+            return Of(path);
         struct stat info;
         const QByteArray native = QFile::encodeName(path);
         if (::lstat(native.constData(), &info) == 0 && S_ISLNK(info.st_mode)) {
@@ -129,12 +176,14 @@ public:
 
 private:
     QHash<QString, QString> folders_;
+    FolderNames names_;
 };
 
 // Files can be converted and saved side by side when no output is written twice and no
 // output is another file's source: then the order of the files cannot change any result.
 bool OutputsAreIndependent(const QStringList& sources, const QStringList& outputs) {
     CanonicalPaths canonical;
+    canonical.ReadFoldersOf(sources + outputs);
     QHash<QString, qsizetype> sourceIndex;
     for (qsizetype i = 0; i < sources.size(); ++i) {
         const QString source = canonical.OfFile(sources[i]);
@@ -203,13 +252,9 @@ void RunTextConversion(const ModeInfo& mode, BatchState& state, Settings& settin
         }
         record.SetInput(converted.Source);
         named[size_t(i)] = 1;
-        record.Code = CheckOutputPath(outputs[i], overwrite);
         const TextEncoding encoding =
             OutputEncodingFor(settings, converted.Source.Encoding, inPlace[size_t(i)]);
-        if (record.Code != Converted)
-            return;
-        record.SetSaved(SaveTextFile(outputs[i], converted.Text, encoding, record.Replaced),
-                        outputs[i]);
+        SaveOutput(outputs[i], converted.Text, encoding, overwrite, record);
     };
     auto process = [&](qsizetype i) {
         convertOne(i);

@@ -26,9 +26,19 @@ QString MakeOutputPath(const QString& sourcePath, const QString& newExt, bool sa
 // created or changed.
 ResultCode CheckOutputPath(const QString& outputPath, bool overwrite);
 // Writes the text in `encoding` with exactly one final CR LF, through a temporary file renamed
-// over the target; `replaced` tells how many characters the encoding could not hold. False
-// when nothing was written; the old file then stays as it was.
-bool SaveTextFile(const QString& path, const QString& text, TextEncoding encoding, int& replaced);
+// over the target; `replaced` tells how many characters the encoding could not hold, and
+// `replacedFile`, when given, whether a file that was there was replaced. False when nothing
+// was written; the old file then stays as it was.
+bool SaveTextFile(const QString& path, const QString& text, TextEncoding encoding, int& replaced,
+                  bool* replacedFile = nullptr);
+// The bytes SaveTextFile writes: the text in `encoding` with exactly one final CR LF.
+EncodedText EncodeForSaving(const QString& text, TextEncoding encoding);
+// CheckOutputPath, then SaveTextFile with the record set as SetSaved sets it, in one step that
+// costs an output that is not there yet no look-up: it is created directly. Only a name that
+// is taken, or a folder that made no file, is checked, and a taken name is replaced as
+// SaveTextFile replaces it; the record ends as the two steps one after the other leave it.
+void SaveOutput(const QString& output, const QString& text, TextEncoding encoding, bool overwrite,
+                ResultRecord& record);
 // Writes the text in `encoding` exactly as it is, line ends included (a file whose bytes
 // outside the times are kept as they were), through a temporary file renamed over the target.
 bool SaveTextAsIs(const QString& path, const QString& text, TextEncoding encoding, int& replaced);
@@ -36,7 +46,7 @@ bool SaveTextAsIs(const QString& path, const QString& text, TextEncoding encodin
 bool SaveTextFile(const QString& path, const QString& text);
 // SaveTextFile for text that is already CP932 bytes (lyrics taken out of an audio file are
 // saved exactly as they were stored).
-bool SaveTextBytes(const QString& path, const QByteArray& bytes);
+bool SaveTextBytes(const QString& path, const QByteArray& bytes, bool* replacedFile = nullptr);
 // True when a file was rejected or any result is not a success.
 bool HasFailures(const BatchState& state);
 

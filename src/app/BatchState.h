@@ -26,15 +26,17 @@ struct ResultRecord {
     // More about the outcome, shown in parentheses after it: why a save failed and what to do,
     // the new name a file was given.
     QString Note;
+    bool OutputReplaced = false; // the output replaced a file that was there
 
     void SetInput(const DecodedText& decoded) {
         HasInputEncoding = true;
         InputEncoding = decoded.Encoding;
         EncodingReason = decoded.Reason;
     }
-    // Records how saving the output went: the file written, or 02 naming the output (and no
-    // replaced characters, as nothing was written). Returns `saved`.
-    bool SetSaved(bool saved, const QString& output);
+    // Records how saving the output went: the file written and whether it replaced a file
+    // that was there, or 02 naming the output (and no replaced characters, as nothing was
+    // written). Returns `saved`.
+    bool SetSaved(bool saved, const QString& output, bool replacedFile = false);
 };
 
 // How far a run has come, and whether the user asked it to stop. A front end that shows

@@ -15,8 +15,12 @@ QByteArray MakeJsonReport(const ModeInfo& mode, const BatchState& state) {
                          {QStringLiteral("code"), record.Code},
                          {QStringLiteral("result"), ResultCodeText(record.Code)},
                          {QStringLiteral("replaced"), record.Replaced}};
-        if (!record.OutputPath.isEmpty())
+        if (!record.OutputPath.isEmpty()) {
             file.insert(QStringLiteral("output"), record.OutputPath);
+            const QJsonObject output{{QStringLiteral("path"), record.OutputPath},
+                                     {QStringLiteral("replaced"), record.OutputReplaced}};
+            file.insert(QStringLiteral("outputs"), QJsonArray{output});
+        }
         if (!record.Note.isEmpty())
             file.insert(QStringLiteral("note"), record.Note);
         if (record.HasInputEncoding) {

@@ -36,9 +36,10 @@ const QStringList& ResultCodeTexts() {
 
 QString ResultCodeText(int code) { return ResultCodeTexts().value(code); }
 
-bool ResultRecord::SetSaved(bool saved, const QString& output) {
+bool ResultRecord::SetSaved(bool saved, const QString& output, bool replacedFile) {
     if (saved) {
         OutputPath = output;
+        OutputReplaced = replacedFile;
     } else {
         Code = SaveError;
         FileName = output;
@@ -51,6 +52,10 @@ QString ResultOutcomeText(const ResultRecord& record) {
     QString text = ResultCodeText(record.Code);
     if (record.Replaced > 0)
         text += QStringLiteral(u"（CP932にない文字 %1字を?で保存）").arg(record.Replaced);
+    // A file the output replaced, unless it is the source itself rewritten in place (the time
+    // shift, a re-timing into its own file): that is what the user asked for.
+    if (record.OutputReplaced && record.OutputPath != record.FileName)
+        text += u'（' + DisplayNameOf(record.OutputPath) + QStringLiteral(u" を上書き）");
     if (!record.Note.isEmpty())
         text += u'（' + record.Note + u'）';
     return text;

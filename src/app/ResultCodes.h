@@ -38,7 +38,8 @@ const QStringList& ResultCodeTexts();
 QString ResultCodeText(int code);
 struct ResultRecord;
 // The code's text, followed by a note when characters were replaced on saving:
-// "00.変換成功（CP932にない文字 3字を?で保存）".
+// "00.変換成功（CP932にない文字 3字を?で保存）", and one naming the file the output replaced:
+// "00.変換成功（song.txt を上書き）".
 QString ResultOutcomeText(const ResultRecord& record);
 // The file name part of a path; "" when the path has no separator.
 QString DisplayNameOf(const QString& path);

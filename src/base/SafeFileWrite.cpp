@@ -79,9 +79,27 @@ bool CanReplaceFile(const QString& path) {
     return !folder.isEmpty() && ::access(NativePath(folder).constData(), W_OK | X_OK) == 0;
 }
 
-WriteOutcome ReplaceFileContents(const QString& path, const QByteArray& bytes) {
+CreateOutcome CreateFileContents(const QString& path, const QByteArray& bytes) {
     if (path.isEmpty() || FileNameOf(path).isEmpty())
-        return WriteOutcome::Failed;
+        return CreateOutcome::Refused;
+    const QByteArray native = NativePath(path);
+    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errno == EEXIST ? CreateOutcome::Taken : CreateOutcome::Refused;
+    bool ok = WriteOn(fd, bytes);
+    if (::close(fd) != 0)
+        ok = false;
+    if (ok)
+        return CreateOutcome::Created;
+    ::unlink(native.constData());
+    return CreateOutcome::Failed;
+}
+
+namespace {
+
+// Replaces a file that is there (or a link) through a temporary file renamed over it.
+WriteOutcome ReplaceExistingFile(const QString& path, const QByteArray& bytes,
+                                 bool* replacedExisting) {
     const Target resolved = ResolveTarget(path);
     const QString& target = resolved.path;
     const bool exists = resolved.exists;
@@ -102,9 +120,30 @@ WriteOutcome ReplaceFileContents(const QString& path, const QByteArray& bytes) {
     }
     if (::close(fd) != 0)
         ok = false;
-    if (ok && ::rename(tempPath.constData(), NativePath(target).constData()) == 0)
+    if (ok && ::rename(tempPath.constData(), NativePath(target).constData()) == 0) {
+        if (replacedExisting != nullptr)
+            *replacedExisting = exists;
         return WriteOutcome::Written;
+    }
     ::unlink(tempPath.constData());
+    return WriteOutcome::Failed;
+}
+
+} // namespace
+
+WriteOutcome ReplaceFileContents(const QString& path, const QByteArray& bytes,
+                                 bool* replacedExisting) {
+    if (replacedExisting != nullptr)
+        *replacedExisting = false;
+    switch (CreateFileContents(path, bytes)) {
+    case CreateOutcome::Created:
+        return WriteOutcome::Written;
+    case CreateOutcome::Taken:
+        return ReplaceExistingFile(path, bytes, replacedExisting);
+    case CreateOutcome::Refused:
+    case CreateOutcome::Failed:
+        break;
+    }
     return WriteOutcome::Failed;
 }
 

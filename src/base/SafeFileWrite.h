@@ -12,11 +12,27 @@ enum class WriteOutcome {
     Failed,         // the folder cannot take the file, or writing failed part-way
 };
 
-// Writes `bytes` to a new temporary file in the target's folder and renames it over the
-// target, which keeps its permission bits (and owner, where allowed). A target that is a link
-// is resolved and the file it points to is replaced. Whatever fails, the old target stays as
-// it was and the temporary file is removed.
-WriteOutcome ReplaceFileContents(const QString& path, const QByteArray& bytes);
+// What CreateFileContents did.
+enum class CreateOutcome {
+    Created, // the file was made and holds the bytes
+    Taken,   // the name is taken (a file, a folder, a link even when dangling): nothing changed
+    Refused, // the file could not be made (the folder is missing or takes no new file, ...)
+    Failed,  // writing failed part-way; the file made for it was removed again
+};
+
+// Makes a new file that holds `bytes` (exclusive create: a name that is taken is never
+// opened). Nobody else can have the file open while it is written, so no temporary file is
+// needed: a write that fails removes the file, and nothing half-written remains.
+CreateOutcome CreateFileContents(const QString& path, const QByteArray& bytes);
+// Writes `bytes` to the target. A target that is not there is created directly
+// (CreateFileContents). An existing one is never opened for writing: the bytes go to a new
+// temporary file in the target's folder, which is renamed over the target and takes its
+// permission bits (and owner, where allowed). A target that is a link is resolved and the
+// file it points to is replaced. Whatever fails, the old target stays as it was and the
+// temporary file is removed. `replacedExisting`, when given, tells whether a file that was
+// there was replaced.
+WriteOutcome ReplaceFileContents(const QString& path, const QByteArray& bytes,
+                                 bool* replacedExisting = nullptr);
 // The target may be replaced: its folder takes new files, and the target is missing or is a
 // regular file that is not read-only. A file is read-only when none of its write permission bits is
 // set, whoever runs the program (root included), as the read-only attribute works elsewhere.

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace tavelkor {
 
@@ -60,7 +61,12 @@ LyricsLine UntimedLine(QStringView text) {
 LyricsLine TimedLine(const SourceLine& source, int lineMs, long long shiftMs, bool karaoke) {
     LyricsLine line;
     line.HasTimeTag = true;
-    QString plain = source.Pre.toString();
+    qsizetype size = source.Pre.size();
+    for (const Word& word : source.Words)
+        size += word.Text.size();
+    QString plain;
+    plain.reserve(size);
+    plain += source.Pre;
     for (const Word& word : source.Words)
         plain += word.Text;
     line.PlainText = plain;
@@ -193,7 +199,11 @@ std::optional<LyricsDocument> ReadLrcText(QStringView text, bool karaoke) {
     std::stable_sort(chunks.begin(), chunks.end(),
                      [](const Chunk& a, const Chunk& b) { return a.TimeMs < b.TimeMs; });
 
+    qsizetype lineCount = preamble.size();
+    for (const Chunk& chunk : std::as_const(chunks))
+        lineCount += chunk.Lines.size();
     document.Lines = std::move(preamble);
+    document.Lines.reserve(lineCount);
     for (Chunk& chunk : chunks) {
         for (LyricsLine& line : chunk.Lines)
             document.Lines.append(std::move(line));

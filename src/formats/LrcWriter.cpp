@@ -4,11 +4,18 @@
 #include "../lyrics/TimeTagWriter.h"
 #include "LrcStamps.h"
 
+#include <utility>
+
 namespace tavelkor {
 
 QString MakeLrcText(const LyricsDocument& document, const LrcWriteOptions& options) {
     const int digits = options.Millis ? 3 : 2;
+    // Room for every line with its stamps (a stamp is at most 12 characters), reserved once.
+    qsizetype size = 256;
+    for (const LyricsLine& line : document.Lines)
+        size += line.PlainText.size() + 2 + 12 * (line.FragmentCount() + 1);
     QString text;
+    text.reserve(size);
     if (options.IdTags) {
         const LyricsHeader& header = document.Header;
         const std::pair<const char16_t*, const QString*> tags[] = {{u"[ti:", &header.Title},
@@ -48,7 +55,7 @@ QString MakeLrcText(const LyricsDocument& document, const LrcWriteOptions& optio
         }
         text += CrLf;
     }
-    return NormalizeTrailingBreaks(text);
+    return NormalizeTrailingBreaks(std::move(text));
 }
 
 } // namespace tavelkor

@@ -3,7 +3,9 @@
 #include "../lyrics/DisplayLines.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <charconv>
+#include <utility>
 
 namespace tavelkor {
 
@@ -17,22 +19,29 @@ namespace {
 
 // Appends the escaped text; an empty text stands as "&nbsp;" when `emptyAsSpace` is set.
 void AppendEscaped(QString& out, QStringView text, bool emptyAsSpace) {
-    if (text.isEmpty() && emptyAsSpace) {
-        out += Nbsp;
+    if (text.isEmpty()) {
+        if (emptyAsSpace)
+            out += Nbsp;
         return;
     }
-    qsizetype copied = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c != u'<' && c != u'>' && c != u' ')
+    // Written straight behind the text, into room for the longest escape ("&nbsp;", six
+    // characters) of every character; the room not used is given back.
+    const qsizetype start = out.size();
+    out.resize(start + text.size() * 6);
+    QChar* at = out.data() + start;
+    for (const QChar c : text) {
+        const char16_t* escape = c == u'<'   ? u"&lt;"
+                                 : c == u'>' ? u"&gt;"
+                                 : c == u' ' ? u"&nbsp;"
+                                             : nullptr;
+        if (escape == nullptr) {
+            *at++ = c;
             continue;
-        out += text.mid(copied, i - copied);
-        out += c == u'<'   ? QStringView(u"&lt;")
-               : c == u'>' ? QStringView(u"&gt;")
-                           : QStringView(Nbsp);
-        copied = i + 1;
+        }
+        while (*escape != 0)
+            *at++ = QChar(*escape++);
     }
-    out += text.mid(copied);
+    out.truncate(at - out.constData());
 }
 
 } // namespace
@@ -67,7 +76,28 @@ QString MakeSamiText(LyricsDocument& document, bool karaoke, const QString& base
     line(u"<BODY>");
     line(u"<!-- Converted from TimeTag lyrics by Tavelkor -->");
 
-    out.reserve(out.size() + document.Lines.size() * (96 + 16 * extraRows));
+    // Room for the whole display, reserved once: every step repeats its line's text and the
+    // following lines' texts with the markup around them; escapes may take a little more.
+    FillFollowingTexts(document);
+    qsizetype markup = 48 + 8 * extraRows;
+    if (karaoke) {
+        for (const QString& html : karaokeHtml)
+            markup += html.size();
+    }
+    qsizetype size = out.size() + 32;
+    for (const LyricsLine& source : std::as_const(document.Lines)) {
+        qsizetype shown = source.PlainText.size();
+        for (int slot = 0; slot < extraRows; ++slot)
+            shown += source.FollowingTexts[slot].size();
+        const int steps = karaoke && source.HasTimeTag ? std::max(1, source.FragmentCount()) : 1;
+        size += steps * (markup + shown);
+    }
+    out.reserve(size + size / 8);
+    // The markup around a step's texts, joined once for all steps.
+    const QString opening =
+        QStringLiteral(">\r\n<P Class=LyricsCC>") + (karaoke ? karaokeHtml[0] : QString());
+    const QString between = karaokeHtml[1] + karaokeHtml[2];
+    const QString closing = (karaoke ? karaokeHtml[3] : QString()) + CrLf;
     int lastStart = -1;
     ForEachDisplayLine(document, karaoke, [&](const DisplayLine& lyric) {
         if (lyric.Source.IsDirective || !lyric.Timed)
@@ -77,20 +107,19 @@ QString MakeSamiText(LyricsDocument& document, bool karaoke, const QString& base
         lastStart = lyric.TimeMs;
         char digits[16];
         const auto written = std::to_chars(digits, digits + sizeof digits, lyric.TimeMs);
-        out += u"<SYNC Start=";
-        out += QLatin1StringView(digits, written.ptr - digits);
-        out += u">\r\n<P Class=LyricsCC>";
+        char16_t sync[32] = u"<SYNC Start=";
+        const qsizetype prefix = 12;
+        const qsizetype length = std::copy(digits, written.ptr, sync + prefix) - sync;
+        out += QStringView(sync, length);
+        out += opening;
         if (karaoke) {
-            out += karaokeHtml[0];
             AppendEscaped(out, lyric.Text, lyric.Unsung.isEmpty());
-            out += karaokeHtml[1];
-            out += karaokeHtml[2];
+            out += between;
             AppendEscaped(out, lyric.Unsung, false);
-            out += karaokeHtml[3];
         } else {
             AppendEscaped(out, lyric.Text, true);
         }
-        out += CrLf;
+        out += closing;
         for (int slot = 0; slot < extraRows; ++slot) {
             out += u"<BR>";
             AppendEscaped(out, lyric.Source.FollowingTexts[slot], true);

@@ -12,31 +12,31 @@
 
 namespace tavelkor {
 
-LyricsDocument NormalizeKaraoke(const LyricsDocument& document, bool& changed) {
-    LyricsDocument copy = document;
+LyricsDocument NormalizeKaraoke(LyricsDocument document, bool& changed) {
     changed = false;
-    if (copy.LineCount() < 2)
-        return copy;
+    if (document.LineCount() < 2)
+        return document;
     // Walking backwards with the running minimum gives every fragment the smallest time among
     // itself and all later fragments in one pass.
-    // Lines are only written to (and so copied) where a time changes.
+    // Lines are only written to (and so copied, when the document is shared) where a time
+    // changes.
     int laterMinimum = std::numeric_limits<int>::max();
-    for (qsizetype i = copy.Lines.size() - 1; i >= 0; --i) {
-        if (!std::as_const(copy.Lines)[i].HasTimeTag)
+    for (qsizetype i = document.Lines.size() - 1; i >= 0; --i) {
+        if (!std::as_const(document.Lines)[i].HasTimeTag)
             continue;
-        for (qsizetype k = std::as_const(copy.Lines)[i].Fragments.size() - 1; k >= 0; --k) {
-            const int time = std::as_const(copy.Lines)[i].Fragments[k].TimeMs;
+        for (qsizetype k = std::as_const(document.Lines)[i].Fragments.size() - 1; k >= 0; --k) {
+            const int time = std::as_const(document.Lines)[i].Fragments[k].TimeMs;
             if (time > laterMinimum) {
-                KaraokeFragment& fragment = copy.Lines[i].Fragments[k];
+                KaraokeFragment& fragment = document.Lines[i].Fragments[k];
                 fragment.TimeMs = laterMinimum;
-                fragment.TagText = MsToTag(laterMinimum);
+                SetTagText(fragment.TagText, laterMinimum);
                 changed = true;
             } else {
                 laterMinimum = time;
             }
         }
     }
-    return copy;
+    return document;
 }
 
 LyricsDocument KaraokeToLineTop(const LyricsDocument& document) {
@@ -61,17 +61,21 @@ LyricsDocument KaraokeToLineTop(const LyricsDocument& document) {
 void FillFollowingTexts(LyricsDocument& document) {
     // Walks backwards keeping the nearest three non-directive texts, so a long run of
     // directive lines costs nothing extra.
-    std::array<QString, 3> next;
+    // The texts are shared, not copied; a text that is already there (the document was filled
+    // before) is left alone.
+    std::array<const QString*, 3> next{};
     int known = 0;
     for (qsizetype j = document.Lines.size() - 1; j >= 0; --j) {
         LyricsLine& line = document.Lines[j];
-        for (int slot = 0; slot < known; ++slot)
-            line.FollowingTexts[slot] = next[slot];
+        for (int slot = 0; slot < known; ++slot) {
+            if (!line.FollowingTexts[slot].isSharedWith(*next[slot]))
+                line.FollowingTexts[slot] = *next[slot];
+        }
         if (line.IsDirective)
             continue;
         next[2] = next[1];
         next[1] = next[0];
-        next[0] = line.PlainText;
+        next[0] = &line.PlainText;
         if (known < 3)
             ++known;
     }

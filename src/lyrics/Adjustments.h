@@ -8,8 +8,9 @@
 namespace tavelkor {
 
 // Lowers every time to the smallest of itself and all later times, so no tag is earlier
-// than a tag before it. `changed` tells whether any time was lowered.
-LyricsDocument NormalizeKaraoke(const LyricsDocument& document, bool& changed);
+// than a tag before it. `changed` tells whether any time was lowered. A document handed over
+// (moved in) is repaired where it stands, without a copy of the lines it changes.
+LyricsDocument NormalizeKaraoke(LyricsDocument document, bool& changed);
 // Every tagged line becomes one tag at its head followed by its whole text.
 LyricsDocument KaraokeToLineTop(const LyricsDocument& document);
 // Every tagged line becomes one step line per tag showing the text sung so far;

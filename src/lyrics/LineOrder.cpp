@@ -6,6 +6,7 @@
 #include "TimeTagWriter.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tavelkor {
 
@@ -57,7 +58,7 @@ LyricsDocument NormalizeLineOrder(const LyricsDocument& document) {
             joined += CrLf;
         }
     }
-    joined = NormalizeTrailingBreaks(joined);
+    joined = NormalizeTrailingBreaks(std::move(joined));
 
     // 3. Cut into a preamble and chunks that each start with a tag.
     const QStringView text(joined);

@@ -33,7 +33,9 @@ void BuildFragments(LyricsDocument& document, LyricsLine& line, QStringView s, q
     line.HasTimeTag = true;
     document.HasTimeTags = true;
     line.Fragments.clear();
-    line.Fragments.reserve(4);
+    // A tag takes 10 characters, so a line holds at most size / 10 of them: room for all of
+    // a line's fragments at once (up to a bound, for a freak line of thousands of tags).
+    line.Fragments.reserve(std::min<qsizetype>(s.size() / 10 + 2, 64));
     line.Fragments.append(FragmentAt(s, firstTag, s.left(firstTag)));
     line.PlainText.clear();
     line.PlainText.reserve(s.size());
@@ -59,6 +61,17 @@ void BuildFragments(LyricsDocument& document, LyricsLine& line, QStringView s, q
     }
 }
 
+// The position of the next "[" at or after `from`, or -1. A plain scan: lines are short, and
+// the library's search costs more to call than to run over them.
+qsizetype NextBracket(QStringView text, qsizetype from) {
+    if (from < 0 || from >= text.size())
+        return -1;
+    const char16_t* begin = text.utf16();
+    const char16_t* end = begin + text.size();
+    const char16_t* found = std::find(begin + from, end, u'[');
+    return found == end ? -1 : found - begin;
+}
+
 bool StartsWithIgnoringCase(QStringView text, QStringView prefix) {
     return text.startsWith(prefix, Qt::CaseInsensitive);
 }
@@ -66,17 +79,17 @@ bool StartsWithIgnoringCase(QStringView text, QStringView prefix) {
 } // namespace
 
 qsizetype FindTimeTag(QStringView text, qsizetype from) {
-    qsizetype at = text.indexOf(u'[', from);
+    qsizetype at = NextBracket(text, from);
     while (at >= 0 && text.size() - at >= 10) {
         if (IsFullTagAt(text, at))
             return at;
-        at = text.indexOf(u'[', at + 1);
+        at = NextBracket(text, at + 1);
     }
     return -1;
 }
 
 bool ContainsShortTag(QStringView text) {
-    for (qsizetype at = text.indexOf(u'['); at >= 0; at = text.indexOf(u'[', at + 1)) {
+    for (qsizetype at = NextBracket(text, 0); at >= 0; at = NextBracket(text, at + 1)) {
         if (IsShortTagAt(text, at))
             return true;
     }
@@ -89,7 +102,7 @@ QString ExpandShortTags(const QString& text) {
     QString out;
     out.reserve(text.size() + text.size() / 8);
     qsizetype copied = 0;
-    for (qsizetype at = text.indexOf(u'['); at >= 0; at = text.indexOf(u'[', at + 1)) {
+    for (qsizetype at = NextBracket(text, 0); at >= 0; at = NextBracket(text, at + 1)) {
         if (!IsShortTagAt(text, at))
             continue;
         out += QStringView(text).mid(copied, at + 6 - copied);
@@ -148,6 +161,9 @@ void ReadDirective(QStringView line, LyricsHeader& header) {
 }
 
 void ReadCreditLine(QStringView text, LyricsHeader& header) {
+    // Most lines start with a tag or a letter no credit starts with.
+    if (text.isEmpty() || !QStringView(u"tTaAlLmM").contains(text.front()))
+        return;
     if (StartsWithIgnoringCase(text, u"title:"))
         header.CreditTitle = TrimSpaces(text.mid(6));
     else if (StartsWithIgnoringCase(text, u"artist:"))

@@ -4,6 +4,7 @@
 #include "TimeValues.h"
 
 #include <cmath>
+#include <utility>
 
 namespace tavelkor {
 
@@ -16,6 +17,7 @@ QString ComposeLine(const LyricsDocument& document, const LyricsLine& line) {
         if (!line.HasTimeTag || line.FragmentCount() == 0)
             return line.PlainText;
         QString s;
+        s.reserve(line.PlainText.size() + 10 * (line.FragmentCount() + 1));
         const KaraokeFragment& first = line.Fragments[0];
         if (line.Fragments[1].TagText != first.TagText)
             s += first.TagText;
@@ -53,22 +55,27 @@ int SnapToSampleRate(int estimated) {
 
 } // namespace
 
-QString NormalizeTrailingBreaks(const QString& text) {
+QString NormalizeTrailingBreaks(QString text) {
     qsizetype end = text.size();
     while (end >= 2 && text[end - 2] == u'\r' && text[end - 1] == u'\n')
         end -= 2;
     if (end == 0)
         return QString();
-    QString out = text.left(end);
-    out += CrLf;
-    return out;
+    // A text handed over (moved in) is cut and ended where it stands, without a copy.
+    text.truncate(end);
+    text += CrLf;
+    return text;
 }
 
 void ComposeLyricsText(LyricsDocument& document) {
     document.Text.clear();
     if (document.LineCount() == 0)
         return;
+    qsizetype size = 0;
+    for (const LyricsLine& line : std::as_const(document.Lines))
+        size += line.RawText.size() + 2;
     QString text;
+    text.reserve(size + size / 16 + 256); // room for retimed tags and the header
     for (LyricsLine& line : document.Lines) {
         if (line.IsDirective)
             continue;
@@ -76,12 +83,12 @@ void ComposeLyricsText(LyricsDocument& document) {
         text += line.RawText;
         text += CrLf;
     }
-    text = NormalizeTrailingBreaks(text);
+    text = NormalizeTrailingBreaks(std::move(text));
     const QString header = ComposeHeaderText(document.Header);
     if (!text.isEmpty())
         text += CrLf;
     text += header;
-    document.Text = text;
+    document.Text = std::move(text);
 }
 
 QString ComposeHeaderText(LyricsHeader& header) {

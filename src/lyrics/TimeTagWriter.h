@@ -13,6 +13,6 @@ QString ComposeHeaderText(LyricsHeader& header);
 bool ResolveTimeRatio(LyricsHeader& header);
 bool EstimateWinampRatio(int frames, int totalSeconds, double& ratio);
 // All trailing CR LF pairs removed, then exactly one added when anything is left.
-QString NormalizeTrailingBreaks(const QString& text);
+QString NormalizeTrailingBreaks(QString text);
 
 } // namespace tavelkor

@@ -1,5 +1,6 @@
 #include "TimeValues.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tavelkor {
@@ -63,7 +64,12 @@ QString MsToTag(int ms) {
 void SetTagText(QString& tag, int ms) {
     QChar out[10];
     WriteTag(ms, out);
-    if (QStringView(out, 10) != tag)
+    if (QStringView(out, 10) == tag)
+        return;
+    // A tag text of its own is rewritten where it stands; a shared one is replaced.
+    if (tag.size() == 10 && tag.isDetached())
+        std::copy(out, out + 10, tag.data());
+    else
         tag = QString(out, 10);
 }
 

@@ -57,9 +57,11 @@ void ExtractLyrics3(const QString& audio, const QString& extension, Settings& se
     const bool asStored = encoding == decoded.Encoding &&
                           (encoding == TextEncoding::Cp932 || encoding == TextEncoding::Utf8 ||
                            encoding == TextEncoding::Utf8Bom);
-    const bool saved = asStored ? SaveTextBytes(output, text)
-                                : SaveTextFile(output, decoded.Text, encoding, record.Replaced);
-    if (!record.SetSaved(saved, output))
+    bool replacedFile = false;
+    const bool saved =
+        asStored ? SaveTextBytes(output, text, &replacedFile)
+                 : SaveTextFile(output, decoded.Text, encoding, record.Replaced, &replacedFile);
+    if (!record.SetSaved(saved, output, replacedFile))
         return;
     // Only once the text is safely written, and only when the text is whole: lyrics that
     // fill the whole buffer may have been cut short, and deleting them would lose the rest.
@@ -79,9 +81,10 @@ void ExtractFrame(const QString& audio, const QString& extension, Settings& sett
     const TextEncoding own = EncodeText(text, TextEncoding::Cp932).Replaced == 0
                                  ? TextEncoding::Cp932
                                  : TextEncoding::Utf8;
-    if (!record.SetSaved(
-            SaveTextFile(output, text, OutputEncodingFor(settings, own, false), record.Replaced),
-            output))
+    bool replacedFile = false;
+    const bool saved = SaveTextFile(output, text, OutputEncodingFor(settings, own, false),
+                                    record.Replaced, &replacedFile);
+    if (!record.SetSaved(saved, output, replacedFile))
         return;
     if (settings.M2T.DeleteL3 && !DeleteSongId3Lyrics(audio, frame))
         record.Code = DeleteLyricsError;

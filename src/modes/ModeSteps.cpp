@@ -7,13 +7,15 @@
 #include "../lyrics/TimeTagWriter.h"
 #include "../settings/Settings.h"
 
+#include <utility>
+
 namespace tavelkor {
 
 void ToRealTimes(LyricsDocument& document, double defaultRatio) {
     // The SAMI and DSMP writers read the lines' texts, tags and times, never the composed
     // TimeTag text, so the document is not composed on the way.
     bool changed = false;
-    document = NormalizeKaraoke(document, changed);
+    document = NormalizeKaraoke(std::move(document), changed);
     if (document.Header.TimeRatio == 0 && !ResolveTimeRatio(document.Header))
         document.Header.TimeRatio = defaultRatio;
     double realTime = 1;

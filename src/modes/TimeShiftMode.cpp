@@ -76,10 +76,12 @@ void ShiftFileInPlace(const QString& path, LyricsFormat format, int shiftMs,
     } else {
         saved = SaveTextFile(path, text->Text, text->Encoding, record.Replaced);
     }
-    if (saved)
+    if (saved) {
         record.OutputPath = path;
-    else
+        record.OutputReplaced = true; // the file itself, rewritten
+    } else {
         record.Code = SaveError;
+    }
 }
 
 void TimeShiftMode(const ModeInfo& mode, BatchState& state, Settings& settings,

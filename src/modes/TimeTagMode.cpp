@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <utility>
 
 namespace tavelkor {
 
@@ -137,7 +138,7 @@ ConvertedText ConvertOne(const QString& path, const T2TSettings& options, Encodi
     }
     if (options.KaraokeNormalize) {
         bool changed = false;
-        document = NormalizeKaraoke(document, changed);
+        document = NormalizeKaraoke(std::move(document), changed);
         ComposeLyricsText(document);
     }
     if (options.CorrectAdd || options.CorrectTrans) {

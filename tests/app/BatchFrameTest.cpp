@@ -6,11 +6,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 using namespace tavelkor;
 using namespace tavelkor::test;
@@ -143,27 +145,74 @@ TEST_F(SavingTest, NoFolderNoFile) {
     EXPECT_FALSE(SaveTextFile(folder.Path() + u'/', QStringLiteral("x")));
 }
 
-TEST_F(SavingTest, AWriteThatFailsPartWayLeavesTheOldFileIntact) {
+// The two ways a text is saved: on its own, and as a batch saves an output (check and save in
+// one step).
+const std::pair<const char*, std::function<bool(const QString&, const QString&)>> Savers[] = {
+    {"SaveTextFile",
+     [](const QString& path, const QString& text) { return SaveTextFile(path, text); }},
+    {"SaveOutput",
+     [](const QString& path, const QString& text) {
+         ResultRecord record;
+         SaveOutput(path, text, TextEncoding::Cp932, true, record);
+         return record.Code == Converted && record.OutputPath == path;
+     }},
+};
+
+// A write that fails part-way (a file-size limit in a child) leaves an old target byte for
+// byte, and where there was none, no file at all: the file created for the text is removed.
+TEST_F(SavingTest, AWriteThatFailsPartWayLeavesTheFolderAsItWas) {
     const QByteArray old = "old content that must survive\r\n";
-    ASSERT_TRUE(WriteBytes(target, old));
     const QString text(100000, u'x');
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        // The child may write at most 4 KB per file: the save runs out part-way.
-        std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit {
-            4096, 4096
-        };
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        ::_exit(SaveTextFile(target, text) ? 1 : 0);
+    for (const auto& [name, save] : Savers) {
+        for (const bool existing : {true, false}) {
+            SCOPED_TRACE(std::string(name) + (existing ? ", over a file" : ", no file yet"));
+            QFile::remove(target);
+            if (existing)
+                ASSERT_TRUE(WriteBytes(target, old));
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                // The child may write at most 4 KB per file: the save runs out part-way.
+                std::signal(SIGXFSZ, SIG_IGN);
+                struct rlimit limit {
+                    4096, 4096
+                };
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+                ::_exit(save(target, text) ? 1 : 0);
+            }
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            ASSERT_TRUE(WIFEXITED(status));
+            EXPECT_EQ(WEXITSTATUS(status), 0) << "the failed save was reported as written";
+            if (existing)
+                EXPECT_EQ(ReadBytes(target), old);
+            EXPECT_EQ(Entries(folder.Path()),
+                      existing ? QStringList({QStringLiteral("out.smi")}) : QStringList());
+        }
     }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the failed save was reported as written";
-    EXPECT_EQ(ReadBytes(target), old);
-    EXPECT_EQ(Entries(folder.Path()), QStringList({QStringLiteral("out.smi")}));
+}
+
+// An existing file is never opened for writing: the new text comes as a new file renamed over
+// it, so a second name of the old file (a hard link, a reader holding it open) keeps the old
+// bytes. A missing target is made without a temporary file.
+TEST_F(SavingTest, AnExistingFileIsReplacedNeverWrittenInPlace) {
+    const QString second = folder.File("second.smi");
+    for (const auto& [name, save] : Savers) {
+        SCOPED_TRACE(name);
+        QFile::remove(target);
+        QFile::remove(second);
+        ASSERT_TRUE(save(target, QStringLiteral("first")));
+        EXPECT_EQ(Entries(folder.Path()), QStringList({QStringLiteral("out.smi")}));
+        ASSERT_EQ(
+            ::link(QFile::encodeName(target).constData(), QFile::encodeName(second).constData()),
+            0);
+        ASSERT_TRUE(save(target, QStringLiteral("again")));
+        EXPECT_EQ(ReadBytes(target), QByteArray("again\r\n"));
+        EXPECT_EQ(ReadBytes(second), QByteArray("first\r\n"));
+        EXPECT_NE(StatOf(target).st_ino, StatOf(second).st_ino);
+        EXPECT_EQ(Entries(folder.Path()),
+                  QStringList({QStringLiteral("out.smi"), QStringLiteral("second.smi")}));
+    }
 }
 
 } // namespace

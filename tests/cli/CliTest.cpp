@@ -1,5 +1,7 @@
 #include "TestFiles.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -187,6 +189,89 @@ TEST_F(CliTest, LyricsGoIntoTheSongAndComeBackOut) {
              QStringLiteral("T2T/KaraokeLineTop=True"), QStringLiteral("song.txt")});
     EXPECT_EQ(adjusted.exitCode, 0) << adjusted.err.toStdString();
     EXPECT_TRUE(ReadBytes(folder.File("song.txt")).startsWith("[00:01:00]kara\r\n"));
+}
+
+// Every mode that writes a text output names the file it replaced: the first run writes a new
+// output and says nothing more; the next (overwriting is on) replaces it and says which, and
+// the JSON report gives the output with its `replaced` flag. The time shift rewrites the file
+// it was given, so its first run already replaces; its report says nothing of it.
+TEST_F(CliTest, AReplacedFileIsNamedInTheReportAndFlaggedInTheJson) {
+    const QByteArray sami = "<SAMI>\r\n<BODY>\r\n<SYNC Start=1000>\r\n<P Class=LyricsCC>ka\r\n"
+                            "</BODY>\r\n</SAMI>\r\n";
+    struct Row {
+        const char* mode;
+        const char* input;
+        QByteArray bytes; // "" for TimeTag lyrics
+        QStringList extra;
+        bool firstReplaces = false;
+    };
+    const Row rows[] = {
+        {"t2s", "song.txt", {}, {}},
+        {"s2t", "song.smi", sami, {}},
+        {"t2d", "song.txt", {}, {}},
+        {"d2t", "song.lyr", "[Text]\r\n00:01:000=ka\r\n", {}},
+        {"t2t", "song.txt", {}, {QStringLiteral("--set"), QStringLiteral("T2T/ExtNew=2")}},
+        {"t2l", "song.txt", {}, {}},
+        {"l2t", "song.lrc", "[00:01.00]<00:01.00>ka<00:01.50>ra\r\n", {}},
+        {"m2t", "song.mp3", {}, {QStringLiteral("--set"), QStringLiteral("M2T/ExtNew=2")}},
+        {"shift", "song.txt", {}, {QStringLiteral("--shift"), QStringLiteral("100")}, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.mode);
+        for (const QString& name : QDir(folder.Path()).entryList(QDir::Files))
+            QFile::remove(folder.File(name));
+        if (row.bytes.isEmpty()) // TimeTag lyrics: the input itself, or what m2t gets embedded
+            WriteLyrics("song.txt");
+        if (QByteArray(row.mode) == "m2t") {
+            ASSERT_TRUE(
+                WriteBytes(folder.File("song.mp3"),
+                           ReadBytes(QStringLiteral(TAVELKOR_TEST_FIXTURES "/lyrics-tone.mp3"))));
+            ASSERT_EQ(
+                Run({QStringLiteral("--mode"), QStringLiteral("t2m"), QStringLiteral("song.txt")})
+                    .exitCode,
+                0);
+        } else if (!row.bytes.isEmpty()) {
+            ASSERT_TRUE(WriteBytes(folder.File(row.input), row.bytes));
+        }
+        const QStringList arguments =
+            QStringList{QStringLiteral("--mode"), QString::fromUtf8(row.mode),
+                        QStringLiteral("--set"), QStringLiteral("Init/OverWrite=True")} +
+            row.extra;
+        const auto json = [&] {
+            const CliResult result =
+                Run(arguments + QStringList{QStringLiteral("--report"), QStringLiteral("json"),
+                                            QString::fromUtf8(row.input)});
+            EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+            const QJsonObject file = QJsonDocument::fromJson(result.out.toUtf8())
+                                         .object()[QStringLiteral("files")]
+                                         .toArray()
+                                         .at(0)
+                                         .toObject();
+            const QJsonArray outputs = file[QStringLiteral("outputs")].toArray();
+            EXPECT_EQ(outputs.size(), 1) << result.out.toStdString();
+            return outputs.at(0).toObject();
+        };
+        const auto text = [&] {
+            return Run(arguments + QStringList{QString::fromUtf8(row.input)}).out;
+        };
+        const QJsonObject first = json();
+        const QString output = first[QStringLiteral("path")].toString();
+        ASSERT_FALSE(output.isEmpty());
+        EXPECT_EQ(first[QStringLiteral("replaced")].toBool(), row.firstReplaces);
+        const QString note = U("（") + QFileInfo(output).fileName() + U(" を上書き）");
+        if (!row.firstReplaces) {
+            ASSERT_TRUE(QFile::remove(output));
+            EXPECT_FALSE(text().contains(U("上書き")));
+        }
+        // A file rewritten in place (the time shift) is what the user asked for: no note.
+        if (row.firstReplaces)
+            EXPECT_FALSE(text().contains(U("上書き")));
+        else
+            EXPECT_TRUE(text().contains(U("00.変換成功") + note)) << note.toStdString();
+        const QJsonObject again = json();
+        EXPECT_EQ(again[QStringLiteral("path")].toString(), output);
+        EXPECT_TRUE(again[QStringLiteral("replaced")].toBool());
+    }
 }
 
 TEST_F(CliTest, HelpAndVersion) {
