@@ -6,6 +6,7 @@
 #include "../modes/TimeShiftMode.h"
 #include "../settings/Settings.h"
 #include "MediaClock.h"
+#include "WindowHelpers.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -241,18 +242,8 @@ FormPreview::FormPreview(Settings& settings, QWidget* parent, ClockMaker makeClo
 
     // Its place: as stored, kept on the screen; the default size in the middle at first.
     const PreviewSettings& place = settings_.Preview;
-    QRect geometry(0, 0, DefaultWidth, DefaultHeight);
-    if (place.Width > 0 && place.Height > 0)
-        geometry = QRect(place.Left / TwipsPerPixel, place.Top / TwipsPerPixel,
-                         place.Width / TwipsPerPixel, place.Height / TwipsPerPixel);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        geometry.setSize(geometry.size().boundedTo(area.size()));
-        if (place.Width <= 0 || !area.contains(geometry))
-            geometry.moveCenter(area.center());
-    }
-    resize(geometry.size());
-    move(geometry.topLeft());
+    RestoreWindowPlace(this, {place.Left, place.Top, place.Width, place.Height},
+                       QSize(DefaultWidth, DefaultHeight));
     UpdateControls();
 }
 
@@ -459,20 +450,18 @@ void FormPreview::closeEvent(QCloseEvent* event) {
 }
 
 void FormPreview::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls() && !event->mimeData()->urls().isEmpty() &&
-        event->mimeData()->urls().constFirst().isLocalFile())
+    if (!DraggedLocalFile(event->mimeData()).isEmpty())
         event->acceptProposedAction();
     else
         event->ignore();
 }
 
 void FormPreview::dropEvent(QDropEvent* event) {
-    const QList<QUrl> urls = event->mimeData()->urls();
-    if (urls.isEmpty() || !urls.constFirst().isLocalFile())
+    const QString path = DraggedLocalFile(event->mimeData());
+    if (path.isEmpty())
         return;
     event->acceptProposedAction();
     // The message for a file that cannot be previewed opens after the drop has finished.
-    const QString path = urls.constFirst().toLocalFile();
     QTimer::singleShot(0, this, [this, path] { OpenFile(path, true); });
 }
 

@@ -9,6 +9,8 @@ namespace {
 constexpr int HandOverWaitMs = 3000;
 // The first entry of a preview request. Handed-over paths are absolute, so no path reads so.
 const QString PreviewRequest = QStringLiteral("--preview");
+// The first entry of a request for the timing editor.
+const QString EditRequest = QStringLiteral("--edit");
 
 } // namespace
 
@@ -32,6 +34,8 @@ bool SingleInstance::Acquire() {
 bool SingleInstance::HandOver(const QStringList& files) { return Send(files); }
 
 bool SingleInstance::HandOverPreview(const QString& file) { return Send({PreviewRequest, file}); }
+
+bool SingleInstance::HandOverEdit(const QString& file) { return Send({EditRequest, file}); }
 
 bool SingleInstance::Send(const QStringList& files) {
     QLocalSocket socket;
@@ -60,7 +64,9 @@ void SingleInstance::Receive() {
             socket->deleteLater();
             if (files.size() == 2 && files[0] == PreviewRequest)
                 emit PreviewArrived(files[1]);
-            else if (!files.isEmpty() && files[0] != PreviewRequest)
+            else if (files.size() == 2 && files[0] == EditRequest)
+                emit EditArrived(files[1]);
+            else if (!files.isEmpty() && files[0] != PreviewRequest && files[0] != EditRequest)
                 emit FilesArrived(files);
         });
     }

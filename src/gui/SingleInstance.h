@@ -23,12 +23,16 @@ public:
     bool HandOver(const QStringList& files);
     // Hands a lyrics file to the running program's preview; true when it took it.
     bool HandOverPreview(const QString& file);
+    // Hands a lyrics file to the running program's timing editor; true when it took it.
+    bool HandOverEdit(const QString& file);
 
 signals:
     // Files a later start handed over, in its order.
     void FilesArrived(const QStringList& files);
     // A file a later start asked to preview.
     void PreviewArrived(const QString& file);
+    // A file a later start asked to edit the timing of.
+    void EditArrived(const QString& file);
 
 private:
     void Receive();

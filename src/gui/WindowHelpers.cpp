@@ -6,6 +6,9 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QScreen>
 #include <QWidget>
 #include <QWindow>
 
@@ -62,6 +65,37 @@ QString FindManual() {
             return path;
     }
     return {};
+}
+
+namespace {
+constexpr int TwipsPerPixel = 15;
+}
+
+void RestoreWindowPlace(QWidget* window, const WindowPlace& place, QSize defaultSize) {
+    QRect geometry(QPoint(0, 0), defaultSize);
+    if (place.Width > 0 && place.Height > 0)
+        geometry = QRect(place.Left / TwipsPerPixel, place.Top / TwipsPerPixel,
+                         place.Width / TwipsPerPixel, place.Height / TwipsPerPixel);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        geometry.setSize(geometry.size().boundedTo(area.size()));
+        if (place.Width <= 0 || !area.contains(geometry))
+            geometry.moveCenter(area.center());
+    }
+    window->resize(geometry.size());
+    window->move(geometry.topLeft());
+}
+
+WindowPlace WindowPlaceOf(const QWidget* window) {
+    return {window->x() * TwipsPerPixel, window->y() * TwipsPerPixel,
+            window->width() * TwipsPerPixel, window->height() * TwipsPerPixel};
+}
+
+QString DraggedLocalFile(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls() || data->urls().isEmpty() ||
+        !data->urls().constFirst().isLocalFile())
+        return QString();
+    return data->urls().constFirst().toLocalFile();
 }
 
 } // namespace tavelkor
