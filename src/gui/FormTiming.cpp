@@ -222,7 +222,7 @@ bool FormTiming::OpenFile(const QString& path, qint64 positionMs) {
     clock_->SetSpeed(settings_.Timing.SpeedPercent / 100.0);
     clock_->Seek(positionMs);
     replayTo_ = -1;
-    setWindowTitle(QStringLiteral(u"タイミング編集 - ") + FileNameOf(path));
+    setWindowTitle(QStringLiteral(u"タイミング編集 - ") + FileNameOf(path) + QStringLiteral("[*]"));
     if (song.Path.isEmpty())
         Say(QStringLiteral(u"曲がありません。曲がないとタップできません"));
     else if (!clock_->Audible())

@@ -1,0 +1,244 @@
+// The timing editor driven as a user drives it, on a clock the test sets: Space plays, the tap
+// key held and released stamps starts, ends and pauses, the start key stamps starts only; the
+// arrows select, Ctrl+arrows move a time (a move across a neighbour is refused), Ctrl+Z and
+// Ctrl+Shift+Z undo and redo, the history shows in its menu, Ctrl+S saves; Esc asks before it
+// drops unsaved changes. Without a song the editor refuses to tap. The ★ menu opens it.
+#include "gui/FormMain.h"
+#include "gui/FormTiming.h"
+#include "preview/PreviewDocument.h"
+#include "settings/IniSettingsStore.h"
+#include "settings/Settings.h"
+
+#include "OnModal.h"
+#include "TestFiles.h"
+
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace tavelkor;
+
+namespace {
+
+// A clock that stands where the test puts it.
+class FakeTimingClock : public TimingClock {
+public:
+    explicit FakeTimingClock(bool audible) : audible(audible) {}
+    void Play() override { playing = true; }
+    void Pause() override { playing = false; }
+    bool Playing() const override { return playing; }
+    qint64 PositionMs() const override { return position; }
+    void Seek(qint64 to) override { position = std::clamp<qint64>(to, 0, 600000); }
+    qint64 DurationMs() const override { return 600000; }
+    void SetSpeed(double to) override { speed = to; }
+    double Speed() const override { return speed; }
+    bool Audible() const override { return audible; }
+    bool audible;
+    bool playing = false;
+    qint64 position = 0;
+    double speed = 1;
+};
+
+// Clicks the message box button with this text; gives the box's text.
+QString Answer(QWidget* dialog, const QString& button) {
+    auto* box = qobject_cast<QMessageBox*>(dialog);
+    if (box == nullptr)
+        return QString();
+    for (QAbstractButton* candidate : box->buttons()) {
+        if (candidate->text() == button) {
+            const QString text = box->text();
+            QTest::mouseClick(candidate, Qt::LeftButton);
+            return text;
+        }
+    }
+    return QString();
+}
+
+// A WAV file of a tenth of a second of silence.
+QByteArray SilentWav() {
+    QByteArray data(8820, '\0');
+    QByteArray wav("RIFF");
+    auto u32 = [&wav](quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            wav.append(char(v >> (8 * i)));
+    };
+    auto u16 = [&wav](quint16 v) { wav.append(char(v)).append(char(v >> 8)); };
+    u32(36 + quint32(data.size()));
+    wav += "WAVEfmt ";
+    u32(16);
+    u16(1);
+    u16(1);
+    u32(44100);
+    u32(88200);
+    u16(2);
+    u16(16);
+    wav += "data";
+    u32(quint32(data.size()));
+    return wav + data;
+}
+
+} // namespace
+
+class FormTimingTest : public QObject {
+    Q_OBJECT
+
+private:
+    struct Fixture {
+        test::TestFolder folder;
+        Settings settings;
+        FakeTimingClock* clock = nullptr;
+        FormTiming::ClockMaker Maker() {
+            return [this](const PreviewSong& song) {
+                auto made = std::make_unique<FakeTimingClock>(!song.Path.isEmpty());
+                clock = made.get();
+                return made;
+            };
+        }
+    };
+
+    static void Activate(QWidget& window) {
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+    }
+
+    // Presses the key at one song position and releases it at another.
+    static void Hold(FormTiming& form, FakeTimingClock& clock, Qt::Key key, int down, int up) {
+        clock.position = down;
+        QTest::keyPress(&form, key);
+        clock.position = up;
+        QTest::keyRelease(&form, key);
+    }
+
+private slots:
+    void tapsMovesUndoesAndSaves() {
+        Fixture f;
+        const QString lyrics = f.folder.Put("song.txt", QString::fromUtf8("さくら\r\nI love\r\n").toUtf8());
+        f.folder.Put("song.wav", SilentWav());
+        FormTiming form(f.settings, nullptr, f.Maker());
+        QVERIFY(form.OpenFile(lyrics));
+        Activate(form);
+        QCOMPARE(form.List()->count(), 2);
+        QCOMPARE(form.List()->item(0)->text(),
+                 QString::fromUtf8("--:--.--  ［さ］|く|ら"));
+
+        QTest::keyClick(&form, Qt::Key_Space);
+        QVERIFY(f.clock->playing);
+        // さ held, く 70 ms after its release (no pause), ら 300 ms after (a pause), ら's end.
+        Hold(form, *f.clock, Qt::Key_J, 1000, 1180);
+        Hold(form, *f.clock, Qt::Key_J, 1250, 1400);
+        Hold(form, *f.clock, Qt::Key_J, 1700, 2200);
+        Hold(form, *f.clock, Qt::Key_F, 3000, 3100);
+        Hold(form, *f.clock, Qt::Key_F, 3400, 3500);
+        QTest::keyClick(&form, Qt::Key_Space);
+        QVERIFY(!f.clock->playing);
+
+        // く moves: +10 +10, then -100 -100, and a third -100 would pass さ.
+        QTest::keyClick(&form, Qt::Key_Up);
+        QCOMPARE(f.clock->position, 1000); // the line's start
+        QTest::keyClick(&form, Qt::Key_Right);
+        QTest::keyClick(&form, Qt::Key_Right, Qt::ControlModifier);
+        QTest::keyClick(&form, Qt::Key_Right, Qt::ControlModifier);
+        QTest::keyClick(&form, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::keyClick(&form, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::keyClick(&form, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(form.StatusLabel()->text(), QString::fromUtf8("前後の時間を越えるので動かせません"));
+        QCOMPARE(form.Session().Document().Lines[0].Fragments[1].StartMs, 1070);
+        QTest::keyClick(&form, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(form.Session().Document().Lines[0].Fragments[1].StartMs, 1170);
+        QTest::keyClick(&form, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(form.Session().Document().Lines[0].Fragments[1].StartMs, 1070);
+
+        // The history menu: the opening state and every step, the last one checked.
+        QMenu* history = form.HistoryMenu();
+        history->popup(form.mapToGlobal(QPoint(10, 10)));
+        QTRY_VERIFY(history->isVisible());
+        QCOMPARE(history->actions().size(), 1 + 5 + 4);
+        QVERIFY(history->actions().last()->isChecked());
+        QTest::keyClick(history, Qt::Key_Escape);
+
+        QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(test::ReadBytes(lyrics),
+                 QString::fromUtf8("[00:01:00]さ[00:01:07]く[00:01:40][00:01:70]ら[00:02:20]\r\n"
+                                   "[00:03:00]I [00:03:40]love\r\n\r\n@TimeRatio=1\r\n")
+                     .toUtf8());
+        const QByteArray saved = test::ReadBytes(lyrics);
+
+        // A change, then Esc: キャンセル keeps the window, 破棄 closes it and the file stays.
+        QTest::keyClick(&form, Qt::Key_Delete);
+        {
+            OnModal cancel([](QWidget* dialog) { Answer(dialog, QString::fromUtf8("キャンセル")); });
+            QTest::keyClick(&form, Qt::Key_Escape);
+            QCOMPARE(cancel.count, 1);
+        }
+        QVERIFY(form.isVisible());
+        Activate(form);
+        {
+            OnModal discard([](QWidget* dialog) { Answer(dialog, QString::fromUtf8("破棄")); });
+            QTest::keyClick(&form, Qt::Key_Escape);
+            QCOMPARE(discard.count, 1);
+        }
+        QVERIFY(!form.isVisible());
+        QCOMPARE(test::ReadBytes(lyrics), saved);
+        QCOMPARE(f.settings.Timing.LastFile, lyrics);
+        QVERIFY(f.settings.Timing.Width > 0);
+    }
+
+    void refusesToTapWithoutASong() {
+        Fixture f;
+        const QString lyrics = f.folder.Put("alone.txt", "la la\r\n");
+        FormTiming form(f.settings, nullptr, f.Maker());
+        {
+            // The chooser for the song, closed with Esc: no song.
+            OnModal close([](QWidget* dialog) { QVERIFY(qobject_cast<QFileDialog*>(dialog)); });
+            QVERIFY(form.OpenFile(lyrics));
+            QCOMPARE(close.count, 1);
+        }
+        Activate(form);
+        QTest::keyClick(&form, Qt::Key_Space);
+        QTest::keyClick(&form, Qt::Key_J);
+        QCOMPARE(form.StatusLabel()->text(), QString::fromUtf8("曲がないとタップできません"));
+        QVERIFY(!form.Session().Modified());
+    }
+
+    void openedFromTheStarMenu() {
+        test::TestFolder folder;
+        IniSettingsStore store(folder.File("Tavelkor.ini"));
+        Settings settings;
+        const QString lyrics = folder.Put("tune.txt", "la la\r\n");
+        folder.Put("tune.wav", SilentWav());
+        FormMain main(settings, store);
+        main.show();
+        {
+            OnModal choose([&](QWidget* dialog) {
+                auto* chooser = qobject_cast<QFileDialog*>(dialog);
+                QVERIFY(chooser != nullptr);
+                auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                QVERIFY(name != nullptr);
+                // The user goes to the folder, types the name and presses Enter.
+                chooser->setDirectory(folder.Path());
+                QTest::keyClicks(name, QStringLiteral("tune.txt"));
+                for (int i = 0; i < 3 && chooser->isVisible(); ++i)
+                    QTest::keyClick(name, Qt::Key_Return);
+            });
+            QTest::mouseClick(main.ComMenu(), Qt::LeftButton);
+            QTest::keyClick(main.PopupMenu(), 't');
+            QCOMPARE(choose.count, 1);
+        }
+        QVERIFY(main.Timing() != nullptr);
+        QVERIFY(main.Timing()->isVisible());
+        QCOMPARE(main.Timing()->Source().Path, lyrics);
+        QVERIFY(main.Timing()->Clock()->Audible()); // the WAV beside it decoded
+        QCOMPARE(main.Timing()->Clock()->DurationMs(), 100);
+        main.Timing()->close();
+    }
+};
+
+QTEST_MAIN(FormTimingTest)
+#include "FormTimingTest.moc"
