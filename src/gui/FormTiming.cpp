@@ -152,8 +152,20 @@ void FormTiming::BuildMenus() {
     add(play, QStringLiteral(u"再生／一時停止"), QKeySequence(Qt::Key_Space),
         [this] { TogglePlay(); });
     add(play, QStringLiteral(u"行を再生(&R)"), QKeySequence(Qt::Key_R), [this] { Replay(false); });
-    add(play, QStringLiteral(u"行を繰り返す(&L)"), QKeySequence(Qt::Key_L),
-        [this] { Replay(!loop_); });
+    add(play, QStringLiteral(u"行を繰り返す(&L)"), QKeySequence(Qt::Key_L), [this] {
+        if (!loop_) {
+            Replay(true);
+            return;
+        }
+        // Pressed again: the loop stops where it is.
+        loop_ = false;
+        replayTo_ = -1;
+        if (clock_)
+            clock_->Pause();
+        ticker_->stop();
+        Say(QStringLiteral(u"繰り返しを止めました"));
+        Refresh();
+    });
     play->addSeparator();
     add(play, QStringLiteral(u"速度 1×"), QKeySequence(Qt::Key_1), [this] { SetSpeed(100); });
     add(play, QStringLiteral(u"速度 0.75×"), QKeySequence(Qt::Key_2), [this] { SetSpeed(75); });

@@ -25,7 +25,7 @@ void StretchRenderer::Start(qint64 songFrame, double speed) {
         stretcher_ = std::make_unique<Stretcher>(
             size_t(song_->SampleRate), 2,
             Stretcher::OptionProcessRealTime | Stretcher::OptionEngineFiner |
-                Stretcher::OptionPitchHighConsistency,
+                Stretcher::OptionPitchHighConsistency | Stretcher::OptionWindowShort,
             1.0 / speed_, 1.0);
     } else {
         stretcher_->reset();

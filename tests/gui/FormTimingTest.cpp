@@ -12,7 +12,9 @@
 #include "OnModal.h"
 #include "TestFiles.h"
 
+#include <QElapsedTimer>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -188,6 +190,60 @@ private slots:
         QCOMPARE(test::ReadBytes(lyrics), saved);
         QCOMPARE(f.settings.Timing.LastFile, lyrics);
         QVERIFY(f.settings.Timing.Width > 0);
+    }
+
+    void replaysLoopsAndTapsAtTheKeyEventsOwnTime() {
+        Fixture f;
+        const QString lyrics = f.folder.Put("song.txt", QString::fromUtf8("あい\r\nう\r\n").toUtf8());
+        f.folder.Put("song.wav", SilentWav());
+        FormTiming form(f.settings, nullptr, f.Maker());
+        QVERIFY(form.OpenFile(lyrics));
+        Activate(form);
+        QTest::keyClick(&form, Qt::Key_3);
+        QCOMPARE(f.clock->speed, 0.5);
+        QCOMPARE(f.settings.Timing.SpeedPercent, 50);
+        QTest::keyClick(&form, Qt::Key_Space);
+
+        // The first event is handled at once; the second comes 10 ms after it but is handled
+        // later: its stamp is the clock's position less that delay, in song time (half of it).
+        f.clock->position = 5000;
+        QElapsedTimer handled;
+        QKeyEvent first(QEvent::KeyPress, Qt::Key_F, Qt::NoModifier);
+        first.setTimestamp(100000);
+        QApplication::sendEvent(&form, &first);
+        handled.start();
+        QTest::qWait(80);
+        f.clock->position = 5100;
+        QKeyEvent late(QEvent::KeyPress, Qt::Key_F, Qt::NoModifier);
+        late.setTimestamp(100010);
+        QApplication::sendEvent(&form, &late);
+        const qint64 delay = handled.elapsed() - 10;
+        const TimingLine& line = form.Session().Document().Lines[0];
+        QCOMPARE(line.Fragments[0].StartMs, 5000);
+        QVERIFY2(std::abs(line.Fragments[1].StartMs - (5100 - delay / 2)) <= 10,
+                 qPrintable(QString::number(line.Fragments[1].StartMs)));
+        f.clock->position = 6000;
+        QTest::keyClick(&form, Qt::Key_F);
+        QTest::keyClick(&form, Qt::Key_Space);
+
+        // R plays the line from a second before it and stops at its end (the next line).
+        QTest::keyClick(&form, Qt::Key_Home);
+        QTest::keyClick(&form, Qt::Key_R);
+        QCOMPARE(f.clock->position, 4000);
+        QVERIFY(f.clock->playing);
+        f.clock->position = 6000;
+        QTRY_VERIFY(!f.clock->playing);
+        // L loops it until pressed again.
+        QTest::keyClick(&form, Qt::Key_L);
+        f.clock->position = 6010;
+        QTRY_COMPARE(f.clock->position, 4000);
+        QVERIFY(f.clock->playing);
+        QTest::keyClick(&form, Qt::Key_L);
+        QVERIFY(!f.clock->playing);
+        {
+            OnModal discard([](QWidget* dialog) { Answer(dialog, QString::fromUtf8("破棄")); });
+            form.close();
+        }
     }
 
     void refusesToTapWithoutASong() {

@@ -5,6 +5,7 @@
 #include "gui/FormPreview.h"
 #include "settings/Settings.h"
 
+#include "NullSink.h"
 #include "TestFiles.h"
 
 #include <QElapsedTimer>
@@ -21,48 +22,6 @@ QString Fixture(const char* name) {
     return QStringLiteral(TAVELKOR_TEST_FIXTURES "/") + QString::fromUtf8(name);
 }
 
-// The sound server of the test: a PulseAudio daemon with a null sink, reachable only through
-// the private runtime folder.
-struct NullSink {
-    QString missing; // what is not installed, when the server could not be started for that
-    QString failure; // why an installed server did not start
-    bool started = false;
-    QTemporaryDir runtime;
-
-    NullSink() {
-        const QString pulseaudio = QStandardPaths::findExecutable(QStringLiteral("pulseaudio"));
-        const QString pactl = QStandardPaths::findExecutable(QStringLiteral("pactl"));
-        if (pulseaudio.isEmpty() || pactl.isEmpty()) {
-            missing = pulseaudio.isEmpty() ? QStringLiteral("pulseaudio")
-                                           : QStringLiteral("pactl (pulseaudio-utils)");
-            return;
-        }
-        QFile::setPermissions(runtime.path(),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-        qunsetenv("PULSE_SERVER");
-        QProcess daemon;
-        daemon.start(pulseaudio, {QStringLiteral("--daemonize=yes"),
-                                  QStringLiteral("--exit-idle-time=-1"), QStringLiteral("-n"),
-                                  QStringLiteral("--load=module-null-sink sink_name=null"),
-                                  QStringLiteral("--load=module-native-protocol-unix")});
-        daemon.waitForFinished(20000);
-        for (int i = 0; i < 50 && !started; ++i) {
-            started = QProcess::execute(pactl, {QStringLiteral("info")}) == 0;
-            if (!started)
-                QThread::msleep(100);
-        }
-        if (!started)
-            failure = QString::fromLocal8Bit(daemon.readAllStandardError());
-    }
-    ~NullSink() {
-        if (started)
-            QProcess::execute(QStringLiteral("pulseaudio"), {QStringLiteral("--kill")});
-    }
-};
-
-NullSink* sink = nullptr;
-
 struct Sample {
     qint64 WallMs;
     qint64 PositionMs;
@@ -76,11 +35,7 @@ class PreviewPlaybackTest : public QObject {
 
 private slots:
     void thePositionAdvancesWithTheSongAndTheColoursChangeOnTime() {
-        if (!sink->missing.isEmpty())
-            QSKIP(qPrintable(sink->missing +
-                             QStringLiteral(" is not installed: no sound server for the test")));
-        QVERIFY2(sink->started,
-                 qPrintable(QStringLiteral("PulseAudio did not start: ") + sink->failure));
+        TAVELKOR_REQUIRE_SOUND_SERVER();
         test::TestFolder folder;
         QVERIFY(QFile::copy(Fixture("preview-tone3000.mp3"), folder.File("song.mp3")));
         const QString lyrics =
@@ -139,13 +94,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv) {
-    NullSink server; // before any sound is opened, so the player finds this server
-    sink = &server;
-    QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    PreviewPlaybackTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+TAVELKOR_PLAYBACK_TEST_MAIN(PreviewPlaybackTest)
 
 #include "PreviewPlaybackTest.moc"
