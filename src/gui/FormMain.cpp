@@ -273,8 +273,13 @@ void FormMain::ChoosePreviewFile() {
 }
 
 void FormMain::OpenPreview(const QString& path, bool play) {
-    if (preview_ == nullptr)
+    if (preview_ == nullptr) {
         preview_ = new FormPreview(settings_, this);
+        preview_->OpenEditor = [this](const QString& file, qint64 positionMs) {
+            OpenTiming(file, positionMs);
+        };
+        preview_->EditButton()->setVisible(true);
+    }
     preview_->show();
     preview_->raise();
     preview_->activateWindow();

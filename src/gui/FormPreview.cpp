@@ -157,7 +157,8 @@ FormPreview::FormPreview(Settings& settings, QWidget* parent, ClockMaker makeClo
       timeLabel_(new QLabel(this)), nudgeLabel_(new QLabel(this)), status_(new QLabel(this)),
       previous_(new QPushButton(QStringLiteral(u"◀ 前の行"), this)), play_(new QPushButton(this)),
       next_(new QPushButton(QStringLiteral(u"次の行 ▶"), this)),
-      save_(new QPushButton(QStringLiteral(u"保存"), this)), ticker_(new QTimer(this)) {
+      save_(new QPushButton(QStringLiteral(u"保存"), this)), ticker_(new QTimer(this)),
+      edit_(new QPushButton(QStringLiteral(u"編集"), this)) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(QStringLiteral(u"プレビュー"));
     setAcceptDrops(true);
@@ -194,6 +195,7 @@ FormPreview::FormPreview(Settings& settings, QWidget* parent, ClockMaker makeClo
     buttons->removeWidget(nudgeLabel_);
     buttons->insertWidget(buttons->indexOf(nudges_[2]), nudgeLabel_);
     buttons->addWidget(save_);
+    buttons->addWidget(edit_);
     layout->addLayout(buttons);
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(status_);
@@ -235,6 +237,21 @@ FormPreview::FormPreview(Settings& settings, QWidget* parent, ClockMaker makeClo
     connect(previous_, &QPushButton::clicked, this, [this] { JumpLine(false); });
     connect(next_, &QPushButton::clicked, this, [this] { JumpLine(true); });
     connect(save_, &QPushButton::clicked, this, &FormPreview::SaveNudge);
+    // 「編集」: the timing editor on this file, where the song is now.
+    edit_->setFocusPolicy(Qt::NoFocus);
+    edit_->setToolTip(QStringLiteral(u"タイミング編集で開く"));
+    edit_->setVisible(false);
+    connect(edit_, &QPushButton::clicked, this, [this] {
+        if (!OpenEditor || source_.Path.isEmpty())
+            return;
+        const qint64 position = clock_ ? clock_->PositionMs() : 0;
+        if (clock_)
+            clock_->Pause();
+        playing_ = false;
+        ticker_->stop();
+        UpdateControls();
+        OpenEditor(source_.Path, position);
+    });
     connect(seekBar_, &QSlider::sliderMoved, this, [this](int value) { SeekTo(value); });
     ticker_->setInterval(TickMs);
     ticker_->setTimerType(Qt::PreciseTimer);

@@ -79,6 +79,11 @@ public:
     // Puts the window's place into the settings (closing does this too).
     void StorePlace();
 
+    // What 「編集」 does: opens the timing editor on the file at the song's position. Without
+    // it the button is hidden.
+    std::function<void(const QString& path, qint64 positionMs)> OpenEditor;
+    QPushButton* EditButton() const { return edit_; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -116,6 +121,7 @@ private:
     QList<QPushButton*> nudges_;
     QPushButton* save_;
     QTimer* ticker_;
+    QPushButton* edit_;
 };
 
 } // namespace tavelkor

@@ -2,8 +2,10 @@
 // key held and released stamps starts, ends and pauses, the start key stamps starts only; the
 // arrows select, Ctrl+arrows move a time (a move across a neighbour is refused), Ctrl+Z and
 // Ctrl+Shift+Z undo and redo, the history shows in its menu, Ctrl+S saves; Esc asks before it
-// drops unsaved changes. Without a song the editor refuses to tap. The ★ menu opens it.
+// drops unsaved changes. Without a song the editor refuses to tap. The ★ menu and the
+// preview's 「編集」 open it.
 #include "gui/FormMain.h"
+#include "gui/FormPreview.h"
 #include "gui/FormTiming.h"
 #include "preview/PreviewDocument.h"
 #include "settings/IniSettingsStore.h"
@@ -292,6 +294,15 @@ private slots:
         QCOMPARE(main.Timing()->Source().Path, lyrics);
         QVERIFY(main.Timing()->Clock()->Audible()); // the WAV beside it decoded
         QCOMPARE(main.Timing()->Clock()->DurationMs(), 100);
+
+        // The preview's 「編集」 opens the editor on the preview's file.
+        const QString timed = folder.Put("timed.txt", "[00:00:05]la[00:00:08]la\r\n");
+        folder.Put("timed.wav", SilentWav());
+        main.OpenPreview(timed, false);
+        QVERIFY(main.Preview()->EditButton()->isVisible());
+        QTest::mouseClick(main.Preview()->EditButton(), Qt::LeftButton);
+        QCOMPARE(main.Timing()->Source().Path, timed);
+        QCOMPARE(main.Timing()->Session().Document().Lines[0].Fragments[1].StartMs, 80);
         main.Timing()->close();
     }
 };
