@@ -5,6 +5,7 @@
 #include "../settings/Settings.h"
 #include "../timing/TimingSong.h"
 #include "AudioSinkOutput.h"
+#include "DialogCalibration.h"
 #include "FormPreview.h"
 #include "WindowHelpers.h"
 
@@ -65,6 +66,7 @@ FormTiming::FormTiming(Settings& settings, QWidget* parent, ClockMaker makeClock
       status_(new QLabel(this)), legend_(new QLabel(this)), ticker_(new QTimer(this)) {
     setWindowTitle(QStringLiteral(u"タイミング編集"));
     setAcceptDrops(true);
+    MakeCalibrationClock = &DialogCalibration::DefaultClock;
     sinceStart_.start();
     DisplayStyle style = ReadDisplayStyle(settings_.T2S);
     style.Lines = 2;
@@ -190,6 +192,8 @@ void FormTiming::BuildMenus() {
         [this] { MoveTime(-100); });
     add(play, QStringLiteral(u"100 ms 遅く"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Right),
         [this] { MoveTime(100); });
+    play->addSeparator();
+    add(play, QStringLiteral(u"タップの遅れを測る…(&C)"), QKeySequence(), [this] { Calibrate(); });
     QMenu* help = menuBar_->addMenu(QStringLiteral(u"ヘルプ(&H)"));
     add(help, QStringLiteral(u"キー一覧"), QKeySequence(Qt::Key_F1),
         [this] { legend_->setVisible(!legend_->isVisible()); });
@@ -526,6 +530,19 @@ void FormTiming::Refresh() {
 }
 
 void FormTiming::Say(const QString& text) { status_->setText(text); }
+
+void FormTiming::Calibrate() {
+    if (clock_)
+        clock_->Pause();
+    ticker_->stop();
+    DialogCalibration dialog(settings_.Timing.TapOffsetMs, MakeCalibrationClock, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    settings_.Timing.TapOffsetMs = dialog.OffsetMs();
+    session_.SetTapRules(TapRules{settings_.Timing.MinGapMs, settings_.Timing.TapOffsetMs});
+    Say(QStringLiteral(u"タップの遅れを %1 ms にしました").arg(dialog.OffsetMs()));
+    Refresh();
+}
 
 void FormTiming::StorePlace() {
     const WindowPlace place = WindowPlaceOf(this);

@@ -43,6 +43,10 @@ public:
     // Ctrl+S: saves as TimeTag (in place or beside the file). False when nothing was saved.
     bool Save();
 
+    // The clock 「タップの遅れを測る…」 plays its clicks on (the editor's audio path).
+    std::function<std::unique_ptr<TimingClock>(std::shared_ptr<const DecodedSong>)>
+        MakeCalibrationClock;
+
     const TimingSession& Session() const { return session_; }
     const TimingSource& Source() const { return source_; }
     TimingClock* Clock() const { return clock_.get(); }
@@ -82,6 +86,7 @@ private:
     void ShowDocument();
     void Say(const QString& text);
     void StorePlace();
+    void Calibrate();
 
     Settings& settings_;
     ClockMaker makeClock_;

@@ -2,12 +2,15 @@
 // key held and released stamps starts, ends and pauses, the start key stamps starts only; the
 // arrows select, Ctrl+arrows move a time (a move across a neighbour is refused), Ctrl+Z and
 // Ctrl+Shift+Z undo and redo, the history shows in its menu, Ctrl+S saves; Esc asks before it
-// drops unsaved changes. Without a song the editor refuses to tap. The ★ menu and the
+// drops unsaved changes; the tap offset is measured from taps along clicks. Without a song the
+// editor refuses to tap. The ★ menu and the
 // preview's 「編集」 open it.
 #include "gui/FormMain.h"
+#include "gui/DialogCalibration.h"
 #include "gui/FormPreview.h"
 #include "gui/FormTiming.h"
 #include "preview/PreviewDocument.h"
+#include "timing/TapCalibration.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/Settings.h"
 
@@ -242,6 +245,53 @@ private slots:
         QVERIFY(f.clock->playing);
         QTest::keyClick(&form, Qt::Key_L);
         QVERIFY(!f.clock->playing);
+        {
+            OnModal discard([](QWidget* dialog) { Answer(dialog, QString::fromUtf8("破棄")); });
+            form.close();
+        }
+    }
+
+    void calibratesTheTapOffsetFromTapsAlongTheClicks() {
+        Fixture f;
+        const QString lyrics = f.folder.Put("song.txt", "la la\r\n");
+        f.folder.Put("song.wav", SilentWav());
+        FormTiming form(f.settings, nullptr, f.Maker());
+        FakeTimingClock* clicks = nullptr;
+        form.MakeCalibrationClock = [&clicks](std::shared_ptr<const DecodedSong> song) {
+            auto made = std::make_unique<FakeTimingClock>(song->Error.isEmpty());
+            clicks = made.get();
+            return made;
+        };
+        QVERIFY(form.OpenFile(lyrics));
+        Activate(form);
+        // Taps 70..95 ms after each click (one far out); the median of the eight is 86 ms.
+        const int late[] = {80, 95, 70, 85, 90, 300, 82, 88};
+        {
+            OnModal tapAlong([&](QWidget* dialog) {
+                auto* calibration = qobject_cast<DialogCalibration*>(dialog);
+                QVERIFY(calibration != nullptr);
+                QTest::mouseClick(calibration->StartButton(), Qt::LeftButton);
+                QVERIFY(clicks->playing);
+                for (int i = 0; i < CalibrationClicks; ++i) {
+                    clicks->position = CalibrationClickTimes()[i] + late[i];
+                    QTest::keyClick(calibration, Qt::Key_J);
+                }
+                clicks->position = 9000;
+                QTRY_VERIFY(calibration->OkButton()->isEnabled());
+                QTest::mouseClick(calibration->OkButton(), Qt::LeftButton);
+            });
+            QTest::keyClick(form.MenuBar(), Qt::Key_P, Qt::AltModifier);
+            QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
+            QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_C);
+            QTRY_COMPARE(tapAlong.count, 1);
+        }
+        QCOMPARE(f.settings.Timing.TapOffsetMs, 86);
+        // Every stamp now comes 86 ms earlier.
+        Activate(form);
+        QTest::keyClick(&form, Qt::Key_Space);
+        f.clock->position = 1086;
+        QTest::keyClick(&form, Qt::Key_F);
+        QCOMPARE(form.Session().Document().Lines[0].Fragments[0].StartMs, 1000);
         {
             OnModal discard([](QWidget* dialog) { Answer(dialog, QString::fromUtf8("破棄")); });
             form.close();
