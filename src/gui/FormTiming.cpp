@@ -3,7 +3,9 @@
 #include "../base/PathHelpers.h"
 #include "../preview/PreviewDocument.h"
 #include "../settings/Settings.h"
+#include "../timing/TimingExport.h"
 #include "../timing/TimingSong.h"
+#include "../app/BatchFrame.h"
 #include "AudioSinkOutput.h"
 #include "DialogCalibration.h"
 #include "FormPreview.h"
@@ -114,6 +116,8 @@ void FormTiming::BuildMenus() {
     add(file, QStringLiteral(u"開く…(&O)"), QKeySequence(Qt::CTRL | Qt::Key_O),
         [this] { ChooseFile(); });
     add(file, QStringLiteral(u"保存(&S)"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { Save(); });
+    add(file, QStringLiteral(u"名前を付けて保存…(&A)"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+        [this] { SaveAs(); });
     file->addSeparator();
     add(file, QStringLiteral(u"閉じる(&C)"), QKeySequence(Qt::Key_Escape), [this] { close(); });
     QMenu* edit = menuBar_->addMenu(QStringLiteral(u"編集(&E)"));
@@ -275,6 +279,39 @@ bool FormTiming::Save() {
         (replaced > 0 ? QStringLiteral(u"（%1 文字を置き換えました）").arg(replaced) : QString()));
     ShowDocument();
     return true;
+}
+
+void FormTiming::SaveAs() {
+    if (source_.Path.isEmpty())
+        return;
+    // The formats the modes write, each with the extension its mode gives it by default.
+    const QStringList filters = {QStringLiteral("TimeTag (*.txt)"), QStringLiteral("LRC (*.lrc)"),
+                                 QStringLiteral("SAMI (*.smi)"), QStringLiteral("DSMP (*.lyr)")};
+    const QStringList extensions = {QStringLiteral(".txt"), QStringLiteral(".lrc"),
+                                    QStringLiteral(".smi"), QStringLiteral(".lyr")};
+    QString filter = filters[0];
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral(u"名前を付けて保存"),
+                                                FolderOf(source_.Path), filters.join(u";;"_qs),
+                                                &filter);
+    if (path.isEmpty())
+        return;
+    const int index = std::max(0, int(filters.indexOf(filter)));
+    if (QFileInfo(path).suffix().isEmpty())
+        path += extensions[index];
+    const std::optional<QString> text =
+        ExportTimingText(session_.Document(), ExportFormat(index), settings_);
+    int replaced = 0;
+    if (!text || !SaveTimingText(path, *text, OutputEncodingFor(settings_, source_.Encoding, false),
+                                 replaced)) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral(u"名前を付けて保存"),
+                        QStringLiteral(u"保存できませんでした：") + path, QMessageBox::Ok, this);
+        box.exec();
+        return;
+    }
+    if (index == 0 && QFileInfo(path) == QFileInfo(source_.Path))
+        session_.MarkSaved();
+    Say(QStringLiteral(u"保存しました：") + path);
+    ShowDocument();
 }
 
 bool FormTiming::AskToKeepChanges() {

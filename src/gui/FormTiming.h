@@ -87,6 +87,7 @@ private:
     void Say(const QString& text);
     void StorePlace();
     void Calibrate();
+    void SaveAs();
 
     Settings& settings_;
     ClockMaker makeClock_;

@@ -177,6 +177,27 @@ private slots:
                      .toUtf8());
         const QByteArray saved = test::ReadBytes(lyrics);
 
+        // 「名前を付けて保存」 as SAMI, through the SAMI mode's writer.
+        {
+            OnModal choose([&](QWidget* dialog) {
+                auto* chooser = qobject_cast<QFileDialog*>(dialog);
+                QVERIFY(chooser != nullptr);
+                chooser->selectNameFilter(QStringLiteral("SAMI (*.smi)"));
+                auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                QTest::keyClicks(name, QStringLiteral("song"));
+                for (int i = 0; i < 3 && chooser->isVisible(); ++i)
+                    QTest::keyClick(name, Qt::Key_Return);
+            });
+            QTest::keyClick(form.MenuBar(), Qt::Key_F, Qt::AltModifier);
+            QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
+            QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_A);
+            QTRY_COMPARE(choose.count, 1);
+        }
+        const QString sami = QString::fromUtf8(test::ReadBytes(f.folder.File("song.smi")));
+        QVERIFY2(sami.contains(QStringLiteral("<SYNC Start=1070>")), qPrintable(sami));
+        QVERIFY(sami.contains(QStringLiteral("<SYNC Start=3400>")));
+        Activate(form);
+
         // A change, then Esc: キャンセル keeps the window, 破棄 closes it and the file stays.
         QTest::keyClick(&form, Qt::Key_Delete);
         {
