@@ -6,6 +6,10 @@
 #include "../timing/TimingExport.h"
 #include "../timing/TimingSong.h"
 #include "../app/BatchFrame.h"
+#include "../app/BatchState.h"
+#include "../app/ResultCodes.h"
+#include "../modes/ModeTable.h"
+#include "DialogQuestions.h"
 #include "AudioSinkOutput.h"
 #include "DialogCalibration.h"
 #include "FormPreview.h"
@@ -118,6 +122,7 @@ void FormTiming::BuildMenus() {
     add(file, QStringLiteral(u"保存(&S)"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { Save(); });
     add(file, QStringLiteral(u"名前を付けて保存…(&A)"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
         [this] { SaveAs(); });
+    add(file, QStringLiteral(u"曲に埋め込む(&E)"), QKeySequence(), [this] { EmbedInSong(); });
     file->addSeparator();
     add(file, QStringLiteral(u"閉じる(&C)"), QKeySequence(Qt::Key_Escape), [this] { close(); });
     QMenu* edit = menuBar_->addMenu(QStringLiteral(u"編集(&E)"));
@@ -312,6 +317,27 @@ void FormTiming::SaveAs() {
         session_.MarkSaved();
     Say(QStringLiteral(u"保存しました：") + path);
     ShowDocument();
+}
+
+void FormTiming::EmbedInSong() {
+    if (source_.Path.isEmpty())
+        return;
+    // The embedding mode reads the TimeTag file: what is on screen is saved first.
+    const QString path = TimingSavePath(source_);
+    if ((session_.Modified() || !QFileInfo::exists(path)) && !Save())
+        return;
+    BatchState state;
+    state.DroppedFiles = {path};
+    DialogQuestions questions(this);
+    RunMode(ModeTimeTagToMp3, state, settings_, questions);
+    const QString outcome =
+        state.Results.isEmpty()
+            ? QStringLiteral(u"曲に埋め込めるファイルではありません：") + path
+            : ResultOutcomeText(state.Results[0]) + u'\n' + state.Results[0].FileName;
+    Say(outcome);
+    QMessageBox box(QMessageBox::Information, QStringLiteral(u"曲に埋め込む"), outcome,
+                    QMessageBox::Ok, this);
+    box.exec();
 }
 
 bool FormTiming::AskToKeepChanges() {

@@ -88,6 +88,7 @@ private:
     void StorePlace();
     void Calibrate();
     void SaveAs();
+    void EmbedInSong();
 
     Settings& settings_;
     ClockMaker makeClock_;

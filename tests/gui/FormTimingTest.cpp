@@ -319,6 +319,32 @@ private slots:
         }
     }
 
+    void embedsTheTimingIntoTheSong() {
+        Fixture f;
+        const QString lyrics = f.folder.Put("tone.txt", "la la\r\n");
+        const QString song = f.folder.File("tone.mp3");
+        QVERIFY(QFile::copy(QStringLiteral(TAVELKOR_TEST_FIXTURES "/lyrics-tone.mp3"), song));
+        QFile::setPermissions(song, QFile::ReadOwner | QFile::WriteOwner);
+        FormTiming form(f.settings, nullptr, f.Maker());
+        QVERIFY(form.OpenFile(lyrics));
+        Activate(form);
+        QTest::keyClick(&form, Qt::Key_Space);
+        f.clock->position = 1000;
+        QTest::keyClick(&form, Qt::Key_F);
+        QString said;
+        {
+            OnModal ok([&](QWidget* dialog) { said = Answer(dialog, QStringLiteral("OK")); });
+            QTest::keyClick(form.MenuBar(), Qt::Key_F, Qt::AltModifier);
+            QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
+            QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_E);
+            QTRY_COMPARE(ok.count, 1);
+        }
+        QVERIFY2(said.startsWith(QString::fromUtf8("00.")), qPrintable(said));
+        QVERIFY(!form.Session().Modified()); // saved before embedding
+        QVERIFY(test::ReadBytes(song).contains("LYRICSBEGIN"));
+        QVERIFY(test::ReadBytes(song).contains("[00:01:00]la"));
+    }
+
     void refusesToTapWithoutASong() {
         Fixture f;
         const QString lyrics = f.folder.Put("alone.txt", "la la\r\n");
