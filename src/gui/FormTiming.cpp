@@ -223,8 +223,6 @@ bool FormTiming::OpenFile(const QString& path, qint64 positionMs) {
         clock_->Pause();
     ticker_->stop();
     source_ = std::move(source);
-    session_ = TimingSession(source_.Document, rules,
-                             TapRules{settings_.Timing.MinGapMs, settings_.Timing.TapOffsetMs});
     settings_.Timing.LastFile = path;
 
     // The song beside the lyrics, else the one chosen for them before, else ask for one.
@@ -243,6 +241,10 @@ bool FormTiming::OpenFile(const QString& path, qint64 positionMs) {
             song.Length = -1;
         }
     }
+    // @Title, @Artist and @Album the lyrics do not give come from the song's tags.
+    TakeSongNames(source_.Document.Header, song);
+    session_ = TimingSession(source_.Document, rules,
+                             TapRules{settings_.Timing.MinGapMs, settings_.Timing.TapOffsetMs});
     clock_ = makeClock_(song);
     clock_->SetSpeed(settings_.Timing.SpeedPercent / 100.0);
     clock_->Seek(positionMs);

@@ -87,6 +87,25 @@ DecodedSong Failed(const QString& why) {
 
 } // namespace
 
+SongNames ReadSongNames(const QString& path) {
+    SongNames names;
+    AVFormatContext* opened = nullptr;
+    if (avformat_open_input(&opened, path.toUtf8().constData(), nullptr, nullptr) < 0)
+        return names;
+    std::unique_ptr<AVFormatContext, FormatCloser> format(opened);
+    avformat_find_stream_info(format.get(), nullptr);
+    auto value = [&format](const char* key) {
+        const AVDictionaryEntry* entry = av_dict_get(format->metadata, key, nullptr, 0);
+        for (unsigned i = 0; entry == nullptr && i < format->nb_streams; ++i)
+            entry = av_dict_get(format->streams[i]->metadata, key, nullptr, 0);
+        return entry != nullptr ? QString::fromUtf8(entry->value) : QString();
+    };
+    names.Title = value("title");
+    names.Artist = value("artist");
+    names.Album = value("album");
+    return names;
+}
+
 DecodedSong DecodeSong(const QString& path, qint64 offset, qint64 length) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || !file.seek(offset))

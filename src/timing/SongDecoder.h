@@ -18,6 +18,14 @@ struct DecodedSong {
     qint64 DurationMs() const { return SampleRate > 0 ? Frames() * 1000 / SampleRate : 0; }
 };
 
+// The title, artist and album of a song's tags as FFmpeg reads them ("" for what is missing).
+struct SongNames {
+    QString Title;
+    QString Artist;
+    QString Album;
+};
+SongNames ReadSongNames(const QString& path);
+
 // Decodes the bytes `offset` .. `offset + length` of the file (all of it when length < 0).
 DecodedSong DecodeSong(const QString& path, qint64 offset = 0, qint64 length = -1);
 

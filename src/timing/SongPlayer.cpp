@@ -9,6 +9,8 @@ SongPlayer::SongPlayer(std::shared_ptr<const DecodedSong> song,
     : song_(std::move(song)), output_(std::move(output)), renderer_(song_),
       error_(song_->Error) {}
 
+SongPlayer::~SongPlayer() { output_->Stop(); }
+
 void SongPlayer::StartOutput() {
     startFrame_ = std::clamp<qint64>(pausedMs_ * song_->SampleRate / 1000, 0, song_->Frames());
     renderer_.Start(startFrame_, speed_);

@@ -39,6 +39,8 @@ public:
 class SongPlayer : public TimingClock {
 public:
     SongPlayer(std::shared_ptr<const DecodedSong> song, std::unique_ptr<SoundOutput> output);
+    // The output stops before the renderer it pulls from goes.
+    ~SongPlayer() override;
 
     void Play() override;
     void Pause() override;

@@ -71,10 +71,13 @@ bool TimingSession::TapDown(qint64 songMs, bool hold) {
     released_.reset();
     changes.append({place.Line, document_.Lines[place.Line], line});
     const FragmentPlace next = document_.Next(place);
-    if (!Change(QStringLiteral(u"タップ ") + MsToTag(t), changes, next))
+    const bool changed = Change(QStringLiteral(u"タップ ") + MsToTag(t), changes, next);
+    if (!changed)
         selection_ = next; // the same time again: nothing changed, the tap still moves on
-    if (hold)
+    if (hold) {
         holding_ = place;
+        holdingStep_ = changed ? history_.Index() : -1;
+    }
     return true;
 }
 
@@ -93,7 +96,8 @@ bool TimingSession::TapUp(qint64 songMs) {
             return false;
     }
     line.Fragments[place.Fragment].EndMs = t;
-    if (!history_.AmendLast(document_, place.Line, line))
+    // The release joins the press's step when that is still the last one.
+    if (holdingStep_ != history_.Index() || !history_.AmendLast(document_, place.Line, line))
         Change(QStringLiteral(u"終わり ") + MsToTag(t),
                {{place.Line, document_.Lines[place.Line], line}}, selection_);
     released_ = place;

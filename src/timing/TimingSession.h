@@ -69,6 +69,7 @@ private:
     FragmentPlace selection_;
     // The fragment a held key stamped, until the key comes up.
     std::optional<FragmentPlace> holding_;
+    int holdingStep_ = -1; // the history index after the held tap's own step; -1: it made none
     // The fragment whose end the last release stamped, and that time.
     std::optional<FragmentPlace> released_;
     int releasedMs_ = 0;

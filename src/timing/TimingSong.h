@@ -11,6 +11,11 @@ namespace tavelkor {
 // MacBinary), else the first of .flac, .ogg, .opus, .m4a and .wav; Path is empty for none.
 PreviewSong FindTimingSong(const QString& lyricsPath);
 
+// Title, artist and album the song's tags give: for MP3 and RMP as the TimeTag mode reads them
+// (the RIFF texts, else the ID3 tags, CP932 where they are not Unicode), for the other formats
+// as FFmpeg reads their tags. Only header fields that are still empty are filled.
+void TakeSongNames(LyricsHeader& header, const PreviewSong& song);
+
 // Decodes the song (at `song.Offset`, `song.Length`) for a player.
 std::shared_ptr<const DecodedSong> DecodeTimingSong(const PreviewSong& song);
 

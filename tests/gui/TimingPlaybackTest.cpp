@@ -46,7 +46,8 @@ private slots:
         const qint64 to = form.Clock()->PositionMs();
         const double rate = double(to - from) / double(wall.elapsed());
         qInfo("song position / wall clock at 0.5x: %.3f", rate);
-        QVERIFY2(rate > 0.4 && rate < 0.6, qPrintable(QString::number(rate)));
+        // Apart from 0.75x and 1x, with room for a starved sound server on a busy machine.
+        QVERIFY2(rate > 0.35 && rate < 0.62, qPrintable(QString::number(rate)));
 
         const qint64 before = form.Clock()->PositionMs();
         QTest::keyClick(&form, Qt::Key_F);

@@ -4,6 +4,7 @@
 // redoes to the last, with the times of every line in order all the way.
 #include "timing/TimingFile.h"
 #include "timing/TimingSession.h"
+#include "timing/TimingSong.h"
 
 #include "TestFiles.h"
 
@@ -212,6 +213,15 @@ TEST(TimingFile, SavesPlainTextInPlaceInItsEncodingAndTimeTagBesideOtherFormats)
     ASSERT_TRUE(fromLrc.Error.isEmpty()) << fromLrc.Error.toStdString();
     EXPECT_EQ(TimingSavePath(fromLrc), folder.File("words.txt"));
     EXPECT_EQ(fromLrc.Document.Lines[0].Fragments.size(), 2);
+
+    // The header takes the song's tags where the lyrics give no names.
+    QFile::copy(QStringLiteral(TAVELKOR_TEST_FIXTURES "/tags-id3v1v2.mp3"), folder.File("song.mp3"));
+    const PreviewSong song = FindTimingSong(plain);
+    source.Document.Header.Artist = u"歌い手"_qs;
+    TakeSongNames(source.Document.Header, song);
+    EXPECT_EQ(source.Document.Header.Title, u"Sample Title"_qs);
+    EXPECT_EQ(source.Document.Header.Artist, u"歌い手"_qs);
+    EXPECT_TRUE(ComposeTimingText(source.Document).contains(u"@Title=Sample Title\r\n"_qs));
 }
 
 } // namespace
