@@ -1,7 +1,10 @@
 // The audio source against a click track that ffmpeg makes: decoded from WAV and MP3, played
 // through a counting output at 1x, 0.75x and 0.5x with the speed switched while playing, the
-// clock's song position where each click comes out lies within 5 ms of the click's time.
+// clock's song position where each click comes out lies within 5 ms of the click's time. The
+// MPEG data of an RMP file decodes as the MP3 itself does.
+#include "audio/SongFileBuilders.h"
 #include "timing/SongPlayer.h"
+#include "timing/TimingSong.h"
 
 #include "TestFiles.h"
 
@@ -132,6 +135,13 @@ TEST_F(SongPlayerTest, DecodesMp3AndStopsAtTheEnd) {
     const DecodedSong song = DecodeSong(mp3);
     EXPECT_NEAR(double(song.DurationMs()), 7000, 60);
     EXPECT_FALSE(DecodeSong(folder.Put("noise.mp3", QByteArray(5000, 'x'))).Error.isEmpty());
+    // The same MPEG data inside an RMP file, found beside its lyrics, decodes the same.
+    folder.Put("rmp/clicks.rmp", RmpFile(ReadBytes(mp3), InfoList(QByteArray(40, 'i'))));
+    const PreviewSong rmp = FindTimingSong(folder.File("rmp/clicks.txt"));
+    ASSERT_FALSE(rmp.WholeFile);
+    const auto fromRmp = DecodeTimingSong(rmp);
+    EXPECT_TRUE(fromRmp->Error.isEmpty());
+    EXPECT_EQ(fromRmp->Frames(), song.Frames());
 }
 
 } // namespace
