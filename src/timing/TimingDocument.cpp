@@ -148,7 +148,9 @@ TimingDocument TimingFromLyrics(const LyricsDocument& document, const SplitRules
 
 TimingDocument TimingFromPlainText(const QString& text, const SplitRules& rules) {
     LyricsDocument document;
-    for (QStringView piece : SplitAtCrLf(UnifyLineEnds(text))) {
+    // The pieces are views into this text: it lives until they are copied.
+    const QString unified = UnifyLineEnds(text);
+    for (QStringView piece : SplitAtCrLf(unified)) {
         LyricsLine line;
         line.PlainText = piece.toString();
         document.Lines.append(line);
