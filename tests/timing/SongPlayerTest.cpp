@@ -1,7 +1,8 @@
 // The audio source against a click track that ffmpeg makes: decoded from WAV and MP3, played
 // through a counting output at 1x, 0.75x and 0.5x with the speed switched while playing, the
 // clock's song position where each click comes out lies within 5 ms of the click's time. The
-// MPEG data of an RMP file decodes as the MP3 itself does.
+// MPEG data of an RMP file decodes as the MP3 itself does; FLAC, Ogg, Opus and M4A decode with
+// the clicks where they are.
 #include "audio/SongFileBuilders.h"
 #include "timing/SongPlayer.h"
 #include "timing/TimingSong.h"
@@ -116,6 +117,24 @@ TEST_F(SongPlayerTest, ClockPositionsMeetTheClicksAtEverySpeed) {
         EXPECT_GE(errors.size(), 8u) << speeds[0];
         for (qint64 error : errors)
             EXPECT_LE(std::abs(error), 5) << "speeds from " << speeds[0];
+    }
+}
+
+TEST_F(SongPlayerTest, DecodesTheFormatsKeptBesideLrcFilesOnTime) {
+    TestFolder folder;
+    const QString wav = folder.File("clicks.wav");
+    ASSERT_TRUE(MakeClickTrack(wav));
+    for (const char* extension : {"flac", "ogg", "opus", "m4a"}) {
+        const QString song = folder.File("clicks.") + QString::fromLatin1(extension);
+        ASSERT_EQ(QProcess::execute(QStringLiteral("ffmpeg"),
+                                    {QStringLiteral("-v"), QStringLiteral("error"),
+                                     QStringLiteral("-i"), wav, song}),
+                  0)
+            << extension;
+        const std::vector<qint64> errors = ClickErrors(song, {1});
+        EXPECT_GE(errors.size(), 8u) << extension;
+        for (qint64 error : errors)
+            EXPECT_LE(std::abs(error), 5) << extension;
     }
 }
 
