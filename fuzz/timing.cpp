@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2)
         return 0;
     const size_t textSize = std::min<size_t>(data[0] * 4, size - 1);
-    const QString lyrics = QString::fromUtf8(reinterpret_cast<const char*>(data + 1), qsizetype(textSize));
+    const QString lyrics =
+        QString::fromUtf8(reinterpret_cast<const char*>(data + 1), qsizetype(textSize));
     const uint8_t* ops = data + 1 + textSize;
     const size_t opCount = size - 1 - textSize;
 

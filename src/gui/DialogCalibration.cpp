@@ -12,7 +12,8 @@
 
 namespace tavelkor {
 
-std::unique_ptr<TimingClock> DialogCalibration::DefaultClock(std::shared_ptr<const DecodedSong> song) {
+std::unique_ptr<TimingClock>
+DialogCalibration::DefaultClock(std::shared_ptr<const DecodedSong> song) {
     return std::make_unique<SongPlayer>(std::move(song), std::make_unique<AudioSinkOutput>());
 }
 

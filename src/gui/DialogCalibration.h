@@ -20,7 +20,8 @@ namespace tavelkor {
 class DialogCalibration : public QDialog {
     Q_OBJECT
 public:
-    using ClockMaker = std::function<std::unique_ptr<TimingClock>(std::shared_ptr<const DecodedSong>)>;
+    using ClockMaker =
+        std::function<std::unique_ptr<TimingClock>(std::shared_ptr<const DecodedSong>)>;
     static std::unique_ptr<TimingClock> DefaultClock(std::shared_ptr<const DecodedSong> song);
 
     DialogCalibration(int currentOffsetMs, ClockMaker makeClock, QWidget* parent = nullptr);

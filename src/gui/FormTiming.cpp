@@ -1,17 +1,17 @@
 #include "FormTiming.h"
 
+#include "../app/BatchFrame.h"
+#include "../app/BatchState.h"
+#include "../app/ResultCodes.h"
 #include "../base/PathHelpers.h"
+#include "../modes/ModeTable.h"
 #include "../preview/PreviewDocument.h"
 #include "../settings/Settings.h"
 #include "../timing/TimingExport.h"
 #include "../timing/TimingSong.h"
-#include "../app/BatchFrame.h"
-#include "../app/BatchState.h"
-#include "../app/ResultCodes.h"
-#include "../modes/ModeTable.h"
-#include "DialogQuestions.h"
 #include "AudioSinkOutput.h"
 #include "DialogCalibration.h"
+#include "DialogQuestions.h"
 #include "FormPreview.h"
 #include "WindowHelpers.h"
 
@@ -120,8 +120,8 @@ void FormTiming::BuildMenus() {
     add(file, QStringLiteral(u"開く…(&O)"), QKeySequence(Qt::CTRL | Qt::Key_O),
         [this] { ChooseFile(); });
     add(file, QStringLiteral(u"保存(&S)"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { Save(); });
-    add(file, QStringLiteral(u"名前を付けて保存…(&A)"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
-        [this] { SaveAs(); });
+    add(file, QStringLiteral(u"名前を付けて保存…(&A)"),
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [this] { SaveAs(); });
     add(file, QStringLiteral(u"曲に埋め込む(&E)"), QKeySequence(), [this] { EmbedInSong(); });
     file->addSeparator();
     add(file, QStringLiteral(u"閉じる(&C)"), QKeySequence(Qt::Key_Escape), [this] { close(); });
@@ -130,8 +130,8 @@ void FormTiming::BuildMenus() {
         [this] { Undo(); });
     QAction* redo = add(edit, QStringLiteral(u"やり直す(&R)"),
                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), [this] { Redo(); });
-    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
-                        QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     edit->addMenu(history_);
     // The history: every step, the current one checked; choosing one undoes or redoes to it.
     connect(history_, &QMenu::aboutToShow, this, [this] {
@@ -153,8 +153,7 @@ void FormTiming::BuildMenus() {
         AfterChange(session_.MergeSelected(), QStringLiteral(u"行の最後のフラグメントです"));
     });
     add(edit, QStringLiteral(u"分割(&S)"), QKeySequence(Qt::Key_S), [this] { Split(); });
-    add(edit, QStringLiteral(u"文字を編集…(&E)"), QKeySequence(Qt::Key_F2),
-        [this] { EditText(); });
+    add(edit, QStringLiteral(u"文字を編集…(&E)"), QKeySequence(Qt::Key_F2), [this] { EditText(); });
     add(edit, QStringLiteral(u"行の時間を消す(&D)"), QKeySequence(Qt::Key_Delete), [this] {
         AfterChange(session_.UntimeLine(session_.Selection().Line),
                     QStringLiteral(u"この行には時間がありません"));
@@ -234,7 +233,8 @@ bool FormTiming::OpenFile(const QString& path, qint64 positionMs) {
     if (song.Path.isEmpty()) {
         const QString chosen = QFileDialog::getOpenFileName(
             this, QStringLiteral(u"曲ファイルを選んでください"), FolderOf(path),
-            QStringLiteral(u"曲 (*.mp3 *.rmp *.flac *.ogg *.opus *.m4a *.wav);;すべてのファイル (*)"));
+            QStringLiteral(
+                u"曲 (*.mp3 *.rmp *.flac *.ogg *.opus *.m4a *.wav);;すべてのファイル (*)"));
         if (!chosen.isEmpty()) {
             songChoices_.insert(path, chosen);
             song.Path = chosen;
@@ -297,9 +297,9 @@ void FormTiming::SaveAs() {
     const QStringList extensions = {QStringLiteral(".txt"), QStringLiteral(".lrc"),
                                     QStringLiteral(".smi"), QStringLiteral(".lyr")};
     QString filter = filters[0];
-    QString path = QFileDialog::getSaveFileName(this, QStringLiteral(u"名前を付けて保存"),
-                                                FolderOf(source_.Path), filters.join(u";;"_qs),
-                                                &filter);
+    QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral(u"名前を付けて保存"),
+                                     FolderOf(source_.Path), filters.join(u";;"_qs), &filter);
     if (path.isEmpty())
         return;
     const int index = std::max(0, int(filters.indexOf(filter)));
@@ -362,7 +362,8 @@ bool FormTiming::AskToKeepChanges() {
 void FormTiming::ChooseFile() {
     const QString file = QFileDialog::getOpenFileName(
         this, QStringLiteral(u"タイミング編集"), FolderOf(source_.Path),
-        QStringLiteral(u"歌詞ファイル (*.txt *.kra *.lrc *.smi *.sami *.lyr);;すべてのファイル (*)"));
+        QStringLiteral(
+            u"歌詞ファイル (*.txt *.kra *.lrc *.smi *.sami *.lyr);;すべてのファイル (*)"));
     if (!file.isEmpty())
         OpenFile(file);
 }
@@ -396,7 +397,8 @@ void FormTiming::Tap(QKeyEvent* event, bool hold) {
     // The song position when the key went down, not when the event is handled.
     const qint64 age = ages_.AgeMs(event->timestamp(), sinceStart_.elapsed());
     const qint64 songMs = clock_->PositionMs() - qint64(double(age) * clock_->Speed());
-    AfterChange(session_.TapDown(songMs, hold), QStringLiteral(u"タップするフラグメントが残っていません"));
+    AfterChange(session_.TapDown(songMs, hold),
+                QStringLiteral(u"タップするフラグメントが残っていません"));
 }
 
 void FormTiming::keyPressEvent(QKeyEvent* event) {
@@ -436,9 +438,9 @@ void FormTiming::MoveFragment(bool next) {
     const TimingDocument& document = session_.Document();
     FragmentPlace place = session_.Selection();
     if (!place.Valid()) // everything tapped: step back to the last fragment
-        place = document.Previous({int(document.Lines.size()) - 1,
-                                   int(document.Lines.value(document.Lines.size() - 1)
-                                           .Fragments.size())});
+        place = document.Previous(
+            {int(document.Lines.size()) - 1,
+             int(document.Lines.value(document.Lines.size() - 1).Fragments.size())});
     else
         place = next ? document.Next(place) : document.Previous(place);
     if (place.Valid())
@@ -497,9 +499,9 @@ void FormTiming::EditText() {
     if (line < 0)
         return;
     bool ok = false;
-    QString text = QInputDialog::getText(this, QStringLiteral(u"文字を編集"),
-                                         QStringLiteral(u"行の文字："), QLineEdit::Normal,
-                                         session_.Document().Lines[line].Text(), &ok);
+    QString text =
+        QInputDialog::getText(this, QStringLiteral(u"文字を編集"), QStringLiteral(u"行の文字："),
+                              QLineEdit::Normal, session_.Document().Lines[line].Text(), &ok);
     if (!ok)
         return;
     text.remove(u'\r');
@@ -518,9 +520,13 @@ void FormTiming::Split() {
     AfterChange(split, QStringLiteral(u"1文字のフラグメントは分割できません"));
 }
 
-void FormTiming::Undo() { AfterChange(session_.Undo(), QStringLiteral(u"元に戻す操作がありません")); }
+void FormTiming::Undo() {
+    AfterChange(session_.Undo(), QStringLiteral(u"元に戻す操作がありません"));
+}
 
-void FormTiming::Redo() { AfterChange(session_.Redo(), QStringLiteral(u"やり直す操作がありません")); }
+void FormTiming::Redo() {
+    AfterChange(session_.Redo(), QStringLiteral(u"やり直す操作がありません"));
+}
 
 void FormTiming::UndoTo(int index) {
     while (session_.History().Index() > index && session_.Undo())

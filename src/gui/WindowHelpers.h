@@ -2,9 +2,9 @@
 // opening a document or web address with the desktop's default program.
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
-#include <QSize>
 #include <QUrl>
 #include <functional>
 

@@ -1,8 +1,8 @@
 // tavelkor-screenshots FOLDER: saves a PNG picture of the main window (idle and busy), its menu,
 // each dialog, the preview at two moments of a real playback and the timing editor mid-song, as
-// they look on the current display (for the README and for reviewing the windows). Every dialog is opened the way a user
-// opens it: the options and the about box through the ★ menu picked with keys, the result window
-// and the two tools' questions by a run of dropped files.
+// they look on the current display (for the README and for reviewing the windows). Every dialog is
+// opened the way a user opens it: the options and the about box through the ★ menu picked with
+// keys, the result window and the two tools' questions by a run of dropped files.
 #include "../settings/IniSettingsStore.h"
 #include "../settings/Settings.h"
 #include "FormMain.h"

@@ -30,25 +30,44 @@ struct ClassRange {
 
 // Ranges checked in order; the first that holds the character decides.
 constexpr ClassRange Ranges[] = {
-    {U'ぁ', U'ぁ', CharClass::Small},      {U'ぃ', U'ぃ', CharClass::Small},
-    {U'ぅ', U'ぅ', CharClass::Small},      {U'ぇ', U'ぇ', CharClass::Small},
-    {U'ぉ', U'ぉ', CharClass::Small},      {U'ゃ', U'ゃ', CharClass::Small},
-    {U'ゅ', U'ゅ', CharClass::Small},      {U'ょ', U'ょ', CharClass::Small},
-    {U'ゎ', U'ゎ', CharClass::Small},      {U'ゕ', U'ゖ', CharClass::Small},
-    {U'ァ', U'ァ', CharClass::Small},      {U'ィ', U'ィ', CharClass::Small},
-    {U'ゥ', U'ゥ', CharClass::Small},      {U'ェ', U'ェ', CharClass::Small},
-    {U'ォ', U'ォ', CharClass::Small},      {U'ャ', U'ャ', CharClass::Small},
-    {U'ュ', U'ュ', CharClass::Small},      {U'ョ', U'ョ', CharClass::Small},
-    {U'ヮ', U'ヮ', CharClass::Small},      {U'ヵ', U'ヶ', CharClass::Small},
-    {U'ー', U'ー', CharClass::Small},      {U'ｧ', U'ｮ', CharClass::Small},
-    {U'ｰ', U'ｰ', CharClass::Small},        {U'ﾞ', U'ﾟ', CharClass::Small},
-    {U'゛', U'゜', CharClass::Small},      {U'っ', U'っ', CharClass::Sokuon},
-    {U'ッ', U'ッ', CharClass::Sokuon},     {U'ｯ', U'ｯ', CharClass::Sokuon},
-    {U'ん', U'ん', CharClass::Hatsuon},    {U'ン', U'ン', CharClass::Hatsuon},
-    {U'ﾝ', U'ﾝ', CharClass::Hatsuon},      {U'0', U'9', CharClass::WordChar},
-    {U'A', U'Z', CharClass::WordChar},     {U'a', U'z', CharClass::WordChar},
-    {U'０', U'９', CharClass::WordChar},   {U'Ａ', U'Ｚ', CharClass::WordChar},
-    {U'ａ', U'ｚ', CharClass::WordChar},   {U'\u00C0', U'\u024F', CharClass::WordChar},
+    {U'ぁ', U'ぁ', CharClass::Small},
+    {U'ぃ', U'ぃ', CharClass::Small},
+    {U'ぅ', U'ぅ', CharClass::Small},
+    {U'ぇ', U'ぇ', CharClass::Small},
+    {U'ぉ', U'ぉ', CharClass::Small},
+    {U'ゃ', U'ゃ', CharClass::Small},
+    {U'ゅ', U'ゅ', CharClass::Small},
+    {U'ょ', U'ょ', CharClass::Small},
+    {U'ゎ', U'ゎ', CharClass::Small},
+    {U'ゕ', U'ゖ', CharClass::Small},
+    {U'ァ', U'ァ', CharClass::Small},
+    {U'ィ', U'ィ', CharClass::Small},
+    {U'ゥ', U'ゥ', CharClass::Small},
+    {U'ェ', U'ェ', CharClass::Small},
+    {U'ォ', U'ォ', CharClass::Small},
+    {U'ャ', U'ャ', CharClass::Small},
+    {U'ュ', U'ュ', CharClass::Small},
+    {U'ョ', U'ョ', CharClass::Small},
+    {U'ヮ', U'ヮ', CharClass::Small},
+    {U'ヵ', U'ヶ', CharClass::Small},
+    {U'ー', U'ー', CharClass::Small},
+    {U'ｧ', U'ｮ', CharClass::Small},
+    {U'ｰ', U'ｰ', CharClass::Small},
+    {U'ﾞ', U'ﾟ', CharClass::Small},
+    {U'゛', U'゜', CharClass::Small},
+    {U'っ', U'っ', CharClass::Sokuon},
+    {U'ッ', U'ッ', CharClass::Sokuon},
+    {U'ｯ', U'ｯ', CharClass::Sokuon},
+    {U'ん', U'ん', CharClass::Hatsuon},
+    {U'ン', U'ン', CharClass::Hatsuon},
+    {U'ﾝ', U'ﾝ', CharClass::Hatsuon},
+    {U'0', U'9', CharClass::WordChar},
+    {U'A', U'Z', CharClass::WordChar},
+    {U'a', U'z', CharClass::WordChar},
+    {U'０', U'９', CharClass::WordChar},
+    {U'Ａ', U'Ｚ', CharClass::WordChar},
+    {U'ａ', U'ｚ', CharClass::WordChar},
+    {U'\u00C0', U'\u024F', CharClass::WordChar},
     {U'\u0300', U'\u036F', CharClass::Continuation},
     {U'\u3099', U'\u309A', CharClass::Continuation},
 };
@@ -110,8 +129,8 @@ QVector<Unit> UnitsOf(QStringView text) {
         const qsizetype width =
             text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2
                                                                                              : 1;
-        const char32_t c = width == 2 ? QChar::surrogateToUcs4(text[i], text[i + 1])
-                                      : char32_t(text[i].unicode());
+        const char32_t c =
+            width == 2 ? QChar::surrogateToUcs4(text[i], text[i + 1]) : char32_t(text[i].unicode());
         units.append({text.mid(i, width), ClassOf(c)});
         i += width;
     }

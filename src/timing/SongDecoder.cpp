@@ -165,9 +165,9 @@ DecodedSong DecodeSong(const QString& path, qint64 offset, qint64 length) {
             right.resize(room);
             uint8_t* out[2] = {reinterpret_cast<uint8_t*>(left.data()),
                                reinterpret_cast<uint8_t*>(right.data())};
-            const int made = swr_convert(resampler.get(), out, room,
-                                         const_cast<const uint8_t**>(frame->extended_data),
-                                         frame->nb_samples);
+            const int made =
+                swr_convert(resampler.get(), out, room,
+                            const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
             if (made > 0) {
                 song.Left.insert(song.Left.end(), left.begin(), left.begin() + made);
                 song.Right.insert(song.Right.end(), right.begin(), right.begin() + made);
@@ -177,8 +177,8 @@ DecodedSong DecodeSong(const QString& path, qint64 offset, qint64 length) {
         return true;
     };
     while (av_read_frame(format.get(), packet.get()) >= 0) {
-        if (packet->stream_index == stream && avcodec_send_packet(decoder.get(), packet.get()) >= 0 &&
-            !drain())
+        if (packet->stream_index == stream &&
+            avcodec_send_packet(decoder.get(), packet.get()) >= 0 && !drain())
             return Failed(QStringLiteral(u"曲の音声を読めません：") + path);
         av_packet_unref(packet.get());
     }

@@ -4,10 +4,8 @@
 
 namespace tavelkor {
 
-SongPlayer::SongPlayer(std::shared_ptr<const DecodedSong> song,
-                       std::unique_ptr<SoundOutput> output)
-    : song_(std::move(song)), output_(std::move(output)), renderer_(song_),
-      error_(song_->Error) {}
+SongPlayer::SongPlayer(std::shared_ptr<const DecodedSong> song, std::unique_ptr<SoundOutput> output)
+    : song_(std::move(song)), output_(std::move(output)), renderer_(song_), error_(song_->Error) {}
 
 SongPlayer::~SongPlayer() { output_->Stop(); }
 

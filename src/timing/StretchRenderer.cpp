@@ -53,8 +53,7 @@ void StretchRenderer::Feed() {
         finished_ = true;
         return;
     }
-    const float* channels[2] = {song_->Left.data() + input_,
-                                song_->Right.data() + input_};
+    const float* channels[2] = {song_->Left.data() + input_, song_->Right.data() + input_};
     stretcher_->process(channels, size_t(count), false);
     input_ += count;
 }
@@ -80,8 +79,8 @@ int StretchRenderer::Render(float* interleaved, int frames) {
             Feed();
             continue;
         }
-        const int count = int(std::min<qint64>(
-            available, toDiscard_ > 0 ? toDiscard_ : qint64(frames - written)));
+        const int count = int(
+            std::min<qint64>(available, toDiscard_ > 0 ? toDiscard_ : qint64(frames - written)));
         left_.resize(size_t(count));
         right_.resize(size_t(count));
         float* channels[2] = {left_.data(), right_.data()};

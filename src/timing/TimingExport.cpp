@@ -21,8 +21,8 @@ std::optional<QString> ExportTimingText(const TimingDocument& document, ExportFo
     ToRealTimes(lyrics, settings.Init.TimeRatio);
     switch (format) {
     case ExportFormat::Lrc:
-        return MakeLrcText(lyrics, {settings.T2L.WordStamps, settings.T2L.Millis,
-                                    settings.T2L.IdTags});
+        return MakeLrcText(lyrics,
+                           {settings.T2L.WordStamps, settings.T2L.Millis, settings.T2L.IdTags});
     case ExportFormat::Sami: {
         const T2SSettings& t2s = settings.T2S;
         if (DisplayTextSize(lyrics, t2s.Karaoke, t2s.Lines - 1) > MaxDisplayTextChars)

@@ -33,7 +33,6 @@ bool SavesInPlace(const TimingSource& source);
 // Writes the TimeTag text to `path` in `encoding` (byte order mark kept), through a temporary
 // file renamed over it. False when nothing was written; `replaced` counts the characters the
 // encoding could not hold.
-bool SaveTimingText(const QString& path, const QString& text, TextEncoding encoding,
-                    int& replaced);
+bool SaveTimingText(const QString& path, const QString& text, TextEncoding encoding, int& replaced);
 
 } // namespace tavelkor

@@ -133,8 +133,8 @@ bool TimingSession::MoveSelected(int deltaMs) {
         return false;
     TimingLine after = line;
     after.Fragments[selection_.Fragment].StartMs = int(moved);
-    return Change(QStringLiteral(u"移動 %1 ms").arg(deltaMs),
-                  {{selection_.Line, line, after}}, selection_);
+    return Change(QStringLiteral(u"移動 %1 ms").arg(deltaMs), {{selection_.Line, line, after}},
+                  selection_);
 }
 
 bool TimingSession::MergeSelected() {
@@ -187,8 +187,7 @@ bool TimingSession::EditLineText(int lineIndex, const QString& text) {
     TimingLine after;
     qsizetype headChars = 0;
     int first = 0;
-    while (first < line.Fragments.size() &&
-           headChars + line.Fragments[first].Text.size() <= head) {
+    while (first < line.Fragments.size() && headChars + line.Fragments[first].Text.size() <= head) {
         headChars += line.Fragments[first].Text.size();
         after.Fragments.append(line.Fragments[first++]);
     }

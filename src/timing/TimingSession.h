@@ -12,8 +12,8 @@
 namespace tavelkor {
 
 struct TapRules {
-    int MinGapMs = 200;   // a release followed by a press within this is no pause
-    int TapOffsetMs = 0;  // subtracted from every stamp (the user's reaction time)
+    int MinGapMs = 200;  // a release followed by a press within this is no pause
+    int TapOffsetMs = 0; // subtracted from every stamp (the user's reaction time)
 };
 
 class TimingSession {

@@ -1,7 +1,7 @@
 #include "TimingSong.h"
 
-#include "../base/PathHelpers.h"
 #include "../audio/Vbmp3.h"
+#include "../base/PathHelpers.h"
 #include "../base/TextFile.h"
 #include "SongDecoder.h"
 

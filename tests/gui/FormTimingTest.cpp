@@ -5,14 +5,14 @@
 // drops unsaved changes; the tap offset is measured from taps along clicks. Without a song the
 // editor refuses to tap. The ★ menu and the
 // preview's 「編集」 open it.
-#include "gui/FormMain.h"
-#include "gui/DialogCalibration.h"
-#include "gui/FormPreview.h"
 #include "gui/FormTiming.h"
+#include "gui/DialogCalibration.h"
+#include "gui/FormMain.h"
+#include "gui/FormPreview.h"
 #include "preview/PreviewDocument.h"
-#include "timing/TapCalibration.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/Settings.h"
+#include "timing/TapCalibration.h"
 
 #include "OnModal.h"
 #include "TestFiles.h"
@@ -126,14 +126,14 @@ private:
 private slots:
     void tapsMovesUndoesAndSaves() {
         Fixture f;
-        const QString lyrics = f.folder.Put("song.txt", QString::fromUtf8("さくら\r\nI love\r\n").toUtf8());
+        const QString lyrics =
+            f.folder.Put("song.txt", QString::fromUtf8("さくら\r\nI love\r\n").toUtf8());
         f.folder.Put("song.wav", SilentWav());
         FormTiming form(f.settings, nullptr, f.Maker());
         QVERIFY(form.OpenFile(lyrics));
         Activate(form);
         QCOMPARE(form.List()->count(), 2);
-        QCOMPARE(form.List()->item(0)->text(),
-                 QString::fromUtf8("--:--.--  ［さ］|く|ら"));
+        QCOMPARE(form.List()->item(0)->text(), QString::fromUtf8("--:--.--  ［さ］|く|ら"));
 
         QTest::keyClick(&form, Qt::Key_Space);
         QVERIFY(f.clock->playing);
@@ -155,7 +155,8 @@ private slots:
         QTest::keyClick(&form, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
         QTest::keyClick(&form, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
         QTest::keyClick(&form, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(form.StatusLabel()->text(), QString::fromUtf8("前後の時間を越えるので動かせません"));
+        QCOMPARE(form.StatusLabel()->text(),
+                 QString::fromUtf8("前後の時間を越えるので動かせません"));
         QCOMPARE(form.Session().Document().Lines[0].Fragments[1].StartMs, 1070);
         QTest::keyClick(&form, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(form.Session().Document().Lines[0].Fragments[1].StartMs, 1170);
@@ -201,7 +202,8 @@ private slots:
         // A change, then Esc: キャンセル keeps the window, 破棄 closes it and the file stays.
         QTest::keyClick(&form, Qt::Key_Delete);
         {
-            OnModal cancel([](QWidget* dialog) { Answer(dialog, QString::fromUtf8("キャンセル")); });
+            OnModal cancel(
+                [](QWidget* dialog) { Answer(dialog, QString::fromUtf8("キャンセル")); });
             QTest::keyClick(&form, Qt::Key_Escape);
             QCOMPARE(cancel.count, 1);
         }
@@ -220,7 +222,8 @@ private slots:
 
     void replaysLoopsAndTapsAtTheKeyEventsOwnTime() {
         Fixture f;
-        const QString lyrics = f.folder.Put("song.txt", QString::fromUtf8("あい\r\nう\r\n").toUtf8());
+        const QString lyrics =
+            f.folder.Put("song.txt", QString::fromUtf8("あい\r\nう\r\n").toUtf8());
         f.folder.Put("song.wav", SilentWav());
         FormTiming form(f.settings, nullptr, f.Maker());
         QVERIFY(form.OpenFile(lyrics));

@@ -58,8 +58,8 @@ inline NullSink*& SoundServer() {
     do {                                                                                           \
         NullSink* server = SoundServer();                                                          \
         if (!server->missing.isEmpty()) {                                                          \
-            const QString why =                                                                    \
-                server->missing + QStringLiteral(" is not installed: no sound server for the test"); \
+            const QString why = server->missing +                                                  \
+                                QStringLiteral(" is not installed: no sound server for the test"); \
             QVERIFY2(qgetenv("CI") != "true", qPrintable(why));                                    \
             QSKIP(qPrintable(why));                                                                \
         }                                                                                          \

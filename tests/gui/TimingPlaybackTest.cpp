@@ -35,9 +35,8 @@ private slots:
         QTest::keyClick(&form, Qt::Key_3);
         QCOMPARE(form.Clock()->Speed(), 0.5);
         QTest::keyClick(&form, Qt::Key_Space);
-        QTRY_VERIFY_WITH_TIMEOUT(form.Clock()->PositionMs() > 200 ||
-                                     !form.Clock()->Error().isEmpty(),
-                                 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            form.Clock()->PositionMs() > 200 || !form.Clock()->Error().isEmpty(), 15000);
         QVERIFY2(form.Clock()->Error().isEmpty(), qPrintable(form.Clock()->Error()));
         QElapsedTimer wall;
         wall.start();

@@ -3,8 +3,8 @@
 // clock's song position where each click comes out lies within 5 ms of the click's time. The
 // MPEG data of an RMP file decodes as the MP3 itself does; FLAC, Ogg, Opus and M4A decode with
 // the clicks where they are.
-#include "audio/SongFileBuilders.h"
 #include "timing/SongPlayer.h"
+#include "audio/SongFileBuilders.h"
 #include "timing/TimingSong.h"
 
 #include "TestFiles.h"
@@ -44,10 +44,10 @@ bool MakeClickTrack(const QString& path) {
     const QString source = QStringLiteral(
         "aevalsrc='if(gte(t,0.3)*lt(mod(t-0.3,0.7),0.004),0.9*sin(2*PI*1000*t),0)':s=44100:d=7");
     QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"), {QStringLiteral("-v"), QStringLiteral("error"),
-                                            QStringLiteral("-y"), QStringLiteral("-f"),
-                                            QStringLiteral("lavfi"), QStringLiteral("-i"), source,
-                                            QStringLiteral("-ac"), QStringLiteral("2"), path});
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
+                  QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), source,
+                  QStringLiteral("-ac"), QStringLiteral("2"), path});
     return ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0;
 }
 
@@ -90,7 +90,8 @@ std::vector<qint64> ClickErrors(const QString& path, const std::vector<double>& 
                 out.played -= i;
                 const qint64 nearest =
                     FirstClickMs +
-                    std::max<qint64>(0, (position - FirstClickMs + ClickEveryMs / 2) / ClickEveryMs) *
+                    std::max<qint64>(0,
+                                     (position - FirstClickMs + ClickEveryMs / 2) / ClickEveryMs) *
                         ClickEveryMs;
                 errors.push_back(position - nearest);
             }
@@ -143,10 +144,11 @@ TEST_F(SongPlayerTest, DecodesMp3AndStopsAtTheEnd) {
     const QString wav = folder.File("clicks.wav");
     const QString mp3 = folder.File("clicks.mp3");
     ASSERT_TRUE(MakeClickTrack(wav));
-    ASSERT_EQ(QProcess::execute(QStringLiteral("ffmpeg"),
-                                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"),
-                                 wav, QStringLiteral("-b:a"), QStringLiteral("192k"), mp3}),
-              0);
+    ASSERT_EQ(
+        QProcess::execute(QStringLiteral("ffmpeg"),
+                          {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), wav,
+                           QStringLiteral("-b:a"), QStringLiteral("192k"), mp3}),
+        0);
     const std::vector<qint64> errors = ClickErrors(mp3, {1});
     EXPECT_GE(errors.size(), 8u);
     for (qint64 error : errors)

@@ -2,8 +2,8 @@
 // text, holds give end tags and pauses, re-timing from the middle keeps the rest; edits keep
 // the times of what they do not touch; a long random session undoes to the first text and
 // redoes to the last, with the times of every line in order all the way.
-#include "timing/TimingFile.h"
 #include "timing/TimingSession.h"
+#include "timing/TimingFile.h"
 #include "timing/TimingSong.h"
 
 #include "TestFiles.h"
@@ -76,8 +76,8 @@ TEST(TimingSession, MovesStayInsideTheirNeighboursAndEditsKeepUnchangedTimes) {
     Tap(session, {{1000, -1}, {1500, -1}, {2000, -1}});
     session.Select({0, 1});
     EXPECT_TRUE(session.MoveSelected(100));
-    EXPECT_TRUE(session.MoveSelected(400));  // reaches う's start
-    EXPECT_FALSE(session.MoveSelected(10));  // would pass it
+    EXPECT_TRUE(session.MoveSelected(400)); // reaches う's start
+    EXPECT_FALSE(session.MoveSelected(10)); // would pass it
     EXPECT_TRUE(session.MoveSelected(-1000));
     EXPECT_FALSE(session.MoveSelected(-10)); // would go before あ
     EXPECT_EQ(session.Document().Lines[0].Fragments[1].StartMs, 1000);
@@ -188,15 +188,16 @@ TEST(TimingSession, LongRandomSessionUndoesAndRedoesToTheSameText) {
 
 TEST(TimingFile, SavesPlainTextInPlaceInItsEncodingAndTimeTagBesideOtherFormats) {
     TestFolder folder;
-    const QString plain = folder.Put("song.txt", QByteArray("\xEF\xBB\xBF") + u"あい\r\n"_qs.toUtf8());
+    const QString plain =
+        folder.Put("song.txt", QByteArray("\xEF\xBB\xBF") + u"あい\r\n"_qs.toUtf8());
     TimingSource source = LoadTimingSource(plain, EncodingChoice::Auto, 1, {});
     ASSERT_TRUE(source.Error.isEmpty());
     EXPECT_TRUE(SavesInPlace(source));
     TimingSession session(source.Document, {}, {});
     Tap(session, {{1000, -1}, {1500, 2000}});
     int replaced = 0;
-    ASSERT_TRUE(SaveTimingText(TimingSavePath(source), session.ComposeText(), source.Encoding,
-                               replaced));
+    ASSERT_TRUE(
+        SaveTimingText(TimingSavePath(source), session.ComposeText(), source.Encoding, replaced));
     EXPECT_EQ(ReadBytes(plain),
               QByteArray("\xEF\xBB\xBF") +
                   u"[00:01:00]あ[00:01:50]い[00:02:00]\r\n\r\n@TimeRatio=1\r\n"_qs.toUtf8());
@@ -215,7 +216,8 @@ TEST(TimingFile, SavesPlainTextInPlaceInItsEncodingAndTimeTagBesideOtherFormats)
     EXPECT_EQ(fromLrc.Document.Lines[0].Fragments.size(), 2);
 
     // The header takes the song's tags where the lyrics give no names.
-    QFile::copy(QStringLiteral(TAVELKOR_TEST_FIXTURES "/tags-id3v1v2.mp3"), folder.File("song.mp3"));
+    QFile::copy(QStringLiteral(TAVELKOR_TEST_FIXTURES "/tags-id3v1v2.mp3"),
+                folder.File("song.mp3"));
     const PreviewSong song = FindTimingSong(plain);
     source.Document.Header.Artist = u"歌い手"_qs;
     TakeSongNames(source.Document.Header, song);
