@@ -14,6 +14,7 @@
 #include "FormOptionCommon.h"
 #include "FormPreview.h"
 #include "FormResult.h"
+#include "FormTiming.h"
 #include "Pictograms.h"
 
 #include <QAction>
@@ -170,6 +171,8 @@ void FormMain::BuildMenu() {
     mnOpen_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     mnPreview_ = menu_->addAction(QStringLiteral(u"プレビュー…(&P)"));
     mnPreview_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    mnTiming_ = menu_->addAction(QStringLiteral(u"タイミング編集…(&T)"));
+    mnTiming_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     menu_->addSeparator();
     mnOptionCommon_ = menu_->addAction(QStringLiteral(u"共通オプション(&C)"));
     mnOptionCommon_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
@@ -192,6 +195,7 @@ void FormMain::BuildMenu() {
 
     connect(mnOpen_, &QAction::triggered, this, &FormMain::ChooseFiles);
     connect(mnPreview_, &QAction::triggered, this, &FormMain::ChoosePreviewFile);
+    connect(mnTiming_, &QAction::triggered, this, &FormMain::ChooseTimingFile);
     connect(mnOptionCommon_, &QAction::triggered, this, [this] {
         WhileOutOfTop([this] {
             FormOptionCommon options(settings_, this);
@@ -323,6 +327,10 @@ void FormMain::OpenPreview(const QString& path, bool play) {
     if (preview_ == nullptr) {
         preview_ = new FormPreview(settings_, this);
         preview_->installEventFilter(this);
+        preview_->OpenEditor = [this](const QString& file, qint64 positionMs) {
+            OpenTiming(file, positionMs);
+        };
+        preview_->EditButton()->setVisible(true);
     }
     if (outOfTop_ == 0)
         ClearTopmost(this);
@@ -641,11 +649,39 @@ void FormMain::SaveAll() {
 }
 
 void FormMain::closeEvent(QCloseEvent* event) {
+    // The timing editor asks about unsaved changes first; cancelled, the program stays.
+    if (timing_ != nullptr && timing_->isVisible() && !timing_->close()) {
+        event->ignore();
+        return;
+    }
     // The preview closes with the program: its playback stops and its place is kept.
     if (preview_ != nullptr)
         preview_->close();
     SaveAll();
     QWidget::closeEvent(event);
+}
+
+void FormMain::ChooseTimingFile() {
+    QString file;
+    WhileOutOfTop([&] {
+        file = QFileDialog::getOpenFileName(
+            this, QStringLiteral(u"タイミング編集"), lastFolder_,
+            QStringLiteral(u"歌詞ファイル (*.txt *.kra *.lrc *.smi *.sami *.lyr *.TXT *.LRC);;"
+                           u"すべてのファイル (*)"));
+    });
+    if (file.isEmpty())
+        return;
+    lastFolder_ = QFileInfo(file).absolutePath();
+    OpenTiming(file);
+}
+
+void FormMain::OpenTiming(const QString& path, qint64 positionMs) {
+    if (timing_ == nullptr)
+        timing_ = new FormTiming(settings_, this);
+    timing_->show();
+    timing_->raise();
+    timing_->activateWindow();
+    timing_->OpenFile(path, positionMs);
 }
 
 } // namespace tavelkor

@@ -19,6 +19,7 @@ class QTimer;
 namespace tavelkor {
 
 class FormPreview;
+class FormTiming;
 
 struct Settings;
 class SettingsStore;
@@ -47,6 +48,10 @@ public:
     void OpenPreview(const QString& path, bool play = true);
     // The preview window, once it has been opened.
     FormPreview* Preview() const { return preview_; }
+    // Opens the timing editor (made on first use) on a lyrics file at `positionMs`.
+    void OpenTiming(const QString& path, qint64 positionMs = 0);
+    FormTiming* Timing() const { return timing_; }
+    QAction* MnTiming() const { return mnTiming_; }
 
     void ShowModeExplanation(int mode);
     void SetupArrowButtons();
@@ -158,6 +163,9 @@ private:
     QAction* mnSmallSize_;
     QAction* mnHelp_;
     QAction* mnAbout_;
+    void ChooseTimingFile();
+    FormTiming* timing_ = nullptr;
+    QAction* mnTiming_ = nullptr;
 };
 
 } // namespace tavelkor

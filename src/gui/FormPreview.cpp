@@ -7,6 +7,7 @@
 #include "../modes/TimeShiftMode.h"
 #include "../settings/Settings.h"
 #include "MediaClock.h"
+#include "WindowHelpers.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -143,7 +144,8 @@ FormPreview::FormPreview(Settings& settings, QWidget* parent, ClockMaker makeClo
       timeLabel_(new QLabel(this)), nudgeLabel_(new QLabel(this)), status_(new QLabel(this)),
       previous_(new QPushButton(QStringLiteral(u"◀ 前の行"), this)), play_(new QPushButton(this)),
       next_(new QPushButton(QStringLiteral(u"次の行 ▶"), this)),
-      save_(new QPushButton(QStringLiteral(u"保存"), this)), ticker_(new QTimer(this)) {
+      save_(new QPushButton(QStringLiteral(u"保存"), this)), ticker_(new QTimer(this)),
+      edit_(new QPushButton(QStringLiteral(u"編集"), this)) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(QStringLiteral(u"プレビュー"));
     setAcceptDrops(true);
@@ -180,6 +182,7 @@ FormPreview::FormPreview(Settings& settings, QWidget* parent, ClockMaker makeClo
     buttons->removeWidget(nudgeLabel_);
     buttons->insertWidget(buttons->indexOf(nudges_[2]), nudgeLabel_);
     buttons->addWidget(save_);
+    buttons->addWidget(edit_);
     layout->addLayout(buttons);
     // Every control stays whole: the buttons keep room for their longest text, the nudge label
     // has the width of the largest nudge, and the window is never smaller than its layout.
@@ -235,6 +238,21 @@ FormPreview::FormPreview(Settings& settings, QWidget* parent, ClockMaker makeClo
     connect(previous_, &QPushButton::clicked, this, [this] { JumpLine(false); });
     connect(next_, &QPushButton::clicked, this, [this] { JumpLine(true); });
     connect(save_, &QPushButton::clicked, this, &FormPreview::SaveNudge);
+    // 「編集」: the timing editor on this file, where the song is now.
+    edit_->setFocusPolicy(Qt::NoFocus);
+    edit_->setToolTip(QStringLiteral(u"タイミング編集で開く"));
+    edit_->setVisible(false);
+    connect(edit_, &QPushButton::clicked, this, [this] {
+        if (!OpenEditor || source_.Path.isEmpty())
+            return;
+        const qint64 position = clock_ ? clock_->PositionMs() : 0;
+        if (clock_)
+            clock_->Pause();
+        playing_ = false;
+        ticker_->stop();
+        UpdateControls();
+        OpenEditor(source_.Path, position);
+    });
     connect(seekBar_, &QSlider::sliderMoved, this, [this](int value) { SeekTo(value); });
     ticker_->setInterval(TickMs);
     ticker_->setTimerType(Qt::PreciseTimer);
@@ -242,18 +260,8 @@ FormPreview::FormPreview(Settings& settings, QWidget* parent, ClockMaker makeClo
 
     // Its place: as stored, kept on the screen; the default size in the middle at first.
     const PreviewSettings& place = settings_.Preview;
-    QRect geometry(0, 0, DefaultWidth, DefaultHeight);
-    if (place.Width > 0 && place.Height > 0)
-        geometry = QRect(place.Left / TwipsPerPixel, place.Top / TwipsPerPixel,
-                         place.Width / TwipsPerPixel, place.Height / TwipsPerPixel);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        geometry.setSize(geometry.size().boundedTo(area.size()));
-        if (place.Width <= 0 || !area.contains(geometry))
-            geometry.moveCenter(area.center());
-    }
-    resize(geometry.size().expandedTo(minimumSizeHint()));
-    move(geometry.topLeft());
+    RestoreWindowPlace(this, {place.Left, place.Top, place.Width, place.Height},
+                       QSize(DefaultWidth, DefaultHeight));
     UpdateControls();
 }
 
@@ -478,20 +486,18 @@ void FormPreview::closeEvent(QCloseEvent* event) {
 }
 
 void FormPreview::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls() && !event->mimeData()->urls().isEmpty() &&
-        event->mimeData()->urls().constFirst().isLocalFile())
+    if (!DraggedLocalFile(event->mimeData()).isEmpty())
         event->acceptProposedAction();
     else
         event->ignore();
 }
 
 void FormPreview::dropEvent(QDropEvent* event) {
-    const QList<QUrl> urls = event->mimeData()->urls();
-    if (urls.isEmpty() || !urls.constFirst().isLocalFile())
+    const QString path = DraggedLocalFile(event->mimeData());
+    if (path.isEmpty())
         return;
     event->acceptProposedAction();
     // The message for a file that cannot be previewed opens after the drop has finished.
-    const QString path = urls.constFirst().toLocalFile();
     QTimer::singleShot(0, this, [this, path] { OpenFile(path, true); });
 }
 

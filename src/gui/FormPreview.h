@@ -87,6 +87,11 @@ public:
     // (the mode options may have changed them).
     void ReloadStyle();
 
+    // What 「編集」 does: opens the timing editor on the file at the song's position. Without
+    // it the button is hidden.
+    std::function<void(const QString& path, qint64 positionMs)> OpenEditor;
+    QPushButton* EditButton() const { return edit_; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -124,6 +129,7 @@ private:
     QList<QPushButton*> nudges_;
     QPushButton* save_;
     QTimer* ticker_;
+    QPushButton* edit_;
 };
 
 } // namespace tavelkor

@@ -10,6 +10,8 @@ namespace {
 constexpr int HandOverWaitMs = 3000;
 // The first entry of a preview request. Handed-over paths are absolute, so no path reads so.
 const QString PreviewRequest = QStringLiteral("--preview");
+// The first entry of a request for the timing editor.
+const QString EditRequest = QStringLiteral("--edit");
 
 } // namespace
 
@@ -37,6 +39,8 @@ bool SingleInstance::HandOver(const QStringList& files, QString* answer) {
 bool SingleInstance::HandOverPreview(const QString& file) {
     return Send({PreviewRequest, file}, nullptr);
 }
+
+bool SingleInstance::HandOverEdit(const QString& file) { return Send({EditRequest, file}, nullptr); }
 
 bool SingleInstance::Send(const QStringList& entries, QString* answer) {
     QLocalSocket socket;
@@ -66,7 +70,11 @@ QString SingleInstance::Act(const QStringList& entries) {
         emit PreviewArrived(entries[1]);
         return QStringLiteral("the open window previews the file");
     }
-    if (entries.isEmpty() || entries[0] == PreviewRequest)
+    if (entries.size() == 2 && entries[0] == EditRequest) {
+        emit EditArrived(entries[1]);
+        return QStringLiteral("the open window edits the timing of the file");
+    }
+    if (entries.isEmpty() || entries[0] == PreviewRequest || entries[0] == EditRequest)
         return {};
     emit FilesArrived(entries);
     return TakeFiles ? TakeFiles(entries) : QString();

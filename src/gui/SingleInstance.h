@@ -25,6 +25,8 @@ public:
     bool HandOver(const QStringList& files, QString* answer = nullptr);
     // Hands a lyrics file to the running program's preview; true when it took it.
     bool HandOverPreview(const QString& file);
+    // Hands a lyrics file to the running program's timing editor; true when it took it.
+    bool HandOverEdit(const QString& file);
 
     // Takes the files a later start handed over and says what becomes of them; the later
     // start prints the answer.
@@ -35,6 +37,8 @@ signals:
     void FilesArrived(const QStringList& files);
     // A file a later start asked to preview.
     void PreviewArrived(const QString& file);
+    // A file a later start asked to edit the timing of.
+    void EditArrived(const QString& file);
 
 private:
     void Receive();

@@ -6,7 +6,10 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QProcess>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QWidget>
 #include <QWindow>
@@ -86,6 +89,38 @@ QString FindManual() {
             return path;
     }
     return {};
+}
+
+namespace {
+constexpr int TwipsPerPixel = 15;
+}
+
+void RestoreWindowPlace(QWidget* window, const WindowPlace& place, QSize defaultSize) {
+    QRect geometry(QPoint(0, 0), defaultSize);
+    if (place.Width > 0 && place.Height > 0)
+        geometry = QRect(place.Left / TwipsPerPixel, place.Top / TwipsPerPixel,
+                         place.Width / TwipsPerPixel, place.Height / TwipsPerPixel);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        geometry.setSize(geometry.size().boundedTo(area.size()));
+        if (place.Width <= 0 || !area.contains(geometry))
+            geometry.moveCenter(area.center());
+    }
+    // Never smaller than what shows every control whole.
+    window->resize(geometry.size().expandedTo(window->minimumSizeHint()));
+    window->move(geometry.topLeft());
+}
+
+WindowPlace WindowPlaceOf(const QWidget* window) {
+    return {window->x() * TwipsPerPixel, window->y() * TwipsPerPixel,
+            window->width() * TwipsPerPixel, window->height() * TwipsPerPixel};
+}
+
+QString DraggedLocalFile(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls() || data->urls().isEmpty() ||
+        !data->urls().constFirst().isLocalFile())
+        return QString();
+    return data->urls().constFirst().toLocalFile();
 }
 
 } // namespace tavelkor

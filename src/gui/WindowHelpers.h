@@ -2,11 +2,13 @@
 // opening a document or web address with the desktop's default program.
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
 #include <functional>
 
+class QMimeData;
 class QWidget;
 
 namespace tavelkor {
@@ -31,5 +33,20 @@ bool OpenDocument(QWidget* owner, const QString& target,
 QStringList ManualCandidates();
 // The first of them that exists; "" when there is none.
 QString FindManual();
+
+// A window's place in twips (15 per pixel), as the settings keep it; a width of 0 means the
+// window was never shown.
+struct WindowPlace {
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+};
+// Puts the window where `place` says, kept on the screen; a window never shown opens in
+// `defaultSize` in the middle of the screen.
+void RestoreWindowPlace(QWidget* window, const WindowPlace& place, QSize defaultSize);
+WindowPlace WindowPlaceOf(const QWidget* window);
+// The local file a drag or drop carries first; "" when it carries none.
+QString DraggedLocalFile(const QMimeData* data);
 
 } // namespace tavelkor

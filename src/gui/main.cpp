@@ -36,6 +36,11 @@ int main(int argc, char** argv) {
         QStringLiteral("Opens the preview of a lyrics file and plays it with its song."),
         QStringLiteral("FILE"));
     parser.addOption(previewOption);
+    const QCommandLineOption editOption(
+        QStringLiteral("edit"),
+        QStringLiteral("Opens the timing editor on a lyrics file (plain text or timed lyrics)."),
+        QStringLiteral("FILE"));
+    parser.addOption(editOption);
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("files to run"),
                                  QStringLiteral("[FILE...]"));
     parser.process(app);
@@ -46,6 +51,10 @@ int main(int argc, char** argv) {
                                 ? QFileInfo(parser.value(previewOption)).absoluteFilePath()
                                 : QString();
 
+    const QString edit = parser.isSet(editOption)
+                             ? QFileInfo(parser.value(editOption)).absoluteFilePath()
+                             : QString();
+
     // One program at a time: a later start hands its files to the running one and closes,
     // loading and saving nothing.
     QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
@@ -55,6 +64,8 @@ int main(int argc, char** argv) {
     if (!instance.Acquire()) {
         // The running window takes the files; this start says what became of them.
         bool handed = true;
+        if (!edit.isEmpty())
+            handed = instance.HandOverEdit(edit);
         if (!preview.isEmpty())
             handed = instance.HandOverPreview(preview);
         if (!files.isEmpty()) {
@@ -77,11 +88,15 @@ int main(int argc, char** argv) {
     };
     QObject::connect(&instance, &tavelkor::SingleInstance::PreviewArrived, &window,
                      [&window](const QString& file) { window.OpenPreview(file); });
+    QObject::connect(&instance, &tavelkor::SingleInstance::EditArrived, &window,
+                     [&window](const QString& file) { window.OpenTiming(file); });
     window.show();
     if (!preview.isEmpty())
         QTimer::singleShot(0, &window, [&window, preview] { window.OpenPreview(preview); });
     if (!files.isEmpty())
         QTimer::singleShot(0, &window, [&window, files] { window.OpenFiles(files); });
+    if (!edit.isEmpty())
+        QTimer::singleShot(0, &window, [&window, edit] { window.OpenTiming(edit); });
     const int status = app.exec();
     store.Flush();
     return status;

@@ -1,13 +1,14 @@
 // tavelkor-screenshots FOLDER: saves a PNG picture of the main window (idle, busy with its count,
-// and with a run's summary), its menu,
-// each dialog and the preview at two moments of a real playback, as they look on the current
-// display (for the README and for reviewing the windows). Every dialog is opened the way a user
-// opens it: the options and the about box through the ★ menu picked with keys, the result window
-// and the two tools' questions by a run of dropped files.
+// and with a run's summary), its menu, each dialog, the preview at two moments of a real playback
+// and the timing editor mid-song, as they look on the current display (for the README and for
+// reviewing the windows). Every dialog is opened the way a user opens it: the options and the
+// about box through the ★ menu picked with keys, the result window and the two tools' questions
+// by a run of dropped files.
 #include "../settings/IniSettingsStore.h"
 #include "../settings/Settings.h"
 #include "FormMain.h"
 #include "FormPreview.h"
+#include "FormTiming.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -200,6 +201,33 @@ int main(int argc, char** argv) {
         ok = Save(preview, file(name)) && ok;
     }
     preview.close();
+
+    // The timing editor mid-song: plain lyrics, the first line tapped along the song.
+    QFile::copy(music.filePath(QStringLiteral("preview.mp3")),
+                music.filePath(QStringLiteral("editor.mp3")));
+    const QString plain = Put(music, QStringLiteral("editor.txt"),
+                              QString::fromUtf8("きらきら ひかる よぞらの ほしよ\r\n"
+                                                "まばたき しては みんなを みてる\r\n")
+                                  .toUtf8());
+    main.OpenTiming(plain);
+    tavelkor::FormTiming& editor = *main.Timing();
+    editor.resize(760, 520);
+    editor.Clock()->Play();
+    for (const int at : {200, 450, 700, 900, 1100, 1300, 1500, 1700, 1900, 2100, 2400}) {
+        QElapsedTimer waited;
+        waited.start();
+        while (editor.Clock()->PositionMs() < at && waited.elapsed() < 10000)
+            Settle(5);
+        if (at < 2400)
+            Key(&editor, Qt::Key_F);
+        editor.Refresh();
+    }
+    Settle(30);
+    editor.Refresh();
+    ok = Save(editor, file("timing-editor.png")) && ok;
+    editor.Clock()->Pause();
+    editor.setAttribute(Qt::WA_DeleteOnClose, false);
+    editor.hide();
 
     if (!shooter.shots.empty()) {
         std::fprintf(stderr, "not opened: %s\n", qPrintable(shooter.shots.front().Path));

@@ -127,6 +127,24 @@ struct PreviewSettings {
     int Height = 0;
 };
 
+// The timing editor: how lines split into fragments, the keys that tap, the gap that is no
+// pause, the tap latency, the replay's lead-in, and the window's place, speed and last file.
+struct TimingSettings {
+    bool JoinSokuon = false;
+    bool JoinHatsuon = false;
+    QString TapKey = QStringLiteral("J");
+    QString StartKey = QStringLiteral("F");
+    int MinGapMs = 200;
+    int TapOffsetMs = 0;
+    int PreRollMs = 1000;
+    int SpeedPercent = 100; // 100, 75 or 50
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+    QString LastFile;
+};
+
 struct Settings {
     InitSettings Init;
     T2SSettings T2S;
@@ -139,6 +157,7 @@ struct Settings {
     T2LSettings T2L;
     L2TSettings L2T;
     PreviewSettings Preview;
+    TimingSettings Timing;
 };
 
 } // namespace tavelkor

@@ -97,6 +97,19 @@ void VisitSettings(S& settings, D& defaults, Visitor&& visit) {
     TAVELKOR_KEY(Preview, Top, Int32Range);
     TAVELKOR_KEY(Preview, Width, IntRange{0, std::numeric_limits<int>::max()});
     TAVELKOR_KEY(Preview, Height, IntRange{0, std::numeric_limits<int>::max()});
+    TAVELKOR_KEY(Timing, JoinSokuon);
+    TAVELKOR_KEY(Timing, JoinHatsuon);
+    TAVELKOR_KEY(Timing, TapKey);
+    TAVELKOR_KEY(Timing, StartKey);
+    TAVELKOR_KEY(Timing, MinGapMs, IntRange{0, 5000});
+    TAVELKOR_KEY(Timing, TapOffsetMs, IntRange{-2000, 2000});
+    TAVELKOR_KEY(Timing, PreRollMs, IntRange{0, 10000});
+    TAVELKOR_KEY(Timing, SpeedPercent, IntRange{50, 100});
+    TAVELKOR_KEY(Timing, Left, Int32Range);
+    TAVELKOR_KEY(Timing, Top, Int32Range);
+    TAVELKOR_KEY(Timing, Width, IntRange{0, std::numeric_limits<int>::max()});
+    TAVELKOR_KEY(Timing, Height, IntRange{0, std::numeric_limits<int>::max()});
+    TAVELKOR_KEY(Timing, LastFile);
     TAVELKOR_KEY(Init, SlidemSec, Int32Range);
 #undef TAVELKOR_KEY
 }

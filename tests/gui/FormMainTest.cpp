@@ -326,6 +326,7 @@ private slots:
         Fixture f;
         const QString lyrics = f.folder.Put("song.txt", "[00:01:00]a\r\n");
         FormMain form(f.settings, f.store);
+        form.move(0, 0); // where the menu has room below and right of the button
         form.show();
         QApplication::setActiveWindow(&form);
         QVERIFY(QTest::qWaitForWindowActive(&form));

@@ -1,0 +1,118 @@
+// The timing editor 「タイミング編集」: plays the song of a lyrics file at 1x, 0.75x or 0.5x
+// and stamps the fragments of the lyrics with the tap keys; the model (timing/) does the
+// stamping, re-timing, edits and undo; this window maps keys to it and draws what it holds.
+#pragma once
+
+#include "../timing/SongPlayer.h"
+#include "../timing/TimingFile.h"
+#include "../timing/TimingSession.h"
+#include "../timing/TimingView.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class QLabel;
+class QListWidget;
+class QMenu;
+class QMenuBar;
+class QTimer;
+
+namespace tavelkor {
+
+struct Settings;
+struct PreviewSong;
+class LyricsView;
+
+class FormTiming : public QWidget {
+    Q_OBJECT
+public:
+    // Makes the clock for a song (Path empty: no song).
+    using ClockMaker = std::function<std::unique_ptr<TimingClock>(const PreviewSong& song)>;
+    static std::unique_ptr<TimingClock> DefaultClock(const PreviewSong& song);
+
+    explicit FormTiming(Settings& settings, QWidget* parent = nullptr,
+                        ClockMaker makeClock = DefaultClock);
+    ~FormTiming() override;
+
+    // Opens a lyrics file (asking first when the open one has unsaved changes) and seeks to
+    // `positionMs`. False when it was not opened.
+    bool OpenFile(const QString& path, qint64 positionMs = 0);
+    // Ctrl+S: saves as TimeTag (in place or beside the file). False when nothing was saved.
+    bool Save();
+
+    // The clock 「タップの遅れを測る…」 plays its clicks on (the editor's audio path).
+    std::function<std::unique_ptr<TimingClock>(std::shared_ptr<const DecodedSong>)>
+        MakeCalibrationClock;
+
+    const TimingSession& Session() const { return session_; }
+    const TimingSource& Source() const { return source_; }
+    TimingClock* Clock() const { return clock_.get(); }
+    QListWidget* List() const { return list_; }
+    LyricsView* View() const { return view_; }
+    QLabel* StatusLabel() const { return status_; }
+    QLabel* Legend() const { return legend_; }
+    QMenu* HistoryMenu() const { return history_; }
+    QMenuBar* MenuBar() const { return menuBar_; }
+    // Reads the clock and shows what belongs to its position (the timer does this).
+    void Refresh();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void BuildMenus();
+    bool AskToKeepChanges();
+    void ChooseFile();
+    void TogglePlay();
+    void Tap(QKeyEvent* event, bool hold);
+    void MoveLine(int line);
+    void MoveFragment(bool next);
+    void MoveTime(int deltaMs);
+    void SetSpeed(int percent);
+    void Replay(bool loop);
+    void EditText();
+    void Split();
+    void Undo();
+    void Redo();
+    void UndoTo(int index);
+    void AfterChange(bool changed, const QString& refusal);
+    void ShowDocument();
+    void Say(const QString& text);
+    void StorePlace();
+    void Calibrate();
+    void SaveAs();
+    void EmbedInSong();
+
+    Settings& settings_;
+    ClockMaker makeClock_;
+    TimingSource source_;
+    TimingSession session_;
+    std::unique_ptr<TimingClock> clock_;
+    QHash<QString, QString> songChoices_; // lyrics path -> song chosen for it this session
+    EventAge ages_;
+    QElapsedTimer sinceStart_;
+    qint64 replayFrom_ = -1;
+    qint64 replayTo_ = -1;
+    bool loop_ = false;
+    int tapKey_;
+    int startKey_;
+
+    QMenuBar* menuBar_;
+    QMenu* history_;
+    LyricsView* view_;
+    QListWidget* list_;
+    QLabel* times_;
+    QLabel* position_;
+    QLabel* status_;
+    QLabel* legend_;
+    QTimer* ticker_;
+};
+
+} // namespace tavelkor

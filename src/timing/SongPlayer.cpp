@@ -1,0 +1,78 @@
+#include "SongPlayer.h"
+
+#include <algorithm>
+
+namespace tavelkor {
+
+SongPlayer::SongPlayer(std::shared_ptr<const DecodedSong> song, std::unique_ptr<SoundOutput> output)
+    : song_(std::move(song)), output_(std::move(output)), renderer_(song_), error_(song_->Error) {}
+
+SongPlayer::~SongPlayer() { output_->Stop(); }
+
+void SongPlayer::StartOutput() {
+    startFrame_ = std::clamp<qint64>(pausedMs_ * song_->SampleRate / 1000, 0, song_->Frames());
+    renderer_.Start(startFrame_, speed_);
+    rendered_ = 0;
+    renderedAll_ = false;
+    const bool started = output_->Start(song_->SampleRate, [this](float* out, int frames) {
+        const int made = renderer_.Render(out, frames);
+        rendered_ += made;
+        renderedAll_ = made < frames;
+        return made;
+    });
+    if (!started) {
+        error_ = output_->Error();
+        playing_ = false;
+    }
+}
+
+void SongPlayer::Play() {
+    if (playing_ || !error_.isEmpty() || song_->Frames() == 0)
+        return;
+    if (pausedMs_ >= DurationMs())
+        pausedMs_ = 0;
+    playing_ = true;
+    StartOutput();
+}
+
+void SongPlayer::Pause() {
+    if (!playing_)
+        return;
+    pausedMs_ = PositionMs();
+    output_->Stop();
+    playing_ = false;
+}
+
+qint64 SongPlayer::PositionMs() const {
+    if (!playing_)
+        return pausedMs_;
+    const qint64 played = std::min(output_->PlayedFrames(), rendered_);
+    const double songFrame = double(startFrame_) + double(played) * speed_;
+    return std::min<qint64>(qint64(songFrame * 1000.0 / song_->SampleRate + 0.5), DurationMs());
+}
+
+void SongPlayer::Seek(qint64 positionMs) {
+    const bool was = playing_;
+    if (was)
+        output_->Stop();
+    playing_ = false;
+    pausedMs_ = std::clamp<qint64>(positionMs, 0, DurationMs());
+    if (was) {
+        playing_ = true;
+        StartOutput();
+    }
+}
+
+void SongPlayer::SetSpeed(double speed) {
+    if (speed == speed_)
+        return;
+    const qint64 position = PositionMs();
+    speed_ = speed;
+    Seek(position);
+}
+
+bool SongPlayer::Ended() const {
+    return playing_ && renderedAll_ && output_->PlayedFrames() >= rendered_;
+}
+
+} // namespace tavelkor

@@ -1,0 +1,247 @@
+#include "TimingSession.h"
+
+#include "../lyrics/TimeValues.h"
+
+#include <algorithm>
+
+namespace tavelkor {
+
+TimingSession::TimingSession(TimingDocument document, SplitRules split, TapRules taps)
+    : document_(std::move(document)), split_(split), taps_(taps),
+      selection_(document_.FirstFrom(0)) {}
+
+void TimingSession::Select(FragmentPlace place) {
+    holding_.reset();
+    released_.reset();
+    if (document_.At(place) != nullptr)
+        selection_ = place;
+}
+
+void TimingSession::SelectLine(int line) {
+    const FragmentPlace place =
+        document_.FirstFrom(std::clamp(line, 0, std::max(0, int(document_.Lines.size()) - 1)));
+    if (place.Valid())
+        Select(place);
+}
+
+bool TimingSession::Change(const QString& caption, QVector<LineChange> changes,
+                           FragmentPlace after) {
+    changes.erase(std::remove_if(changes.begin(), changes.end(),
+                                 [](const LineChange& c) { return c.Before == c.After; }),
+                  changes.end());
+    if (changes.isEmpty())
+        return false;
+    history_.Push(document_, {caption, std::move(changes), selection_, after});
+    selection_ = after;
+    return true;
+}
+
+bool TimingSession::TapDown(qint64 songMs, bool hold) {
+    holding_.reset();
+    const FragmentPlace place = selection_;
+    if (document_.At(place) == nullptr)
+        return false;
+    const int t = int(std::clamp<qint64>(songMs - taps_.TapOffsetMs, 0, MaxTagMs));
+    QVector<LineChange> changes;
+    TimingLine line = document_.Lines[place.Line];
+    for (int j = 0; j < line.Fragments.size(); ++j) {
+        TimedFragment& fragment = line.Fragments[j];
+        if (j == place.Fragment) {
+            fragment.StartMs = t;
+            fragment.EndMs = -1;
+        } else if (j > place.Fragment || fragment.StartMs > t) {
+            // Later fragments are tapped next; earlier ones later than this tap lose their time.
+            fragment.StartMs = -1;
+            fragment.EndMs = -1;
+        } else if (fragment.EndMs > t) {
+            fragment.EndMs = -1;
+        }
+    }
+    // A release just before this press is no pause: the fragment before ends where this starts.
+    const FragmentPlace before = document_.Previous(place);
+    if (released_ && *released_ == before && t - releasedMs_ < taps_.MinGapMs) {
+        if (before.Line == place.Line) {
+            line.Fragments[before.Fragment].EndMs = -1;
+        } else {
+            TimingLine previous = document_.Lines[before.Line];
+            previous.Fragments[before.Fragment].EndMs = -1;
+            changes.append({before.Line, document_.Lines[before.Line], previous});
+        }
+    }
+    released_.reset();
+    changes.append({place.Line, document_.Lines[place.Line], line});
+    const FragmentPlace next = document_.Next(place);
+    const bool changed = Change(QStringLiteral(u"タップ ") + MsToTag(t), changes, next);
+    if (!changed)
+        selection_ = next; // the same time again: nothing changed, the tap still moves on
+    if (hold) {
+        holding_ = place;
+        holdingStep_ = changed ? history_.Index() : -1;
+    }
+    return true;
+}
+
+bool TimingSession::TapUp(qint64 songMs) {
+    if (!holding_)
+        return false;
+    const FragmentPlace place = *holding_;
+    holding_.reset();
+    const TimedFragment* fragment = document_.At(place);
+    const int t = int(std::clamp<qint64>(songMs - taps_.TapOffsetMs, 0, MaxTagMs));
+    if (fragment == nullptr || !fragment->Timed() || t <= fragment->StartMs)
+        return false;
+    TimingLine line = document_.Lines[place.Line];
+    for (int j = place.Fragment + 1; j < line.Fragments.size(); ++j) {
+        if (line.Fragments[j].Timed() && line.Fragments[j].StartMs < t)
+            return false;
+    }
+    line.Fragments[place.Fragment].EndMs = t;
+    // The release joins the press's step when that is still the last one.
+    if (holdingStep_ != history_.Index() || !history_.AmendLast(document_, place.Line, line))
+        Change(QStringLiteral(u"終わり ") + MsToTag(t),
+               {{place.Line, document_.Lines[place.Line], line}}, selection_);
+    released_ = place;
+    releasedMs_ = t;
+    return true;
+}
+
+bool TimingSession::MoveSelected(int deltaMs) {
+    const TimedFragment* fragment = document_.At(selection_);
+    if (fragment == nullptr || !fragment->Timed())
+        return false;
+    const TimingLine& line = document_.Lines[selection_.Line];
+    const qint64 moved = qint64(fragment->StartMs) + deltaMs;
+    qint64 low = 0;
+    for (int j = selection_.Fragment - 1; j >= 0; --j) {
+        if (line.Fragments[j].Timed()) {
+            low = std::max(line.Fragments[j].StartMs, line.Fragments[j].EndMs);
+            break;
+        }
+    }
+    qint64 high = MaxTagMs;
+    if (fragment->EndMs >= 0) {
+        high = fragment->EndMs - 1;
+    } else {
+        for (int j = selection_.Fragment + 1; j < line.Fragments.size(); ++j) {
+            if (line.Fragments[j].Timed()) {
+                high = line.Fragments[j].StartMs;
+                break;
+            }
+        }
+    }
+    if (moved < low || moved > high)
+        return false;
+    TimingLine after = line;
+    after.Fragments[selection_.Fragment].StartMs = int(moved);
+    return Change(QStringLiteral(u"移動 %1 ms").arg(deltaMs), {{selection_.Line, line, after}},
+                  selection_);
+}
+
+bool TimingSession::MergeSelected() {
+    if (document_.At(selection_) == nullptr)
+        return false;
+    const TimingLine& line = document_.Lines[selection_.Line];
+    const int k = selection_.Fragment;
+    if (k + 1 >= line.Fragments.size())
+        return false;
+    const TimedFragment& a = line.Fragments[k];
+    const TimedFragment& b = line.Fragments[k + 1];
+    TimedFragment merged{a.Text + b.Text, a.Timed() ? a.StartMs : b.StartMs, -1};
+    merged.EndMs = b.EndMs >= 0 ? b.EndMs : (b.Timed() ? -1 : a.EndMs);
+    TimingLine after = line;
+    after.Fragments[k] = merged;
+    after.Fragments.removeAt(k + 1);
+    return Change(QStringLiteral(u"結合"), {{selection_.Line, line, after}}, selection_);
+}
+
+bool TimingSession::SplitSelected(int at) {
+    const TimedFragment* fragment = document_.At(selection_);
+    if (fragment == nullptr || at <= 0 || at >= fragment->Text.size() ||
+        fragment->Text[at].isLowSurrogate())
+        return false;
+    const TimingLine& line = document_.Lines[selection_.Line];
+    TimingLine after = line;
+    TimedFragment& first = after.Fragments[selection_.Fragment];
+    const TimedFragment second{first.Text.mid(at), -1, -1};
+    first.Text.truncate(at);
+    after.Fragments.insert(selection_.Fragment + 1, second);
+    return Change(QStringLiteral(u"分割"), {{selection_.Line, line, after}}, selection_);
+}
+
+bool TimingSession::EditLineText(int lineIndex, const QString& text) {
+    if (lineIndex < 0 || lineIndex >= document_.Lines.size())
+        return false;
+    const TimingLine& line = document_.Lines[lineIndex];
+    const QString old = line.Text();
+    if (old == text)
+        return false;
+    // The characters the old and the new text share at their head and tail.
+    qsizetype head = 0;
+    while (head < old.size() && head < text.size() && old[head] == text[head])
+        ++head;
+    qsizetype tail = 0;
+    while (tail < old.size() - head && tail < text.size() - head &&
+           old[old.size() - 1 - tail] == text[text.size() - 1 - tail])
+        ++tail;
+    // Whole fragments inside them keep their text and times.
+    TimingLine after;
+    qsizetype headChars = 0;
+    int first = 0;
+    while (first < line.Fragments.size() && headChars + line.Fragments[first].Text.size() <= head) {
+        headChars += line.Fragments[first].Text.size();
+        after.Fragments.append(line.Fragments[first++]);
+    }
+    qsizetype tailChars = 0;
+    int last = int(line.Fragments.size());
+    while (last > first && tailChars + line.Fragments[last - 1].Text.size() <= tail) {
+        tailChars += line.Fragments[last - 1].Text.size();
+        --last;
+    }
+    const QString middle = text.mid(headChars, text.size() - headChars - tailChars);
+    for (const QString& piece : SplitIntoFragments(middle, split_))
+        after.Fragments.append({piece, -1, -1});
+    for (int j = last; j < line.Fragments.size(); ++j)
+        after.Fragments.append(line.Fragments[j]);
+    const FragmentPlace place =
+        after.Fragments.isEmpty()
+            ? FragmentPlace{}
+            : FragmentPlace{lineIndex, std::min(first, int(after.Fragments.size()) - 1)};
+    if (!Change(QStringLiteral(u"文字の編集"), {{lineIndex, line, after}}, place))
+        return false;
+    if (!selection_.Valid())
+        selection_ = document_.FirstFrom(lineIndex);
+    return true;
+}
+
+bool TimingSession::UntimeLine(int lineIndex) {
+    if (lineIndex < 0 || lineIndex >= document_.Lines.size())
+        return false;
+    const TimingLine& line = document_.Lines[lineIndex];
+    TimingLine after = line;
+    for (TimedFragment& fragment : after.Fragments) {
+        fragment.StartMs = -1;
+        fragment.EndMs = -1;
+    }
+    return Change(QStringLiteral(u"行の時間を消す"), {{lineIndex, line, after}},
+                  document_.FirstFrom(lineIndex));
+}
+
+bool TimingSession::Undo() {
+    if (!history_.CanUndo())
+        return false;
+    holding_.reset();
+    released_.reset();
+    selection_ = history_.Undo(document_);
+    return true;
+}
+
+bool TimingSession::Redo() {
+    if (!history_.CanRedo())
+        return false;
+    holding_.reset();
+    released_.reset();
+    selection_ = history_.Redo(document_);
+    return true;
+}
+
+} // namespace tavelkor

@@ -1,0 +1,78 @@
+// The timing editor's model: the document, the selected fragment (the next one a tap stamps),
+// taps and holds in song time, re-timing, fine moves, merge and split, text edits and the
+// undo history. The window maps keys to these calls and draws what they leave.
+#pragma once
+
+#include "EditHistory.h"
+#include "TimingDocument.h"
+
+#include <QString>
+#include <optional>
+
+namespace tavelkor {
+
+struct TapRules {
+    int MinGapMs = 200;  // a release followed by a press within this is no pause
+    int TapOffsetMs = 0; // subtracted from every stamp (the user's reaction time)
+};
+
+class TimingSession {
+public:
+    TimingSession() = default;
+    TimingSession(TimingDocument document, SplitRules split, TapRules taps);
+
+    const TimingDocument& Document() const { return document_; }
+    const EditHistory& History() const { return history_; }
+    bool Modified() const { return history_.Modified(); }
+    void MarkSaved() { history_.MarkClean(); }
+    QString ComposeText() const { return ComposeTimingText(document_); }
+    void SetTapRules(TapRules taps) { taps_ = taps; }
+    void SetSplitRules(SplitRules split) { split_ = split; }
+
+    FragmentPlace Selection() const { return selection_; }
+    // Selects a fragment (clamped into the document); the next tap re-times from it.
+    void Select(FragmentPlace place);
+    void SelectLine(int line);
+
+    // A tap key went down at `songMs`: stamps the selected fragment's start, clears the later
+    // fragments of its line (they are tapped next) and selects the next fragment. With `hold`
+    // the key's release stamps the end. False when nothing is left to stamp.
+    bool TapDown(qint64 songMs, bool hold);
+    // The hold key came up at `songMs`: the fragment its press stamped ends there (joined to
+    // the tap's undo step). False when no hold is open.
+    bool TapUp(qint64 songMs);
+
+    // The selected fragment's start moves by `deltaMs`; refused (false) when it is not timed or
+    // would cross a time beside it in its line.
+    bool MoveSelected(int deltaMs);
+    // The selected fragment and the next one in its line become one. False at the line's end.
+    bool MergeSelected();
+    // The selected fragment splits before its character `at` (1..length-1); the second part is
+    // not timed. False for a position outside the fragment.
+    bool SplitSelected(int at);
+    // The line's text becomes `text`: fragments in the unchanged head and tail of the text
+    // keep their times, the changed middle is split anew and not timed.
+    bool EditLineText(int line, const QString& text);
+    // Every time of the line is removed. False when it had none.
+    bool UntimeLine(int line);
+
+    bool Undo();
+    bool Redo();
+
+private:
+    bool Change(const QString& caption, QVector<LineChange> changes, FragmentPlace after);
+
+    TimingDocument document_;
+    EditHistory history_;
+    SplitRules split_;
+    TapRules taps_;
+    FragmentPlace selection_;
+    // The fragment a held key stamped, until the key comes up.
+    std::optional<FragmentPlace> holding_;
+    int holdingStep_ = -1; // the history index after the held tap's own step; -1: it made none
+    // The fragment whose end the last release stamped, and that time.
+    std::optional<FragmentPlace> released_;
+    int releasedMs_ = 0;
+};
+
+} // namespace tavelkor
