@@ -11,6 +11,7 @@
 #include "settings/IniSettingsStore.h"
 #include "settings/Settings.h"
 #include "settings/SettingsIo.h"
+#include "settings/SettingsTable.h"
 
 #include "OnModal.h"
 #include "TestFiles.h"
@@ -31,6 +32,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <type_traits>
 
 using namespace tavelkor;
 
@@ -349,18 +351,24 @@ private slots:
         form.show();
         // The pages are walked with every sub-page shown first (the TimeTag → TimeTag page has
         // two), and with an output folder that exists, so that choosing it is no mistake.
+        // Each page is walked twice: with the default settings, and with every yes-or-no
+        // setting on, so that the controls a switch enables (エラーがあったときだけ表示する
+        // under 処理終了後に結果を表示する) are walked too.
         struct Page {
             int mode; // -1: the common options
             bool correctionShown;
+            bool switchesOn;
         };
         QList<Page> pages;
-        for (const bool correction : {false, true}) {
-            pages.append({-1, correction});
-            for (const ModeInfo& mode : ModeTable()) {
-                form.Cmb()->setCurrentIndex(mode.Index);
-                form.PrepareMenu();
-                if (form.MnOptionMode()->isEnabled())
-                    pages.append({mode.Index, correction});
+        for (const bool switchesOn : {false, true}) {
+            for (const bool correction : {false, true}) {
+                pages.append({-1, correction, switchesOn});
+                for (const ModeInfo& mode : ModeTable()) {
+                    form.Cmb()->setCurrentIndex(mode.Index);
+                    form.PrepareMenu();
+                    if (form.MnOptionMode()->isEnabled())
+                        pages.append({mode.Index, correction, switchesOn});
+                }
             }
         }
         enum How { List, Ok, Escape, Close, Look };
@@ -368,11 +376,21 @@ private slots:
         int storedCount = 0;
         for (const Page& page : pages) {
             const QString name =
-                QStringLiteral("page %1 (%2)")
+                QStringLiteral("page %1 (%2%3)")
                     .arg(page.mode)
-                    .arg(QLatin1String(page.correctionShown ? "correction" : "conversion"));
+                    .arg(QLatin1String(page.correctionShown ? "correction" : "conversion"))
+                    .arg(QLatin1String(page.switchesOn ? ", switches on" : ""));
             const auto reset = [&] {
                 f.settings = Settings();
+                if (page.switchesOn) {
+                    Settings defaults;
+                    VisitSettings(
+                        f.settings, defaults, [](auto, auto, auto& value, auto&, auto&&...) {
+                            if constexpr (std::is_same_v<std::decay_t<decltype(value)>, bool>)
+                                value = true;
+                        });
+                    f.settings.Init.SmallSize = false; // the window keeps its drop area
+                }
                 f.settings.Init.AnotherFolder = f.folder.Path() + u'/';
                 f.settings.Init.DispCorrect = page.correctionShown;
             };
@@ -436,9 +454,10 @@ private slots:
             };
             open(List, -1);
             QVERIFY2(!controls.isEmpty(), qPrintable(name));
-            if (page.correctionShown && listed.value(page.mode) == described)
+            const int key = page.mode * 2 + (page.switchesOn ? 1 : 0);
+            if (page.correctionShown && listed.value(key) == described)
                 continue; // the page has no sub-pages: walked already
-            listed[page.mode] = described;
+            listed[key] = described;
             // Texts and lists first, switches last: a switch may hide or lock other controls
             // (the karaoke styles go with the karaoke box).
             const auto rank = [&](int place) {
