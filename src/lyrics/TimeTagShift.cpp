@@ -1,5 +1,6 @@
 #include "TimeTagShift.h"
 
+#include "Ruby.h"
 #include "TimeValues.h"
 
 namespace tavelkor {
@@ -16,6 +17,7 @@ LyricsDocument ShiftLyricsDocument(const LyricsDocument& document, int shiftMs) 
             fragment.TagText = MsToTag(fragment.TimeMs);
         }
     }
+    MapRubyTimes(result.Header.Ruby, [shiftMs](int ms) { return ShiftedTime(ms, shiftMs); });
     return result;
 }
 
