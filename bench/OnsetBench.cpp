@@ -105,7 +105,8 @@ void TimeSong(const QString& path) {
     line("finding its onsets", onsets, "");
     std::printf("  %-30s median %7.3f s                      (goal: under 2 s)\n",
                 "pyramid and onsets together", Median(pyramid) + Median(onsets));
-    std::printf("  %-30s %7.2fx of decoding (median)\n", "the pyramid", Median(pyramid) / Median(decode));
+    std::printf("  %-30s %7.2fx of decoding (median)\n", "the pyramid",
+                Median(pyramid) / Median(decode));
 }
 
 } // namespace
@@ -158,7 +159,8 @@ int main(int argc, char** argv) {
         return 0;
     const Snapped snapped = SnapTaps(spoken, DetectOnsets(spoken.Song));
     std::printf("\nsnapping %zu simulated taps (40 ms late, 60 ms deviation), window 60 ms, "
-                "the default method\n", spoken.OnsetsMs.size());
+                "the default method\n",
+                spoken.OnsetsMs.size());
     std::printf("  median error before %6.1f ms   after %6.1f ms   (goal: at least halved)\n",
                 snapped.Before, snapped.After);
     std::printf("  stamps moved with no syllable start within the window: %d\n",

@@ -48,10 +48,12 @@ QVector<RubySpan> RubySpansIn(const QVector<RubyEntry>& entries, QStringView tex
 QVector<RubySpan> RubyFor(const LyricsDocument& document, int line, int timeMs);
 
 // Every ruby time moved through `map` (a start or end of -1 stays unset), with its tag text.
-template <typename Map> void MapRubyTimes(QVector<RubyEntry>& entries, Map map);
+template <typename Map>
+void MapRubyTimes(QVector<RubyEntry>& entries, Map map);
 void SetRubyTimes(RubyEntry& entry, int startMs, int endMs);
 
-template <typename Map> void MapRubyTimes(QVector<RubyEntry>& entries, Map map) {
+template <typename Map>
+void MapRubyTimes(QVector<RubyEntry>& entries, Map map) {
     for (RubyEntry& entry : entries)
         SetRubyTimes(entry, entry.StartMs < 0 ? -1 : map(entry.StartMs),
                      entry.EndMs < 0 ? -1 : map(entry.EndMs));

@@ -54,7 +54,8 @@ QVector<ReadingDictionary::Word> ReadingDictionary::Words(const QString& text) {
 QVector<KanjiReading> ReadingDictionary::ProposeReadings(const QString& line) {
     QVector<KanjiReading> readings;
     for (const Word& word : Words(line)) {
-        if (word.Reading.isEmpty() || std::none_of(word.Surface.begin(), word.Surface.end(), IsKanji))
+        if (word.Reading.isEmpty() ||
+            std::none_of(word.Surface.begin(), word.Surface.end(), IsKanji))
             continue;
         QString surface = word.Surface;
         QString reading = ToHiragana(word.Reading);

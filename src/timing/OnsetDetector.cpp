@@ -30,8 +30,8 @@ double LevelDb(const DecodedSong& song, qint64 first, qint64 frames) {
     const qint64 end = std::min(song.Frames(), first + frames);
     double energy = 0;
     for (qint64 f = std::max<qint64>(first, 0); f < end; ++f) {
-        const double v = stereo ? 0.5 * (song.Left[size_t(f)] + song.Right[size_t(f)])
-                                : song.Left[size_t(f)];
+        const double v =
+            stereo ? 0.5 * (song.Left[size_t(f)] + song.Right[size_t(f)]) : song.Left[size_t(f)];
         energy += v * v;
     }
     return energy > 0 ? 10 * std::log10(energy / double(std::max<qint64>(frames, 1))) : -1000;
@@ -65,10 +65,9 @@ std::vector<int> DetectOnsets(const DecodedSong& song, const OnsetOptions& optio
             break;
         for (uint_t i = 0; i < hop; ++i) {
             const qint64 f = at + i;
-            const float value =
-                f >= frames ? 0.f
-                : stereo    ? 0.5f * (song.Left[size_t(f)] + song.Right[size_t(f)])
-                            : song.Left[size_t(f)];
+            const float value = f >= frames ? 0.f
+                                : stereo    ? 0.5f * (song.Left[size_t(f)] + song.Right[size_t(f)])
+                                            : song.Left[size_t(f)];
             aubio.input->data[i] = smpl_t(value) + ((f & 1) ? smpl_t(1e-7) : smpl_t(-1e-7));
         }
         aubio_onset_do(aubio.onset, aubio.input, aubio.output);

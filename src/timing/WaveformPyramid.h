@@ -15,9 +15,7 @@ namespace tavelkor {
 struct SamplePeak {
     float Min = 0;
     float Max = 0;
-    bool operator==(const SamplePeak& other) const {
-        return Min == other.Min && Max == other.Max;
-    }
+    bool operator==(const SamplePeak& other) const { return Min == other.Min && Max == other.Max; }
 };
 
 class WaveformPyramid {

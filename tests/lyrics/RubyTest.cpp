@@ -1,8 +1,8 @@
 // Readings in TimeTag header lines "@RubyN=base,reading[,start][,end]": which line reads as an
 // entry, the canonical line written back, the time shift and ratio conversion moving their
 // times, and where each reading stands in real-looking lines at a given time.
-#include "lyrics/Adjustments.h"
 #include "lyrics/Ruby.h"
+#include "lyrics/Adjustments.h"
 #include "lyrics/TimeTagReader.h"
 #include "lyrics/TimeTagShift.h"
 #include "lyrics/TimeTagWriter.h"
@@ -96,17 +96,16 @@ TEST(RubyDirective, ShiftsAndRatioConversionsMoveTheirTimes) {
 }
 
 TEST(RubyFor, ReadingsStandOverTheFirstUncoveredBaseWhileTheyApply) {
-    const LyricsDocument document =
-        Read("[00:10:00]為替と為替の話\r\n"
-             "[00:20:00]明日の空に明日を見た\r\n"
-             "[00:30:00]夢を見た\r\n"
-             "[01:10:00]為替が動く\r\n"
-             "@Ruby1=為替,かわせ,,[01:00:00]\r\n"
-             "@Ruby2=為替,カワセ\r\n"
-             "@Ruby3=明日,あした,,[00:25:00]\r\n"
-             "@Ruby4=明日,あす,[00:15:00]\r\n"
-             "@Ruby5=夢,ゆめ,[00:30:00],[00:31:00]\r\n"
-             "@Ruby6=話,はなし\r\n");
+    const LyricsDocument document = Read("[00:10:00]為替と為替の話\r\n"
+                                         "[00:20:00]明日の空に明日を見た\r\n"
+                                         "[00:30:00]夢を見た\r\n"
+                                         "[01:10:00]為替が動く\r\n"
+                                         "@Ruby1=為替,かわせ,,[01:00:00]\r\n"
+                                         "@Ruby2=為替,カワセ\r\n"
+                                         "@Ruby3=明日,あした,,[00:25:00]\r\n"
+                                         "@Ruby4=明日,あす,[00:15:00]\r\n"
+                                         "@Ruby5=夢,ゆめ,[00:30:00],[00:31:00]\r\n"
+                                         "@Ruby6=話,はなし\r\n");
     auto spans = [&](int line, int ms) {
         QStringList out;
         for (const RubySpan& span : RubyFor(document, line, ms))

@@ -83,11 +83,11 @@ inline std::vector<float> SpokenKana(const QString& kana, int rate) {
     if (espeak.isEmpty() || sox.isEmpty())
         return {};
     const QString spoken = dir.filePath(QStringLiteral("kana.wav"));
-    if (QProcess::execute(espeak, {QStringLiteral("-v"), QStringLiteral("ja"),
-                                   QStringLiteral("-w"), spoken, kana}) != 0 ||
+    if (QProcess::execute(espeak, {QStringLiteral("-v"), QStringLiteral("ja"), QStringLiteral("-w"),
+                                   spoken, kana}) != 0 ||
         QProcess::execute(sox, {spoken, QStringLiteral("-t"), QStringLiteral("f32"),
-                                QStringLiteral("-r"), QString::number(rate),
-                                QStringLiteral("-c"), QStringLiteral("1"), wav}) != 0)
+                                QStringLiteral("-r"), QString::number(rate), QStringLiteral("-c"),
+                                QStringLiteral("1"), wav}) != 0)
         return {};
     QFile file(wav);
     if (!file.open(QIODevice::ReadOnly))
@@ -105,8 +105,9 @@ inline std::vector<float> SpokenKana(const QString& kana, int rate) {
 // seconds; empty (no song) when espeak-ng or sox is missing.
 inline OnsetMaterial MakeSpokenMaterial(int count, quint32 seed, int rate = 22050) {
     OnsetMaterial material;
-    const QStringList kana = QString::fromUtf8("か さ た な は ま ら が こ そ と の ほ も ろ き し ち に み り")
-                                 .split(u' ');
+    const QStringList kana =
+        QString::fromUtf8("か さ た な は ま ら が こ そ と の ほ も ろ き し ち に み り")
+            .split(u' ');
     std::vector<std::vector<float>> sounds;
     for (const QString& k : kana) {
         sounds.push_back(SpokenKana(k, rate));
@@ -128,15 +129,18 @@ inline OnsetMaterial MakeSpokenMaterial(int count, quint32 seed, int rate = 2205
         const double t = double(f) / rate;
         double bed = 0;
         for (double note : {130.8, 164.8, 196.0, 261.6})
-            bed += std::sin(2 * M_PI * note * t) * (0.5 + 0.5 * std::sin(2 * M_PI * t / (3 + note / 100)));
+            bed += std::sin(2 * M_PI * note * t) *
+                   (0.5 + 0.5 * std::sin(2 * M_PI * t / (3 + note / 100)));
         material.Song.Left[size_t(f)] = float(0.01 * bed);
         material.Song.Right[size_t(f)] = float(0.01 * bed);
     }
     for (int start : starts) {
         const auto& sound = sounds[size_t(random.bounded(int(sounds.size())))];
         std::vector<float> piece(sound.begin(),
-                                 sound.begin() + qsizetype(std::min<size_t>(sound.size(), size_t(rate / 4))));
-        for (size_t i = 0; i + 1 < piece.size() && i < size_t(rate / 100); ++i) // no click at the cut
+                                 sound.begin() +
+                                     qsizetype(std::min<size_t>(sound.size(), size_t(rate / 4))));
+        for (size_t i = 0; i + 1 < piece.size() && i < size_t(rate / 100);
+             ++i) // no click at the cut
             piece[piece.size() - 1 - i] *= float(i) / float(rate / 100);
         MixMono(material.Song, qint64(start) * rate / 1000, piece);
         material.OnsetsMs.push_back(start);
