@@ -1,6 +1,7 @@
 #include "Adjustments.h"
 
 #include "DisplayLines.h"
+#include "Ruby.h"
 
 #include "TimeTagReader.h"
 #include "TimeValues.h"
@@ -191,35 +192,39 @@ void ApplyTimeCorrection(LyricsDocument& document, double& targetRatio, int sile
     const bool moveSilence = silenceMs >= 0 && header.HasSilencemSec;
     const double target = targetRatio;
 
+    auto corrected = [&](int timeMs) {
+        long long ms;
+        if (target != ratio) {
+            double x = timeMs / divisor;
+            if (moveSilence)
+                x = x - header.SilencemSec + silenceMs;
+            if (header.HasOffset)
+                x += header.Offset;
+            if (x < 0)
+                x = 0;
+            x *= target;
+            const double rounded = RoundVia15Digits(x);
+            ms = rounded > double(std::numeric_limits<int>::max())
+                     ? std::numeric_limits<int>::max()
+                     : static_cast<long long>(rounded);
+        } else {
+            ms = timeMs;
+            if (moveSilence)
+                ms = ms - header.SilencemSec + silenceMs;
+            if (header.HasOffset)
+                ms += header.Offset;
+            if (ms < 0)
+                ms = 0;
+        }
+        return ClampToInt32(ms);
+    };
+
     for (LyricsLine& line : document.Lines) {
         if (line.FragmentCount() == 0)
             continue;
         const KaraokeFragment* previous = nullptr;
         for (KaraokeFragment& fragment : line.Fragments) {
-            long long ms;
-            if (target != ratio) {
-                double x = fragment.TimeMs / divisor;
-                if (moveSilence)
-                    x = x - header.SilencemSec + silenceMs;
-                if (header.HasOffset)
-                    x += header.Offset;
-                if (x < 0)
-                    x = 0;
-                x *= target;
-                const double rounded = RoundVia15Digits(x);
-                ms = rounded > double(std::numeric_limits<int>::max())
-                         ? std::numeric_limits<int>::max()
-                         : static_cast<long long>(rounded);
-            } else {
-                ms = fragment.TimeMs;
-                if (moveSilence)
-                    ms = ms - header.SilencemSec + silenceMs;
-                if (header.HasOffset)
-                    ms += header.Offset;
-                if (ms < 0)
-                    ms = 0;
-            }
-            fragment.TimeMs = ClampToInt32(ms);
+            fragment.TimeMs = corrected(fragment.TimeMs);
             // Fragments 0 and 1 share their time; they can share the tag's text too.
             if (previous != nullptr && previous->TimeMs == fragment.TimeMs)
                 fragment.TagText = previous->TagText;
@@ -228,6 +233,8 @@ void ApplyTimeCorrection(LyricsDocument& document, double& targetRatio, int sile
             previous = &fragment;
         }
     }
+    // The readings' times are times like any other.
+    MapRubyTimes(header.Ruby, corrected);
 
     header.HasOffset = false;
     header.Offset = 0;

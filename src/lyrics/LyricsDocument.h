@@ -32,6 +32,20 @@ struct LyricsLine {
     int FragmentCount() const { return Fragments.size() > 1 ? int(Fragments.size()) - 1 : 0; }
 };
 
+// One reading (ruby, furigana) of a header line "@RubyN=base,reading[,start][,end]": the
+// reading shown over the first not yet covered occurrence of `Base` in a line, from StartMs
+// (inclusive) to EndMs (exclusive); an entry without times applies everywhere. Players that
+// do not know these lines skip them. See Ruby.h.
+struct RubyEntry {
+    int Number = 0; // N of "@RubyN", kept as read
+    QString Base;
+    QString Reading;
+    QString StartTag; // "[mm:ss:cc]" or "" (no start)
+    QString EndTag;   // "[mm:ss:cc]" or "" (no end)
+    int StartMs = -1; // -1: no start
+    int EndMs = -1;   // -1: no end
+};
+
 struct LyricsHeader {
     QString Artist;
     QString Title;
@@ -55,6 +69,7 @@ struct LyricsHeader {
     bool HasOffset = false;
     int SilencemSec = 0; // milliseconds
     bool HasSilencemSec = false;
+    QVector<RubyEntry> Ruby; // the "@RubyN" lines in the order read
 };
 
 struct LyricsDocument {

@@ -2,6 +2,7 @@
 
 #include "DisplayLines.h"
 #include "LineOrder.h"
+#include "Ruby.h"
 #include "TextRules.h"
 #include "TimeTagWriter.h"
 #include "TimeValues.h"
@@ -153,6 +154,9 @@ void ReadDirective(QStringView line, LyricsHeader& header) {
         setInt(header.Frames, header.HasFrames);
     } else if (key == u"@totalsec") {
         setInt(header.TotalSec, header.HasTotalSec);
+    } else if (key.startsWith(u"@ruby")) {
+        if (auto entry = ReadRubyDirective(line))
+            header.Ruby.append(*entry);
     } else if (key == u"@timetype") {
         const QString type = value.toLower();
         if (type == u"winamp" || type == u"normal")
@@ -176,6 +180,7 @@ void ReadCreditLine(QStringView text, LyricsHeader& header) {
 
 void ParseLyricsText(LyricsDocument& document, bool normalizeOrder, bool expandShortTags) {
     document.Lines.clear();
+    document.Header.Ruby.clear(); // read again from the text's "@RubyN" lines
     if (document.Text.isEmpty()) {
         document.HasTimeTags = false;
         document.HasKaraoke = false;

@@ -1,5 +1,6 @@
 #include "TimeTagShift.h"
 
+#include "Ruby.h"
 #include "TimeTagReader.h"
 #include "TimeValues.h"
 
@@ -17,6 +18,7 @@ LyricsDocument ShiftLyricsDocument(const LyricsDocument& document, int shiftMs) 
             fragment.TagText = MsToTag(fragment.TimeMs);
         }
     }
+    MapRubyTimes(result.Header.Ruby, [shiftMs](int ms) { return ShiftedTime(ms, shiftMs); });
     return result;
 }
 
@@ -35,8 +37,19 @@ std::optional<QString> ShiftTimeTagTextInPlace(const QString& text, int shiftMs)
         one.Text = expanded;
         ParseLyricsText(one, false, false);
         const LyricsLine* parsed = one.Lines.isEmpty() ? nullptr : &one.Lines[0];
-        if (parsed == nullptr || !parsed->HasTimeTag || parsed->IsDirective ||
-            parsed->Fragments.isEmpty()) {
+        std::optional<RubyEntry> ruby;
+        if (parsed != nullptr && parsed->IsDirective)
+            ruby = ReadRubyDirective(line);
+        if (ruby && (ruby->StartMs >= 0 || ruby->EndMs >= 0)) {
+            // A reading's times move with the lyrics; a line not in the canonical form would
+            // change more than its times, so the document's way is taken then.
+            if (ComposeRubyDirective(*ruby) != line)
+                return std::nullopt;
+            QVector<RubyEntry> moved{*ruby};
+            MapRubyTimes(moved, [shiftMs](int ms) { return ShiftedTime(ms, shiftMs); });
+            out += ComposeRubyDirective(moved[0]);
+        } else if (parsed == nullptr || !parsed->HasTimeTag || parsed->IsDirective ||
+                   parsed->Fragments.isEmpty()) {
             out += line;
         } else {
             QString same = parsed->Fragments[0].Text;

@@ -1,5 +1,6 @@
 #include "TimeTagWriter.h"
 
+#include "Ruby.h"
 #include "TextRules.h"
 #include "TimeValues.h"
 
@@ -118,6 +119,10 @@ QString ComposeHeaderText(LyricsHeader& header) {
         line(u"@TaggingBy=", TrimSpaces(header.TaggingBy));
     if (!header.EditedBy.isEmpty())
         line(u"@EditedBy=", TrimSpaces(header.EditedBy));
+    for (const RubyEntry& entry : header.Ruby) {
+        out += ComposeRubyDirective(entry);
+        out += CrLf;
+    }
     return out;
 }
 

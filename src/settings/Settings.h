@@ -143,6 +143,9 @@ struct TimingSettings {
     int Width = 0;
     int Height = 0;
     QString LastFile;
+    // A stamp within SnapWindowMs of a detected onset takes the onset's time.
+    bool SnapToOnsets = false;
+    int SnapWindowMs = 60;
 };
 
 struct Settings {

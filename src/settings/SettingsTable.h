@@ -110,6 +110,8 @@ void VisitSettings(S& settings, D& defaults, Visitor&& visit) {
     TAVELKOR_KEY(Timing, Width, IntRange{0, std::numeric_limits<int>::max()});
     TAVELKOR_KEY(Timing, Height, IntRange{0, std::numeric_limits<int>::max()});
     TAVELKOR_KEY(Timing, LastFile);
+    TAVELKOR_KEY(Timing, SnapToOnsets);
+    TAVELKOR_KEY(Timing, SnapWindowMs, IntRange{0, 1000});
     TAVELKOR_KEY(Init, SlidemSec, Int32Range);
 #undef TAVELKOR_KEY
 }

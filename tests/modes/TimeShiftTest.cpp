@@ -204,9 +204,12 @@ TEST_F(TimeShiftRunTest, LineEndsStayWhereTheFormatOrEncodingKeepsThem) {
             }
         }
     }
-    // A UTF-8 TimeTag file keeps the order of its lines, header lines where they stand.
-    const QString tagged = folder.Put("order.txt", "@Title=T\n[00:01:00]\xe3\x81\x82\n");
+    // A UTF-8 TimeTag file keeps the order of its lines, header lines where they stand; the
+    // times of its readings move with the lyrics.
+    const QString tagged = folder.Put(
+        "order.txt", U("@Title=T\n[00:01:00]為替\n@Ruby1=為替,かわせ,,[00:02:00]\n").toUtf8());
     questions.asked = 0;
     Run({tagged});
-    EXPECT_EQ(ReadBytes(tagged), "@Title=T\n[00:01:10]\xe3\x81\x82\n");
+    EXPECT_EQ(ReadBytes(tagged),
+              U("@Title=T\n[00:01:10]為替\n@Ruby1=為替,かわせ,,[00:02:10]\n").toUtf8());
 }

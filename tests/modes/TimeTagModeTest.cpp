@@ -102,4 +102,12 @@ TEST_F(TimeTagModeTest, SameExtensionBesideTheSourceRewritesTheSource) {
 
 TEST_F(TimeTagModeTest, AnEmptyFileGivesALineBreak) { EXPECT_EQ(Convert(""), "\r\n"); }
 
+TEST_F(TimeTagModeTest, ReadingLinesComeBackByteForByte) {
+    const QByteArray text = "[00:01:00]\xe7\x82\xba\xe6\x9b\xbf\r\n\r\n@TimeRatio=1\r\n"
+                            "@Ruby1=\xe7\x82\xba\xe6\x9b\xbf,\xe3\x81\x8b\xe3\x82\x8f\xe3\x81\x9b"
+                            ",,[01:00:00]\r\n";
+    settings.T2T.Normalize = true;
+    EXPECT_EQ(Convert("\xef\xbb\xbf" + text), "\xef\xbb\xbf" + text);
+}
+
 } // namespace

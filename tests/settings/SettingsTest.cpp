@@ -67,11 +67,11 @@ TEST(SaveSettings, WritesEveryKeyInTableOrderButTheShiftAmount) {
     Settings settings;
     settings.Init.SlidemSec = 250;
     SaveSettings(store, settings);
-    EXPECT_EQ(store.order.size(), 67 + 13);
+    EXPECT_EQ(store.order.size(), 67 + 15);
     EXPECT_EQ(store.order.first(), QStringLiteral("Init/SmallSize"));
     EXPECT_EQ(store.order.indexOf(QStringLiteral("T2S/Base")) + 1,
               store.order.indexOf(QStringLiteral("T2S/KaraokeHTML0")));
-    EXPECT_EQ(store.order.last(), QStringLiteral("Timing/LastFile"));
+    EXPECT_EQ(store.order.last(), QStringLiteral("Timing/SnapWindowMs"));
     EXPECT_EQ(store.order.indexOf(QStringLiteral("Preview/Height")) + 1,
               store.order.indexOf(QStringLiteral("Timing/JoinSokuon")));
     EXPECT_EQ(store.order.indexOf(QStringLiteral("L2T/Karaoke")) + 1,

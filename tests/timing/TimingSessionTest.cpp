@@ -226,4 +226,23 @@ TEST(TimingFile, SavesPlainTextInPlaceInItsEncodingAndTimeTagBesideOtherFormats)
     EXPECT_TRUE(ComposeTimingText(source.Document).contains(u"@Title=Sample Title\r\n"_qs));
 }
 
+TEST(TimingFile, ReadingLinesSurviveTheEditorsSaveInRealTime) {
+    TestFolder folder;
+    const QByteArray text = u"[00:01:00]為[00:01:50]替\r\n\r\n@TimeRatio=1\r\n"
+                            u"@Ruby1=為替,かわせ,,[01:00:00]\r\n@Ruby2=為替,カワセ,[01:00:00]\r\n"_qs
+                                .toUtf8();
+    const QString path = folder.Put("ruby.txt", QByteArray("\xEF\xBB\xBF") + text);
+    TimingSource source = LoadTimingSource(path, EncodingChoice::Auto, 1, {});
+    ASSERT_TRUE(source.Error.isEmpty());
+    int replaced = 0;
+    ASSERT_TRUE(SaveTimingText(TimingSavePath(source), ComposeTimingText(source.Document),
+                               source.Encoding, replaced));
+    EXPECT_EQ(ReadBytes(path), QByteArray("\xEF\xBB\xBF") + text);
+    // Saved with "@TimeRatio=1", the readings' times become real like the fragments'.
+    const QString half = folder.Put("half.kra", "[00:10:00]a\r\n@TimeRatio=0.5\r\n"
+                                                "@Ruby1=a,b,[00:05:00]\r\n");
+    TimingSource halfSource = LoadTimingSource(half, EncodingChoice::Auto, 1, {});
+    EXPECT_TRUE(ComposeTimingText(halfSource.Document).endsWith(u"@Ruby1=a,b,[00:10:00]\r\n"_qs));
+}
+
 } // namespace
