@@ -194,7 +194,9 @@ void RunTextConversion(const ModeInfo& mode, BatchState& state, Settings& settin
         named[size_t(i)] = 1;
         record.Code = CheckOutputPath(outputs[i], overwrite);
         const TextEncoding encoding =
-            OutputEncodingFor(settings, converted.Source.Encoding, inPlace[size_t(i)]);
+            converted.OutputEncoding && !inPlace[size_t(i)]
+                ? *converted.OutputEncoding
+                : OutputEncodingFor(settings, converted.Source.Encoding, inPlace[size_t(i)]);
         if (record.Code != Converted)
             return;
         record.SetSaved(SaveTextFile(outputs[i], converted.Text, encoding, record.Replaced),

@@ -20,6 +20,9 @@ struct ResultRecord {
     TextEncoding InputEncoding = TextEncoding::Cp932;
     QString EncodingReason;
     int Replaced = 0;
+    // Outputs of a file that writes several that could not be written: "vtt 04.上書きしない".
+    QStringList FailedOutputs;
+    QStringList OtherOutputs; // the files written after OutputPath, for such a file
 
     void SetInput(const DecodedText& decoded) {
         HasInputEncoding = true;

@@ -51,6 +51,8 @@ QString ResultOutcomeText(const ResultRecord& record) {
     QString text = ResultCodeText(record.Code);
     if (record.Replaced > 0)
         text += QStringLiteral(u"（CP932にない文字 %1字を?で保存）").arg(record.Replaced);
+    if (!record.FailedOutputs.isEmpty())
+        text += u'（' + record.FailedOutputs.join(QStringLiteral(u"、")) + u'）';
     return text;
 }
 

@@ -16,6 +16,7 @@ struct CommandLine {
     std::optional<int> ShiftMs;               // --shift MS
     QString Keep;                             // --keep first|second
     bool JsonReport = false;                  // --report json
+    QString To;                               // --to ass,ttml,...: T2X/Formats for this run
     QStringList Files;
     bool Help = false;
     bool Version = false;
