@@ -108,12 +108,10 @@ std::optional<TimedLyrics> ReadAssText(QStringView text) {
     QStringList fields = DefaultEventFields();
     bool events = false;
     for (const QStringView raw : SplitLines(text)) {
-        // Blanks at the end belong to the Dialogue's text.
-        QStringView line = raw;
-        while (!line.isEmpty() && line.front().isSpace())
-            line = line.mid(1);
-        if (line.trimmed().startsWith(u'[') && line.trimmed().endsWith(u']')) {
-            section = line.trimmed().toString().toLower();
+        // Blanks at the end of a Dialogue are no text to ASS readers and renderers.
+        const QStringView line = raw.trimmed();
+        if (line.startsWith(u'[') && line.endsWith(u']')) {
+            section = line.toString().toLower();
             events = events || section == u"[events]";
             continue;
         }

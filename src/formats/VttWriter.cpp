@@ -34,11 +34,13 @@ QString VttEscaped(const QString& text) {
 
 QString MakeVttText(const TimedLyrics& lyrics, const QString& sungColour,
                     const QString& unsungColour) {
-    QString text = QStringLiteral("WEBVTT\r\n\r\nSTYLE\r\n");
-    text +=
-        QStringLiteral("::cue(:past) { color: %1; }\r\n").arg(CssColour(sungColour, u"#FFFF00"));
-    text += QStringLiteral("::cue(:future) { color: %1; }\r\n")
-                .arg(CssColour(unsungColour, u"#C0C0C0"));
+    QString text = QStringLiteral("WEBVTT\r\n");
+    if (!sungColour.isEmpty()) {
+        text += QStringLiteral("\r\nSTYLE\r\n::cue(:past) { color: %1; }\r\n")
+                    .arg(CssColour(sungColour, u"#FFFF00"));
+        text += QStringLiteral("::cue(:future) { color: %1; }\r\n")
+                    .arg(CssColour(unsungColour, u"#C0C0C0"));
+    }
     int number = 0;
     for (const TimedLine& line : lyrics.Lines) {
         text += CrLf;

@@ -92,7 +92,8 @@ QString MakeWordFormatText(WordFormat format, const TimedLyrics& lyrics,
     case WordFormat::Ttml:
         return MakeTtmlText(lyrics, options.Language);
     case WordFormat::Vtt:
-        return MakeVttText(lyrics, options.Ass.SungColour, options.Ass.UnsungColour);
+        return MakeVttText(lyrics, options.VttStyle ? options.Ass.SungColour : QString(),
+                           options.Ass.UnsungColour);
     case WordFormat::Srt:
         return MakeSrtText(lyrics);
     }

@@ -23,6 +23,7 @@ std::optional<QList<WordFormat>> ParseWordFormats(QStringView list, QString& unk
 struct WordFormatOptions {
     AssWriteOptions Ass;
     QString Language = QStringLiteral("ja"); // TTML's xml:lang
+    bool VttStyle = true; // WebVTT gets its STYLE block
 };
 
 // The format's text of timed lyrics; ASS is the only one that shows lines ahead.

@@ -20,6 +20,7 @@ WordFormatOptions OptionsOf(const Settings& settings) {
     options.Ass = {t2x.AssFont,      t2x.AssFontSize,          t2x.SungColour,
                    t2x.UnsungColour, t2x.AssKaraoke.toLower(), settings.T2S.Lines};
     options.Language = t2x.Language;
+    options.VttStyle = t2x.VttStyle;
     return options;
 }
 

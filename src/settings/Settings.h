@@ -131,6 +131,9 @@ struct T2XSettings {
     QString UnsungColour = QStringLiteral("#C0C0C0"); // its base colour, silver
     int LastLineMs = 3000;                   // how long the last line stays when nothing ends it
     QString Language = QStringLiteral("ja"); // TTML's xml:lang
+    // The WebVTT STYLE block that colours the sung part; FFmpeg (5.1 at least) reads no cue
+    // after one, so players built on it need it left out.
+    bool VttStyle = true;
 };
 
 // The word-timed caption formats -> TimeTag.

@@ -114,6 +114,7 @@ void VisitSettings(S& settings, D& defaults, Visitor&& visit) {
     TAVELKOR_KEY(T2X, UnsungColour, WordChoiceForm{{u"#"}});
     TAVELKOR_KEY(T2X, LastLineMs, IntRange{0, 3600000});
     TAVELKOR_KEY(T2X, Language);
+    TAVELKOR_KEY(T2X, VttStyle);
     TAVELKOR_KEY(X2T, ExtNew, IntRange{0, 2});
     TAVELKOR_KEY(X2T, Karaoke);
     TAVELKOR_KEY(Init, SlidemSec, Int32Range);

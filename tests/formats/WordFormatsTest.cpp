@@ -1,7 +1,7 @@
 // ASS, TTML, WebVTT and SRT: generated TimeTag documents written and read back, each format
 // keeping exactly what the loss table of the manual says; and hostile input for every reader.
 #include "formats/WordFormats.h"
-#include "DocumentGenerator.h"
+#include "CaptionDocuments.h"
 #include "FormatsTestHelpers.h"
 #include "formats/AssWriter.h"
 #include "lyrics/TimeTagWriter.h"
@@ -29,68 +29,6 @@ QString Reading(const LyricsDocument& document) {
     return out.join(u'\n') + u'\n' + document.Header.Title + u'|' + document.Header.Artist;
 }
 
-// TimeTag lyrics: karaoke lines (pauses, an end tag or none, Latin words with blanks, emoji,
-// characters that need escaping), lines timed as a whole, a title and an artist. The last line
-// always ends with a tag of its own: with none, a format has to make up an end.
-QString GeneratedTimeTag(DocumentGenerator& g) {
-    QString text = U("@Title=") + g.Text(8, true) + CrLf;
-    if (g.Between(0, 1))
-        text += U("@Artist=") + g.Text(8, true) + CrLf;
-    const int count = g.Between(1, 12);
-    const QVector<int> times = g.IncreasingTimes(count * 8);
-    static const QString extras[] = {U("😀"), U("&<>"), U("Love "), U("me "), U("\"x\"")};
-    for (int l = 0, next = 0; l < count; ++l) {
-        const int tags = g.Between(1, 6);
-        for (int t = 0; t < tags; ++t) {
-            const int kind = g.Between(0, 9);
-            const QString word = t > 0 && kind == 0 ? QString() // a pause
-                                 : kind == 1        ? extras[g.Between(0, 4)]
-                                                    : g.Text(5, true);
-            text += Tag(times[next++]) + word;
-        }
-        if (l + 1 == count || g.Between(0, 1))
-            text += Tag(times[next++]);
-        text += CrLf;
-    }
-    return text;
-}
-
-// What a format keeps of timed lyrics: the manual's loss table as code.
-TimedLyrics Kept(WordFormat format, TimedLyrics lyrics) {
-    if (format != WordFormat::Ttml)
-        lyrics.Artist.clear();
-    if (format == WordFormat::Vtt || format == WordFormat::Srt)
-        lyrics.Title.clear();
-    for (TimedLine& line : lyrics.Lines) {
-        if (format == WordFormat::Srt) {
-            line.Words = {{line.Text(), line.StartMs}};
-            continue;
-        }
-        if (format == WordFormat::Ass) { // centiseconds
-            auto cs = [](int& ms) { ms = (ms + 5) / 10 * 10; };
-            cs(line.StartMs);
-            cs(line.EndMs);
-            for (TimedWord& word : line.Words)
-                cs(word.StartMs);
-        }
-        QVector<TimedWord> words;
-        for (const TimedWord& word : line.Words) {
-            const bool merges =
-                !words.isEmpty() &&
-                ((format == WordFormat::Vtt && // a timestamp only strictly inside, increasing
-                  (word.StartMs <= words.last().StartMs || word.StartMs >= line.EndMs)) ||
-                 (format == WordFormat::Ttml && word.Text.isEmpty() &&
-                  words.last().Text.isEmpty()));
-            if (merges)
-                words.last().Text += word.Text;
-            else
-                words.append(word);
-        }
-        line.Words = words;
-    }
-    return lyrics;
-}
-
 std::optional<TimedLyrics> ReadBack(WordFormat format, const QString& text) {
     return ReadWordFormatText(text, WordFormatName(format));
 }
@@ -100,7 +38,7 @@ TEST(WordFormats, GeneratedLyricsComeBackWithWhatEachFormatKeeps) {
                                     U("ja")};
     for (int seed = 1; seed <= 60; ++seed) {
         DocumentGenerator generate{unsigned(seed) * 7919};
-        LyricsDocument document = ParseDoc(GeneratedTimeTag(generate));
+        LyricsDocument document = ParseDoc(CaptionTimeTag(generate));
         ToRealTimes(document, DefaultRatio); // real milliseconds, not only hundredths
         const TimedLyrics timed = TimedLyricsOf(document, 3000);
         // Without a format in between, the document is what it was.
@@ -128,7 +66,7 @@ TEST(WordFormats, AssKaraokeDurationsAddUpToEveryDialogueExactly) {
     for (int lines = 1; lines <= 4; ++lines) {
         for (int seed = 1; seed <= 15; ++seed) {
             DocumentGenerator generate{unsigned(seed) * 31 + unsigned(lines)};
-            LyricsDocument document = ParseDoc(GeneratedTimeTag(generate));
+            LyricsDocument document = ParseDoc(CaptionTimeTag(generate));
             ToRealTimes(document, DefaultRatio);
             AssWriteOptions options{U("IPAGothic"), 48, U("#FFFF00"), U("#C0C0C0"), U("ko"), lines};
             const QString ass = MakeAssText(TimedLyricsOf(document, 3000), options);
