@@ -20,7 +20,18 @@ bool IsBlank(QChar c) { return c.isSpace(); }
 QString XmlEscaped(const QString& text) {
     QString escaped;
     escaped.reserve(text.size());
-    for (const QChar c : text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        // XML holds no lone surrogate and no U+FFFE or U+FFFF: each becomes U+FFFD.
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            escaped += c;
+            escaped += text[++i];
+            continue;
+        }
+        if (c.isSurrogate() || c.unicode() >= 0xfffe) {
+            escaped += QChar(QChar::ReplacementCharacter);
+            continue;
+        }
         switch (c.unicode()) {
         case u'&':
             escaped += QStringLiteral("&amp;");
