@@ -212,9 +212,10 @@ private:
             words.append(line.Words[w]);
             const qint64 next =
                 w + 1 < line.Words.size() ? line.Words[w + 1].StartMs : std::max(end, qint64(0));
-            if (line.WordTimed && w < spanEnds_.size() && spanEnds_[w] &&
-                *spanEnds_[w]<next&& * spanEnds_[w]> line.Words[w].StartMs)
-                words.append({QString(), HeldMs(*spanEnds_[w])});
+            const std::optional<qint64> wordEnd =
+                line.WordTimed && w < spanEnds_.size() ? spanEnds_[w] : std::nullopt;
+            if (wordEnd && *wordEnd<next&& * wordEnd> line.Words[w].StartMs)
+                words.append({QString(), HeldMs(*wordEnd)});
         }
         line.Words = std::move(words);
         for (qsizetype w = 1; w < line.Words.size(); ++w)

@@ -156,7 +156,8 @@ TEST(CaptionPeers, NpmReadersUnderstandEveryLineWordAndTime) {
                 EXPECT_EQ(line[QStringLiteral("karaokeEnd")].toInt(), expected.EndMs) << name;
         }
         // The AMLL reader: the same lines, words and times to the millisecond.
-        const TimedLyrics keptTtml = Kept(WordFormat::Ttml, written.lyrics[n]);
+        // Every word with text is a span up to the next word's start (a pause's too).
+        const TimedLyrics& keptTtml = written.lyrics[n];
         const QJsonArray ttmlLines = ttml[n][QStringLiteral("lines")].toArray();
         EXPECT_TRUE(ttml[n][QStringLiteral("errors")].toArray().isEmpty()) << name;
         ASSERT_EQ(ttmlLines.size(), keptTtml.Lines.size()) << name;

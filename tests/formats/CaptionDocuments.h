@@ -24,7 +24,9 @@ inline QString CaptionTimeTag(DocumentGenerator& g) {
             const QString word = t > 0 && kind == 0 ? QString() // a pause
                                  : kind == 1        ? extras[g.Between(0, 4)]
                                                     : g.Text(5, true);
-            text += Tag(times[next++]) + word;
+            // Now and then a word sung at the same time as the one before.
+            const int time = t > 0 && g.Between(0, 7) == 0 ? times[next - 1] : times[next++];
+            text += Tag(time) + word;
         }
         if (l + 1 == count || g.Between(0, 1))
             text += Tag(times[next++]);
@@ -54,14 +56,27 @@ inline TimedLyrics Kept(WordFormat format, TimedLyrics lyrics) {
                 line.Words.last().Text.chop(1);
         }
         QVector<TimedWord> words;
-        for (const TimedWord& word : line.Words) {
-            const bool merges =
-                !words.isEmpty() &&
-                ((format == WordFormat::Vtt && // a timestamp only strictly inside, increasing
-                  (word.StartMs <= words.last().StartMs || word.StartMs >= line.EndMs)) ||
-                 (format == WordFormat::Ttml && word.Text.isEmpty() &&
-                  words.last().Text.isEmpty()));
-            if (merges)
+        for (qsizetype w = 0; w < line.Words.size(); ++w) {
+            const TimedWord& word = line.Words[w];
+            if (format == WordFormat::Ttml) {
+                // A word is a span up to the next word's start; a pause is only the gap after a
+                // span that lasts, before the next span with text starts.
+                if (word.Text.isEmpty())
+                    continue;
+                words.append(word);
+                qsizetype next = w + 1;
+                while (next < line.Words.size() && line.Words[next].Text.isEmpty())
+                    ++next;
+                const int end = w + 1 < line.Words.size() ? line.Words[w + 1].StartMs : line.EndMs;
+                const int nextStart =
+                    next < line.Words.size() ? line.Words[next].StartMs : line.EndMs;
+                if (end > word.StartMs && end < nextStart)
+                    words.append({QString(), end});
+                continue;
+            }
+            // WebVTT: a timestamp only strictly inside the cue and after the one before.
+            if (format == WordFormat::Vtt && !words.isEmpty() &&
+                (word.StartMs <= words.last().StartMs || word.StartMs >= line.EndMs))
                 words.last().Text += word.Text;
             else
                 words.append(word);

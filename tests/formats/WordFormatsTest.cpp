@@ -45,7 +45,9 @@ TEST(WordFormats, GeneratedLyricsComeBackWithWhatEachFormatKeeps) {
         ASSERT_EQ(Reading(DocumentOfTimedLyrics(timed)), Reading(document)) << "document " << seed;
         for (const WordFormat format :
              {WordFormat::Ass, WordFormat::Ttml, WordFormat::Vtt, WordFormat::Srt}) {
-            const QString text = MakeWordFormatText(format, timed, options);
+            WordFormatOptions varied = options;
+            varied.Ass.Karaoke = QStringList{U("kf"), U("k"), U("ko")}[seed % 3];
+            const QString text = MakeWordFormatText(format, timed, varied);
             const std::optional<TimedLyrics> back = ReadBack(format, text);
             ASSERT_TRUE(back) << "document " << seed << " " << WordFormatName(format).toStdString();
             EXPECT_EQ(Reading(DocumentOfTimedLyrics(*back)),
@@ -118,6 +120,10 @@ TEST(WordFormats, HostileInputGivesAResultNeverAHang) {
              U("<p begin=\"1s\">&x;</p></div></body></tt>"),
          false},
         {"ttml", manySpans, true},
+        {"ttml", // even a harmless internal entity is not expanded
+         U("<!DOCTYPE tt [<!ENTITY x \"ok\">]>") + tt +
+             U("<p begin=\"1s\" end=\"2s\">&x;</p></div></body></tt>"),
+         false},
         {"ttml",
          tt + U("<p begin=\"5s\" end=\"1s\"><span begin=\"9s\">a</span>"
                 "<span begin=\"-3s\" end=\"x\">b</span></p></div></body></tt>"),
