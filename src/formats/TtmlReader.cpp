@@ -212,10 +212,11 @@ private:
             words.append(line.Words[w]);
             const qint64 next =
                 w + 1 < line.Words.size() ? line.Words[w + 1].StartMs : std::max(end, qint64(0));
-            const std::optional<qint64> wordEnd =
-                line.WordTimed && w < spanEnds_.size() ? spanEnds_[w] : std::nullopt;
-            if (wordEnd && *wordEnd<next&& * wordEnd> line.Words[w].StartMs)
-                words.append({QString(), HeldMs(*wordEnd)});
+            // The span's end, or -1 when it has none.
+            const qint64 wordEnd =
+                line.WordTimed && w < spanEnds_.size() ? spanEnds_[w].value_or(-1) : -1;
+            if (wordEnd > line.Words[w].StartMs && wordEnd < next)
+                words.append({QString(), HeldMs(wordEnd)});
         }
         line.Words = std::move(words);
         for (qsizetype w = 1; w < line.Words.size(); ++w)
