@@ -1,6 +1,7 @@
 #include "TimedLyrics.h"
 
 #include "../lyrics/TimeValues.h"
+#include "CaptionText.h"
 
 #include <algorithm>
 
@@ -58,9 +59,7 @@ TimedLyrics TimedLyricsOf(const LyricsDocument& document, int lastLineMs) {
             line.EndMs = std::max(lastStart, source.Fragments[count + 1].TimeMs);
         } else {
             const int next = NextStart(document, i, -1);
-            line.EndMs = next > lastStart
-                             ? next
-                             : int(std::min<qint64>(qint64(lastStart) + lastLineMs, MaxTagMs));
+            line.EndMs = next > lastStart ? next : HeldMs(qint64(lastStart) + lastLineMs);
         }
         line.WordTimed = line.Words.size() > 1;
         lyrics.Lines.append(std::move(line));
