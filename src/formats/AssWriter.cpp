@@ -78,7 +78,10 @@ QString MakeAssText(const TimedLyrics& lyrics, const AssWriteOptions& options) {
                     .arg(slot)
                     .arg(AssTime(start), AssTime(end))
                     .arg(60 + (shown - 1 - slot) * lineHeight);
-        if (!line.WordTimed) {
+        // A line timed as a whole is its plain text, unless it shows ahead of its time: then it
+        // waits in the unsung colour and turns at once when its time comes.
+        const bool waits = Centiseconds(line.Words.first().StartMs) > start;
+        if (!line.WordTimed && !waits) {
             text += AssEscaped(OneLine(line.Text()));
             text += CrLf;
             continue;
@@ -99,7 +102,7 @@ QString MakeAssText(const TimedLyrics& lyrics, const AssWriteOptions& options) {
             const TimedWord& word = line.Words[w];
             const qint64 until =
                 w + 1 < line.Words.size() ? Centiseconds(line.Words[w + 1].StartMs) : end;
-            karaoke(until, word.Text.isEmpty() ? QStringLiteral("k") : tag,
+            karaoke(until, word.Text.isEmpty() || !line.WordTimed ? QStringLiteral("k") : tag,
                     AssEscaped(OneLine(word.Text)));
         }
         text += CrLf;

@@ -17,7 +17,8 @@ struct AssWriteOptions {
 // The script: [Script Info], one style, one Dialogue per line from when it shows to its end.
 // A word-timed line has a karaoke tag per word (pauses and the wait before the first word as
 // "{\k}" on no text) whose centisecond durations add up exactly to the line's time; a line
-// timed as a whole is its plain text. "{", "}" and "\" in lyrics become their full-width forms
+// timed as a whole is its plain text (shown ahead, it waits on "{\k}" and turns at its time with
+// one "{\k}"). "{", "}" and "\" in lyrics become their full-width forms
 // (ASS has no escape for them).
 QString MakeAssText(const TimedLyrics& lyrics, const AssWriteOptions& options);
 
