@@ -7,15 +7,21 @@
 #include "formats/WordFormats.h"
 #include "lyrics/TimeTagWriter.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace tavelkor {
 
-// The lines with text other than blanks, as the format's own reader gives them.
+// The lines with text other than blanks and control characters (which the writers may put as
+// blanks, and the readers then leave out as lines without text).
 inline int LinesWithText(const TimedLyrics& lyrics) {
     int count = 0;
-    for (const TimedLine& line : lyrics.Lines)
-        count += !line.Text().trimmed().isEmpty();
+    for (const TimedLine& line : lyrics.Lines) {
+        const QString text = line.Text();
+        count += std::any_of(text.begin(), text.end(), [](QChar c) {
+            return !c.isSpace() && c.category() != QChar::Other_Control;
+        });
+    }
     return count;
 }
 
