@@ -253,7 +253,9 @@ void RunTextConversion(const ModeInfo& mode, BatchState& state, Settings& settin
         record.SetInput(converted.Source);
         named[size_t(i)] = 1;
         const TextEncoding encoding =
-            OutputEncodingFor(settings, converted.Source.Encoding, inPlace[size_t(i)]);
+            converted.OutputEncoding && !inPlace[size_t(i)]
+                ? *converted.OutputEncoding
+                : OutputEncodingFor(settings, converted.Source.Encoding, inPlace[size_t(i)]);
         SaveOutput(outputs[i], converted.Text, encoding, overwrite, record);
     };
     auto process = [&](qsizetype i) {

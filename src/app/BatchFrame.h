@@ -8,6 +8,7 @@
 
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace tavelkor {
 
@@ -56,6 +57,9 @@ struct ConvertedText {
     ResultCode Code = Converted;
     QString Text;
     DecodedText Source; // the source's encoding and why (its Text is not kept)
+    // The encoding the mode writes its output in when it does not replace its source; when
+    // unset, OutputEncodingFor decides.
+    std::optional<TextEncoding> OutputEncoding;
 };
 using TextConverter = std::function<ConvertedText(const QString& sourcePath)>;
 

@@ -27,6 +27,9 @@ struct ResultRecord {
     // the new name a file was given.
     QString Note;
     bool OutputReplaced = false; // the output replaced a file that was there
+    // Outputs of a file that writes several that could not be written: "vtt 04.上書きしない".
+    QStringList FailedOutputs;
+    QStringList OtherOutputs; // the files written after OutputPath, for such a file
 
     void SetInput(const DecodedText& decoded) {
         HasInputEncoding = true;

@@ -23,6 +23,12 @@ QByteArray MakeJsonReport(const ModeInfo& mode, const BatchState& state) {
         }
         if (!record.Note.isEmpty())
             file.insert(QStringLiteral("note"), record.Note);
+        if (!record.OtherOutputs.isEmpty())
+            file.insert(QStringLiteral("otherOutputs"),
+                        QJsonArray::fromStringList(record.OtherOutputs));
+        if (!record.FailedOutputs.isEmpty())
+            file.insert(QStringLiteral("failedOutputs"),
+                        QJsonArray::fromStringList(record.FailedOutputs));
         if (record.HasInputEncoding) {
             file.insert(QStringLiteral("inputEncoding"), EncodingName(record.InputEncoding));
             file.insert(QStringLiteral("encodingReason"), record.EncodingReason);

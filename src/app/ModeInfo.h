@@ -26,6 +26,8 @@ enum ConversionMode {
     ModeNameMatch = 8,
     ModeTimeTagToLrc = 9,
     ModeLrcToTimeTag = 10,
+    ModeTimeTagToWordFormats = 11,
+    ModeWordFormatsToTimeTag = 12,
 };
 
 struct ModeInfo;

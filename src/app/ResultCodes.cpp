@@ -52,6 +52,8 @@ QString ResultOutcomeText(const ResultRecord& record) {
     QString text = ResultCodeText(record.Code);
     if (record.Replaced > 0)
         text += QStringLiteral(u"（CP932にない文字 %1字を?で保存）").arg(record.Replaced);
+    if (!record.FailedOutputs.isEmpty())
+        text += u'（' + record.FailedOutputs.join(QStringLiteral(u"、")) + u'）';
     // A file the output replaced, unless it is the source itself rewritten in place (the time
     // shift, a re-timing into its own file): that is what the user asked for.
     if (record.OutputReplaced && record.OutputPath != record.FileName)

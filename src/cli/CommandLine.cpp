@@ -7,6 +7,7 @@
 #include "../app/ResultCodes.h"
 #include "../app/RunQuestions.h"
 #include "../base/NumberText.h"
+#include "../formats/WordFormats.h"
 #include "../modes/ModeTable.h"
 #include "../settings/IniSettingsStore.h"
 #include "../settings/SettingsIo.h"
@@ -20,7 +21,8 @@ namespace tavelkor {
 QString UsageText() {
     return QStringLiteral(
         "Usage: tavelkor-cli [--settings FILE] [--set Section/Key=Value]... [--mode MODE]\n"
-        "                    [--shift MS] [--keep first|second] [--report text|json] FILE...\n"
+        "                    [--shift MS] [--keep first|second] [--report text|json]\n"
+        "                    [--to FORMATS] FILE...\n"
         "\n"
         "Converts every FILE with one of Tavelkor's modes and prints the result report.\n"
         "\n"
@@ -28,12 +30,15 @@ QString UsageText() {
         "                    (a missing file means every default; the file is never written)\n"
         "  --set S/K=V       override one setting for this run, in its stored form\n"
         "                    (True/False, decimal numbers, text), e.g. --set Init/OverWrite=False\n"
-        "  --mode MODE       0..10 or t2s, s2t, t2d, d2t, t2m, m2t, t2t, shift, match,\n"
-        "                    t2l (TimeTag -> LRC), l2t (LRC -> TimeTag)\n"
+        "  --mode MODE       0..12 or t2s, s2t, t2d, d2t, t2m, m2t, t2t, shift, match,\n"
+        "                    t2l (TimeTag -> LRC), l2t (LRC -> TimeTag),\n"
+        "                    t2x (TimeTag -> ASS/TTML/WebVTT/SRT), x2t (those -> TimeTag)\n"
         "                    (default: the setting Init/NowMode)\n"
         "  --shift MS        the time-shift amount in milliseconds for every file (mode 7);\n"
         "                    the files are rewritten in place\n"
         "  --keep first|second  whose base name wins when two files get the same one (mode 8)\n"
+        "  --to FORMATS      the formats mode t2x writes, e.g. ass,ttml,vtt,srt\n"
+        "                    (the same as --set T2X/Formats=FORMATS)\n"
         "  --report text|json   the result report as text (the default) or as one JSON\n"
         "                    document with each file's output, encoding and result\n"
         "  --list modes|keys|options  print the modes, the settings --set takes or the\n"
@@ -99,7 +104,8 @@ QList<QCommandLineOption> CommandLineOptions() {
             valued(u"shift", u"MS"),
             valued(u"keep", u"WHICH"),
             valued(u"report", u"FORM"),
-            valued(u"list", u"WHAT")};
+            valued(u"list", u"WHAT"),
+            valued(u"to", u"FORMATS")};
 }
 
 bool ParseCommandLine(const QStringList& arguments, CommandLine& commandLine, QString& error) {
@@ -114,7 +120,7 @@ bool ParseCommandLine(const QStringList& arguments, CommandLine& commandLine, QS
                   settingsFile = QStringLiteral("settings"), set = QStringLiteral("set"),
                   mode = QStringLiteral("mode"), shift = QStringLiteral("shift"),
                   keep = QStringLiteral("keep"), report = QStringLiteral("report"),
-                  list = QStringLiteral("list");
+                  list = QStringLiteral("list"), to = QStringLiteral("to");
     // The parser takes its first word as the program's name.
     if (!parser.parse(QStringList{QStringLiteral("tavelkor-cli")} + arguments)) {
         // Its own messages are put in the words this command has always used.
@@ -179,6 +185,14 @@ bool ParseCommandLine(const QStringList& arguments, CommandLine& commandLine, QS
             return false;
         }
     }
+    if (parser.isSet(to)) {
+        QString unknown;
+        if (!ParseWordFormats(parser.value(to), unknown)) {
+            error = QStringLiteral("--to takes formats among ass, ttml, vtt, srt, not: ") + unknown;
+            return false;
+        }
+        commandLine.To = parser.value(to);
+    }
     commandLine.Files = parser.positionalArguments();
     return true;
 }
@@ -222,8 +236,12 @@ int RunCommandLine(const CommandLine& commandLine, QTextStream& out, QTextStream
             return usageError(error);
     }
 
+    if (!commandLine.To.isEmpty())
+        settings.T2X.Formats = commandLine.To;
     const ModeInfo* mode = commandLine.Mode.isEmpty() ? &ModeTable()[settings.Init.NowMode]
                                                       : FindMode(commandLine.Mode);
+    if (!commandLine.To.isEmpty() && mode->Index != ModeTimeTagToWordFormats)
+        return usageError(QStringLiteral("--to is for mode t2x"));
     if (mode->Index == ModeTimeShift && !commandLine.ShiftMs)
         return usageError(QStringLiteral("mode shift needs --shift MS"));
     if (mode->Index == ModeNameMatch && commandLine.Keep.isEmpty())

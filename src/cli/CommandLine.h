@@ -18,6 +18,7 @@ struct CommandLine {
     QString Keep;                             // --keep first|second
     bool JsonReport = false;                  // --report json
     QString List;                             // --list modes|keys|options
+    QString To;                               // --to ass,ttml,...: T2X/Formats for this run
     QStringList Files;
     bool Help = false;
     bool Version = false;

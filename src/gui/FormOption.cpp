@@ -50,6 +50,39 @@ QCheckBox* AddCheckBox(QWidget* page, const QString& caption) {
     return box;
 }
 
+// A caption and a combo box in a row below the others of `page`.
+QComboBox* AddComboRow(QWidget* page, const QString& caption, const QStringList& items) {
+    if (page->layout() == nullptr)
+        (new QVBoxLayout(page))->setContentsMargins(0, 0, 0, 0);
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(caption, page));
+    auto* box = new QComboBox(page);
+    box->addItems(items);
+    row->addWidget(box);
+    row->addStretch();
+    static_cast<QVBoxLayout*>(page->layout())->addLayout(row);
+    return box;
+}
+
+// The encodings of T2L/Encoding in the order of its combo box.
+constexpr OutputEncodingChoice LrcEncodings[] = {
+    OutputEncodingChoice::Utf8, OutputEncodingChoice::Utf8Bom, OutputEncodingChoice::Cp932,
+    OutputEncodingChoice::Source};
+
+QStringList LrcEncodingNames() {
+    QStringList names;
+    for (const OutputEncodingChoice choice : LrcEncodings)
+        names.append(choice == OutputEncodingChoice::Source ? QStringLiteral(u"元ファイルと同じ")
+                                                            : OutputEncodingChoiceName(choice));
+    return names;
+}
+
+const QStringList& CaptionFormatNames() {
+    static const QStringList names = {QStringLiteral("ass"), QStringLiteral("ttml"),
+                                      QStringLiteral("vtt"), QStringLiteral("srt")};
+    return names;
+}
+
 // Ticking one box of a group clears the others.
 void MakeExclusive(const QList<QCheckBox*>& boxes) {
     for (QCheckBox* box : boxes) {
@@ -75,7 +108,8 @@ void StoreRatio(const QLineEdit* box, double& ratio) {
 
 bool HasModeOptions(int mode) {
     return (mode >= 0 && mode <= ModeTimeTagToTimeTag) || mode == ModeTimeTagToLrc ||
-           mode == ModeLrcToTimeTag;
+           mode == ModeLrcToTimeTag || mode == ModeTimeTagToWordFormats ||
+           mode == ModeWordFormatsToTimeTag;
 }
 
 FormOption::FormOption(Settings& settings, int mode, QWidget* owner)
@@ -127,6 +161,11 @@ FormOption::FormOption(Settings& settings, int mode, QWidget* owner)
     t2lIdTags_ = AddCheckBox(frm_[ModeTimeTagToLrc],
                              QStringLiteral(u"曲名・歌手名・アルバム名・作成者を ID タグにする"));
     l2tKaraoke_ = AddCheckBox(frm_[ModeLrcToTimeTag], QStringLiteral(u"カラオケタグ化する"));
+    t2lEncoding_ = AddComboRow(frm_[ModeTimeTagToLrc], QStringLiteral(u"LRCの文字コード："),
+                               LrcEncodingNames());
+    BuildTimeTagToWordFormatsPage(frm_[ModeTimeTagToWordFormats]);
+    x2tKaraoke_ =
+        AddCheckBox(frm_[ModeWordFormatsToTimeTag], QStringLiteral(u"カラオケタグ化する"));
 
     // The shared area: the two extensions, then OK and cancel at the right-hand edge.
     auto* shared = new QGridLayout;
@@ -208,6 +247,21 @@ void FormOption::BuildTimeTagToSamiPage(QWidget* page) {
             t2sHtml_[i]->setCursorPosition(0);
         }
     });
+}
+
+void FormOption::BuildTimeTagToWordFormatsPage(QWidget* page) {
+    const QString captions[] = {QStringLiteral(u"ASS（カラオケ字幕）"),
+                                QStringLiteral(u"TTML（単語ごとのタイム）"),
+                                QStringLiteral(u"WebVTT"), QStringLiteral(u"SRT")};
+    for (int i = 0; i < 4; ++i)
+        t2xFormats_[i] = AddCheckBox(page, captions[i]);
+    t2xKaraoke_ = AddComboRow(page, QStringLiteral(u"ASSのカラオケタグ："),
+                              {QStringLiteral("kf"), QStringLiteral("k"), QStringLiteral("ko")});
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(QStringLiteral(u"ASSのフォント："), page));
+    t2xFont_ = new QLineEdit(page);
+    row->addWidget(t2xFont_);
+    static_cast<QVBoxLayout*>(page->layout())->addLayout(row);
 }
 
 void FormOption::BuildTimeTagToDsmpPage(QWidget* page) {
@@ -318,8 +372,10 @@ void FormOption::LoadModePage(int mode) {
     setWindowTitle(QStringLiteral(u"モード別オプション") + QStringLiteral("  ") +
                    ModeTable()[mode].Caption);
     const bool lrc = mode == ModeTimeTagToLrc || mode == ModeLrcToTimeTag;
-    const bool hasSource = lrc || (mode != ModeMp3ToTimeTag && mode <= ModeTimeTagToTimeTag);
-    const bool hasOutput = lrc || (mode != ModeTimeTagToMp3 && mode <= ModeTimeTagToTimeTag);
+    const bool hasSource = lrc || mode == ModeTimeTagToWordFormats ||
+                           (mode != ModeMp3ToTimeTag && mode <= ModeTimeTagToTimeTag);
+    const bool hasOutput = lrc || mode == ModeWordFormatsToTimeTag ||
+                           (mode != ModeTimeTagToMp3 && mode <= ModeTimeTagToTimeTag);
     for (QWidget* widget : {static_cast<QWidget*>(extOrgLabel_), static_cast<QWidget*>(extOrg_)})
         widget->setVisible(hasSource);
     for (QWidget* widget : {static_cast<QWidget*>(extNewLabel_), static_cast<QWidget*>(extNew_)})
@@ -369,6 +425,29 @@ void FormOption::LoadModePage(int mode) {
         t2lWordStamps_->setChecked(s.T2L.WordStamps);
         t2lMillis_->setChecked(s.T2L.Millis);
         t2lIdTags_->setChecked(s.T2L.IdTags);
+        t2lEncoding_->setCurrentIndex(
+            int(std::find(std::begin(LrcEncodings), std::end(LrcEncodings), s.T2L.Encoding) -
+                std::begin(LrcEncodings)));
+        break;
+    case ModeTimeTagToWordFormats: {
+        Fill(extOrg_, TimeTagExtensions(), s.T2X.ExtOrg);
+        extNew_->clear();
+        const QStringList chosen = s.T2X.Formats.toLower().split(u',');
+        for (int i = 0; i < 4; ++i) {
+            t2xFormats_[i]->setChecked(
+                std::any_of(chosen.begin(), chosen.end(), [&](const QString& w) {
+                    return w.trimmed() == CaptionFormatNames()[i];
+                }));
+        }
+        t2xKaraoke_->setCurrentIndex(
+            std::max(0, t2xKaraoke_->findText(s.T2X.AssKaraoke.toLower())));
+        t2xFont_->setText(s.T2X.AssFont);
+        break;
+    }
+    case ModeWordFormatsToTimeTag:
+        extOrg_->clear();
+        Fill(extNew_, TimeTagExtensions(), s.X2T.ExtNew);
+        x2tKaraoke_->setChecked(s.X2T.Karaoke);
         break;
     case ModeLrcToTimeTag:
         Fill(extOrg_, LrcExtensions(), s.L2T.ExtOrg);
@@ -452,6 +531,26 @@ void FormOption::StoreModePage(int mode) {
         s.T2L.WordStamps = t2lWordStamps_->isChecked();
         s.T2L.Millis = t2lMillis_->isChecked();
         s.T2L.IdTags = t2lIdTags_->isChecked();
+        s.T2L.Encoding = LrcEncodings[std::clamp(t2lEncoding_->currentIndex(), 0, 3)];
+        break;
+    case ModeTimeTagToWordFormats: {
+        s.T2X.ExtOrg = extOrg_->currentIndex();
+        QStringList chosen;
+        for (int i = 0; i < 4; ++i) {
+            if (t2xFormats_[i]->isChecked())
+                chosen.append(CaptionFormatNames()[i]);
+        }
+        // OK is refused with no format ticked (the mode needs at least one).
+        if (!chosen.isEmpty())
+            s.T2X.Formats = chosen.join(u',');
+        s.T2X.AssKaraoke = t2xKaraoke_->currentText();
+        if (!t2xFont_->text().trimmed().isEmpty())
+            s.T2X.AssFont = t2xFont_->text().trimmed();
+        break;
+    }
+    case ModeWordFormatsToTimeTag:
+        s.X2T.ExtNew = extNew_->currentIndex();
+        s.X2T.Karaoke = x2tKaraoke_->isChecked();
         break;
     case ModeLrcToTimeTag:
         s.L2T.ExtOrg = extOrg_->currentIndex();
@@ -500,6 +599,13 @@ void FormOption::Confirm() {
     if (mode_ != ModeTimeTagToTimeTag && !extOrg_->currentText().isEmpty() &&
         extOrg_->currentText() == extNew_->currentText()) {
         Warn(QStringLiteral(u"変換元と変換後の拡張子が同じです。"));
+        return;
+    }
+    // The caption mode writes at least one format: none ticked is said, not silently ignored.
+    if (mode_ == ModeTimeTagToWordFormats &&
+        std::none_of(std::begin(t2xFormats_), std::end(t2xFormats_),
+                     [](const QCheckBox* box) { return box->isChecked(); })) {
+        Warn(QStringLiteral(u"書き出す形式を 1 つ以上選んでください。"));
         return;
     }
     StoreModePage(mode_);

@@ -62,6 +62,11 @@ public:
     QCheckBox* ChkM2TPreferSylt() const { return m2tPreferSylt_; }
     QCheckBox* ChkT2LWordStamps() const { return t2lWordStamps_; }
     QCheckBox* ChkL2TKaraoke() const { return l2tKaraoke_; }
+    QComboBox* CmbT2LEncoding() const { return t2lEncoding_; }
+    QCheckBox* ChkT2XFormat(int i) const { return t2xFormats_[i]; }
+    QComboBox* CmbT2XKaraoke() const { return t2xKaraoke_; }
+    QLineEdit* TxtT2XFont() const { return t2xFont_; }
+    QCheckBox* ChkX2TKaraoke() const { return x2tKaraoke_; }
     QCheckBox* ChkT2MId3v2() const { return t2mId3v2_; }
     QLineEdit* TxtT2MLanguage() const { return t2mLanguage_; }
     // Mode 6.
@@ -83,6 +88,7 @@ public:
 private:
     void BuildTimeTagToSamiPage(QWidget* page);
     void BuildTimeTagToDsmpPage(QWidget* page);
+    void BuildTimeTagToWordFormatsPage(QWidget* page);
     void BuildTimeTagToTimeTagPage(QWidget* page);
     void Confirm();
 
@@ -112,6 +118,11 @@ private:
     QCheckBox* t2lMillis_;
     QCheckBox* t2lIdTags_;
     QCheckBox* l2tKaraoke_;
+    QComboBox* t2lEncoding_;
+    std::array<QCheckBox*, 4> t2xFormats_; // ass, ttml, vtt, srt
+    QComboBox* t2xKaraoke_;
+    QLineEdit* t2xFont_;
+    QCheckBox* x2tKaraoke_;
     QCheckBox* t2mId3v2_;
     QLineEdit* t2mLanguage_;
     std::array<QRadioButton*, 2> t2tPage_;

@@ -97,6 +97,9 @@ QPixmap StockPicture(int index) {
     case 8:
         DrawDocument(p, QColor(210, 110, 20), QStringLiteral("LRC"));
         break;
+    case 9:
+        DrawDocument(p, QColor(180, 40, 60), QStringLiteral("SUB"));
+        break;
     default:
         break; // 0: the empty side picture
     }

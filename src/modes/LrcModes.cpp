@@ -13,11 +13,17 @@ namespace tavelkor {
 void TimeTagToLrc(const ModeInfo& mode, BatchState& state, Settings& settings, RunQuestions&) {
     const LrcWriteOptions options{settings.T2L.WordStamps, settings.T2L.Millis,
                                   settings.T2L.IdTags};
+    const OutputEncodingChoice encoding = settings.T2L.Encoding;
     RunTextConversion(mode, state, settings, [&](const QString& path) {
-        return ConvertFromTimeTag(path, settings.Init.TimeRatio, settings.Init.InputEncoding,
-                                  [&](LyricsDocument& document) -> std::optional<QString> {
-                                      return MakeLrcText(document, options);
-                                  });
+        ConvertedText converted =
+            ConvertFromTimeTag(path, settings.Init.TimeRatio, settings.Init.InputEncoding,
+                               [&](LyricsDocument& document) -> std::optional<QString> {
+                                   return MakeLrcText(document, options);
+                               });
+        // LRC players read UTF-8; "Source" leaves the choice to Init/OutputEncoding.
+        if (encoding != OutputEncodingChoice::Source)
+            converted.OutputEncoding = OutputEncodingOf(encoding, converted.Source.Encoding);
+        return converted;
     });
 }
 

@@ -1,6 +1,7 @@
 #include "ModeTable.h"
 
 #include "../app/ResultNotes.h"
+#include "../formats/WordFormats.h"
 #include "../settings/ExtensionTables.h"
 #include "../settings/Settings.h"
 #include "AudioModes.h"
@@ -10,6 +11,7 @@
 #include "SamiModes.h"
 #include "TimeShiftMode.h"
 #include "TimeTagMode.h"
+#include "WordFormatModes.h"
 
 namespace tavelkor {
 
@@ -26,6 +28,8 @@ QStringList AllLyricsExtensions() {
 
 // The stock picture that stands for LRC in the pictograms.
 constexpr int LrcPicture = 8;
+// The stock picture that stands for the caption formats (ASS, TTML, WebVTT, SRT).
+constexpr int CaptionPicture = 9;
 
 } // namespace
 
@@ -127,6 +131,25 @@ const QVector<ModeInfo>& ModeTable() {
          &LrcToTimeTag,
          [](const Settings& s) { return One(LrcExtensions(), s.L2T.ExtOrg); },
          [](const Settings& s) { return ExtensionAt(TimeTagExtensions(), s.L2T.ExtNew); }},
+        {ModeTimeTagToWordFormats,
+         QStringLiteral(u"TimeTag → 他形式"),
+         QStringLiteral(u"　タイムタグ付き歌詞を、動画プレーヤーやブラウザ、音楽アプリが読む"
+                        u"ASS・TTML・WebVTT・SRT形式に変換します。"
+                        u"書き出す形式はモード別オプションで選んでください。"),
+         {2, 1, CaptionPicture},
+         QStringLiteral("t2x"),
+         &TimeTagToWordFormats,
+         [](const Settings& s) { return One(TimeTagExtensions(), s.T2X.ExtOrg); },
+         [](const Settings&) { return QString(); }},
+        {ModeWordFormatsToTimeTag,
+         QStringLiteral(u"他形式 → TimeTag"),
+         QStringLiteral(u"　ASS・TTML・WebVTT・SRT形式の字幕ファイルをタイムタグ付き歌詞に"
+                        u"変換します。単語ごとのタイムはカラオケタグになります。"),
+         {CaptionPicture, 1, 2},
+         QStringLiteral("x2t"),
+         &WordFormatsToTimeTag,
+         [](const Settings&) { return WordFormatExtensions(); },
+         [](const Settings& s) { return ExtensionAt(TimeTagExtensions(), s.X2T.ExtNew); }},
     };
     return table;
 }

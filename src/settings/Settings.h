@@ -11,7 +11,7 @@ namespace tavelkor {
 
 inline constexpr double DefaultRatio = 0.9953125;
 // The highest mode number Init/NowMode may hold (the mode table has one more mode than this).
-inline constexpr int LastModeIndex = 10;
+inline constexpr int LastModeIndex = 12;
 
 // The encoding a text output is written in: the one its source was read in, or one for all.
 enum class OutputEncodingChoice { Source, Cp932, Utf8, Utf8Bom };
@@ -109,6 +109,8 @@ struct T2LSettings {
     bool WordStamps = true; // karaoke lines get enhanced-LRC word stamps
     bool Millis = false;    // stamps in milliseconds instead of hundredths
     bool IdTags = true;     // title, artist, album and tagger as ID tags
+    // What the .lrc is written in; Source writes it as Init/OutputEncoding says for the source.
+    OutputEncodingChoice Encoding = OutputEncodingChoice::Utf8;
 };
 
 // LRC -> TimeTag.
@@ -116,6 +118,28 @@ struct L2TSettings {
     int ExtOrg = 0;      // LrcExtensions
     int ExtNew = 0;      // TimeTagExtensions
     bool Karaoke = true; // word stamps become karaoke tags
+};
+
+// TimeTag -> the word-timed caption formats (ASS, TTML, WebVTT, SRT).
+struct T2XSettings {
+    int ExtOrg = 0;                                   // TimeTagExtensions
+    QString Formats = QStringLiteral("ass,ttml,vtt"); // any of ass, ttml, vtt, srt
+    QString AssFont = QStringLiteral("IPAGothic");
+    int AssFontSize = 48;
+    QString AssKaraoke = QStringLiteral("kf");        // kf, k or ko
+    QString SungColour = QStringLiteral("#FFFF00");   // the SAMI mode's sung colour, yellow
+    QString UnsungColour = QStringLiteral("#C0C0C0"); // its base colour, silver
+    int LastLineMs = 3000;                   // how long the last line stays when nothing ends it
+    QString Language = QStringLiteral("ja"); // TTML's xml:lang
+    // The WebVTT STYLE block that colours the sung part; FFmpeg (5.1 at least) reads no cue
+    // after one, so players built on it need it left out.
+    bool VttStyle = true;
+};
+
+// The word-timed caption formats -> TimeTag.
+struct X2TSettings {
+    int ExtNew = 0;      // TimeTagExtensions
+    bool Karaoke = true; // word timing becomes karaoke tags; without, lines keep their start
 };
 
 // The preview window's place on the screen, in twips like the main window's; a width of 0
@@ -161,6 +185,8 @@ struct Settings {
     L2TSettings L2T;
     PreviewSettings Preview;
     TimingSettings Timing;
+    T2XSettings T2X;
+    X2TSettings X2T;
 };
 
 } // namespace tavelkor

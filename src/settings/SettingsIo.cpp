@@ -3,6 +3,7 @@
 #include "../base/NumberText.h"
 #include "SettingsTable.h"
 
+#include <QList>
 #include <algorithm>
 
 namespace tavelkor {
@@ -105,6 +106,31 @@ std::optional<QString> FromText(const QString& text, const QString*, LanguageCod
             return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
         }))
         return std::nullopt;
+    return text;
+}
+
+// "#" alone among the words stands for a colour "#RRGGBB".
+bool IsChoiceWord(QStringView word, const WordChoiceForm& form) {
+    for (const char16_t* allowed : form.Words) {
+        if (QStringView(allowed) == u"#") {
+            bool ok = false;
+            const uint value = word.mid(1).toUInt(&ok, 16);
+            if (word.size() == 7 && word.startsWith(u'#') && ok && value <= 0xffffff)
+                return true;
+        } else if (word.compare(QStringView(allowed), Qt::CaseInsensitive) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::optional<QString> FromText(const QString& text, const QString*, WordChoiceForm form) {
+    const QList<QStringView> words =
+        form.List ? QStringView(text).split(u',') : QList<QStringView>{QStringView(text)};
+    for (const QStringView word : words) {
+        if (!IsChoiceWord(word.trimmed(), form))
+            return std::nullopt;
+    }
     return text;
 }
 

@@ -5,6 +5,7 @@
 
 #include "Settings.h"
 
+#include <initializer_list>
 #include <limits>
 
 namespace tavelkor {
@@ -20,6 +21,12 @@ inline constexpr IntRange Int32Range{std::numeric_limits<int>::min(),
 
 // A text setting that holds a language code of an ID3v2 frame: three ASCII letters.
 struct LanguageCodeForm {};
+// A text setting that holds one of `Words` (letter case aside), or with `List` a comma list of
+// them.
+struct WordChoiceForm {
+    std::initializer_list<const char16_t*> Words;
+    bool List = false;
+};
 
 // Calls `visit(section, key, value, defaultValue[, range or form])` for every key, in table
 // order, with the field of `settings` and the same field of `defaults`. Floats are stored as
@@ -112,6 +119,19 @@ void VisitSettings(S& settings, D& defaults, Visitor&& visit) {
     TAVELKOR_KEY(Timing, LastFile);
     TAVELKOR_KEY(Timing, SnapToOnsets);
     TAVELKOR_KEY(Timing, SnapWindowMs, IntRange{0, 1000});
+    TAVELKOR_KEY(T2L, Encoding);
+    TAVELKOR_KEY(T2X, ExtOrg, IntRange{0, 2});
+    TAVELKOR_KEY(T2X, Formats, WordChoiceForm{{u"ass", u"ttml", u"vtt", u"srt"}, true});
+    TAVELKOR_KEY(T2X, AssFont);
+    TAVELKOR_KEY(T2X, AssFontSize, IntRange{8, 400});
+    TAVELKOR_KEY(T2X, AssKaraoke, WordChoiceForm{{u"kf", u"k", u"ko"}});
+    TAVELKOR_KEY(T2X, SungColour, WordChoiceForm{{u"#"}});
+    TAVELKOR_KEY(T2X, UnsungColour, WordChoiceForm{{u"#"}});
+    TAVELKOR_KEY(T2X, LastLineMs, IntRange{0, 3600000});
+    TAVELKOR_KEY(T2X, Language);
+    TAVELKOR_KEY(T2X, VttStyle);
+    TAVELKOR_KEY(X2T, ExtNew, IntRange{0, 2});
+    TAVELKOR_KEY(X2T, Karaoke);
     TAVELKOR_KEY(Init, SlidemSec, Int32Range);
 #undef TAVELKOR_KEY
 }

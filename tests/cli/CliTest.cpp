@@ -122,6 +122,8 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndOneLineOnStderr) {
         {QStringLiteral("--keep"), QStringLiteral("both"), QStringLiteral("song.txt")},
         {QStringLiteral("--report"), QStringLiteral("xml"), QStringLiteral("song.txt")},
         {QStringLiteral("--list"), QStringLiteral("settings"), QStringLiteral("song.txt")},
+        {QStringLiteral("--mode=t2x"), QStringLiteral("--to=ass,mp4"), QStringLiteral("song.txt")},
+        {QStringLiteral("--mode=t2s"), QStringLiteral("--to=ass"), QStringLiteral("song.txt")},
     };
     for (const QStringList& arguments : cases) {
         const CliResult result = Run(arguments);
@@ -274,11 +276,50 @@ TEST_F(CliTest, AReplacedFileIsNamedInTheReportAndFlaggedInTheJson) {
     }
 }
 
+TEST_F(CliTest, CaptionFormatsGoOutEachOnItsOwnAndComeBack) {
+    ASSERT_TRUE(WriteBytes(folder.File("song.txt"),
+                           "@Title=T\r\n[00:01:00]ka[00:01:50]ra[00:02:00]\r\n"
+                           "[00:03:00]line\r\n@TimeRatio=1\r\n"));
+    ASSERT_TRUE(WriteBytes(folder.File("song.vtt"), "older"));
+    // A format that may not be written is named; the others are written all the same.
+    const CliResult kept =
+        Run({QStringLiteral("--mode=t2x"), QStringLiteral("--to=srt,vtt,ass,ttml"),
+             QStringLiteral("--set"), QStringLiteral("Init/OverWrite=False"),
+             QStringLiteral("song.txt")});
+    EXPECT_EQ(kept.exitCode, 1);
+    EXPECT_EQ(kept.out,
+              U("Ｄ＆Ｄファイル数 : 1\n\nsong.txt : 04.上書きしない（vtt 04.上書きしない）\n"));
+    EXPECT_EQ(ReadBytes(folder.File("song.vtt")), "older");
+    EXPECT_TRUE(ReadBytes(folder.File("song.ass")).startsWith("\xef\xbb\xbf[Script Info]\r\n"));
+    EXPECT_TRUE(ReadBytes(folder.File("song.srt"))
+                    .startsWith("1\r\n00:00:01,000 --> 00:00:02,000\r\nkara\r\n"));
+    // Each comes back as the TimeTag it came from, as far as the format holds it.
+    const struct {
+        const char* file;
+        const char* timeTag;
+    } back[] = {
+        {"song.ass", "[00:01:00]ka[00:01:50]ra[00:02:00]|[00:03:00]line[00:06:00]||@Title=T"},
+        {"song.ttml", "[00:01:00]ka[00:01:50]ra[00:02:00]|[00:03:00]line[00:06:00]||@Title=T"},
+        {"song.srt", "[00:01:00]kara[00:02:00]|[00:03:00]line[00:06:00]|"}};
+    for (const auto& [file, timeTag] : back) {
+        TestFolder other;
+        ASSERT_TRUE(QFile::copy(folder.File(file), other.File(file)));
+        const CliResult result = Run({QStringLiteral("--mode=x2t"), QStringLiteral("--set"),
+                                      QStringLiteral("Init/TimeRatio=1"), other.File(file)});
+        EXPECT_EQ(result.exitCode, 0) << result.out.toStdString();
+        EXPECT_EQ(QString::fromUtf8(ReadBytes(other.File("song.txt"))).remove(u'\xfeff'),
+                  U(timeTag).replace(u'|', QStringLiteral("\r\n")) +
+                      QStringLiteral("\r\n@TimeRatio=1\r\n"))
+            << file;
+    }
+}
+
 TEST_F(CliTest, HelpAndVersion) {
     const CliResult help = Run({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: tavelkor-cli")));
     EXPECT_TRUE(help.out.contains(QStringLiteral("t2l (TimeTag -> LRC), l2t (LRC -> TimeTag)")));
+    EXPECT_TRUE(help.out.contains(QStringLiteral("--to FORMATS")));
     const CliResult version = Run({QStringLiteral("--version")});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_TRUE(version.out.startsWith(QStringLiteral("tavelkor-cli ")));

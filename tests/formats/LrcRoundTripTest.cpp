@@ -25,7 +25,8 @@ QString Convert(int mode, const QString& text, Settings settings) {
     const QString source = folder.File(toLrc ? "a.txt" : "a.lrc");
     if (!WriteCp932(source, text) || RunDriver(mode, {source}, settings).Results[0].Code != 0)
         return QStringLiteral("(not converted)");
-    return DecodeCp932(ReadBytes(folder.File(toLrc ? "a.lrc" : "a.txt")));
+    const QByteArray written = ReadBytes(folder.File(toLrc ? "a.lrc" : "a.txt"));
+    return toLrc ? QString::fromUtf8(written) : DecodeCp932(written); // LRC is UTF-8 by default
 }
 
 // Every line: the text before the first tag and each tag's time and text, or an untimed

@@ -95,6 +95,34 @@ private slots:
         QVERIFY(!again.ChkT2TCorrectAdd()->isChecked());
     }
 
+    void captionPagesStoreFormatsKaraokeTagAndLrcEncoding() {
+        Settings settings;
+        FormOption t2x(settings, ModeTimeTagToWordFormats);
+        t2x.show();
+        QVERIFY(t2x.CmbExtOrg()->isVisible() && !t2x.CmbExtNew()->isVisible());
+        QVERIFY(t2x.ChkT2XFormat(0)->isChecked() && !t2x.ChkT2XFormat(3)->isChecked());
+        t2x.ChkT2XFormat(0)->click(); // no ASS
+        t2x.ChkT2XFormat(3)->click(); // SRT
+        t2x.CmbT2XKaraoke()->setCurrentIndex(2);
+        QTest::mouseClick(t2x.ComOK(), Qt::LeftButton);
+        QCOMPARE(settings.T2X.Formats, QStringLiteral("ttml,vtt,srt"));
+        QCOMPARE(settings.T2X.AssKaraoke, QStringLiteral("ko"));
+
+        FormOption x2t(settings, ModeWordFormatsToTimeTag);
+        x2t.show();
+        QVERIFY(!x2t.CmbExtOrg()->isVisible() && x2t.CmbExtNew()->isVisible());
+        x2t.ChkX2TKaraoke()->click();
+        QTest::mouseClick(x2t.ComOK(), Qt::LeftButton);
+        QVERIFY(!settings.X2T.Karaoke);
+
+        FormOption t2l(settings, ModeTimeTagToLrc);
+        t2l.show();
+        QCOMPARE(t2l.CmbT2LEncoding()->currentText(), QStringLiteral("UTF-8"));
+        t2l.CmbT2LEncoding()->setCurrentIndex(3);
+        QTest::mouseClick(t2l.ComOK(), Qt::LeftButton);
+        QCOMPARE(settings.T2L.Encoding, OutputEncodingChoice::Source);
+    }
+
     void cancelStoresNothing() {
         Settings settings;
         FormOption dialog(settings, ModeMp3ToTimeTag);

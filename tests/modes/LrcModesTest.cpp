@@ -36,8 +36,19 @@ TEST(LrcModes, TimeTagToLrcWritesRealTimeBesideTheSource) {
     Settings settings;
     EXPECT_EQ(Codes(RunDriver(ModeTimeTagToLrc, {source, lrc}, settings)),
               (QStringList{U("歌.txt:0"), U("x.lrc:01")}));
-    EXPECT_EQ(ReadBytes(folder.File("歌.lrc")),
-              Cp932Lines("[ti:歌]|title: 歌|[00:00.00]<00:00.00>か<00:01.01>な|[00:02.01]ひ|"));
+    // LRC players read UTF-8: a CP932 source gives a UTF-8 .lrc unless T2L/Encoding says Source.
+    const QString lrcText = U("[ti:歌]|title: 歌|[00:00.00]<00:00.00>か<00:01.01>な|[00:02.01]ひ|")
+                                .replace(u'|', QStringLiteral("\r\n"));
+    EXPECT_EQ(ReadBytes(folder.File("歌.lrc")), lrcText.toUtf8());
+    for (const auto& [choice, bytes] :
+         {std::pair{OutputEncodingChoice::Source, EncodeCp932(lrcText)},
+          std::pair{OutputEncodingChoice::Utf8Bom, "\xef\xbb\xbf" + lrcText.toUtf8()},
+          std::pair{OutputEncodingChoice::Cp932, EncodeCp932(lrcText)}}) {
+        Settings encoded;
+        encoded.T2L.Encoding = choice;
+        RunDriver(ModeTimeTagToLrc, {source}, encoded);
+        EXPECT_EQ(ReadBytes(folder.File("歌.lrc")), bytes);
+    }
     settings.T2L = {1, 1, false, true, false}; // .lrc into .txt, no word stamps, ms, no ID tags
     EXPECT_EQ(Codes(RunDriver(ModeTimeTagToLrc, {lrc}, settings)), QStringList{U("x.lrc:6")});
 }

@@ -65,7 +65,8 @@ std::vector<QByteArray> Samples() {
     return {"[00:01:00]a\r\n[00:02:00]b\r\n",
             "<SAMI>\r\n<BODY>\r\n<SYNC Start=1000>\r\n<P>a\r\n</BODY>\r\n</SAMI>\r\n",
             "00:01:000=a\r\n", "[ti:t]\r\n[00:01.00]a\r\n",
-            Frames(3) + Lyrics3v2({{"IND", "00"}, {"LYR", "[00:01:00]a"}}) + Id3v1Tag("t")};
+            Frames(3) + Lyrics3v2({{"IND", "00"}, {"LYR", "[00:01:00]a"}}) + Id3v1Tag("t"),
+            "1\r\n00:00:01,000 --> 00:00:02,000\r\na\r\n"}; // a caption (SRT)
 }
 
 struct ModeRun {

@@ -67,11 +67,11 @@ TEST(SaveSettings, WritesEveryKeyInTableOrderButTheShiftAmount) {
     Settings settings;
     settings.Init.SlidemSec = 250;
     SaveSettings(store, settings);
-    EXPECT_EQ(store.order.size(), 67 + 15);
+    EXPECT_EQ(store.order.size(), 67 + 15 + 13);
     EXPECT_EQ(store.order.first(), QStringLiteral("Init/SmallSize"));
     EXPECT_EQ(store.order.indexOf(QStringLiteral("T2S/Base")) + 1,
               store.order.indexOf(QStringLiteral("T2S/KaraokeHTML0")));
-    EXPECT_EQ(store.order.last(), QStringLiteral("Timing/SnapWindowMs"));
+    EXPECT_EQ(store.order.last(), QStringLiteral("X2T/Karaoke"));
     EXPECT_EQ(store.order.indexOf(QStringLiteral("Preview/Height")) + 1,
               store.order.indexOf(QStringLiteral("Timing/JoinSokuon")));
     EXPECT_EQ(store.order.indexOf(QStringLiteral("L2T/Karaoke")) + 1,
@@ -133,7 +133,7 @@ TEST(LoadSettings, StoredFormsAndBadValues) {
     store.values[QStringLiteral("Init/SameFolder")] = QStringLiteral("0");
     store.values[QStringLiteral("Init/PreMode")] = QStringLiteral("-1");
     store.values[QStringLiteral("Init/DispResult")] = QStringLiteral("maybe");
-    store.values[QStringLiteral("Init/NowMode")] = QStringLiteral("11");
+    store.values[QStringLiteral("Init/NowMode")] = QStringLiteral("13");
     store.values[QStringLiteral("T2S/ExtOrg")] = QStringLiteral("2");
     store.values[QStringLiteral("T2S/ExtNew")] = QStringLiteral("5");
     store.values[QStringLiteral("T2S/Base")] = QString();
@@ -142,6 +142,10 @@ TEST(LoadSettings, StoredFormsAndBadValues) {
     store.values[QStringLiteral("T2T/TimeRatio0")] = QStringLiteral(" 1e0 ");
     store.values[QStringLiteral("T2M/Id3v2Language")] = QStringLiteral("ja");
     store.values[QStringLiteral("T2L/ExtNew")] = QStringLiteral("2"); // LrcExtensions has 0, 1
+    store.values[QStringLiteral("T2L/Encoding")] = QStringLiteral("utf-8-bom");
+    store.values[QStringLiteral("T2X/Formats")] = QStringLiteral("srt, ASS");
+    store.values[QStringLiteral("T2X/AssKaraoke")] = QStringLiteral("kx");
+    store.values[QStringLiteral("T2X/SungColour")] = QStringLiteral("#12345");
     Settings settings;
     LoadSettings(store, settings);
     EXPECT_FALSE(settings.Init.OverWrite);
@@ -149,6 +153,10 @@ TEST(LoadSettings, StoredFormsAndBadValues) {
     EXPECT_TRUE(settings.Init.PreMode);
     EXPECT_FALSE(settings.Init.DispResult); // not a Boolean: default
     EXPECT_EQ(settings.Init.NowMode, 0);    // no such mode: default
+    EXPECT_EQ(settings.T2L.Encoding, OutputEncodingChoice::Utf8Bom);
+    EXPECT_EQ(settings.T2X.Formats, QStringLiteral("srt, ASS"));
+    EXPECT_EQ(settings.T2X.AssKaraoke, QStringLiteral("kf"));      // not kf, k or ko: default
+    EXPECT_EQ(settings.T2X.SungColour, QStringLiteral("#FFFF00")); // not #RRGGBB: default
     EXPECT_EQ(settings.T2S.ExtOrg, 2);
     EXPECT_EQ(settings.T2S.ExtNew, 0);                    // outside the table: default
     EXPECT_EQ(settings.T2S.Base, DefaultSamiBaseStyle()); // stored empty

@@ -1,0 +1,47 @@
+// Lyrics as the word-timed caption formats (ASS, TTML, WebVTT, SRT) hold them: lines shown from
+// a start to an end, each made of words sung from their own start to the next word's start (the
+// last one to the line's end). A word with empty text is a pause. Every time is real time in
+// milliseconds.
+#pragma once
+
+#include "../lyrics/LyricsDocument.h"
+
+#include <QString>
+#include <QVector>
+
+namespace tavelkor {
+
+struct TimedWord {
+    QString Text;
+    int StartMs = 0;
+    bool operator==(const TimedWord& other) const = default;
+};
+
+struct TimedLine {
+    int StartMs = 0;          // when the line is shown; never after its first word
+    int EndMs = 0;            // when it goes; never before its last word's start
+    bool WordTimed = false;   // the words carry their own times (karaoke); else one word, the line
+    QVector<TimedWord> Words; // in time order, at least one
+    QString Text() const;     // the words' texts joined
+};
+
+struct TimedLyrics {
+    QString Title;
+    QString Artist;
+    QVector<TimedLine> Lines; // in the order they are shown
+};
+
+// The timed lines of a TimeTag document already re-timed to real milliseconds. Every timed,
+// non-directive line with text becomes one line: its tags become its words (the text before the
+// first tag joins the first word), an empty last tag is its end, else the next line's start
+// (when that is later) ends it, else `lastLineMs` after its last tag. Lines without time or
+// text are left out; they are what the caption formats cannot show.
+TimedLyrics TimedLyricsOf(const LyricsDocument& document, int lastLineMs);
+
+// The TimeTag document of timed lines (ratio 1, times as they are): a karaoke tag per word, a
+// pause tag where a word ends before the next starts or the line is shown before its first word,
+// and an end tag where the line ends other than at the next line's start. Lines sort by start
+// (stable). Title and artist become the header.
+LyricsDocument DocumentOfTimedLyrics(TimedLyrics lyrics);
+
+} // namespace tavelkor

@@ -1,0 +1,289 @@
+#include "TtmlReader.h"
+
+#include "CaptionText.h"
+
+#include <QXmlStreamReader>
+#include <algorithm>
+#include <cmath>
+
+namespace tavelkor {
+
+namespace {
+
+const QString TtmlNamespace = QStringLiteral("http://www.w3.org/ns/ttml");
+
+std::optional<double> Number(QStringView text) {
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok || !std::isfinite(value) || value < 0)
+        return std::nullopt;
+    return value;
+}
+
+// The element's timing: its begin and end on the song's clock, from its own attributes and
+// the begin of its parent (`base`, 0 when times are on the song's clock).
+struct Timing {
+    std::optional<qint64> Begin;
+    std::optional<qint64> End;
+};
+
+class TtmlParser {
+public:
+    explicit TtmlParser(QStringView text) : xml_(text.toString()) {}
+
+    std::optional<TimedLyrics> Read() {
+        // The base time of every open element; the body's children inherit it.
+        QVector<qint64> bases{0};
+        int skipDepth = 0; // inside an element whose text is not lyrics
+        while (!xml_.atEnd()) {
+            const QXmlStreamReader::TokenType token = xml_.readNext();
+            if (token == QXmlStreamReader::DTD)
+                return std::nullopt; // entities are never expanded, so no declaration is taken
+            if (token == QXmlStreamReader::StartElement) {
+                const Timing timing = TimingOf(bases.last());
+                bases.append(absolute_ ? 0 : timing.Begin.value_or(bases.last()));
+                if (skipDepth > 0) {
+                    ++skipDepth;
+                    continue;
+                }
+                StartElement(timing, skipDepth);
+            } else if (token == QXmlStreamReader::EndElement) {
+                bases.removeLast();
+                if (skipDepth > 0) {
+                    --skipDepth;
+                    continue;
+                }
+                EndElement();
+            } else if (token == QXmlStreamReader::Characters && skipDepth == 0) {
+                Characters(xml_.text());
+            }
+        }
+        if (xml_.hasError() || !sawTt_ || lyrics_.Lines.isEmpty())
+            return std::nullopt;
+        return std::move(lyrics_);
+    }
+
+private:
+    QStringView AttributeNamed(QStringView name) const {
+        for (const QXmlStreamAttribute& attribute : xml_.attributes()) {
+            if (attribute.name() == name)
+                return attribute.value();
+        }
+        return {};
+    }
+
+    Timing TimingOf(qint64 base) const {
+        Timing timing;
+        const QStringView begin = AttributeNamed(u"begin");
+        const QStringView end = AttributeNamed(u"end");
+        const QStringView dur = AttributeNamed(u"dur");
+        if (!begin.isEmpty())
+            if (const auto ms = ParseTtmlTime(begin, frameRate_, tickRate_))
+                timing.Begin = base + *ms;
+        if (!end.isEmpty())
+            if (const auto ms = ParseTtmlTime(end, frameRate_, tickRate_))
+                timing.End = base + *ms;
+        if (!timing.End && !dur.isEmpty())
+            if (const auto ms = ParseTtmlTime(dur, frameRate_, tickRate_))
+                timing.End = timing.Begin.value_or(base) + *ms;
+        return timing;
+    }
+
+    void StartElement(const Timing& timing, int& skipDepth) {
+        const QStringView name = xml_.name();
+        if (name == u"tt") {
+            sawTt_ = xml_.namespaceUri() == TtmlNamespace;
+            for (const QXmlStreamAttribute& attribute : xml_.attributes()) {
+                if (attribute.name() == u"timing")
+                    absolute_ = true;
+                else if (attribute.name() == u"frameRate")
+                    frameRate_ = Number(attribute.value()).value_or(frameRate_);
+                else if (attribute.name() == u"tickRate")
+                    tickRate_ = Number(attribute.value()).value_or(tickRate_);
+            }
+            if (frameRate_ <= 0)
+                frameRate_ = 30;
+            if (tickRate_ <= 0)
+                tickRate_ = 1;
+            return;
+        }
+        if (!sawTt_) {
+            skipDepth = 1;
+            return;
+        }
+        if (name == u"title" || (name == u"name" && inAgent_)) {
+            metadata_ = name == u"title" ? &lyrics_.Title : &lyrics_.Artist;
+            return;
+        }
+        if (name == u"agent") {
+            inAgent_ = true;
+            return;
+        }
+        if (name == u"meta") {
+            const QStringView key = AttributeNamed(u"key");
+            const QString value = AttributeNamed(u"value").toString();
+            if (key == u"musicName" && lyrics_.Title.isEmpty())
+                lyrics_.Title = value;
+            else if (key == u"artists" && lyrics_.Artist.isEmpty())
+                lyrics_.Artist = value;
+            return;
+        }
+        if (name == u"head" || name == u"styling" || name == u"layout") {
+            inHead_ = inHead_ || name == u"head";
+            return;
+        }
+        if (inHead_)
+            return;
+        if (name == u"p") {
+            line_ = TimedLine{};
+            lineTiming_ = timing;
+            inLine_ = true;
+            return;
+        }
+        if (!inLine_)
+            return;
+        if (name == u"br") {
+            Characters(u" ");
+            return;
+        }
+        if (name == u"span") {
+            const QStringView role = AttributeNamed(u"role");
+            const QStringView ruby = AttributeNamed(u"ruby");
+            if (role.startsWith(u"x-translation") || role.startsWith(u"x-roman") ||
+                ruby == u"text" || ruby == u"textContainer") {
+                skipDepth = 1;
+                return;
+            }
+            if (timing.Begin) {
+                line_.Words.append({QString(), HeldMs(*timing.Begin)});
+                line_.WordTimed = true;
+                spanEnds_.append(timing.End);
+            }
+        }
+    }
+
+    void EndElement() {
+        const QStringView name = xml_.name();
+        if (name == u"title" || name == u"name")
+            metadata_ = nullptr;
+        else if (name == u"agent")
+            inAgent_ = false;
+        else if (name == u"head")
+            inHead_ = false;
+        else if (name == u"p" && inLine_)
+            FinishLine();
+    }
+
+    void Characters(QStringView text) {
+        if (metadata_ != nullptr) {
+            *metadata_ += text;
+            return;
+        }
+        if (!inLine_)
+            return;
+        if (line_.Words.isEmpty())
+            pending_ += text;
+        else
+            line_.Words.last().Text += text;
+    }
+
+    void FinishLine() {
+        inLine_ = false;
+        TimedLine line = std::move(line_);
+        const std::optional<qint64> spanEnd = spanEnds_.isEmpty() ? std::nullopt : spanEnds_.last();
+        if (line.Words.isEmpty()) {
+            line.Words.append({QString(), 0});
+        }
+        line.Words.first().Text.prepend(pending_);
+        pending_.clear();
+        const qint64 firstWord = line.Words.first().StartMs;
+        const qint64 begin = lineTiming_.Begin.value_or(line.WordTimed ? firstWord : -1);
+        if (begin < 0 || line.Text().trimmed().isEmpty()) {
+            spanEnds_.clear();
+            return; // an untimed or empty paragraph shows nothing
+        }
+        line.StartMs = HeldMs(std::min<qint64>(begin, line.WordTimed ? firstWord : begin));
+        if (!line.WordTimed)
+            line.Words.first().StartMs = line.StartMs;
+        qint64 end = lineTiming_.End.value_or(spanEnd.value_or(line.Words.last().StartMs));
+        // A word that ends before the next one starts leaves a pause.
+        QVector<TimedWord> words;
+        for (qsizetype w = 0; w < line.Words.size(); ++w) {
+            words.append(line.Words[w]);
+            const qint64 next =
+                w + 1 < line.Words.size() ? line.Words[w + 1].StartMs : std::max(end, qint64(0));
+            // The span's end, or -1 when it has none.
+            const qint64 wordEnd =
+                line.WordTimed && w < spanEnds_.size() ? spanEnds_[w].value_or(-1) : -1;
+            if (wordEnd > line.Words[w].StartMs && wordEnd < next)
+                words.append({QString(), HeldMs(wordEnd)});
+        }
+        line.Words = std::move(words);
+        for (qsizetype w = 1; w < line.Words.size(); ++w)
+            line.Words[w].StartMs = std::max(line.Words[w].StartMs, line.Words[w - 1].StartMs);
+        line.EndMs = HeldMs(std::max<qint64>(end, line.Words.last().StartMs));
+        lyrics_.Lines.append(std::move(line));
+        spanEnds_.clear();
+    }
+
+    QXmlStreamReader xml_;
+    TimedLyrics lyrics_;
+    bool sawTt_ = false;
+    bool absolute_ = false;
+    double frameRate_ = 30;
+    double tickRate_ = 1;
+    bool inHead_ = false;
+    bool inAgent_ = false;
+    QString* metadata_ = nullptr;
+    bool inLine_ = false;
+    TimedLine line_;
+    Timing lineTiming_;
+    QString pending_;
+    QVector<std::optional<qint64>> spanEnds_;
+};
+
+} // namespace
+
+std::optional<qint64> ParseTtmlTime(QStringView text, double frameRate, double tickRate) {
+    text = text.trimmed();
+    if (text.isEmpty())
+        return std::nullopt;
+    static const std::pair<const char16_t*, double> units[] = {
+        {u"ms", 1}, {u"h", 3600000}, {u"m", 60000}, {u"s", 1000}, {u"f", 0}, {u"t", -1}};
+    if (!text.contains(u':')) {
+        for (const auto& [unit, scale] : units) {
+            if (!text.endsWith(QStringView(unit)))
+                continue;
+            const auto value = Number(text.chopped(QStringView(unit).size()));
+            if (!value)
+                return std::nullopt;
+            const double perMs = scale > 0    ? scale
+                                 : scale == 0 ? 1000 / frameRate
+                                              : 1000 / tickRate;
+            return qint64(std::llround(std::min(*value * perMs, 2147483647.0)));
+        }
+        // A bare number of seconds, as the music players' dialect writes it.
+        if (const auto seconds = Number(text))
+            return qint64(std::llround(std::min(*seconds * 1000, 2147483647.0)));
+        return std::nullopt;
+    }
+    const QList<QStringView> fields = text.split(u':');
+    if (fields.size() == 4) {
+        // hh:mm:ss:ff, frames at the document's frame rate.
+        const auto clock = ParseClockTime(text.left(text.lastIndexOf(u':')));
+        const auto frames = Number(fields[3]);
+        if (!clock || !frames)
+            return std::nullopt;
+        return *clock + qint64(std::llround(*frames * 1000 / frameRate));
+    }
+    if (const auto clock = ParseClockTime(text))
+        return *clock;
+    return std::nullopt;
+}
+
+std::optional<TimedLyrics> ReadTtmlText(QStringView text) {
+    TtmlParser parser(text);
+    return parser.Read();
+}
+
+} // namespace tavelkor

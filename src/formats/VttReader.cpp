@@ -1,0 +1,193 @@
+#include "VttReader.h"
+
+#include "CaptionText.h"
+
+#include <QRegularExpression>
+#include <algorithm>
+
+namespace tavelkor {
+
+namespace {
+
+// "&amp;" and the other character references of WebVTT text.
+QString DecodeEntities(QStringView text) {
+    QString decoded;
+    decoded.reserve(text.size());
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        const qsizetype semicolon = text[at] == u'&' ? text.indexOf(u';', at) : -1;
+        if (semicolon < 0 || semicolon - at > 10) {
+            decoded += text[at];
+            continue;
+        }
+        const QStringView name = text.mid(at + 1, semicolon - at - 1);
+        static const std::pair<const char16_t*, char16_t> named[] = {
+            {u"amp", u'&'},      {u"lt", u'<'},       {u"gt", u'>'},   {u"nbsp", u'\u00a0'},
+            {u"lrm", u'\u200e'}, {u"rlm", u'\u200f'}, {u"quot", u'"'}, {u"apos", u'\''}};
+        bool known = false;
+        for (const auto& [entity, character] : named) {
+            if (name == QStringView(entity)) {
+                decoded += QChar(character);
+                known = true;
+            }
+        }
+        if (!known && name.startsWith(u'#')) {
+            bool ok = false;
+            const uint code = name.startsWith(u"#x") || name.startsWith(u"#X")
+                                  ? name.mid(2).toUInt(&ok, 16)
+                                  : name.mid(1).toUInt(&ok, 10);
+            if (ok && code > 0 && code <= 0x10ffff && (code < 0xd800 || code > 0xdfff)) {
+                const char32_t c = code;
+                decoded += QString::fromUcs4(&c, 1);
+                known = true;
+            }
+        }
+        if (!known) {
+            decoded += text[at];
+            continue;
+        }
+        at = semicolon;
+    }
+    return decoded;
+}
+
+// A cue's text: inline timestamps start words, tags go, <rt> readings with them.
+TimedLine ReadCuePayload(QStringView payload, int start, int end) {
+    TimedLine line;
+    line.StartMs = start;
+    line.EndMs = end;
+    line.Words.append({QString(), start});
+    int reading = 0; // inside <rt>
+    qsizetype at = 0;
+    while (at < payload.size()) {
+        const qsizetype open = payload.indexOf(u'<', at);
+        const QStringView piece = payload.mid(at, (open < 0 ? payload.size() : open) - at);
+        if (reading == 0)
+            line.Words.last().Text += DecodeEntities(piece);
+        if (open < 0)
+            break;
+        qsizetype close = payload.indexOf(u'>', open);
+        if (close < 0)
+            close = payload.size();
+        const QStringView tag = payload.mid(open + 1, close - open - 1);
+        if (tag == u"rt" || tag.startsWith(u"rt.")) {
+            ++reading;
+        } else if (tag == u"/rt") {
+            reading = std::max(0, reading - 1);
+        } else if (!tag.isEmpty() && tag[0].isDigit()) {
+            if (const auto ms = ParseClockTime(tag)) {
+                const int time = std::clamp(*ms, std::max(start, line.Words.last().StartMs), end);
+                line.Words.append({QString(), time});
+                line.WordTimed = true;
+            }
+        }
+        at = close + 1;
+    }
+    // The text before the first timestamp is sung from the cue's start: an empty one is no word.
+    if (line.WordTimed && line.Words.first().Text.isEmpty())
+        line.Words.removeFirst();
+    return line;
+}
+
+bool IsBlankLine(QStringView line) { return line.trimmed().isEmpty(); }
+
+// "{\an8}" and other override blocks that SRT files borrow from SubStation.
+QString WithoutOverrides(QString text) {
+    for (qsizetype open = text.indexOf(QStringLiteral("{\\")); open >= 0;
+         open = text.indexOf(QStringLiteral("{\\"), open)) {
+        const qsizetype close = text.indexOf(u'}', open);
+        if (close < 0)
+            break;
+        text.remove(open, close - open + 1);
+    }
+    return text;
+}
+
+} // namespace
+
+std::optional<std::pair<int, int>> ParseCueTiming(QStringView line) {
+    const qsizetype arrow = line.indexOf(u"-->");
+    if (arrow < 0)
+        return std::nullopt;
+    const auto start = ParseClockTime(line.left(arrow));
+    QStringView rest = line.mid(arrow + 3).trimmed();
+    const qsizetype space = rest.indexOf(u' ');
+    const qsizetype tab = rest.indexOf(u'\t');
+    const qsizetype cut = space < 0 ? tab : tab < 0 ? space : std::min(space, tab);
+    const auto end = ParseClockTime(cut < 0 ? rest : rest.left(cut));
+    if (!start || !end)
+        return std::nullopt;
+    return std::pair<int, int>{*start, std::max(*start, *end)};
+}
+
+std::optional<TimedLyrics> ReadVttText(QStringView text) {
+    const QList<QStringView> lines = SplitLines(text);
+    if (lines.isEmpty() || !lines[0].startsWith(u"WEBVTT") ||
+        (lines[0].size() > 6 && lines[0][6] != u' ' && lines[0][6] != u'\t'))
+        return std::nullopt;
+    TimedLyrics lyrics;
+    qsizetype i = 1;
+    while (i < lines.size()) {
+        while (i < lines.size() && IsBlankLine(lines[i]))
+            ++i;
+        const qsizetype blockStart = i;
+        while (i < lines.size() && !IsBlankLine(lines[i]))
+            ++i;
+        if (blockStart == i)
+            break;
+        // A cue's timing line is its first or, after an identifier, its second line.
+        qsizetype timingAt = -1;
+        for (qsizetype t = blockStart; t < std::min(i, blockStart + 2); ++t) {
+            if (lines[t].contains(u"-->")) {
+                timingAt = t;
+                break;
+            }
+        }
+        if (timingAt < 0)
+            continue; // NOTE, STYLE, REGION or a stray block
+        const auto timing = ParseCueTiming(lines[timingAt]);
+        if (!timing)
+            continue;
+        QString payload;
+        for (qsizetype p = timingAt + 1; p < i; ++p) {
+            if (!payload.isEmpty())
+                payload += u' ';
+            payload += lines[p];
+        }
+        lyrics.Lines.append(ReadCuePayload(payload, timing->first, timing->second));
+    }
+    if (lyrics.Lines.isEmpty())
+        return std::nullopt;
+    return lyrics;
+}
+
+std::optional<TimedLyrics> ReadSrtText(QStringView text) {
+    const QList<QStringView> lines = SplitLines(text);
+    TimedLyrics lyrics;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const auto timing = ParseCueTiming(lines[i]);
+        if (!timing)
+            continue;
+        QString payload;
+        qsizetype p = i + 1;
+        for (; p < lines.size() && !IsBlankLine(lines[p]); ++p) {
+            if (!payload.isEmpty())
+                payload += u' ';
+            payload += lines[p];
+        }
+        // SRT knows <b>, <i>, <u> and <font>; the text itself is taken as it stands.
+        static const QRegularExpression tags(QStringLiteral("</?(b|i|u|s|font)(\\s[^>]*)?>"),
+                                             QRegularExpression::CaseInsensitiveOption);
+        const QString plain = WithoutOverrides(payload).replace(tags, QString());
+        TimedLine line;
+        line.StartMs = timing->first;
+        line.EndMs = timing->second;
+        line.Words.append({plain, timing->first});
+        lyrics.Lines.append(std::move(line));
+        i = p;
+    }
+    if (lyrics.Lines.isEmpty())
+        return std::nullopt;
+    return lyrics;
+}
+
+} // namespace tavelkor

@@ -1,0 +1,162 @@
+// ASS, TTML, WebVTT and SRT: generated TimeTag documents written and read back, each format
+// keeping exactly what the loss table of the manual says; and hostile input for every reader.
+#include "formats/WordFormats.h"
+#include "CaptionDocuments.h"
+#include "FormatsTestHelpers.h"
+#include "formats/AssWriter.h"
+#include "lyrics/TimeTagWriter.h"
+#include "modes/ModeSteps.h"
+
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+using namespace tavelkor;
+using namespace tavelkor::test;
+
+namespace {
+
+// Every line's fragments as "time:text" and the title and artist.
+QString Reading(const LyricsDocument& document) {
+    QStringList out;
+    for (const LyricsLine& line : document.Lines) {
+        if (line.IsDirective || !line.HasTimeTag)
+            continue;
+        QString s = line.Fragments[0].Text;
+        for (int f = 1; f <= line.FragmentCount(); ++f)
+            s += QStringLiteral("<%1>").arg(line.Fragments[f].TimeMs) + line.Fragments[f].Text;
+        out << s;
+    }
+    return out.join(u'\n') + u'\n' + document.Header.Title + u'|' + document.Header.Artist;
+}
+
+std::optional<TimedLyrics> ReadBack(WordFormat format, const QString& text) {
+    return ReadWordFormatText(text, WordFormatName(format));
+}
+
+TEST(WordFormats, GeneratedLyricsComeBackWithWhatEachFormatKeeps) {
+    const WordFormatOptions options{{U("IPAGothic"), 48, U("#FFFF00"), U("#C0C0C0"), U("kf"), 1},
+                                    U("ja")};
+    for (int seed = 1; seed <= 60; ++seed) {
+        DocumentGenerator generate{unsigned(seed) * 7919};
+        LyricsDocument document = ParseDoc(CaptionTimeTag(generate));
+        ToRealTimes(document, DefaultRatio); // real milliseconds, not only hundredths
+        const TimedLyrics timed = TimedLyricsOf(document, 3000);
+        // Without a format in between, the document is what it was.
+        ASSERT_EQ(Reading(DocumentOfTimedLyrics(timed)), Reading(document)) << "document " << seed;
+        for (const WordFormat format :
+             {WordFormat::Ass, WordFormat::Ttml, WordFormat::Vtt, WordFormat::Srt}) {
+            WordFormatOptions varied = options;
+            varied.Ass.Karaoke = QStringList{U("kf"), U("k"), U("ko")}[seed % 3];
+            const QString text = MakeWordFormatText(format, timed, varied);
+            const std::optional<TimedLyrics> back = ReadBack(format, text);
+            ASSERT_TRUE(back) << "document " << seed << " " << WordFormatName(format).toStdString();
+            EXPECT_EQ(Reading(DocumentOfTimedLyrics(*back)),
+                      Reading(DocumentOfTimedLyrics(Kept(format, timed))))
+                << "document " << seed << " " << WordFormatName(format).toStdString() << "\n"
+                << text.toStdString();
+        }
+    }
+}
+
+TEST(WordFormats, AssKaraokeDurationsAddUpToEveryDialogueExactly) {
+    static const QRegularExpression dialogue(
+        QStringLiteral(
+            "^Dialogue: "
+            "\\d+,(\\d+):(\\d\\d):(\\d\\d)\\.(\\d\\d),(\\d+):(\\d\\d):(\\d\\d)\\.(\\d\\d),(.*)$"),
+        QRegularExpression::MultilineOption);
+    static const QRegularExpression karaoke(QStringLiteral("\\{\\\\k[fo]?(\\d+)\\}"));
+    for (int lines = 1; lines <= 4; ++lines) {
+        for (int seed = 1; seed <= 15; ++seed) {
+            DocumentGenerator generate{unsigned(seed) * 31 + unsigned(lines)};
+            LyricsDocument document = ParseDoc(CaptionTimeTag(generate));
+            ToRealTimes(document, DefaultRatio);
+            AssWriteOptions options{U("IPAGothic"), 48, U("#FFFF00"), U("#C0C0C0"), U("ko"), lines};
+            const QString ass = MakeAssText(TimedLyricsOf(document, 3000), options);
+            auto dialogues = dialogue.globalMatch(ass);
+            int count = 0;
+            while (dialogues.hasNext()) {
+                const QRegularExpressionMatch m = dialogues.next();
+                auto cs = [&](int at) {
+                    return ((m.captured(at).toLongLong() * 60 + m.captured(at + 1).toInt()) * 60 +
+                            m.captured(at + 2).toInt()) *
+                               100 +
+                           m.captured(at + 3).toInt();
+                };
+                qint64 sum = 0;
+                bool timed = false;
+                for (auto k = karaoke.globalMatch(m.captured(9)); k.hasNext(); timed = true)
+                    sum += k.next().captured(1).toLongLong();
+                if (timed)
+                    EXPECT_EQ(sum, cs(5) - cs(1)) << m.captured(0).toStdString();
+                ++count;
+            }
+            EXPECT_EQ(count, TimedLyricsOf(document, 3000).Lines.size());
+        }
+    }
+}
+
+// Texts no reader may hang or crash on; each gives lyrics whose times stay in order, or none.
+TEST(WordFormats, HostileInputGivesAResultNeverAHang) {
+    const QString tt = U("<tt xmlns=\"http://www.w3.org/ns/ttml\"><body><div>");
+    QString manySpans = tt + U("<p begin=\"0s\" end=\"9999s\">");
+    for (int i = 0; i < 100000; ++i)
+        manySpans += QStringLiteral("<span begin=\"%1ms\" end=\"%2ms\">w</span>").arg(i).arg(i + 1);
+    manySpans += U("</p></div></body></tt>");
+    QString bomb = U("<?xml version=\"1.0\"?><!DOCTYPE tt [<!ENTITY a \"aaaaaaaaaa\">");
+    for (int i = 1; i < 12; ++i)
+        bomb += QStringLiteral("<!ENTITY %1 \"%2\">")
+                    .arg(QChar(u'a' + i))
+                    .arg(QString(QStringLiteral("&%1;").arg(QChar(u'a' + i - 1))).repeated(10));
+    bomb += U("]>") + tt + U("<p begin=\"1s\" end=\"2s\">&l;</p></div></body></tt>");
+    const struct {
+        const char* extension;
+        QString text;
+        bool readable;
+    } cases[] = {
+        {"ttml", tt + U("<p begin=\"1s\" end=\"2s\"><span begin=\"1"), false},
+        {"ttml", bomb, false},
+        {"ttml",
+         U("<!DOCTYPE tt [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>") + tt +
+             U("<p begin=\"1s\">&x;</p></div></body></tt>"),
+         false},
+        {"ttml", manySpans, true},
+        {"ttml", // even a harmless internal entity is not expanded
+         U("<!DOCTYPE tt [<!ENTITY x \"ok\">]>") + tt +
+             U("<p begin=\"1s\" end=\"2s\">&x;</p></div></body></tt>"),
+         false},
+        {"ttml",
+         tt + U("<p begin=\"5s\" end=\"1s\"><span begin=\"9s\">a</span>"
+                "<span begin=\"-3s\" end=\"x\">b</span></p></div></body></tt>"),
+         true},
+        {"vtt",
+         U("WEBVTT\n\n00:05.000 --> 00:06.000\nb\n\n00:01.000 --> 00:09.000\n"
+           "a<00:08.000>c<00:02.000>d<99:00.000>e<\n"),
+         true},
+        {"vtt", U("WEBVTT\n\n99999999999:00.000 --> 1\nx\n"), false},
+        {"ass",
+         U("[Events]\nDialogue: 0,0:00:01.00,0:00:02.00,,,0,0,0,,"
+           "{\\k-50}a{\\k999999999999999}b{\\kf10}c{\\k\nDialogue: 0,x,y,,,0,0,0,,z\n"),
+         true},
+        {"srt", U("1\n00:00:02,000 --> 00:00:01,000\n<i>a</i>\n\n2\n--> -->\n"), true},
+        {"srt", QString(100000, u'-') + U("->"), false},
+    };
+    for (const auto& c : cases) {
+        const std::optional<TimedLyrics> lyrics = ReadWordFormatText(c.text, U(c.extension));
+        EXPECT_EQ(lyrics.has_value(), c.readable) << c.text.left(200).toStdString();
+        if (!lyrics)
+            continue;
+        for (const TimedLine& line : lyrics->Lines) {
+            int last = line.StartMs;
+            for (const TimedWord& word : line.Words) {
+                EXPECT_GE(word.StartMs, last) << c.text.left(200).toStdString();
+                last = word.StartMs;
+            }
+            EXPECT_LE(last, line.EndMs) << c.text.left(200).toStdString();
+        }
+        LyricsDocument document = DocumentOfTimedLyrics(*lyrics);
+        ComposeLyricsText(document);
+        EXPECT_FALSE(document.Text.isEmpty());
+    }
+}
+
+} // namespace
