@@ -157,7 +157,7 @@ private slots:
             // Play runs the position on (a song's length is known once it plays); pause holds
             // the position exactly where it was.
             clock->Play();
-            QTRY_VERIFY_WITH_TIMEOUT(clock->Playing() && clock->PositionMs() >= 300, 15000);
+            QTRY_VERIFY_WITH_TIMEOUT(clock->Playing() && clock->PositionMs() >= 300, 30000);
             QTRY_VERIFY_WITH_TIMEOUT(clock->DurationMs() > 2500, 15000);
             const qint64 duration = clock->DurationMs();
             clock->Pause();
@@ -183,7 +183,7 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(clock->PositionMs(), duration - 800, 5000);
             clock->Play();
             QTRY_VERIFY_WITH_TIMEOUT(clock->PositionMs() > duration - 800, 15000);
-            QTRY_VERIFY_WITH_TIMEOUT(clock->Ended(), 15000);
+            QTRY_VERIFY_WITH_TIMEOUT(clock->Ended(), 30000);
             QVERIFY2(clock->PositionMs() >= duration - 100,
                      qPrintable(QString::number(clock->PositionMs())));
             QVERIFY(clock->Error().isEmpty());
