@@ -29,30 +29,17 @@ void TimeTagToLrc(const ModeInfo& mode, BatchState& state, Settings& settings, R
 
 void LrcToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings, RunQuestions&) {
     const bool karaoke = settings.L2T.Karaoke;
-    const EncodingChoice encoding = settings.Init.InputEncoding;
-    RunToTimeTag(mode, state, settings,
-                 [karaoke, encoding](const QString& path, double defaultRatio,
-                                     std::atomic<bool>& ratioBecameOne) {
-                     ConvertedText result;
-                     const TextFileContent file = ReadTextFileContent(path, 0, encoding);
-                     result.Source = {QString(), file.Decoded.Encoding, file.Decoded.Reason};
-                     if (file.Decoded.Text.isEmpty()) {
-                         result.Code = EmptyFile;
-                         return result;
-                     }
-                     // A file that holds TimeTag tags is TimeTag, whatever its name.
-                     std::optional<LyricsDocument> document;
-                     if (FindTimeTag(file.Decoded.Text) < 0)
-                         document = ReadLrcText(file.Decoded.Text, karaoke);
-                     if (!document || !document->HasTimeTags) {
-                         result.Code = NotTargetFile;
-                         return result;
-                     }
-                     RetimeToDefaultRatio(*document, defaultRatio, ratioBecameOne);
-                     ComposeLyricsText(*document);
-                     result.Text = std::move(document->Text);
-                     return result;
-                 });
+    RunTextToTimeTag(
+        mode, state, settings,
+        [karaoke](const QString& text, const QString&) -> std::optional<LyricsDocument> {
+            // A file that holds TimeTag tags is TimeTag, whatever its name.
+            if (FindTimeTag(text) >= 0)
+                return std::nullopt;
+            std::optional<LyricsDocument> document = ReadLrcText(text, karaoke);
+            if (!document || !document->HasTimeTags)
+                return std::nullopt;
+            return document;
+        });
 }
 
 } // namespace tavelkor

@@ -100,4 +100,29 @@ void RunToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings,
                  });
 }
 
+void RunTextToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings,
+                      const TextToDocument& read) {
+    const EncodingChoice encoding = settings.Init.InputEncoding;
+    RunToTimeTag(mode, state, settings,
+                 [&read, encoding](const QString& path, double defaultRatio,
+                                   std::atomic<bool>& ratioBecameOne) {
+                     ConvertedText result;
+                     const TextFileContent file = ReadTextFileContent(path, 0, encoding);
+                     result.Source = {QString(), file.Decoded.Encoding, file.Decoded.Reason};
+                     if (file.Decoded.Text.isEmpty()) {
+                         result.Code = EmptyFile;
+                         return result;
+                     }
+                     std::optional<LyricsDocument> document = read(file.Decoded.Text, path);
+                     if (!document) {
+                         result.Code = NotTargetFile;
+                         return result;
+                     }
+                     RetimeToDefaultRatio(*document, defaultRatio, ratioBecameOne);
+                     ComposeLyricsText(*document);
+                     result.Text = std::move(document->Text);
+                     return result;
+                 });
+}
+
 } // namespace tavelkor

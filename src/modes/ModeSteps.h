@@ -47,6 +47,15 @@ using ToTimeTagConverter = std::function<ConvertedText(const QString& path, doub
 // Runs a mode that converts to TimeTag with `convert`.
 void RunToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings,
                   const ToTimeTagConverter& convert);
+// Makes a document of a file's decoded text (`path` for what its name hints); nothing when the
+// text is not of the mode's format.
+using TextToDocument =
+    std::function<std::optional<LyricsDocument>(const QString& text, const QString& path)>;
+// Runs a mode that reads a text format into TimeTag: each file's text is read through the one
+// decoder (EmptyFile when it is empty or cannot be read), made a document by `read`
+// (NotTargetFile when it gives none), re-timed to the default ratio and composed.
+void RunTextToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings,
+                      const TextToDocument& read);
 // Runs a SAMI or DSMP to TimeTag mode with `read`.
 void RunToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings,
                   LyricsDocument (*read)(const QString&), bool karaoke);

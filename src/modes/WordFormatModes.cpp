@@ -119,33 +119,18 @@ void TimeTagToWordFormats(const ModeInfo& mode, BatchState& state, Settings& set
 void WordFormatsToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings,
                           RunQuestions&) {
     const bool karaoke = settings.X2T.Karaoke;
-    const EncodingChoice encoding = settings.Init.InputEncoding;
-    RunToTimeTag(mode, state, settings,
-                 [karaoke, encoding](const QString& path, double defaultRatio,
-                                     std::atomic<bool>& ratioBecameOne) {
-                     ConvertedText result;
-                     const TextFileContent file = ReadTextFileContent(path, 0, encoding);
-                     result.Source = {QString(), file.Decoded.Encoding, file.Decoded.Reason};
-                     if (file.Decoded.Text.isEmpty()) {
-                         result.Code = EmptyFile;
-                         return result;
-                     }
-                     std::optional<TimedLyrics> lyrics =
-                         ReadWordFormatText(file.Decoded.Text, ExtensionOf(path));
-                     if (!lyrics) {
-                         result.Code = NotTargetFile;
-                         return result;
-                     }
-                     if (!karaoke) {
-                         for (TimedLine& line : lyrics->Lines)
-                             line.Words = {{line.Text(), line.StartMs}};
-                     }
-                     LyricsDocument document = DocumentOfTimedLyrics(std::move(*lyrics));
-                     RetimeToDefaultRatio(document, defaultRatio, ratioBecameOne);
-                     ComposeLyricsText(document);
-                     result.Text = std::move(document.Text);
-                     return result;
-                 });
+    RunTextToTimeTag(
+        mode, state, settings,
+        [karaoke](const QString& text, const QString& path) -> std::optional<LyricsDocument> {
+            std::optional<TimedLyrics> lyrics = ReadWordFormatText(text, ExtensionOf(path));
+            if (!lyrics)
+                return std::nullopt;
+            if (!karaoke) {
+                for (TimedLine& line : lyrics->Lines)
+                    line.Words = {{line.Text(), line.StartMs}};
+            }
+            return DocumentOfTimedLyrics(std::move(*lyrics));
+        });
 }
 
 } // namespace tavelkor
