@@ -115,53 +115,68 @@ QString ExpandShortTags(const QString& text) {
     return out;
 }
 
-void ReadDirective(QStringView line, LyricsHeader& header) {
+bool ReadDirective(QStringView line, LyricsHeader& header) {
     const qsizetype equals = line.indexOf(u'=');
     if (equals < 0)
-        return;
+        return false;
     const QString key = TrimSpaces(line.left(equals)).toLower();
     const QString value = TrimSpaces(line.mid(equals + 1));
     auto setInt = [&value](int& field, bool& flag) {
         if (const auto number = ParseInt32(value)) {
             field = *number;
             flag = true;
+            return true;
         }
+        return false;
+    };
+    auto setText = [&value](QString& field) {
+        field = value;
+        return true;
     };
     if (key == u"@timeratio") {
         if (const auto number = ParseNumber(value)) {
             header.TimeRatio = *number;
             header.HasTimeRatio = true;
+            return true;
         }
-    } else if (key == u"@offset") {
-        setInt(header.Offset, header.HasOffset);
-    } else if (key == u"@silencemsec") {
-        setInt(header.SilencemSec, header.HasSilencemSec);
-    } else if (key == u"@artist") {
-        header.Artist = value;
-    } else if (key == u"@title") {
-        header.Title = value;
-    } else if (key == u"@album") {
-        header.Album = value;
-    } else if (key == u"@bgfolder") {
-        header.BgFolder = value;
-    } else if (key == u"@bgfile") {
-        header.BgFile = value;
-    } else if (key == u"@taggingby") {
-        header.TaggingBy = value;
-    } else if (key == u"@editedby") {
-        header.EditedBy = value;
-    } else if (key == u"@flames" || key == u"@frames") {
-        setInt(header.Frames, header.HasFrames);
-    } else if (key == u"@totalsec") {
-        setInt(header.TotalSec, header.HasTotalSec);
-    } else if (key.startsWith(u"@ruby")) {
-        if (auto entry = ReadRubyDirective(line))
-            header.Ruby.append(*entry);
-    } else if (key == u"@timetype") {
-        const QString type = value.toLower();
-        if (type == u"winamp" || type == u"normal")
-            header.TimeType = type;
+        return false;
     }
+    if (key == u"@offset")
+        return setInt(header.Offset, header.HasOffset);
+    if (key == u"@silencemsec")
+        return setInt(header.SilencemSec, header.HasSilencemSec);
+    if (key == u"@artist")
+        return setText(header.Artist);
+    if (key == u"@title")
+        return setText(header.Title);
+    if (key == u"@album")
+        return setText(header.Album);
+    if (key == u"@bgfolder")
+        return setText(header.BgFolder);
+    if (key == u"@bgfile")
+        return setText(header.BgFile);
+    if (key == u"@taggingby")
+        return setText(header.TaggingBy);
+    if (key == u"@editedby")
+        return setText(header.EditedBy);
+    if (key == u"@flames" || key == u"@frames")
+        return setInt(header.Frames, header.HasFrames);
+    if (key == u"@totalsec")
+        return setInt(header.TotalSec, header.HasTotalSec);
+    if (key.startsWith(u"@ruby")) {
+        auto entry = ReadRubyDirective(line);
+        if (entry)
+            header.Ruby.append(*entry);
+        return entry.has_value();
+    }
+    if (key == u"@timetype") {
+        const QString type = value.toLower();
+        if (type == u"winamp" || type == u"normal") {
+            header.TimeType = type;
+            return true;
+        }
+    }
+    return false;
 }
 
 void ReadCreditLine(QStringView text, LyricsHeader& header) {

@@ -18,7 +18,9 @@ qsizetype FindTimeTag(QStringView text, qsizetype from = 0);
 bool ContainsShortTag(QStringView text);
 // "[mm:ss]" becomes "[mm:ss:00]"; full tags are left alone.
 QString ExpandShortTags(const QString& text);
-void ReadDirective(QStringView line, LyricsHeader& header);
+// Takes a directive line "@Key=value" into the header. False when the program does not know
+// the key or could not read its value (the line then says something the header cannot hold).
+bool ReadDirective(QStringView line, LyricsHeader& header);
 void ReadCreditLine(QStringView text, LyricsHeader& header);
 
 } // namespace tavelkor

@@ -2,6 +2,7 @@
 
 #include "Ruby.h"
 #include "TextRules.h"
+#include "TimeTagReader.h"
 #include "TimeValues.h"
 
 #include <cmath>
@@ -90,6 +91,18 @@ void ComposeLyricsText(LyricsDocument& document) {
         text += CrLf;
     text += header;
     document.Text = std::move(text);
+}
+
+QString UnknownDirectiveText(const LyricsDocument& document) {
+    QString out;
+    for (const LyricsLine& line : document.Lines) {
+        LyricsHeader scratch;
+        if (line.IsDirective && !ReadDirective(line.RawText, scratch)) {
+            out += line.RawText;
+            out += CrLf;
+        }
+    }
+    return out;
 }
 
 QString ComposeHeaderText(LyricsHeader& header) {

@@ -7,6 +7,9 @@ namespace tavelkor {
 
 // Sets the document's Text and every non-directive line's RawText.
 void ComposeLyricsText(LyricsDocument& document);
+// The directive lines the header does not hold (keys the program does not know, values it
+// could not read), each ended with CR LF, in the order of the document.
+QString UnknownDirectiveText(const LyricsDocument& document);
 // The "@" directive block in its fixed order; may resolve the header's ratio.
 QString ComposeHeaderText(LyricsHeader& header);
 // Derives a ratio from TimeType, Frames and TotalSec when the header states none.

@@ -31,6 +31,9 @@ std::optional<DecodedText> ShiftFile(const QString& path, LyricsFormat format, i
             return std::nullopt;
         LyricsDocument shifted = ShiftLyricsDocument(file.Document, shiftMs);
         ComposeLyricsText(shifted);
+        // The file is rewritten in place: directives the program does not know are the
+        // user's own and stay, after the header lines the writer composes.
+        shifted.Text += UnknownDirectiveText(shifted);
         return DecodedText{shifted.Text, file.Encoding, file.EncodingReason};
     }
     TextFileContent content = ReadTextFileContent(path, 0, encoding);

@@ -212,4 +212,17 @@ TEST_F(TimeShiftRunTest, LineEndsStayWhereTheFormatOrEncodingKeepsThem) {
     Run({tagged});
     EXPECT_EQ(ReadBytes(tagged),
               U("@Title=T\n[00:01:10]為替\n@Ruby1=為替,かわせ,,[00:02:10]\n").toUtf8());
+
+    // A CP932 file is composed anew: the header block comes after the lyrics, and the
+    // directives the program does not know (or cannot read) stay there in their order.
+    const QString composed = folder.Put(
+        "unknown.txt", QStringEncoder("CP932").encode(U(
+                           "@Foo=bar\r\n@Title=T\r\n@Offset=soon\r\n[00:01:00]為替\r\n"
+                           "@Ruby1=為替,かわせ,[00:01:00]\r\n@Ruby=x\r\n@TimeType=odd\r\n")));
+    questions.asked = 0;
+    Run({composed});
+    EXPECT_EQ(ReadBytes(composed),
+              QStringEncoder("CP932").encode(
+                  U("[00:01:10]為替\r\n\r\n@Title=T\r\n@Ruby1=為替,かわせ,[00:01:10]\r\n"
+                    "@Foo=bar\r\n@Offset=soon\r\n@Ruby=x\r\n@TimeType=odd\r\n")));
 }
