@@ -13,9 +13,12 @@
 #include "DialogCalibration.h"
 #include "DialogQuestions.h"
 #include "FormPreview.h"
+#include "SongAnalysis.h"
+#include "WaveformLane.h"
 #include "WindowHelpers.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -69,7 +72,9 @@ FormTiming::FormTiming(Settings& settings, QWidget* parent, ClockMaker makeClock
       startKey_(KeyOf(settings.Timing.StartKey, Qt::Key_F)), menuBar_(new QMenuBar(this)),
       history_(new QMenu(QStringLiteral(u"履歴(&H)"), this)), view_(new LyricsView(this)),
       list_(new QListWidget(this)), times_(new QLabel(this)), position_(new QLabel(this)),
-      status_(new QLabel(this)), legend_(new QLabel(this)), ticker_(new QTimer(this)) {
+      status_(new QLabel(this)), legend_(new QLabel(this)), ticker_(new QTimer(this)),
+      lane_(new WaveformLane(this)), snapBox_(new QCheckBox(this)),
+      analysis_(new SongAnalysis(this)) {
     setWindowTitle(QStringLiteral(u"タイミング編集"));
     setAcceptDrops(true);
     MakeCalibrationClock = &DialogCalibration::DefaultClock;
@@ -81,6 +86,8 @@ FormTiming::FormTiming(Settings& settings, QWidget* parent, ClockMaker makeClock
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(menuBar_);
     layout->addWidget(view_, 2);
+    layout->addWidget(lane_);
+    layout->addWidget(snapBox_);
     layout->addWidget(list_, 3);
     times_->setWordWrap(true);
     layout->addWidget(times_);
@@ -202,6 +209,9 @@ void FormTiming::BuildMenus() {
         [this] { MoveTime(100); });
     play->addSeparator();
     add(play, QStringLiteral(u"タップの遅れを測る…(&C)"), QKeySequence(), [this] { Calibrate(); });
+    snapAction_ = add(play, QStringLiteral(u"オンセットに吸着(&O)"), QKeySequence(Qt::Key_O),
+                      [this] { SetSnapping(!settings_.Timing.SnapToOnsets); });
+    BuildLane();
     QMenu* help = menuBar_->addMenu(QStringLiteral(u"ヘルプ(&H)"));
     add(help, QStringLiteral(u"キー一覧"), QKeySequence(Qt::Key_F1),
         [this] { legend_->setVisible(!legend_->isVisible()); });
@@ -248,6 +258,7 @@ bool FormTiming::OpenFile(const QString& path, qint64 positionMs) {
     clock_ = makeClock_(song);
     clock_->SetSpeed(settings_.Timing.SpeedPercent / 100.0);
     clock_->Seek(positionMs);
+    AnalyseSong();
     replayTo_ = -1;
     setWindowTitle(QStringLiteral(u"タイミング編集 - ") + FileNameOf(path) + QStringLiteral("[*]"));
     if (song.Path.isEmpty())
@@ -397,8 +408,10 @@ void FormTiming::Tap(QKeyEvent* event, bool hold) {
     // The song position when the key went down, not when the event is handled.
     const qint64 age = ages_.AgeMs(event->timestamp(), sinceStart_.elapsed());
     const qint64 songMs = clock_->PositionMs() - qint64(double(age) * clock_->Speed());
-    AfterChange(session_.TapDown(songMs, hold),
-                QStringLiteral(u"タップするフラグメントが残っていません"));
+    const bool tapped = session_.TapDown(songMs, hold);
+    AfterChange(tapped, QStringLiteral(u"タップするフラグメントが残っていません"));
+    if (tapped && settings_.Timing.SnapToOnsets)
+        SaySnap(QStringLiteral(u"近くにオンセットがないので、そのままです"));
 }
 
 void FormTiming::keyPressEvent(QKeyEvent* event) {
@@ -593,6 +606,7 @@ void FormTiming::Refresh() {
     const FragmentPlace selected = session_.Selection();
     const int line = selected.Valid() ? selected.Line : LineAt(session_.Document(), position);
     view_->SetRows(TimingRows(session_.Document(), line, position));
+    lane_->Show(session_.Document(), selected, position, clock_->Playing());
     position_->setText(ClockText(position) + QStringLiteral(" / ") +
                        ClockText(clock_->DurationMs()) + QStringLiteral(u"　速度 ") +
                        SpeedText(clock_->Speed()) +
