@@ -49,7 +49,8 @@ int KeyOf(const QString& text, int fallback) {
 const QString KeyLegend = QStringLiteral(
     u"Space 再生／一時停止　%1 タップ（押している間が歌う長さ）　%2 タップ（始まりだけ）\n"
     u"↑↓ 行　Home/End 最初／最後の行　←→ フラグメント　Ctrl+←→ ±10 ms（Shift: ±100 ms）\n"
-    u"M 次と結合　S 分割　F2 文字を編集　Delete 行の時間を消す　R 行を再生　L 行を繰り返す\n"
+    u"M 次と結合　S 分割　F2 文字を編集　Delete 行の時間を消す　R 行を再生　L 行を繰り返す　"
+    u"O オンセットに吸着\n"
     u"1／2／3 速度 1×／0.75×／0.5×　Ctrl+Z 元に戻す　Ctrl+Shift+Z やり直す　Ctrl+S 保存　"
     u"F1 キー一覧　Esc 閉じる");
 

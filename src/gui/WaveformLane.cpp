@@ -13,7 +13,7 @@ namespace tavelkor {
 namespace {
 
 constexpr int LabelHeight = 16;
-constexpr int TickHeight = 6;
+constexpr int TickHeight = 8;
 
 } // namespace
 
@@ -84,7 +84,7 @@ void WaveformLane::paintEvent(QPaintEvent*) {
     }
     // The onsets: ticks along the bottom edge.
     if (onsets_) {
-        painter.setPen(QColor(0, 140, 70));
+        painter.setPen(QPen(QColor(0, 150, 70), 2));
         auto it = std::lower_bound(onsets_->begin(), onsets_->end(), int(window_.FromMs()));
         for (; it != onsets_->end() && *it <= window_.ToMs(); ++it) {
             const double x = window_.XOf(*it);
