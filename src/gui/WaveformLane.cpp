@@ -104,9 +104,22 @@ void WaveformLane::paintEvent(QPaintEvent*) {
             const QColor colour = chosen ? colours.color(QPalette::Highlight) : QColor(30, 90, 200);
             painter.setPen(QPen(colour, chosen || (dragging_ && k == grabbed_) ? 2 : 1));
             painter.drawLine(QPointF(x, 0), QPointF(x, bottom));
-            painter.fillRect(QRectF(x, 0, metrics.horizontalAdvance(mark.Text) + 4, LabelHeight),
-                             colours.color(QPalette::Base));
-            painter.drawText(QPointF(x + 2, metrics.ascent()), mark.Text);
+            // The label stops short of the next start's line.
+            double room = metrics.horizontalAdvance(mark.Text) + 4;
+            for (int next = k + 1; next < marks_.size(); ++next) {
+                if (marks_[next].What == LaneMark::Start) {
+                    room = std::min(room, window_.XOf(marks_[next].TimeMs) - x - 1);
+                    break;
+                }
+            }
+            if (room > 2) {
+                const QRectF label(x + 0.5, 0, room, LabelHeight);
+                painter.fillRect(label, colours.color(QPalette::Base));
+                painter.save();
+                painter.setClipRect(label);
+                painter.drawText(QPointF(x + 2, metrics.ascent()), mark.Text);
+                painter.restore();
+            }
         } else if (mark.What == LaneMark::PauseEnd) {
             painter.setPen(QPen(QColor(150, 150, 150), 1, Qt::DashLine));
             painter.drawLine(QPointF(x, top), QPointF(x, bottom));
