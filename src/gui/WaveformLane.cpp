@@ -52,6 +52,10 @@ void WaveformLane::Remark() {
     update();
 }
 
+int WaveformLane::DragDistance() const {
+    return grabbed_ >= 0 ? HandleDragDistance : QApplication::startDragDistance();
+}
+
 int WaveformLane::DraggedTime(int x) const {
     return grabbedRange_.Clamp(grabbedMark_.TimeMs + window_.MsFor(x - pressX_));
 }
@@ -163,7 +167,7 @@ void WaveformLane::mouseMoveEvent(QMouseEvent* event) {
                                                                  : Qt::ArrowCursor);
         return;
     }
-    if (!dragging_ && std::abs(x - pressX_) >= QApplication::startDragDistance())
+    if (!dragging_ && std::abs(x - pressX_) >= DragDistance())
         dragging_ = true;
     if (!dragging_)
         return;
@@ -184,7 +188,7 @@ void WaveformLane::mouseReleaseEvent(QMouseEvent* event) {
     }
     const int x = int(event->position().x());
     pressed_ = false;
-    if (!dragging_ && std::abs(x - pressX_) >= QApplication::startDragDistance())
+    if (!dragging_ && std::abs(x - pressX_) >= DragDistance())
         dragging_ = true; // moved without move events reaching the lane
     const bool dragged = dragging_;
     dragging_ = false;

@@ -20,6 +20,9 @@ class WaveformLane : public QWidget {
 public:
     static constexpr int HandleReach = 5; // pixels either side of a handle that grab it
     static constexpr int PreRollMs = 500; // a double-clicked handle plays from this before it
+    // A handle moved this far is dragged (less is a click): small, so that a few pixels, a few
+    // tens of milliseconds, can be dragged; empty lane takes the platform's drag distance.
+    static constexpr int HandleDragDistance = 3;
 
     explicit WaveformLane(QWidget* parent = nullptr);
 
@@ -51,6 +54,7 @@ protected:
 
 private:
     void Remark();
+    int DragDistance() const;
     // Where the handle being dragged would go with the mouse at x.
     int DraggedTime(int x) const;
 

@@ -127,6 +127,9 @@ private slots:
         f.Key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(f.Line(0).Fragments[1].StartMs, 1500);
         QCOMPARE(f.form->Session().History().Index(), steps);
+        f.Drag(150, -5); // a few pixels are a drag too
+        QCOMPARE(f.Line(0).Fragments[1].StartMs, 1450);
+        f.Key(Qt::Key_Z, Qt::ControlModifier);
         // Dragged past ら, it stops at ら's start: the line stays in order.
         f.Drag(150, 120);
         QCOMPARE(f.Line(0).Fragments[1].StartMs, 2000);
