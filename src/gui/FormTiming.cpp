@@ -411,8 +411,8 @@ void FormTiming::Tap(QKeyEvent* event, bool hold) {
     const qint64 songMs = clock_->PositionMs() - qint64(double(age) * clock_->Speed());
     const bool tapped = session_.TapDown(songMs, hold);
     AfterChange(tapped, QStringLiteral(u"タップするフラグメントが残っていません"));
-    if (tapped && settings_.Timing.SnapToOnsets)
-        SaySnap(QStringLiteral(u"近くにオンセットがないので、そのままです"));
+    if (tapped)
+        SaySnap(QString());
 }
 
 void FormTiming::keyPressEvent(QKeyEvent* event) {

@@ -103,7 +103,8 @@ private:
     void AnalyseSong();
     void SetSnapping(bool on);
     void DropHandle(FragmentPlace place, int toMs);
-    void SaySnap(const QString& otherwise);
+    // Says what snapping did to the last tap (`done` empty) or drop (`done` says what moved).
+    void SaySnap(const QString& done);
 
     Settings& settings_;
     ClockMaker makeClock_;

@@ -91,14 +91,27 @@ void FormTiming::DropHandle(FragmentPlace place, int toMs) {
         SaySnap(QStringLiteral(u"動かしました：") + ClockText(fragment->StartMs));
 }
 
-void FormTiming::SaySnap(const QString& otherwise) {
+void FormTiming::SaySnap(const QString& done) {
     const int moved = session_.LastSnapMs();
-    if (moved != 0)
+    if (moved != 0) {
         Say(QStringLiteral(u"オンセットに合わせました（%1%2 ms）")
                 .arg(moved > 0 ? QStringLiteral("+") : QString())
                 .arg(moved));
-    else if (!otherwise.isEmpty())
-        Say(otherwise);
+        return;
+    }
+    if (!settings_.Timing.SnapToOnsets) {
+        if (!done.isEmpty())
+            Say(done);
+        return;
+    }
+    // Snapping is on but did not move it: why, after what was done (a tap: kept as it was).
+    const bool known = analysis_->Onsets() != nullptr;
+    if (done.isEmpty())
+        Say(known ? QStringLiteral(u"近くにオンセットがないので、そのままです")
+                  : QStringLiteral(u"オンセットがまだ見つかっていないので、そのままです"));
+    else
+        Say(done + (known ? QStringLiteral(u"（近くにオンセットはありません）")
+                          : QStringLiteral(u"（オンセットはまだ見つかっていません）")));
 }
 
 } // namespace tavelkor

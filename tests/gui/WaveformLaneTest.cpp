@@ -203,6 +203,8 @@ private slots:
         // Dropped at 1250, 250 ms from either onset: it stays where it was dropped.
         f.Drag(f.X(1380), -13);
         QCOMPARE(f.Line(0).Fragments[1].StartMs, 1250);
+        QCOMPARE(f.Status(),
+                 QString::fromUtf8("動かしました：00:01.25（近くにオンセットはありません）"));
         // The box turns snapping off: a drop next to the onset at 1500 stays where it fell.
         QTest::mouseClick(f.form->SnapBox(), Qt::LeftButton, {},
                           QPoint(4, f.form->SnapBox()->height() / 2));
