@@ -13,9 +13,12 @@
 #include "DialogCalibration.h"
 #include "DialogQuestions.h"
 #include "FormPreview.h"
+#include "SongAnalysis.h"
+#include "WaveformLane.h"
 #include "WindowHelpers.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -46,7 +49,8 @@ int KeyOf(const QString& text, int fallback) {
 const QString KeyLegend = QStringLiteral(
     u"Space 再生／一時停止　%1 タップ（押している間が歌う長さ）　%2 タップ（始まりだけ）\n"
     u"↑↓ 行　Home/End 最初／最後の行　←→ フラグメント　Ctrl+←→ ±10 ms（Shift: ±100 ms）\n"
-    u"M 次と結合　S 分割　F2 文字を編集　Delete 行の時間を消す　R 行を再生　L 行を繰り返す\n"
+    u"M 次と結合　S 分割　F2 文字を編集　Delete 行の時間を消す　R 行を再生　L 行を繰り返す　"
+    u"O オンセットに吸着\n"
     u"1／2／3 速度 1×／0.75×／0.5×　Ctrl+Z 元に戻す　Ctrl+Shift+Z やり直す　Ctrl+S 保存　"
     u"F1 キー一覧　Esc 閉じる");
 
@@ -69,7 +73,9 @@ FormTiming::FormTiming(Settings& settings, QWidget* parent, ClockMaker makeClock
       startKey_(KeyOf(settings.Timing.StartKey, Qt::Key_F)), menuBar_(new QMenuBar(this)),
       history_(new QMenu(QStringLiteral(u"履歴(&H)"), this)), view_(new LyricsView(this)),
       list_(new QListWidget(this)), times_(new QLabel(this)), position_(new QLabel(this)),
-      status_(new QLabel(this)), legend_(new QLabel(this)), ticker_(new QTimer(this)) {
+      status_(new QLabel(this)), legend_(new QLabel(this)), ticker_(new QTimer(this)),
+      lane_(new WaveformLane(this)), snapBox_(new QCheckBox(this)),
+      analysis_(new SongAnalysis(this)) {
     setWindowTitle(QStringLiteral(u"タイミング編集"));
     setAcceptDrops(true);
     MakeCalibrationClock = &DialogCalibration::DefaultClock;
@@ -81,6 +87,8 @@ FormTiming::FormTiming(Settings& settings, QWidget* parent, ClockMaker makeClock
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(menuBar_);
     layout->addWidget(view_, 2);
+    layout->addWidget(lane_);
+    layout->addWidget(snapBox_);
     layout->addWidget(list_, 3);
     times_->setWordWrap(true);
     layout->addWidget(times_);
@@ -202,6 +210,9 @@ void FormTiming::BuildMenus() {
         [this] { MoveTime(100); });
     play->addSeparator();
     add(play, QStringLiteral(u"タップの遅れを測る…(&C)"), QKeySequence(), [this] { Calibrate(); });
+    snapAction_ = add(play, QStringLiteral(u"オンセットに吸着(&O)"), QKeySequence(Qt::Key_O),
+                      [this] { SetSnapping(!settings_.Timing.SnapToOnsets); });
+    BuildLane();
     QMenu* help = menuBar_->addMenu(QStringLiteral(u"ヘルプ(&H)"));
     add(help, QStringLiteral(u"キー一覧"), QKeySequence(Qt::Key_F1),
         [this] { legend_->setVisible(!legend_->isVisible()); });
@@ -248,6 +259,7 @@ bool FormTiming::OpenFile(const QString& path, qint64 positionMs) {
     clock_ = makeClock_(song);
     clock_->SetSpeed(settings_.Timing.SpeedPercent / 100.0);
     clock_->Seek(positionMs);
+    AnalyseSong();
     replayTo_ = -1;
     setWindowTitle(QStringLiteral(u"タイミング編集 - ") + FileNameOf(path) + QStringLiteral("[*]"));
     if (song.Path.isEmpty())
@@ -397,8 +409,10 @@ void FormTiming::Tap(QKeyEvent* event, bool hold) {
     // The song position when the key went down, not when the event is handled.
     const qint64 age = ages_.AgeMs(event->timestamp(), sinceStart_.elapsed());
     const qint64 songMs = clock_->PositionMs() - qint64(double(age) * clock_->Speed());
-    AfterChange(session_.TapDown(songMs, hold),
-                QStringLiteral(u"タップするフラグメントが残っていません"));
+    const bool tapped = session_.TapDown(songMs, hold);
+    AfterChange(tapped, QStringLiteral(u"タップするフラグメントが残っていません"));
+    if (tapped)
+        SaySnap(QString());
 }
 
 void FormTiming::keyPressEvent(QKeyEvent* event) {
@@ -593,6 +607,7 @@ void FormTiming::Refresh() {
     const FragmentPlace selected = session_.Selection();
     const int line = selected.Valid() ? selected.Line : LineAt(session_.Document(), position);
     view_->SetRows(TimingRows(session_.Document(), line, position));
+    lane_->Show(session_.Document(), selected, position, clock_->Playing());
     position_->setText(ClockText(position) + QStringLiteral(" / ") +
                        ClockText(clock_->DurationMs()) + QStringLiteral(u"　速度 ") +
                        SpeedText(clock_->Speed()) +

@@ -11,9 +11,12 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QWidget>
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <vector>
 
+class QCheckBox;
 class QLabel;
 class QListWidget;
 class QMenu;
@@ -25,6 +28,8 @@ namespace tavelkor {
 struct Settings;
 struct PreviewSong;
 class LyricsView;
+class SongAnalysis;
+class WaveformLane;
 
 class FormTiming : public QWidget {
     Q_OBJECT
@@ -56,6 +61,10 @@ public:
     QLabel* Legend() const { return legend_; }
     QMenu* HistoryMenu() const { return history_; }
     QMenuBar* MenuBar() const { return menuBar_; }
+    WaveformLane* Lane() const { return lane_; }
+    QCheckBox* SnapBox() const { return snapBox_; }
+    // Finds the onsets of an opened song on a worker thread (aubio's detector by default).
+    std::function<std::vector<int>(const DecodedSong&, const std::atomic<bool>*)> FindOnsets;
     // Reads the clock and shows what belongs to its position (the timer does this).
     void Refresh();
 
@@ -89,6 +98,13 @@ private:
     void Calibrate();
     void SaveAs();
     void EmbedInSong();
+    // The waveform lane and snapping (FormTimingLane.cpp).
+    void BuildLane();
+    void AnalyseSong();
+    void SetSnapping(bool on);
+    void DropHandle(FragmentPlace place, int toMs);
+    // Says what snapping did to the last tap (`done` empty) or drop (`done` says what moved).
+    void SaySnap(const QString& done);
 
     Settings& settings_;
     ClockMaker makeClock_;
@@ -113,6 +129,10 @@ private:
     QLabel* status_;
     QLabel* legend_;
     QTimer* ticker_;
+    WaveformLane* lane_;
+    QCheckBox* snapBox_;
+    QAction* snapAction_ = nullptr;
+    SongAnalysis* analysis_;
 };
 
 } // namespace tavelkor

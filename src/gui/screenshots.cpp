@@ -9,6 +9,7 @@
 #include "FormMain.h"
 #include "FormPreview.h"
 #include "FormTiming.h"
+#include "WaveformLane.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -211,7 +212,7 @@ int main(int argc, char** argv) {
                                   .toUtf8());
     main.OpenTiming(plain);
     tavelkor::FormTiming& editor = *main.Timing();
-    editor.resize(760, 520);
+    editor.resize(760, 600);
     editor.Clock()->Play();
     for (const int at : {200, 450, 700, 900, 1100, 1300, 1500, 1700, 1900, 2100, 2400}) {
         QElapsedTimer waited;
@@ -222,6 +223,11 @@ int main(int argc, char** argv) {
             Key(&editor, Qt::Key_F);
         editor.Refresh();
     }
+    // The onsets, searched while the song played, show on the lane once found.
+    QElapsedTimer searched;
+    searched.start();
+    while (!editor.Lane()->HasOnsets() && searched.elapsed() < 10000)
+        Settle(5);
     Settle(30);
     editor.Refresh();
     ok = Save(editor, file("timing-editor.png")) && ok;

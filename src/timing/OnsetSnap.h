@@ -5,6 +5,11 @@
 
 namespace tavelkor {
 
+struct SnapRules {
+    bool On = false;
+    int WindowMs = 60;
+};
+
 // The onset nearest to `timeMs` when it is at most `windowMs` away, else `timeMs` itself.
 // `onsets` is sorted; of two onsets equally near, the earlier wins.
 int SnapToOnset(const std::vector<int>& onsets, int timeMs, int windowMs);

@@ -34,6 +34,8 @@ public:
     virtual double Speed() const = 0;
     // True when there is sound to tap to.
     virtual bool Audible() const = 0;
+    // The decoded samples it plays (for the waveform and the onsets); null for none.
+    virtual std::shared_ptr<const DecodedSong> Song() const { return nullptr; }
 };
 
 class SongPlayer : public TimingClock {
@@ -53,6 +55,7 @@ public:
     void SetSpeed(double speed) override;
     double Speed() const override { return speed_; }
     bool Audible() const override { return error_.isEmpty(); }
+    std::shared_ptr<const DecodedSong> Song() const override { return song_; }
 
     SoundOutput& Output() { return *output_; }
 

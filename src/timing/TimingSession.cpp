@@ -1,6 +1,7 @@
 #include "TimingSession.h"
 
 #include "../lyrics/TimeValues.h"
+#include "LaneWindow.h"
 
 #include <algorithm>
 
@@ -38,10 +39,13 @@ bool TimingSession::Change(const QString& caption, QVector<LineChange> changes,
 
 bool TimingSession::TapDown(qint64 songMs, bool hold) {
     holding_.reset();
+    lastSnapMs_ = 0;
     const FragmentPlace place = selection_;
     if (document_.At(place) == nullptr)
         return false;
-    const int t = int(std::clamp<qint64>(songMs - taps_.TapOffsetMs, 0, MaxTagMs));
+    const int stamp = int(std::clamp<qint64>(songMs - taps_.TapOffsetMs, 0, MaxTagMs));
+    const int t = Snap(stamp);
+    lastSnapMs_ = t - stamp;
     QVector<LineChange> changes;
     TimingLine line = document_.Lines[place.Line];
     for (int j = 0; j < line.Fragments.size(); ++j) {
@@ -111,30 +115,33 @@ bool TimingSession::MoveSelected(int deltaMs) {
         return false;
     const TimingLine& line = document_.Lines[selection_.Line];
     const qint64 moved = qint64(fragment->StartMs) + deltaMs;
-    qint64 low = 0;
-    for (int j = selection_.Fragment - 1; j >= 0; --j) {
-        if (line.Fragments[j].Timed()) {
-            low = std::max(line.Fragments[j].StartMs, line.Fragments[j].EndMs);
-            break;
-        }
-    }
-    qint64 high = MaxTagMs;
-    if (fragment->EndMs >= 0) {
-        high = fragment->EndMs - 1;
-    } else {
-        for (int j = selection_.Fragment + 1; j < line.Fragments.size(); ++j) {
-            if (line.Fragments[j].Timed()) {
-                high = line.Fragments[j].StartMs;
-                break;
-            }
-        }
-    }
-    if (moved < low || moved > high)
+    const TimeRange range = StartRange(document_, selection_);
+    if (moved < range.Low || moved > range.High)
         return false;
     TimingLine after = line;
     after.Fragments[selection_.Fragment].StartMs = int(moved);
     return Change(QStringLiteral(u"移動 %1 ms").arg(deltaMs), {{selection_.Line, line, after}},
                   selection_);
+}
+
+bool TimingSession::MoveStart(FragmentPlace place, int toMs) {
+    lastSnapMs_ = 0;
+    const TimeRange range = StartRange(document_, place);
+    if (range.Low > range.High)
+        return false;
+    const int snapped = Snap(toMs);
+    if (snapped != toMs && range.Clamp(snapped) == snapped)
+        lastSnapMs_ = snapped - toMs;
+    const int t = range.Clamp(toMs + lastSnapMs_);
+    const TimingLine& line = document_.Lines[place.Line];
+    TimingLine after = line;
+    after.Fragments[place.Fragment].StartMs = t;
+    return Change(QStringLiteral(u"ドラッグ ") + MsToTag(t), {{place.Line, line, after}},
+                  selection_);
+}
+
+int TimingSession::Snap(int timeMs) const {
+    return snap_.On && onsets_ ? SnapToOnset(*onsets_, timeMs, snap_.WindowMs) : timeMs;
 }
 
 bool TimingSession::MergeSelected() {

@@ -4,10 +4,13 @@
 #pragma once
 
 #include "EditHistory.h"
+#include "OnsetSnap.h"
 #include "TimingDocument.h"
 
 #include <QString>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace tavelkor {
 
@@ -28,6 +31,14 @@ public:
     QString ComposeText() const { return ComposeTimingText(document_); }
     void SetTapRules(TapRules taps) { taps_ = taps; }
     void SetSplitRules(SplitRules split) { split_ = split; }
+    // Taps and dropped handles take the time of an onset within the window when snapping is
+    // on; `onsets` (sorted) may be null while they are not known yet.
+    void SetSnap(SnapRules snap, std::shared_ptr<const std::vector<int>> onsets) {
+        snap_ = snap;
+        onsets_ = std::move(onsets);
+    }
+    // How far snapping moved the last tap or dropped handle (0: not at all).
+    int LastSnapMs() const { return lastSnapMs_; }
 
     FragmentPlace Selection() const { return selection_; }
     // Selects a fragment (clamped into the document); the next tap re-times from it.
@@ -45,6 +56,10 @@ public:
     // The selected fragment's start moves by `deltaMs`; refused (false) when it is not timed or
     // would cross a time beside it in its line.
     bool MoveSelected(int deltaMs);
+    // A handle dragged on the waveform: the start of the fragment at `place` goes to `toMs`
+    // (snapped), held between the times beside it in its line; one undo step. The selection
+    // stays. False when the fragment is not timed or the time does not change.
+    bool MoveStart(FragmentPlace place, int toMs);
     // The selected fragment and the next one in its line become one. False at the line's end.
     bool MergeSelected();
     // The selected fragment splits before its character `at` (1..length-1); the second part is
@@ -61,11 +76,15 @@ public:
 
 private:
     bool Change(const QString& caption, QVector<LineChange> changes, FragmentPlace after);
+    int Snap(int timeMs) const;
 
     TimingDocument document_;
     EditHistory history_;
     SplitRules split_;
     TapRules taps_;
+    SnapRules snap_;
+    std::shared_ptr<const std::vector<int>> onsets_;
+    int lastSnapMs_ = 0;
     FragmentPlace selection_;
     // The fragment a held key stamped, until the key comes up.
     std::optional<FragmentPlace> holding_;

@@ -7,6 +7,7 @@
 #include "gui/FormOption.h"
 #include "gui/FormOptionCommon.h"
 #include "gui/FormPreview.h"
+#include "gui/FormTiming.h"
 #include "modes/ModeTable.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/Settings.h"
@@ -67,8 +68,9 @@ QString Changed(const QMap<QString, QString>& before, const QMap<QString, QStrin
     return keys.join(u' ');
 }
 
-// The key table of a section of the manual: each row's caption (the menu entry) and keys.
-QList<std::pair<QString, QStringList>> ManualKeys(const QString& heading) {
+// The key table of a section of the manual: each row's caption (the menu entry) and keys (in
+// the second column, or in the first where `keyColumn` is 1).
+QList<std::pair<QString, QStringList>> ManualKeys(const QString& heading, int keyColumn = 2) {
     QFile file(QCoreApplication::applicationDirPath() + QStringLiteral("/Tavelkor.html"));
     if (!file.open(QIODevice::ReadOnly))
         return {};
@@ -78,16 +80,17 @@ QList<std::pair<QString, QStringList>> ManualKeys(const QString& heading) {
     const qsizetype begin = html.indexOf(QStringLiteral("<table>"), section);
     const QString table = html.mid(begin, html.indexOf(QStringLiteral("</table>"), begin) - begin);
     QList<std::pair<QString, QStringList>> rows;
-    static const QRegularExpression row(QStringLiteral("<tr><td>(.*?)</td><td>(.*?)</td>"));
+    static const QRegularExpression row(
+        QStringLiteral("<tr><td>(.*?)</td><td>(.*?)(?:</td>|\n)"));
     static const QRegularExpression separators(QStringLiteral("[\\s／]+"));
     for (const QRegularExpressionMatch& match : row.globalMatch(table)) {
         QStringList keys;
-        for (QString key : match.captured(2).split(separators, Qt::SkipEmptyParts)) {
+        for (QString key : match.captured(keyColumn).split(separators, Qt::SkipEmptyParts)) {
             key.replace(u'←', QStringLiteral("Left")).replace(u'→', QStringLiteral("Right"));
             key.replace(u'↑', QStringLiteral("Up")).replace(u'↓', QStringLiteral("Down"));
             keys.append(QKeySequence::fromString(key).toString(QKeySequence::PortableText));
         }
-        rows.append({match.captured(1), keys});
+        rows.append({match.captured(3 - keyColumn), keys});
     }
     return rows;
 }
@@ -517,6 +520,22 @@ private slots:
                                                     left.join(QStringLiteral(", "))));
         }
         QVERIFY(storedCount >= 30);
+    }
+
+    // The timing editor's menu entries have the keys of the manual's table, no more and no
+    // fewer (the tap keys are no menu entries), and each key reaches its action.
+    void timingEditorKeysAreTheManuals() {
+        Fixture f;
+        FormTiming timing(f.settings);
+        QStringList listed;
+        for (const auto& [text, keys] : ManualKeys(QStringLiteral(u"タイミングを付ける"), 1))
+            listed += keys;
+        listed.removeAll(f.settings.Timing.TapKey);
+        listed.removeAll(f.settings.Timing.StartKey);
+        listed.sort();
+        QVERIFY(listed.contains(QStringLiteral("O")));
+        QCOMPARE(ShortcutsOf(timing), listed);
+        PressEveryShortcut(timing);
     }
 };
 
