@@ -25,6 +25,21 @@ inline char16_t PairChar(uchar lead, uchar trail) {
     return Cp932Pairs[Cp932LeadRow[lead] * 256 + trail];
 }
 
+// ASCII runs are copied eight characters at a time inside 64-bit words (on little-endian
+// machines, where a word's low bytes come first). Four bytes (the low
+// half of `bytes`) spread to four UTF-16 units, and back.
+constexpr bool AsciiWords = Q_BYTE_ORDER == Q_LITTLE_ENDIAN;
+inline quint64 WidenFourBytes(quint64 bytes) {
+    quint64 units = bytes & 0xFFFFFFFFull;
+    units = (units | units << 16) & 0x0000FFFF0000FFFFull;
+    return (units | units << 8) & 0x00FF00FF00FF00FFull;
+}
+// Four UTF-16 units below 0x100 to four bytes (the low half of the result).
+inline quint64 NarrowFourUnits(quint64 units) {
+    units = (units | units >> 8) & 0x0000FFFF0000FFFFull;
+    return (units | units >> 16) & 0xFFFFFFFFull;
+}
+
 } // namespace
 
 QString DecodeCp932(const char* bytes, qsizetype size) {
@@ -35,38 +50,38 @@ QString DecodeCp932(const char* bytes, qsizetype size) {
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
     const uchar* in = reinterpret_cast<const uchar*>(bytes);
     qsizetype written = 0;
-    const bool ascii = Cp932AsciiIdentity;
-    for (qsizetype i = 0; i < size; ++i) {
-        // Runs of ASCII bytes, eight at a time where the text allows.
+    const bool ascii = Cp932AsciiIdentity && AsciiWords;
+    qsizetype i = 0;
+    while (i < size) {
+        // A run of ASCII bytes, eight at a time where the text allows, then one by one.
         if (ascii) {
             while (i + 8 <= size) {
                 quint64 block;
                 memcpy(&block, in + i, 8);
                 if (block & 0x8080808080808080ull)
                     break;
-                for (int k = 0; k < 8; ++k)
-                    out[written + k] = in[i + k];
+                const quint64 units[2] = {WidenFourBytes(block), WidenFourBytes(block >> 32)};
+                memcpy(out + written, units, 16);
                 written += 8;
                 i += 8;
             }
-            if (i >= size)
-                break;
-            if (in[i] < 0x80) {
-                out[written++] = in[i];
-                continue;
+            while (i < size && in[i] < 0x80)
+                out[written++] = in[i++];
+        }
+        // The characters up to the next ASCII byte, through the tables.
+        while (i < size && !(ascii && in[i] < 0x80)) {
+            const uchar b = in[i++];
+            char16_t c = Cp932Single[b];
+            if (c == NoChar && Cp932LeadRow[b] != NotALead && i < size) {
+                c = PairChar(b, in[i]);
+                if (c != NoChar)
+                    ++i;
             }
+            // An invalid or unassigned byte, or a lead byte without a valid trail byte: one
+            // replacement stands for that byte and the next byte is read afresh, so a plain
+            // character after a broken lead byte is kept.
+            out[written++] = c == NoChar ? UndecodableByteChar : c;
         }
-        const uchar b = in[i];
-        char16_t c = Cp932Single[b];
-        if (c == NoChar && Cp932LeadRow[b] != NotALead && i + 1 < size) {
-            c = PairChar(b, in[i + 1]);
-            if (c != NoChar)
-                ++i;
-        }
-        // An invalid or unassigned byte, or a lead byte without a valid trail byte: one
-        // replacement stands for that byte and the next byte is read afresh, so a plain
-        // character after a broken lead byte is kept.
-        out[written++] = c == NoChar ? UndecodableByteChar : c;
     }
     text.resize(written);
     return text;
@@ -86,43 +101,42 @@ QByteArray EncodeCp932(QStringView text, qsizetype& replaced) {
     char* out = bytes.data();
     const char16_t* in = text.utf16();
     const qsizetype size = text.size();
-    const bool ascii = Cp932AsciiIdentity;
+    const bool ascii = Cp932AsciiIdentity && AsciiWords;
     const quint16* encode = Cp932Encode;
-    for (qsizetype i = 0; i < size; ++i) {
-        // Runs of ASCII characters, four at a time where the text allows.
+    qsizetype i = 0;
+    while (i < size) {
+        // A run of ASCII characters, eight at a time where the text allows, then one by one.
         if (ascii) {
-            while (i + 4 <= size) {
-                quint64 block;
-                memcpy(&block, in + i, 8);
-                if (block & 0xFF80FF80FF80FF80ull)
+            while (i + 8 <= size) {
+                quint64 block[2];
+                memcpy(block, in + i, 16);
+                if ((block[0] | block[1]) & 0xFF80FF80FF80FF80ull)
                     break;
-                out[0] = char(in[i]);
-                out[1] = char(in[i + 1]);
-                out[2] = char(in[i + 2]);
-                out[3] = char(in[i + 3]);
-                out += 4;
-                i += 4;
+                const quint64 eight = NarrowFourUnits(block[0]) | NarrowFourUnits(block[1]) << 32;
+                memcpy(out, &eight, 8);
+                out += 8;
+                i += 8;
             }
-            if (i >= size)
-                break;
-            if (in[i] < 0x80) {
-                *out++ = char(in[i]);
-                continue;
-            }
+            while (i < size && in[i] < 0x80)
+                *out++ = char(in[i++]);
         }
-        const char16_t c = in[i];
-        const quint16 code = encode[c];
-        if (code == NoBytes) {
-            // A character CP932 cannot hold, or a broken surrogate: one "?" for the character.
-            if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(in[i + 1]))
-                ++i;
-            *out++ = UnencodableChar;
-            ++replaced;
-        } else if (code < 0x100) {
-            *out++ = char(code & 0xFF);
-        } else {
-            *out++ = char(code >> 8);
-            *out++ = char(code & 0xFF);
+        // The characters up to the next ASCII one, through the table.
+        while (i < size && !(ascii && in[i] < 0x80)) {
+            const char16_t c = in[i++];
+            const quint16 code = encode[c];
+            if (code == NoBytes) {
+                // A character CP932 cannot hold, or a broken surrogate: one "?" for the
+                // character.
+                if (QChar::isHighSurrogate(c) && i < size && QChar::isLowSurrogate(in[i]))
+                    ++i;
+                *out++ = UnencodableChar;
+                ++replaced;
+            } else if (code < 0x100) {
+                *out++ = char(code & 0xFF);
+            } else {
+                *out++ = char(code >> 8);
+                *out++ = char(code & 0xFF);
+            }
         }
     }
     bytes.resize(out - bytes.data());
