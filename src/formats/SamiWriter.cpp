@@ -22,6 +22,11 @@ void AppendEscaped(TextSink& out, QStringView text, bool emptyAsSpace) {
     // Room for the longest escape ("&nbsp;", six characters) of every character.
     out.Reserve(text.size() * 6);
     for (const QChar c : text) {
+        // Every escaped character ('<', '>', ' ') is at most '>'; most characters are above.
+        if (c.unicode() > u'>') {
+            out.AppendReserved(c.unicode());
+            continue;
+        }
         const char16_t* escape = c == u'<'   ? u"&lt;"
                                  : c == u'>' ? u"&gt;"
                                  : c == u' ' ? u"&nbsp;"
