@@ -1,6 +1,6 @@
 #include "Cp932.h"
 
-#include <cstring>
+#include "AsciiWords.h"
 
 // The conversion tables come from the C library's iconv, read when the program is built
 // (generate/MakeCp932Tables.cpp); converting through them is a plain lookup, which keeps large
@@ -25,21 +25,6 @@ inline char16_t PairChar(uchar lead, uchar trail) {
     return Cp932Pairs[Cp932LeadRow[lead] * 256 + trail];
 }
 
-// ASCII runs are copied eight characters at a time inside 64-bit words (on little-endian
-// machines, where a word's low bytes come first). Four bytes (the low
-// half of `bytes`) spread to four UTF-16 units, and back.
-constexpr bool AsciiWords = Q_BYTE_ORDER == Q_LITTLE_ENDIAN;
-inline quint64 WidenFourBytes(quint64 bytes) {
-    quint64 units = bytes & 0xFFFFFFFFull;
-    units = (units | units << 16) & 0x0000FFFF0000FFFFull;
-    return (units | units << 8) & 0x00FF00FF00FF00FFull;
-}
-// Four UTF-16 units below 0x100 to four bytes (the low half of the result).
-inline quint64 NarrowFourUnits(quint64 units) {
-    units = (units | units >> 8) & 0x0000FFFF0000FFFFull;
-    return (units | units >> 16) & 0xFFFFFFFFull;
-}
-
 } // namespace
 
 QString DecodeCp932(const char* bytes, qsizetype size) {
@@ -50,21 +35,14 @@ QString DecodeCp932(const char* bytes, qsizetype size) {
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
     const uchar* in = reinterpret_cast<const uchar*>(bytes);
     qsizetype written = 0;
-    const bool ascii = Cp932AsciiIdentity && AsciiWords;
+    const bool ascii = Cp932AsciiIdentity;
     qsizetype i = 0;
     while (i < size) {
         // A run of ASCII bytes, eight at a time where the text allows, then one by one.
         if (ascii) {
-            while (i + 8 <= size) {
-                quint64 block;
-                memcpy(&block, in + i, 8);
-                if (block & 0x8080808080808080ull)
-                    break;
-                const quint64 units[2] = {WidenFourBytes(block), WidenFourBytes(block >> 32)};
-                memcpy(out + written, units, 16);
-                written += 8;
-                i += 8;
-            }
+            const qsizetype run = WidenAsciiWords(in + i, size - i, out + written);
+            i += run;
+            written += run;
             while (i < size && in[i] < 0x80)
                 out[written++] = in[i++];
         }
@@ -101,22 +79,15 @@ QByteArray EncodeCp932(QStringView text, qsizetype& replaced) {
     char* out = bytes.data();
     const char16_t* in = text.utf16();
     const qsizetype size = text.size();
-    const bool ascii = Cp932AsciiIdentity && AsciiWords;
+    const bool ascii = Cp932AsciiIdentity;
     const quint16* encode = Cp932Encode;
     qsizetype i = 0;
     while (i < size) {
         // A run of ASCII characters, eight at a time where the text allows, then one by one.
         if (ascii) {
-            while (i + 8 <= size) {
-                quint64 block[2];
-                memcpy(block, in + i, 16);
-                if ((block[0] | block[1]) & 0xFF80FF80FF80FF80ull)
-                    break;
-                const quint64 eight = NarrowFourUnits(block[0]) | NarrowFourUnits(block[1]) << 32;
-                memcpy(out, &eight, 8);
-                out += 8;
-                i += 8;
-            }
+            const qsizetype run = NarrowAsciiWords(in + i, size - i, out);
+            i += run;
+            out += run;
             while (i < size && in[i] < 0x80)
                 *out++ = char(in[i++]);
         }

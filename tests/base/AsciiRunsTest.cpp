@@ -1,7 +1,8 @@
-// The CP932 conversions copy ASCII runs eight characters at a time: every byte and character,
-// at every position inside and around such a run, must come out as the character-by-character
-// conversion gives it.
+// The CP932 and UTF-8 conversions copy ASCII runs eight characters at a time: every byte and
+// character, at every position inside and around such a run, must come out as the
+// character-by-character conversion gives it.
 #include "base/Cp932.h"
+#include "base/TextEncoding.h"
 
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
@@ -86,5 +87,22 @@ TEST(Cp932AsciiRunsTest, RandomMixedBytesAndTextConvertAsOneByOne) {
         ASSERT_EQ(EncodeCp932(text, replaced), EncodeOneByOne(text, expectedReplaced))
             << text.toStdString();
         ASSERT_EQ(replaced, expectedReplaced);
+    }
+}
+
+TEST(Utf8AsciiRunsTest, TextWithAsciiRunsEncodesAndDecodesAsQtDoes) {
+    QRandomGenerator random(8);
+    const QString others[] = {QStringLiteral("\u00E9"), QStringLiteral("\u3042"),
+                              QStringLiteral("\u6F22"), QStringLiteral("\U0001F3B5"),
+                              QStringLiteral("\u0080"), QStringLiteral("\uFFFD")};
+    for (int round = 0; round < 2000; ++round) {
+        QString text;
+        while (text.size() < random.bounded(1, 80)) {
+            text += QString::fromLatin1(AsciiRun(random, random.bounded(0, 20)));
+            text += others[random.bounded(int(std::size(others)))];
+        }
+        const EncodedText encoded = EncodeText(text, TextEncoding::Utf8);
+        ASSERT_EQ(encoded.Bytes, text.toUtf8()) << text.toStdString();
+        ASSERT_EQ(DecodeText(encoded.Bytes, EncodingChoice::Utf8).Text, text) << text.toStdString();
     }
 }
