@@ -40,7 +40,9 @@ public:
         AppendReserved(text);
     }
     // For pieces that the last Reserve made room for.
-    void AppendReserved(QStringView text) { at_ = std::copy(text.utf16(), text.utf16() + text.size(), at_); }
+    void AppendReserved(QStringView text) {
+        at_ = std::copy(text.utf16(), text.utf16() + text.size(), at_);
+    }
     void AppendReserved(char16_t c) { *at_++ = c; }
     qsizetype Used() const { return at_ - Begin(); }
 

@@ -43,6 +43,8 @@ void AppendEscaped(TextSink& out, QStringView text, bool emptyAsSpace) {
 } // namespace
 
 QString EscapeSamiText(const QString& text) {
+    if (text.isEmpty())
+        return QString();
     QString out;
     TextSink sink(out, text.size());
     AppendEscaped(sink, text, false);

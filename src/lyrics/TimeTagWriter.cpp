@@ -26,7 +26,9 @@ QString ComposeLine(const LyricsDocument& document, const LyricsLine& line) {
             size += line.Fragments[k].TagText.size() + line.Fragments[k].Text.size();
         QString s(size, Qt::Uninitialized);
         QChar* at = s.data();
-        auto put = [&at](const QString& piece) { at = std::copy(piece.cbegin(), piece.cend(), at); };
+        auto put = [&at](const QString& piece) {
+            at = std::copy(piece.cbegin(), piece.cend(), at);
+        };
         if (firstTag)
             put(first.TagText);
         put(first.Text);

@@ -31,9 +31,9 @@ QByteArray EncodeOneByOne(const QString& text, qsizetype& replaced) {
     QByteArray bytes;
     replaced = 0;
     for (qsizetype i = 0; i < text.size();) {
-        const qsizetype length =
-            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2
-                                                                                            : 1;
+        const bool pair =
+            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const qsizetype length = pair ? 2 : 1; // a surrogate pair is one character
         qsizetype one = 0;
         bytes += EncodeCp932(QStringView(text).mid(i, length), one);
         replaced += one;
@@ -56,8 +56,8 @@ TEST(Cp932AsciiRunsTest, EveryByteInsideAndAroundAsciiRunsDecodesAsAlone) {
     for (int byte = 0; byte < 256; ++byte) {
         for (int before = 0; before <= 17; ++before) {
             // The byte alone, as a lead byte before an ASCII trail byte, and before a kana.
-            for (const QByteArray& after : {QByteArray("abcdefghijklmnop"), QByteArray("\x82\xA0"),
-                                            QByteArray()}) {
+            for (const QByteArray& after :
+                 {QByteArray("abcdefghijklmnop"), QByteArray("\x82\xA0"), QByteArray()}) {
                 const QByteArray bytes =
                     AsciiRun(random, before) + char(byte) + after + AsciiRun(random, byte % 11);
                 ASSERT_EQ(DecodeCp932(bytes), DecodeOneByOne(bytes))
