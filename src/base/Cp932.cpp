@@ -1,6 +1,6 @@
 #include "Cp932.h"
 
-#include "AsciiWords.h"
+#include <cstring>
 
 // The conversion tables come from the C library's iconv, read when the program is built
 // (generate/MakeCp932Tables.cpp); converting through them is a plain lookup, which keeps large
@@ -36,30 +36,37 @@ QString DecodeCp932(const char* bytes, qsizetype size) {
     const uchar* in = reinterpret_cast<const uchar*>(bytes);
     qsizetype written = 0;
     const bool ascii = Cp932AsciiIdentity;
-    qsizetype i = 0;
-    while (i < size) {
-        // A run of ASCII bytes, eight at a time where the text allows, then one by one.
+    for (qsizetype i = 0; i < size; ++i) {
+        // Runs of ASCII bytes, eight at a time where the text allows.
         if (ascii) {
-            const qsizetype run = WidenAsciiWords(in + i, size - i, out + written);
-            i += run;
-            written += run;
-            while (i < size && in[i] < 0x80)
-                out[written++] = in[i++];
-        }
-        // The characters up to the next ASCII byte, through the tables.
-        while (i < size && !(ascii && in[i] < 0x80)) {
-            const uchar b = in[i++];
-            char16_t c = Cp932Single[b];
-            if (c == NoChar && Cp932LeadRow[b] != NotALead && i < size) {
-                c = PairChar(b, in[i]);
-                if (c != NoChar)
-                    ++i;
+            while (i + 8 <= size) {
+                quint64 block;
+                memcpy(&block, in + i, 8);
+                if (block & 0x8080808080808080ull)
+                    break;
+                for (int k = 0; k < 8; ++k)
+                    out[written + k] = in[i + k];
+                written += 8;
+                i += 8;
             }
-            // An invalid or unassigned byte, or a lead byte without a valid trail byte: one
-            // replacement stands for that byte and the next byte is read afresh, so a plain
-            // character after a broken lead byte is kept.
-            out[written++] = c == NoChar ? UndecodableByteChar : c;
+            if (i >= size)
+                break;
+            if (in[i] < 0x80) {
+                out[written++] = in[i];
+                continue;
+            }
         }
+        const uchar b = in[i];
+        char16_t c = Cp932Single[b];
+        if (c == NoChar && Cp932LeadRow[b] != NotALead && i + 1 < size) {
+            c = PairChar(b, in[i + 1]);
+            if (c != NoChar)
+                ++i;
+        }
+        // An invalid or unassigned byte, or a lead byte without a valid trail byte: one
+        // replacement stands for that byte and the next byte is read afresh, so a plain
+        // character after a broken lead byte is kept.
+        out[written++] = c == NoChar ? UndecodableByteChar : c;
     }
     text.resize(written);
     return text;
@@ -81,33 +88,41 @@ QByteArray EncodeCp932(QStringView text, qsizetype& replaced) {
     const qsizetype size = text.size();
     const bool ascii = Cp932AsciiIdentity;
     const quint16* encode = Cp932Encode;
-    qsizetype i = 0;
-    while (i < size) {
-        // A run of ASCII characters, eight at a time where the text allows, then one by one.
+    for (qsizetype i = 0; i < size; ++i) {
+        // Runs of ASCII characters, four at a time where the text allows.
         if (ascii) {
-            const qsizetype run = NarrowAsciiWords(in + i, size - i, out);
-            i += run;
-            out += run;
-            while (i < size && in[i] < 0x80)
-                *out++ = char(in[i++]);
-        }
-        // The characters up to the next ASCII one, through the table.
-        while (i < size && !(ascii && in[i] < 0x80)) {
-            const char16_t c = in[i++];
-            const quint16 code = encode[c];
-            if (code == NoBytes) {
-                // A character CP932 cannot hold, or a broken surrogate: one "?" for the
-                // character.
-                if (QChar::isHighSurrogate(c) && i < size && QChar::isLowSurrogate(in[i]))
-                    ++i;
-                *out++ = UnencodableChar;
-                ++replaced;
-            } else if (code < 0x100) {
-                *out++ = char(code & 0xFF);
-            } else {
-                *out++ = char(code >> 8);
-                *out++ = char(code & 0xFF);
+            while (i + 4 <= size) {
+                quint64 block;
+                memcpy(&block, in + i, 8);
+                if (block & 0xFF80FF80FF80FF80ull)
+                    break;
+                out[0] = char(in[i]);
+                out[1] = char(in[i + 1]);
+                out[2] = char(in[i + 2]);
+                out[3] = char(in[i + 3]);
+                out += 4;
+                i += 4;
             }
+            if (i >= size)
+                break;
+            if (in[i] < 0x80) {
+                *out++ = char(in[i]);
+                continue;
+            }
+        }
+        const char16_t c = in[i];
+        const quint16 code = encode[c];
+        if (code == NoBytes) {
+            // A character CP932 cannot hold, or a broken surrogate: one "?" for the character.
+            if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(in[i + 1]))
+                ++i;
+            *out++ = UnencodableChar;
+            ++replaced;
+        } else if (code < 0x100) {
+            *out++ = char(code & 0xFF);
+        } else {
+            *out++ = char(code >> 8);
+            *out++ = char(code & 0xFF);
         }
     }
     bytes.resize(out - bytes.data());

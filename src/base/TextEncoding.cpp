@@ -1,6 +1,5 @@
 #include "TextEncoding.h"
 
-#include "AsciiWords.h"
 #include "Cp932.h"
 
 #include <QChar>
@@ -104,11 +103,9 @@ bool DecodeUtf8Into(const uchar* in, qsizetype size, QString& text) {
     while (i < size) {
         const uchar b = in[i];
         if (b < 0x80) {
-            const qsizetype run = WidenAsciiWords(in + i, size - i, out + written);
-            i += run;
-            written += run;
-            while (i < size && in[i] < 0x80)
-                out[written++] = in[i++];
+            const qsizetype end = SkipAscii(in, i, size);
+            for (; i < end; ++i)
+                out[written++] = in[i];
             continue;
         }
         // The three-byte sequences of Japanese text, in short.
@@ -388,13 +385,7 @@ void AppendUtf8(QByteArray& bytes, QStringView text, int& replaced) {
     for (qsizetype i = 0; i < size; ++i) {
         char32_t c = in[i];
         if (c < 0x80) {
-            // A run of ASCII characters: whole groups of eight, then the rest one by one.
-            const qsizetype run = NarrowAsciiWords(in + i, size - i, reinterpret_cast<char*>(out));
-            i += run;
-            out += run;
-            while (i < size && in[i] < 0x80)
-                *out++ = uchar(in[i++]);
-            --i; // the loop steps on to the character after the run
+            *out++ = uchar(c);
             continue;
         }
         if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(in[i + 1])) {
