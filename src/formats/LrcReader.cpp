@@ -48,6 +48,14 @@ int Held(long long ms) {
 
 KaraokeFragment Fragment(int ms, QString text) { return {MsToTag(ms), ms, std::move(text)}; }
 
+// Appends a fragment; one at the time of the fragment before it shares that one's tag text.
+void AppendFragment(QVector<KaraokeFragment>& fragments, int ms, QString text) {
+    if (!fragments.isEmpty() && fragments.back().TimeMs == ms)
+        fragments.append({fragments.back().TagText, ms, std::move(text)});
+    else
+        fragments.append(Fragment(ms, std::move(text)));
+}
+
 LyricsLine UntimedLine(QStringView text) {
     LyricsLine line;
     line.RawText = text.toString();
@@ -71,7 +79,8 @@ LyricsLine TimedLine(const SourceLine& source, int lineMs, long long shiftMs, bo
         plain += word.Text;
     line.PlainText = plain;
     if (!karaoke || source.Words.isEmpty()) {
-        line.Fragments = {Fragment(lineMs, QString()), Fragment(lineMs, std::move(plain))};
+        const KaraokeFragment head = Fragment(lineMs, QString());
+        line.Fragments = {head, {head.TagText, lineMs, std::move(plain)}};
         return line;
     }
     // The text before the first word stamp is sung at the line's time: it stays before the
@@ -80,13 +89,13 @@ LyricsLine TimedLine(const SourceLine& source, int lineMs, long long shiftMs, bo
     fragments.reserve(source.Words.size() + 2);
     const int firstWordMs = Held(source.Words[0].StampMs + shiftMs);
     if (firstWordMs == lineMs) {
-        fragments.append(Fragment(lineMs, source.Pre.toString()));
+        AppendFragment(fragments, lineMs, source.Pre.toString());
     } else {
-        fragments.append(Fragment(lineMs, QString()));
-        fragments.append(Fragment(lineMs, source.Pre.toString()));
+        AppendFragment(fragments, lineMs, QString());
+        AppendFragment(fragments, lineMs, source.Pre.toString());
     }
     for (const Word& word : source.Words)
-        fragments.append(Fragment(Held(word.StampMs + shiftMs), word.Text.toString()));
+        AppendFragment(fragments, Held(word.StampMs + shiftMs), word.Text.toString());
     line.IsKaraoke = fragments.size() > 2;
     line.Fragments = std::move(fragments);
     return line;

@@ -1,5 +1,6 @@
 #include "LrcStamps.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace tavelkor {
@@ -21,8 +22,8 @@ qsizetype SkipBlanks(QStringView text, qsizetype pos) {
 
 constexpr long long MaxMs = std::numeric_limits<int>::max();
 
-// The decimal digits of `value`, zero-padded to `minDigits`.
-void AppendNumber(QString& out, long long value, int minDigits) {
+// Writes the decimal digits of `value`, zero-padded to `minDigits`, at `out`; returns the end.
+char16_t* WriteNumber(char16_t* out, long long value, int minDigits) {
     char16_t digits[20];
     int n = 0;
     do {
@@ -30,9 +31,10 @@ void AppendNumber(QString& out, long long value, int minDigits) {
         value /= 10;
     } while (value > 0);
     for (int i = n; i < minDigits; ++i)
-        out += u'0';
+        *out++ = u'0';
     while (n > 0)
-        out += QChar(digits[--n]);
+        *out++ = digits[--n];
+    return out;
 }
 
 } // namespace
@@ -105,15 +107,22 @@ void AppendLrcStamp(QString& out, QChar open, int timeMs, int fractionDigits, in
     if (count * unit > MaxMs) // would no longer read as a stamp
         --count;
     const long long rounded = count * unit;
-    out += open;
-    AppendNumber(out, rounded / 60000, minuteDigits);
-    out += u':';
-    AppendNumber(out, rounded / 1000 % 60, secondDigits);
+    // The stamp is written straight behind the text, into room for its longest form (the
+    // minutes of MaxMs take 5 digits); the room not used is given back.
+    const qsizetype start = out.size();
+    out.resize(start + 16 + std::max(minuteDigits, 0) + std::max(secondDigits, 0));
+    char16_t* const begin = reinterpret_cast<char16_t*>(out.data());
+    char16_t* at = begin + start;
+    *at++ = open.unicode();
+    at = WriteNumber(at, rounded / 60000, minuteDigits);
+    *at++ = u':';
+    at = WriteNumber(at, rounded / 1000 % 60, secondDigits);
     if (digits > 0) {
-        out += u'.';
-        AppendNumber(out, rounded % 1000 / unit, digits);
+        *at++ = u'.';
+        at = WriteNumber(at, rounded % 1000 / unit, digits);
     }
-    out += open == u'<' ? u'>' : u']';
+    *at++ = open == u'<' ? u'>' : u']';
+    out.truncate(at - begin);
 }
 
 QString FormatLrcStamp(QChar open, int timeMs, int fractionDigits, int minuteDigits,

@@ -1,5 +1,6 @@
 #include "SamiWriter.h"
 
+#include "../base/TextSink.h"
 #include "../lyrics/DisplayLines.h"
 
 #include <QStringList>
@@ -11,44 +12,43 @@ namespace tavelkor {
 
 namespace {
 
-const QString Nbsp = QStringLiteral("&nbsp;");
-
-} // namespace
-
-namespace {
-
 // Appends the escaped text; an empty text stands as "&nbsp;" when `emptyAsSpace` is set.
-void AppendEscaped(QString& out, QStringView text, bool emptyAsSpace) {
+void AppendEscaped(TextSink& out, QStringView text, bool emptyAsSpace) {
     if (text.isEmpty()) {
         if (emptyAsSpace)
-            out += Nbsp;
+            out.Append(u"&nbsp;");
         return;
     }
-    // Written straight behind the text, into room for the longest escape ("&nbsp;", six
-    // characters) of every character; the room not used is given back.
-    const qsizetype start = out.size();
-    out.resize(start + text.size() * 6);
-    QChar* at = out.data() + start;
+    // Room for the longest escape ("&nbsp;", six characters) of every character.
+    out.Reserve(text.size() * 6);
     for (const QChar c : text) {
+        // Every escaped character ('<', '>', ' ') is at most '>'; most characters are above.
+        if (c.unicode() > u'>') {
+            out.AppendReserved(c.unicode());
+            continue;
+        }
         const char16_t* escape = c == u'<'   ? u"&lt;"
                                  : c == u'>' ? u"&gt;"
                                  : c == u' ' ? u"&nbsp;"
                                              : nullptr;
         if (escape == nullptr) {
-            *at++ = c;
+            out.AppendReserved(c.unicode());
             continue;
         }
         while (*escape != 0)
-            *at++ = QChar(*escape++);
+            out.AppendReserved(*escape++);
     }
-    out.truncate(at - out.constData());
 }
 
 } // namespace
 
 QString EscapeSamiText(const QString& text) {
+    if (text.isEmpty())
+        return QString();
     QString out;
-    AppendEscaped(out, text, false);
+    TextSink sink(out, text.size());
+    AppendEscaped(sink, text, false);
+    sink.Finish();
     return out;
 }
 
@@ -92,7 +92,7 @@ QString MakeSamiText(LyricsDocument& document, bool karaoke, const QString& base
         const int steps = karaoke && source.HasTimeTag ? std::max(1, source.FragmentCount()) : 1;
         size += steps * (markup + shown);
     }
-    out.reserve(size + size / 8);
+    TextSink sink(out, size + size / 8);
     // The markup around a step's texts, joined once for all steps.
     const QString opening =
         QStringLiteral(">\r\n<P Class=LyricsCC>") + (karaoke ? karaokeHtml[0] : QString());
@@ -107,25 +107,26 @@ QString MakeSamiText(LyricsDocument& document, bool karaoke, const QString& base
         lastStart = lyric.TimeMs;
         char digits[16];
         const auto written = std::to_chars(digits, digits + sizeof digits, lyric.TimeMs);
-        char16_t sync[32] = u"<SYNC Start=";
-        const qsizetype prefix = 12;
-        const qsizetype length = std::copy(digits, written.ptr, sync + prefix) - sync;
-        out += QStringView(sync, length);
-        out += opening;
+        sink.Reserve(32 + opening.size() + between.size() + closing.size());
+        sink.AppendReserved(u"<SYNC Start=");
+        for (const char* digit = digits; digit != written.ptr; ++digit)
+            sink.AppendReserved(char16_t(*digit));
+        sink.AppendReserved(opening);
         if (karaoke) {
-            AppendEscaped(out, lyric.Text, lyric.Unsung.isEmpty());
-            out += between;
-            AppendEscaped(out, lyric.Unsung, false);
+            AppendEscaped(sink, lyric.Text, lyric.Unsung.isEmpty());
+            sink.Append(between);
+            AppendEscaped(sink, lyric.Unsung, false);
         } else {
-            AppendEscaped(out, lyric.Text, true);
+            AppendEscaped(sink, lyric.Text, true);
         }
-        out += closing;
+        sink.Append(closing);
         for (int slot = 0; slot < extraRows; ++slot) {
-            out += u"<BR>";
-            AppendEscaped(out, lyric.Source.FollowingTexts[slot], true);
-            out += CrLf;
+            sink.Append(u"<BR>");
+            AppendEscaped(sink, lyric.Source.FollowingTexts[slot], true);
+            sink.Append(CrLf);
         }
     });
+    sink.Finish();
     line(u"</BODY>");
     line(u"</SAMI>");
     return out;

@@ -222,6 +222,11 @@ void ApplyTimeCorrection(LyricsDocument& document, double& targetRatio, int sile
     for (LyricsLine& line : document.Lines) {
         if (line.FragmentCount() == 0)
             continue;
+        // Fragment 1 normally shares fragment 0's tag text: let go of it, so that fragment 0's
+        // text is its own and is rewritten where it stands; fragment 1 takes it up again
+        // below, or gets the tag of its own time.
+        if (line.Fragments[1].TagText.isSharedWith(std::as_const(line.Fragments)[0].TagText))
+            line.Fragments[1].TagText = QString();
         const KaraokeFragment* previous = nullptr;
         for (KaraokeFragment& fragment : line.Fragments) {
             fragment.TimeMs = corrected(fragment.TimeMs);

@@ -1,6 +1,7 @@
 #include "TextRules.h"
 
 #include <QList>
+#include <algorithm>
 
 namespace tavelkor {
 
@@ -42,10 +43,13 @@ QString UnifyLineEnds(QStringView text) { return ReplaceLineEnds(text, u"\r\n");
 QString UnifyLineEnds(const QString& text) {
     // Text whose every line already ends in CR LF is returned as it is, without a copy.
     const qsizetype n = text.size();
+    const char16_t* data = QStringView(text).utf16();
     for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
+        const char16_t c = data[i];
+        if (c > u'\r') // neither CR nor LF: most characters
+            continue;
         if (c == u'\r') {
-            if (i + 1 >= n || text[i + 1] != u'\n')
+            if (i + 1 >= n || data[i + 1] != u'\n')
                 return ReplaceLineEnds(text, u"\r\n");
             ++i;
         } else if (c == u'\n') {
@@ -89,17 +93,19 @@ QString WithLineEndsOf(QStringView original, const QString& rewritten) {
 QList<QStringView> SplitAtCrLf(QStringView text) {
     QList<QStringView> pieces;
     pieces.reserve(text.size() / 32 + 1);
-    const QChar* data = text.data();
-    const qsizetype n = text.size();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i + 1 < n; ++i) {
-        if (data[i] == u'\r' && data[i + 1] == u'\n') {
-            pieces.append(text.mid(start, i - start));
-            start = i + 2;
-            ++i;
-        }
+    const char16_t* begin = text.utf16();
+    const char16_t* end = begin + text.size();
+    const char16_t* start = begin;
+    // Each CR followed by an LF ends a piece; the last piece runs to the end of the text.
+    for (const char16_t* cr = std::find(begin, end, u'\r'); cr != end && cr + 1 != end;
+         cr = std::find(cr + 1, end, u'\r')) {
+        if (cr[1] != u'\n')
+            continue;
+        pieces.append(QStringView(start, cr));
+        start = cr + 2;
+        ++cr;
     }
-    pieces.append(text.mid(start));
+    pieces.append(QStringView(start, end));
     return pieces;
 }
 

@@ -90,8 +90,10 @@ qsizetype FindTimeTag(QStringView text, qsizetype from) {
 }
 
 bool ContainsShortTag(QStringView text) {
+    // A short tag closes where a full tag has its second ':', which rules out most brackets
+    // at one look.
     for (qsizetype at = NextBracket(text, 0); at >= 0; at = NextBracket(text, at + 1)) {
-        if (IsShortTagAt(text, at))
+        if (text.size() - at >= 7 && text[at + 6] == u']' && IsShortTagAt(text, at))
             return true;
     }
     return false;
@@ -181,8 +183,17 @@ bool ReadDirective(QStringView line, LyricsHeader& header) {
 
 void ReadCreditLine(QStringView text, LyricsHeader& header) {
     // Most lines start with a tag or a letter no credit starts with.
-    if (text.isEmpty() || !QStringView(u"tTaAlLmM").contains(text.front()))
+    if (text.isEmpty())
         return;
+    switch (text.front().unicode() | 0x20) { // the letter in lower case
+    case u't':
+    case u'a':
+    case u'l':
+    case u'm':
+        break;
+    default:
+        return;
+    }
     if (StartsWithIgnoringCase(text, u"title:"))
         header.CreditTitle = TrimSpaces(text.mid(6));
     else if (StartsWithIgnoringCase(text, u"artist:"))

@@ -5,6 +5,7 @@
 #include "TimeTagReader.h"
 #include "TimeValues.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -18,15 +19,23 @@ QString ComposeLine(const LyricsDocument& document, const LyricsLine& line) {
     if (document.HasKaraoke) {
         if (!line.HasTimeTag || line.FragmentCount() == 0)
             return line.PlainText;
-        QString s;
-        s.reserve(line.PlainText.size() + 10 * (line.FragmentCount() + 1));
+        // The pieces are counted first and copied into a text of exactly their size.
         const KaraokeFragment& first = line.Fragments[0];
-        if (line.Fragments[1].TagText != first.TagText)
-            s += first.TagText;
-        s += first.Text;
+        const bool firstTag = line.Fragments[1].TagText != first.TagText;
+        qsizetype size = (firstTag ? first.TagText.size() : 0) + first.Text.size();
+        for (int k = 1; k <= line.FragmentCount(); ++k)
+            size += line.Fragments[k].TagText.size() + line.Fragments[k].Text.size();
+        QString s(size, Qt::Uninitialized);
+        QChar* at = s.data();
+        auto put = [&at](const QString& piece) {
+            at = std::copy(piece.cbegin(), piece.cend(), at);
+        };
+        if (firstTag)
+            put(first.TagText);
+        put(first.Text);
         for (int k = 1; k <= line.FragmentCount(); ++k) {
-            s += line.Fragments[k].TagText;
-            s += line.Fragments[k].Text;
+            put(line.Fragments[k].TagText);
+            put(line.Fragments[k].Text);
         }
         return s;
     }
