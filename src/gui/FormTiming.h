@@ -25,6 +25,8 @@ namespace tavelkor {
 struct Settings;
 struct PreviewSong;
 class LyricsView;
+class ReadingService;
+class DialogReadings;
 
 class FormTiming : public QWidget {
     Q_OBJECT
@@ -56,6 +58,8 @@ public:
     QLabel* Legend() const { return legend_; }
     QMenu* HistoryMenu() const { return history_; }
     QMenuBar* MenuBar() const { return menuBar_; }
+    // The 「ふりがな」 window while it is open.
+    DialogReadings* Readings() const { return readingsDialog_; }
     // Reads the clock and shows what belongs to its position (the timer does this).
     void Refresh();
 
@@ -89,6 +93,11 @@ private:
     void Calibrate();
     void SaveAs();
     void EmbedInSong();
+    // FormTimingReadings.cpp: 「ふりがな」 and 「行内を自動配分」.
+    int CurrentLine() const;
+    void EditReadings();
+    void DistributeLine();
+    QString NoDictionaryNote(const QString& error);
 
     Settings& settings_;
     ClockMaker makeClock_;
@@ -113,6 +122,9 @@ private:
     QLabel* status_;
     QLabel* legend_;
     QTimer* ticker_;
+    std::unique_ptr<ReadingService> readingService_;
+    DialogReadings* readingsDialog_ = nullptr;
+    bool toldNoDictionary_ = false;
 };
 
 } // namespace tavelkor

@@ -7,6 +7,7 @@
 #include "gui/FormOption.h"
 #include "gui/FormOptionCommon.h"
 #include "gui/FormPreview.h"
+#include "gui/FormTiming.h"
 #include "modes/ModeTable.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/Settings.h"
@@ -244,6 +245,21 @@ private slots:
         PressEveryShortcut(*form.Preview());
         form.Preview()->close();
         PressEveryShortcut(form);
+    }
+
+    // The timing editor's keys are those of the manual's table (the few the manual names in its
+    // text instead are listed here).
+    void timingEditorShortcutsAreTheManuals() {
+        Fixture f;
+        FormTiming form(f.settings);
+        QStringList listed = {QStringLiteral("Ctrl+O"), QStringLiteral("Ctrl+Shift+S"),
+                              QStringLiteral("Ctrl+Shift+Left"),
+                              QStringLiteral("Ctrl+Shift+Right")};
+        for (const auto& [caption, keys] : ManualKeys(QStringLiteral(u"タイミングを付ける")))
+            listed += keys;
+        QVERIFY(listed.contains(QStringLiteral("Y")) && listed.contains(QStringLiteral("A")));
+        for (const QString& key : ShortcutsOf(form))
+            QVERIFY2(listed.contains(key), qPrintable(key));
     }
 
     // Every question of a run, for every mode of the mode table, with and without the options
