@@ -23,8 +23,8 @@ struct EditStep {
     FragmentPlace SelectionAfter;
     // The readings ("@RubyN" entries) before and after, when the step changed them.
     bool RubyChanged = false;
-    QVector<RubyEntry> RubyBefore;
-    QVector<RubyEntry> RubyAfter;
+    QVector<RubyEntry> RubyBefore{};
+    QVector<RubyEntry> RubyAfter{};
 };
 
 class EditHistory {
