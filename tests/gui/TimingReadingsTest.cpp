@@ -91,7 +91,8 @@ private slots:
         test::TestFolder folder;
         Settings settings;
         const QString path = folder.Put(
-            "song.txt", S("[00:01:00]為替が動く日[00:03:00]\r\n[00:05:00]君\r\n").toUtf8());
+            "song.txt",
+            S("[00:01:00]為替が動く日[00:03:00]\r\n[00:05:00]君\r\n@TimeRatio=1\r\n").toUtf8());
         FormTiming form(settings, nullptr, &MakeClock);
         {
             OnModal noSong([](QWidget*) {}); // the chooser for a song, closed with Esc
@@ -125,6 +126,7 @@ private slots:
             QTest::keyClick(&form, Qt::Key_Y);
             QCOMPARE(answer.count, 1);
         }
+        Activate(form);
         QCOMPARE(RubyLines(form), QStringList({S("@Ruby1=為替,かわせ"), S("@Ruby2=日,び")}));
         // The editor draws them over the line.
         QCOMPARE(form.View()->Rows().value(0).Ruby.size(), 2);
@@ -159,7 +161,8 @@ private slots:
         QVERIFY(!error.isEmpty());
         test::TestFolder folder;
         Settings settings;
-        const QString path = folder.Put("song.txt", S("[00:01:00]為替が[00:02:00]\r\n").toUtf8());
+        const QString path =
+            folder.Put("song.txt", S("[00:01:00]為替が[00:02:00]\r\n@TimeRatio=1\r\n").toUtf8());
         FormTiming form(settings, nullptr, &MakeClock);
         {
             OnModal noSong([](QWidget*) {}); // the chooser for a song, closed with Esc
@@ -177,6 +180,7 @@ private slots:
             QTest::keyClick(&form, Qt::Key_Y);
             QCOMPARE(close.count, 1);
         }
+        Activate(form);
         QVERIFY(form.StatusLabel()->text().contains(error));
         QVERIFY(RubyLines(form).isEmpty());
         // The editor goes on: A spreads by the kana and one mora per kanji, and says no more.
