@@ -67,6 +67,13 @@ void DialogReadings::AddProposals(const QVector<KanjiReading>& proposals) {
             return proposal.From < row.From + row.Length &&
                    row.From < proposal.From + proposal.Length;
         });
+        // Where the document reads a word otherwise, the dictionary's reading is shown beside.
+        for (int row = 0; row < rows_.size(); ++row) {
+            if (rows_[row].From == proposal.From && rows_[row].Length == proposal.Length &&
+                rows_[row].Reading != proposal.Reading)
+                table_->item(row, Origin)
+                    ->setText(QStringLiteral(u"文書（辞書：") + proposal.Reading + u'）');
+        }
         if (!covered)
             AddRow(proposal.From, proposal.Length, proposal.Reading, QStringLiteral(u"辞書"));
     }

@@ -23,7 +23,8 @@ public:
     DialogReadings(const QString& line, const QVector<RubySpan>& current,
                    QWidget* parent = nullptr);
 
-    // The dictionary's proposals: those over characters no row covers yet become rows, ticked.
+    // The dictionary's proposals: those over characters no row covers yet become rows, ticked;
+    // a row the document reads otherwise shows the dictionary's reading beside its origin.
     void AddProposals(const QVector<KanjiReading>& proposals);
     // A note under the table (the dictionary is still reading, or cannot be used).
     void SetNote(const QString& text);
