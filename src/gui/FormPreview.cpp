@@ -97,7 +97,8 @@ void LyricsView::SetStyle(const DisplayStyle& style) {
 void LyricsView::SetRows(const QVector<DisplayRow>& rows) {
     bool same = rows.size() == rows_.size();
     for (int i = 0; same && i < rows.size(); ++i)
-        same = rows[i].Text == rows_[i].Text && rows[i].Sung == rows_[i].Sung;
+        same = rows[i].Text == rows_[i].Text && rows[i].Sung == rows_[i].Sung &&
+               rows[i].Ruby == rows_[i].Ruby;
     if (same)
         return;
     rows_ = rows;
@@ -119,7 +120,6 @@ void LyricsView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Background);
     const LyricsLayout layout = Layout();
-    painter.setFont(layout.Font);
     const QColor base = CssColour(style_.BaseColour, Qt::lightGray);
     const QColor sung = CssColour(style_.SungColour, base);
     const QColor unsung = CssColour(style_.UnsungColour, base);
@@ -127,6 +127,7 @@ void LyricsView::paintEvent(QPaintEvent*) {
         painter.setPen(piece.Colour == PieceColour::Sung     ? sung
                        : piece.Colour == PieceColour::Unsung ? unsung
                                                              : base);
+        painter.setFont(piece.Reading ? layout.RubyFont : layout.Font);
         painter.drawText(piece.Origin, piece.Text);
     }
 }

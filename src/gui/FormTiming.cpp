@@ -13,6 +13,7 @@
 #include "DialogCalibration.h"
 #include "DialogQuestions.h"
 #include "FormPreview.h"
+#include "ReadingService.h"
 #include "SongAnalysis.h"
 #include "WaveformLane.h"
 #include "WindowHelpers.h"
@@ -49,8 +50,8 @@ int KeyOf(const QString& text, int fallback) {
 const QString KeyLegend = QStringLiteral(
     u"Space 再生／一時停止　%1 タップ（押している間が歌う長さ）　%2 タップ（始まりだけ）\n"
     u"↑↓ 行　Home/End 最初／最後の行　←→ フラグメント　Ctrl+←→ ±10 ms（Shift: ±100 ms）\n"
-    u"M 次と結合　S 分割　F2 文字を編集　Delete 行の時間を消す　R 行を再生　L 行を繰り返す　"
-    u"O オンセットに吸着\n"
+    u"M 次と結合　S 分割　F2 文字を編集　Delete 行の時間を消す　R 行を再生　L 行を繰り返す\n"
+    u"O オンセットに吸着　Y ふりがな　A 行内を自動配分\n"
     u"1／2／3 速度 1×／0.75×／0.5×　Ctrl+Z 元に戻す　Ctrl+Shift+Z やり直す　Ctrl+S 保存　"
     u"F1 キー一覧　Esc 閉じる");
 
@@ -75,7 +76,7 @@ FormTiming::FormTiming(Settings& settings, QWidget* parent, ClockMaker makeClock
       list_(new QListWidget(this)), times_(new QLabel(this)), position_(new QLabel(this)),
       status_(new QLabel(this)), legend_(new QLabel(this)), ticker_(new QTimer(this)),
       lane_(new WaveformLane(this)), snapBox_(new QCheckBox(this)),
-      analysis_(new SongAnalysis(this)) {
+      analysis_(new SongAnalysis(this)), readingService_(std::make_unique<ReadingService>()) {
     setWindowTitle(QStringLiteral(u"タイミング編集"));
     setAcceptDrops(true);
     MakeCalibrationClock = &DialogCalibration::DefaultClock;
@@ -166,6 +167,11 @@ void FormTiming::BuildMenus() {
         AfterChange(session_.UntimeLine(session_.Selection().Line),
                     QStringLiteral(u"この行には時間がありません"));
     });
+    edit->addSeparator();
+    add(edit, QStringLiteral(u"ふりがな…(&Y)"), QKeySequence(Qt::Key_Y),
+        [this] { EditReadings(); });
+    add(edit, QStringLiteral(u"行内を自動配分(&A)"), QKeySequence(Qt::Key_A),
+        [this] { DistributeLine(); });
     QMenu* play = menuBar_->addMenu(QStringLiteral(u"再生(&P)"));
     add(play, QStringLiteral(u"再生／一時停止"), QKeySequence(Qt::Key_Space),
         [this] { TogglePlay(); });

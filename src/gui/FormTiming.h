@@ -30,6 +30,8 @@ struct PreviewSong;
 class LyricsView;
 class SongAnalysis;
 class WaveformLane;
+class ReadingService;
+class DialogReadings;
 
 class FormTiming : public QWidget {
     Q_OBJECT
@@ -65,6 +67,8 @@ public:
     QCheckBox* SnapBox() const { return snapBox_; }
     // Finds the onsets of an opened song on a worker thread (aubio's detector by default).
     std::function<std::vector<int>(const DecodedSong&, const std::atomic<bool>*)> FindOnsets;
+    // The 「ふりがな」 window while it is open.
+    DialogReadings* Readings() const { return readingsDialog_; }
     // Reads the clock and shows what belongs to its position (the timer does this).
     void Refresh();
 
@@ -105,6 +109,11 @@ private:
     void DropHandle(FragmentPlace place, int toMs);
     // Says what snapping did to the last tap (`done` empty) or drop (`done` says what moved).
     void SaySnap(const QString& done);
+    // FormTimingReadings.cpp: 「ふりがな」 and 「行内を自動配分」.
+    int CurrentLine() const;
+    void EditReadings();
+    void DistributeLine();
+    QString NoDictionaryNote(const QString& error);
 
     Settings& settings_;
     ClockMaker makeClock_;
@@ -133,6 +142,9 @@ private:
     QCheckBox* snapBox_;
     QAction* snapAction_ = nullptr;
     SongAnalysis* analysis_;
+    std::unique_ptr<ReadingService> readingService_;
+    DialogReadings* readingsDialog_ = nullptr;
+    bool toldNoDictionary_ = false;
 };
 
 } // namespace tavelkor

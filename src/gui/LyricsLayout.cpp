@@ -14,6 +14,7 @@ struct VisualLine {
     int Row;
     qsizetype From; // its characters in the row's text
     qsizetype To;
+    bool HasRuby = false; // a reading starts in it: it takes a reading row above
 };
 
 // Breaks a row's text into lines no wider than `width`: at the last space inside the line
@@ -48,9 +49,64 @@ QVector<VisualLine> WrapRow(int row, const QString& text, const QFontMetricsF& m
 QVector<VisualLine> WrapAll(const QVector<DisplayRow>& rows, const QFontMetricsF& metrics,
                             qreal width) {
     QVector<VisualLine> lines;
-    for (int i = 0; i < rows.size(); ++i)
-        lines += WrapRow(i, rows[i].Text, metrics, width);
+    for (int i = 0; i < rows.size(); ++i) {
+        for (VisualLine line : WrapRow(i, rows[i].Text, metrics, width)) {
+            for (const RubySpan& span : rows[i].Ruby)
+                line.HasRuby = line.HasRuby || (span.From >= line.From && span.From < line.To);
+            lines.append(line);
+        }
+    }
     return lines;
+}
+
+QFont RubyFontOf(QFont font) {
+    font.setPointSizeF(font.pointSizeF() * RubyScale);
+    return font;
+}
+
+// The height the lines take: a text row each, a reading row more where they have readings.
+qreal HeightOf(const QVector<VisualLine>& lines, const QFont& font) {
+    const qreal text = QFontMetricsF(font).height() * LineSpacing;
+    const qreal ruby = QFontMetricsF(RubyFontOf(font)).height();
+    qreal height = 0;
+    for (const VisualLine& line : lines)
+        height += text + (line.HasRuby ? ruby : 0);
+    return height;
+}
+
+// The readings over a visual line whose text starts at `x` on `baseline`: each centred over its
+// base (kept inside the view), its first characters sung as far as its base is sung.
+void AddReadings(LyricsLayout& layout, const DisplayRow& row, const VisualLine& line,
+                 const QFontMetricsF& metrics, qreal x, qreal baseline, PieceColour rest,
+                 qreal viewWidth) {
+    const QFontMetricsF ruby(layout.RubyFont);
+    const QString text = row.Text.mid(line.From, line.To - line.From);
+    for (const RubySpan& span : row.Ruby) {
+        if (span.From < line.From || span.From >= line.To || span.Reading.isEmpty())
+            continue;
+        const qsizetype from = span.From - line.From;
+        const qsizetype length = std::min<qsizetype>(span.Length, text.size() - from);
+        const qreal baseX = x + metrics.horizontalAdvance(text.left(from));
+        const qreal baseWidth = metrics.horizontalAdvance(text.mid(from, length));
+        const qreal width = ruby.horizontalAdvance(span.Reading);
+        qreal at = baseX + (baseWidth - width) / 2;
+        at = std::max<qreal>(0, std::min(at, viewWidth - width));
+        const qreal y = baseline - metrics.ascent() - ruby.descent();
+        const qsizetype sungBase = std::clamp<qsizetype>(row.Sung - span.From, 0, span.Length);
+        const qsizetype sung =
+            span.Length > 0 ? (span.Reading.size() * sungBase + span.Length / 2) / span.Length : 0;
+        const std::pair<QString, PieceColour> parts[] = {
+            {span.Reading.left(sung), PieceColour::Sung}, {span.Reading.mid(sung), rest}};
+        for (const auto& [part, colour] : parts) {
+            if (part.isEmpty())
+                continue;
+            const qreal advance = ruby.horizontalAdvance(part);
+            layout.Pieces.append({part, QPointF(at, y),
+                                  QRectF(at, y - ruby.ascent(), advance, ruby.height()), colour,
+                                  line.Row, true});
+            at += advance;
+        }
+    }
 }
 
 } // namespace
@@ -80,23 +136,26 @@ LyricsLayout LayOutLyrics(const QVector<DisplayRow>& rows, const DisplayStyle& s
         font.setPointSizeF(points);
         const QFontMetricsF metrics(font);
         lines = WrapAll(rows, metrics, width);
-        if (lines.size() * metrics.height() * LineSpacing <= size.height() || points <= least)
+        if (HeightOf(lines, font) <= size.height() || points <= least)
             break;
         points = std::max(least, points * 0.9);
     }
     const QFontMetricsF metrics(font);
     const qreal lineHeight = metrics.height() * LineSpacing;
+    const qreal rubyHeight = QFontMetricsF(RubyFontOf(font)).height();
     // Rows that cannot fit even at the least size are left off from the end: the current
     // line's rows come first.
-    const qsizetype fitting = std::max<qsizetype>(1, qsizetype(size.height() / lineHeight));
-    if (lines.size() > fitting)
-        lines.resize(fitting);
+    while (lines.size() > 1 && HeightOf(lines, font) > size.height())
+        lines.removeLast();
 
     LyricsLayout layout;
     layout.Font = font;
-    qreal y = std::max<qreal>(0, (size.height() - lineHeight * lines.size()) / 2) +
+    layout.RubyFont = RubyFontOf(font);
+    qreal y = std::max<qreal>(0, (size.height() - HeightOf(lines, font)) / 2) +
               (lineHeight - metrics.height()) / 2 + metrics.ascent();
     for (const VisualLine& line : lines) {
+        if (line.HasRuby)
+            y += rubyHeight;
         const DisplayRow& row = rows[line.Row];
         const QString text = row.Text.mid(line.From, line.To - line.From);
         const qreal lineWidth = metrics.horizontalAdvance(text);
@@ -108,6 +167,7 @@ LyricsLayout LayOutLyrics(const QVector<DisplayRow>& rows, const DisplayStyle& s
         // following lines, and every line without karaoke, in the base colour.
         const PieceColour rest =
             line.Row == 0 && style.Karaoke ? PieceColour::Unsung : PieceColour::Base;
+        AddReadings(layout, row, line, metrics, x, y, rest, size.width());
         const std::pair<QString, PieceColour> parts[] = {{text.left(sung), PieceColour::Sung},
                                                          {text.mid(sung), rest}};
         for (const auto& [part, colour] : parts) {

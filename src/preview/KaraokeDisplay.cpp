@@ -107,6 +107,18 @@ KaraokeDisplay::KaraokeDisplay(LyricsDocument document, bool karaoke, int lines)
         step.Following = lyric.Source.FollowingTexts;
         steps_.append(std::move(step));
     });
+    // Readings over a following row are those of its line's start.
+    ruby_ = document.Header.Ruby;
+    for (DisplayStep& step : steps_) {
+        for (int k = 0; k < 3; ++k) {
+            const int line = step.Line + 1 + k;
+            if (line >= lineStarts_.size())
+                break;
+            const DisplayStep& first = steps_[lineStarts_[line]];
+            if (first.Sung + first.Unsung == step.Following[k])
+                step.FollowingMs[k] = first.TimeMs;
+        }
+    }
 }
 
 int KaraokeDisplay::StepAt(qint64 positionMs) const {
@@ -123,8 +135,12 @@ QVector<DisplayRow> KaraokeDisplay::RowsOf(int step) const {
     const DisplayStep& shown = steps_[step];
     rows[0].Text = shown.Sung + shown.Unsung;
     rows[0].Sung = karaoke_ ? int(shown.Sung.size()) : 0;
-    for (int row = 1; row < rows_; ++row)
+    rows[0].Ruby = RubySpansIn(ruby_, rows[0].Text, shown.TimeMs);
+    for (int row = 1; row < rows_; ++row) {
         rows[row].Text = shown.Following[row - 1];
+        const int at = shown.FollowingMs[row - 1];
+        rows[row].Ruby = RubySpansIn(ruby_, rows[row].Text, at >= 0 ? at : shown.TimeMs);
+    }
     return rows;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "../lyrics/LyricsDocument.h"
+#include "../lyrics/Ruby.h"
 
 #include <QString>
 #include <QVector>
@@ -44,11 +45,13 @@ struct DisplayStep {
     QString Sung;
     QString Unsung;
     std::array<QString, 3> Following;
+    std::array<int, 3> FollowingMs{{-1, -1, -1}}; // when each following line starts (-1: unknown)
 };
 
 struct DisplayRow {
-    QString Text; // the whole row
-    int Sung = 0; // its first Sung characters are in the karaoke colour
+    QString Text;           // the whole row
+    int Sung = 0;           // its first Sung characters are in the karaoke colour
+    QVector<RubySpan> Ruby; // readings over characters of Text ("@RubyN" of the document)
 };
 
 class KaraokeDisplay {
@@ -82,6 +85,7 @@ public:
 private:
     QVector<DisplayStep> steps_;
     QVector<int> lineStarts_; // per display line, the index of its first step
+    QVector<RubyEntry> ruby_;
     int rows_ = 1;
     bool karaoke_ = true;
 };

@@ -5,6 +5,8 @@ namespace tavelkor {
 void EditHistory::Push(TimingDocument& document, EditStep step) {
     for (const LineChange& change : step.Changes)
         document.Lines[change.Line] = change.After;
+    if (step.RubyChanged)
+        document.Header.Ruby = step.RubyAfter;
     steps_.resize(index_);
     if (clean_ > index_)
         clean_ = -1;
@@ -33,6 +35,8 @@ FragmentPlace EditHistory::Undo(TimingDocument& document) {
     const EditStep& step = steps_[--index_];
     for (const LineChange& change : step.Changes)
         document.Lines[change.Line] = change.Before;
+    if (step.RubyChanged)
+        document.Header.Ruby = step.RubyBefore;
     return step.SelectionBefore;
 }
 
@@ -42,6 +46,8 @@ FragmentPlace EditHistory::Redo(TimingDocument& document) {
     const EditStep& step = steps_[index_++];
     for (const LineChange& change : step.Changes)
         document.Lines[change.Line] = change.After;
+    if (step.RubyChanged)
+        document.Header.Ruby = step.RubyAfter;
     return step.SelectionAfter;
 }
 

@@ -21,6 +21,10 @@ struct EditStep {
     QVector<LineChange> Changes;
     FragmentPlace SelectionBefore;
     FragmentPlace SelectionAfter;
+    // The readings ("@RubyN" entries) before and after, when the step changed them.
+    bool RubyChanged = false;
+    QVector<RubyEntry> RubyBefore{};
+    QVector<RubyEntry> RubyAfter{};
 };
 
 class EditHistory {

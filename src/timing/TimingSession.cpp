@@ -2,6 +2,8 @@
 
 #include "../lyrics/TimeValues.h"
 #include "LaneWindow.h"
+#include "MoraDistribution.h"
+#include "RubyPlacement.h"
 
 #include <algorithm>
 
@@ -231,6 +233,30 @@ bool TimingSession::UntimeLine(int lineIndex) {
     }
     return Change(QStringLiteral(u"行の時間を消す"), {{lineIndex, line, after}},
                   document_.FirstFrom(lineIndex));
+}
+
+bool TimingSession::SetLineReadings(int line, const QVector<RubySpan>& readings) {
+    if (line < 0 || line >= document_.Lines.size())
+        return false;
+    QVector<RubyEntry> after = RubyWithLineReadings(document_, line, readings);
+    if (SameRuby(after, document_.Header.Ruby))
+        return false;
+    EditStep step{QStringLiteral(u"ふりがな"), {}, selection_, selection_};
+    step.RubyChanged = true;
+    step.RubyBefore = document_.Header.Ruby;
+    step.RubyAfter = std::move(after);
+    history_.Push(document_, std::move(step));
+    return true;
+}
+
+QString TimingSession::DistributeLine(int line, const QVector<RubySpan>& readings) {
+    LineDistribution spread = DistributeLineByMorae(document_, line, readings, split_);
+    if (!spread.Line)
+        return spread.Refusal;
+    if (!Change(QStringLiteral(u"行内を自動配分"), {{line, document_.Lines[line], *spread.Line}},
+                selection_))
+        return QStringLiteral(u"時間は変わりませんでした");
+    return QString();
 }
 
 bool TimingSession::Undo() {

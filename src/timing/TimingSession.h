@@ -3,6 +3,7 @@
 // undo history. The window maps keys to these calls and draws what they leave.
 #pragma once
 
+#include "../lyrics/Ruby.h"
 #include "EditHistory.h"
 #include "OnsetSnap.h"
 #include "TimingDocument.h"
@@ -70,6 +71,13 @@ public:
     bool EditLineText(int line, const QString& text);
     // Every time of the line is removed. False when it had none.
     bool UntimeLine(int line);
+
+    // Line `line` reads `readings` (over its text; none: no readings): the document's "@RubyN"
+    // entries are composed anew (RubyPlacement.h) as one step. False when nothing changed.
+    bool SetLineReadings(int line, const QVector<RubySpan>& readings);
+    // 「行内を自動配分」: the line's fragments spread by the morae of `readings`
+    // (MoraDistribution.h). Empty when done, else why not.
+    QString DistributeLine(int line, const QVector<RubySpan>& readings);
 
     bool Undo();
     bool Redo();

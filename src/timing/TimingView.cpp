@@ -1,6 +1,7 @@
 #include "TimingView.h"
 
 #include "../lyrics/TimeValues.h"
+#include "RubyPlacement.h"
 
 namespace tavelkor {
 
@@ -13,10 +14,12 @@ QVector<DisplayRow> TimingRows(const TimingDocument& document, int line, qint64 
         if (fragment.Timed() && fragment.StartMs <= positionMs)
             rows[0].Sung = int(rows[0].Text.size());
     }
+    rows[0].Ruby = LineReadings(document, line);
     for (int next = line + 1; next < document.Lines.size(); ++next) {
         const QString text = document.Lines[next].Text();
         if (!text.isEmpty()) {
             rows[1].Text = text;
+            rows[1].Ruby = LineReadings(document, next);
             break;
         }
     }

@@ -68,8 +68,8 @@ QString Changed(const QMap<QString, QString>& before, const QMap<QString, QStrin
     return keys.join(u' ');
 }
 
-// The key table of a section of the manual: each row's caption (the menu entry) and keys (in
-// the second column, or in the first where `keyColumn` is 1).
+// The key table of a section of the manual: each row's caption (the menu entry) and keys (the
+// second column, or the first where the table lists keys first).
 QList<std::pair<QString, QStringList>> ManualKeys(const QString& heading, int keyColumn = 2) {
     QFile file(QCoreApplication::applicationDirPath() + QStringLiteral("/Tavelkor.html"));
     if (!file.open(QIODevice::ReadOnly))
@@ -80,8 +80,9 @@ QList<std::pair<QString, QStringList>> ManualKeys(const QString& heading, int ke
     const qsizetype begin = html.indexOf(QStringLiteral("<table>"), section);
     const QString table = html.mid(begin, html.indexOf(QStringLiteral("</table>"), begin) - begin);
     QList<std::pair<QString, QStringList>> rows;
-    static const QRegularExpression row(
-        QStringLiteral("<tr><td>(.*?)</td><td>(.*?)(?:</td>|\n)"));
+    // A cell may run over several lines of the manual.
+    static const QRegularExpression row(QStringLiteral("<tr><td>(.*?)</td><td>(.*?)</td>"),
+                                        QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression separators(QStringLiteral("[\\s／]+"));
     for (const QRegularExpressionMatch& match : row.globalMatch(table)) {
         QStringList keys;

@@ -1,0 +1,198 @@
+// The timing editor's readings driven as a user drives them: Y opens 「ふりがな」 with the
+// dictionary's proposals, one is kept, one changed, one dropped, OK stores them as "@RubyN"
+// lines in one undo step, and the editor draws them; A spreads a line's fragments by their
+// morae, refusing a line without an end. Without a dictionary the editor says why, once.
+#include "gui/DialogReadings.h"
+#include "gui/FormPreview.h"
+#include "gui/FormTiming.h"
+#include "settings/Settings.h"
+#include "timing/KanjiReadings.h"
+
+#include "OnModal.h"
+#include "TestFiles.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcessEnvironment>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QtTest>
+
+using namespace tavelkor;
+
+namespace {
+
+class StandingClock : public TimingClock {
+public:
+    void Play() override { playing = true; }
+    void Pause() override { playing = false; }
+    bool Playing() const override { return playing; }
+    qint64 PositionMs() const override { return position; }
+    void Seek(qint64 to) override { position = to; }
+    qint64 DurationMs() const override { return 600000; }
+    void SetSpeed(double) override {}
+    double Speed() const override { return 1; }
+    bool Audible() const override { return false; }
+    bool playing = false;
+    qint64 position = 0;
+};
+
+QString S(const char* utf8) { return QString::fromUtf8(utf8); }
+
+std::unique_ptr<TimingClock> MakeClock(const PreviewSong&) {
+    return std::make_unique<StandingClock>();
+}
+
+QStringList RubyLines(const FormTiming& form) {
+    QStringList lines;
+    for (const RubyEntry& entry : form.Session().Document().Header.Ruby)
+        lines << ComposeRubyDirective(entry);
+    return lines;
+}
+
+QString Starts(const FormTiming& form, int line) {
+    QStringList starts;
+    for (const TimedFragment& fragment : form.Session().Document().Lines[line].Fragments)
+        starts << QString::number(fragment.StartMs);
+    return starts.join(u' ');
+}
+
+// The row of the window's table whose base is `base`, or -1.
+int RowOf(QTableWidget* table, const QString& base) {
+    for (int row = 0; row < table->rowCount(); ++row) {
+        if (table->item(row, DialogReadings::Base)->text() == base)
+            return row;
+    }
+    return -1;
+}
+
+void Activate(QWidget& window) {
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+}
+
+} // namespace
+
+class TimingReadingsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void readingsAndAutoDistribution() {
+        {
+            const ReadingDictionary dictionary;
+            if (!dictionary.Available()) {
+                QVERIFY2(QProcessEnvironment::systemEnvironment().value(QStringLiteral("CI")) !=
+                             u"true",
+                         qPrintable(dictionary.Error()));
+                QSKIP("no MeCab dictionary (scripts/bootstrap installs mecab-ipadic-utf8)");
+            }
+        }
+        test::TestFolder folder;
+        Settings settings;
+        const QString path = folder.Put(
+            "song.txt",
+            S("[00:01:00]為替が動く日[00:03:00]\r\n[00:05:00]君\r\n@TimeRatio=1\r\n").toUtf8());
+        FormTiming form(settings, nullptr, &MakeClock);
+        {
+            OnModal noSong([](QWidget*) {}); // the chooser for a song, closed with Esc
+            QVERIFY(form.OpenFile(path));
+        }
+        Activate(form);
+        QCOMPARE(Starts(form, 0), S("1000 -1 -1 -1 -1 -1"));
+
+        // 為替 kept, 日 changed to び, 動 dropped; OK.
+        {
+            OnModal answer([](QWidget* window) {
+                auto* dialog = qobject_cast<DialogReadings*>(window);
+                QVERIFY(dialog != nullptr);
+                QTableWidget* table = dialog->Table();
+                QTRY_VERIFY(RowOf(table, S("日")) >= 0);
+                QVERIFY(RowOf(table, S("為替")) >= 0);
+                QCOMPARE(table->item(RowOf(table, S("為替")), DialogReadings::Reading)->text(),
+                         S("かわせ"));
+                table->setFocus();
+                table->setCurrentCell(RowOf(table, S("動")), DialogReadings::Use);
+                QTest::keyClick(table, Qt::Key_Space);
+                table->setCurrentCell(RowOf(table, S("日")), DialogReadings::Reading);
+                QTest::keyClick(table, Qt::Key_F2);
+                auto* editor = table->findChild<QLineEdit*>();
+                QVERIFY(editor != nullptr);
+                QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+                QTest::sendKeyEvent(QTest::Click, editor, Qt::Key_unknown, S("び"), Qt::NoModifier);
+                QTest::keyClick(editor, Qt::Key_Return);
+                QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+            });
+            QTest::keyClick(&form, Qt::Key_Y);
+            QCOMPARE(answer.count, 1);
+        }
+        Activate(form);
+        QCOMPARE(RubyLines(form), QStringList({S("@Ruby1=為替,かわせ"), S("@Ruby2=日,び")}));
+        // The editor draws them over the line.
+        QCOMPARE(form.View()->Rows().value(0).Ruby.size(), 2);
+        QTest::keyClick(&form, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(RubyLines(form), QStringList());
+        QTest::keyClick(&form, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(RubyLines(form).size(), 2);
+
+        // A: かわせ (3 morae over 為 and 替), が, 動 read うご by the dictionary, く, 日 read び.
+        QTest::keyClick(&form, Qt::Key_A);
+        QTRY_COMPARE(Starts(form, 0), S("1000 1375 1750 2000 2500 2750"));
+        QCOMPARE(form.Session().Document().Lines[0].Fragments.last().EndMs, 3000);
+        QTest::keyClick(&form, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(Starts(form, 0), S("1000 -1 -1 -1 -1 -1"));
+        QCOMPARE(RubyLines(form).size(), 2); // the readings are another step
+
+        // The last line has no end tag and no line after it: nothing is done.
+        QTest::keyClick(&form, Qt::Key_Down);
+        QTest::keyClick(&form, Qt::Key_A);
+        QVERIFY(form.StatusLabel()->text().contains(S("行の終わりがありません")));
+        QCOMPARE(Starts(form, 1), S("5000"));
+
+        QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(QString::fromUtf8(test::ReadBytes(path))
+                    .contains(S("@Ruby1=為替,かわせ\r\n@Ruby2=日,び\r\n")));
+    }
+
+    void withoutADictionaryTheEditorSaysWhyOnce() {
+        const QByteArray saved = qgetenv("MECABRC");
+        qputenv("MECABRC", "/nonexistent/mecabrc");
+        const QString error = ReadingDictionary().Error();
+        QVERIFY(!error.isEmpty());
+        test::TestFolder folder;
+        Settings settings;
+        const QString path =
+            folder.Put("song.txt", S("[00:01:00]為替が[00:02:00]\r\n@TimeRatio=1\r\n").toUtf8());
+        FormTiming form(settings, nullptr, &MakeClock);
+        {
+            OnModal noSong([](QWidget*) {}); // the chooser for a song, closed with Esc
+            QVERIFY(form.OpenFile(path));
+        }
+        Activate(form);
+        {
+            OnModal close([&error](QWidget* window) {
+                auto* dialog = qobject_cast<DialogReadings*>(window);
+                QVERIFY(dialog != nullptr);
+                QTRY_VERIFY(dialog->Note()->text().contains(error));
+                QCOMPARE(dialog->Table()->rowCount(), 0);
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            });
+            QTest::keyClick(&form, Qt::Key_Y);
+            QCOMPARE(close.count, 1);
+        }
+        Activate(form);
+        QVERIFY(form.StatusLabel()->text().contains(error));
+        QVERIFY(RubyLines(form).isEmpty());
+        // The editor goes on: A spreads by the kana and one mora per kanji, and says no more.
+        QTest::keyClick(&form, Qt::Key_A);
+        QTRY_COMPARE(Starts(form, 0), S("1000 1333 1667"));
+        QVERIFY(!form.StatusLabel()->text().contains(error));
+        if (saved.isNull())
+            qunsetenv("MECABRC");
+        else
+            qputenv("MECABRC", saved);
+    }
+};
+
+QTEST_MAIN(TimingReadingsTest)
+#include "TimingReadingsTest.moc"
