@@ -1,6 +1,7 @@
 #include "SamiWriter.h"
 
 #include "../lyrics/DisplayLines.h"
+#include "../lyrics/Ruby.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -46,6 +47,30 @@ void AppendEscaped(QString& out, QStringView text, bool emptyAsSpace) {
 
 } // namespace
 
+namespace {
+
+// The escaped text, the readings of `spans` (over the line from which `text` starts at
+// `offset`) that lie wholly in it as <RUBY> elements.
+void AppendWithRuby(QString& out, QStringView text, qsizetype offset,
+                    const QVector<RubySpan>& spans, bool emptyAsSpace) {
+    qsizetype at = 0;
+    for (const RubySpan& span : spans) {
+        const qsizetype from = span.From - offset;
+        if (from < at || from + span.Length > text.size())
+            continue;
+        AppendEscaped(out, text.mid(at, from - at), false);
+        out += QStringLiteral("<RUBY>");
+        AppendEscaped(out, text.mid(from, span.Length), false);
+        out += QStringLiteral("<RT>");
+        AppendEscaped(out, span.Reading, false);
+        out += QStringLiteral("</RT></RUBY>");
+        at = from + span.Length;
+    }
+    AppendEscaped(out, text.mid(at), emptyAsSpace && text.isEmpty());
+}
+
+} // namespace
+
 QString EscapeSamiText(const QString& text) {
     QString out;
     AppendEscaped(out, text, false);
@@ -53,7 +78,7 @@ QString EscapeSamiText(const QString& text) {
 }
 
 QString MakeSamiText(LyricsDocument& document, bool karaoke, const QString& baseStyle,
-                     const std::array<QString, 4>& karaokeHtml, int lines) {
+                     const std::array<QString, 4>& karaokeHtml, int lines, bool ruby) {
     if (document.LineCount() == 0)
         return QString();
 
@@ -112,7 +137,20 @@ QString MakeSamiText(LyricsDocument& document, bool karaoke, const QString& base
         const qsizetype length = std::copy(digits, written.ptr, sync + prefix) - sync;
         out += QStringView(sync, length);
         out += opening;
-        if (karaoke) {
+        // The readings, where the step's texts are the line's own text cut in two.
+        QVector<RubySpan> spans;
+        const LyricsLine& source = lyric.Source;
+        if (ruby && source.FragmentCount() > 0 &&
+            lyric.Text.constData() == source.PlainText.constData())
+            spans = RubyFor(document, int(&source - document.Lines.constData()),
+                            source.Fragments[1].TimeMs);
+        if (!spans.isEmpty()) {
+            AppendWithRuby(out, lyric.Text, 0, spans, karaoke ? lyric.Unsung.isEmpty() : true);
+            if (karaoke) {
+                out += between;
+                AppendWithRuby(out, lyric.Unsung, lyric.Text.size(), spans, false);
+            }
+        } else if (karaoke) {
             AppendEscaped(out, lyric.Text, lyric.Unsung.isEmpty());
             out += between;
             AppendEscaped(out, lyric.Unsung, false);

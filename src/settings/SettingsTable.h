@@ -133,6 +133,8 @@ void VisitSettings(S& settings, D& defaults, Visitor&& visit) {
     TAVELKOR_KEY(X2T, ExtNew, IntRange{0, 2});
     TAVELKOR_KEY(X2T, Karaoke);
     TAVELKOR_KEY(Init, SlidemSec, Int32Range);
+    TAVELKOR_KEY(T2X, AssFurigana);
+    TAVELKOR_KEY(T2S, Ruby);
 #undef TAVELKOR_KEY
 }
 

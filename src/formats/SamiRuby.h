@@ -1,0 +1,30 @@
+// Readings in SAMI captions: <RUBY>base<RT>reading</RT></RUBY>.
+#pragma once
+
+#include "../lyrics/LyricsDocument.h"
+
+#include <QString>
+#include <QVector>
+
+namespace tavelkor {
+
+// A reading as a caption shows it, at the caption's time.
+struct ShownReading {
+    int TimeMs = 0;
+    QString Base;
+    QString Reading;
+};
+
+// The caption line with every "<RUBY>base<RT>reading</RT></RUBY>" (letter case free; the
+// closing </RT> may be left out) replaced by its base; the readings (entities decoded) are
+// appended to `shown` at `timeMs`. A line without "<RUBY" comes back as it is.
+QString TakeSamiRuby(const QString& line, int timeMs, QVector<ShownReading>& shown);
+
+// "@Ruby" entries for readings shown in this order: one entry without times for a base always
+// read one way; for a base read differently by place, one entry per run of one reading, each
+// from the time its run starts (the first without a start) to the time the next starts.
+// Numbered 1, 2, ... in the order the bases first show. Bases or readings that a "@Ruby" line
+// cannot hold are left out (RubyFitsTimeTag).
+QVector<RubyEntry> RubyEntriesOfShownReadings(const QVector<ShownReading>& shown);
+
+} // namespace tavelkor
