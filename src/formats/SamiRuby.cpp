@@ -35,13 +35,22 @@ QString TakeSamiRuby(const QString& line, int timeMs, QVector<ShownReading>& sho
 }
 
 QVector<RubyEntry> RubyEntriesOfShownReadings(const QVector<ShownReading>& shown) {
-    // The bases in the order they first show, each with its runs of one reading.
+    // The bases in the order they first show, each with its runs: captions in a row that read
+    // it the same way (one caption may read it at several places, in order).
     struct Run {
         int StartMs;
-        QString Reading;
+        QStringList Readings;
     };
     QStringList bases;
     QVector<QVector<Run>> runs;
+    QVector<Run> current; // per base, the caption being read
+    auto close = [&](qsizetype b) {
+        if (current[b].Readings.isEmpty())
+            return;
+        if (runs[b].isEmpty() || runs[b].last().Readings != current[b].Readings)
+            runs[b].append(current[b]);
+        current[b].Readings.clear();
+    };
     for (const ShownReading& reading : shown) {
         if (!RubyFitsTimeTag(reading.Base, reading.Reading))
             continue;
@@ -50,20 +59,27 @@ QVector<RubyEntry> RubyEntriesOfShownReadings(const QVector<ShownReading>& shown
             b = bases.size();
             bases.append(reading.Base);
             runs.append(QVector<Run>());
+            current.append(Run{reading.TimeMs, {}});
         }
-        if (runs[b].isEmpty() || runs[b].last().Reading != reading.Reading)
-            runs[b].append({reading.TimeMs, reading.Reading});
+        if (current[b].StartMs != reading.TimeMs) {
+            close(b);
+            current[b].StartMs = reading.TimeMs;
+        }
+        current[b].Readings.append(reading.Reading);
     }
     QVector<RubyEntry> entries;
     for (qsizetype b = 0; b < bases.size(); ++b) {
+        close(b);
         for (qsizetype r = 0; r < runs[b].size(); ++r) {
-            RubyEntry entry;
-            entry.Number = int(entries.size()) + 1;
-            entry.Base = bases[b];
-            entry.Reading = runs[b][r].Reading;
-            SetRubyTimes(entry, r == 0 ? -1 : runs[b][r].StartMs,
-                         r + 1 < runs[b].size() ? runs[b][r + 1].StartMs : -1);
-            entries.append(entry);
+            for (const QString& text : runs[b][r].Readings) {
+                RubyEntry entry;
+                entry.Number = int(entries.size()) + 1;
+                entry.Base = bases[b];
+                entry.Reading = text;
+                SetRubyTimes(entry, r == 0 ? -1 : runs[b][r].StartMs,
+                             r + 1 < runs[b].size() ? runs[b][r + 1].StartMs : -1);
+                entries.append(entry);
+            }
         }
     }
     return entries;
