@@ -264,7 +264,7 @@ void FormOption::BuildTimeTagToWordFormatsPage(QWidget* page) {
     t2xFont_ = new QLineEdit(page);
     row->addWidget(t2xFont_);
     static_cast<QVBoxLayout*>(page->layout())->addLayout(row);
-    t2xFurigana_ = AddCheckBox(page, QStringLiteral(u"ASSにふりがなを書く（base|よみ）"));
+    t2xFurigana_ = AddCheckBox(page, QStringLiteral(u"ASSにふりがなを書く（漢字|かんじ の形）"));
 }
 
 void FormOption::BuildTimeTagToDsmpPage(QWidget* page) {
