@@ -141,6 +141,7 @@ private:
             ruby_.reset();
             lastSpanWasPiece_ = false;
             lastSpanEnd_.reset();
+            textLength_ = 0;
             inLine_ = true;
             return;
         }
@@ -196,12 +197,7 @@ private:
     }
 
     // The length of the line's text so far.
-    qsizetype TextLength() const {
-        qsizetype length = pending_.size();
-        for (const TimedWord& word : line_.Words)
-            length += word.Text.size();
-        return length;
-    }
+    qsizetype TextLength() const { return textLength_; }
 
     void EndSpan() {
         if (spanRoles_.isEmpty())
@@ -249,6 +245,7 @@ private:
             ruby_->Reading += text;
             return;
         }
+        textLength_ += text.size();
         if (line_.Words.isEmpty())
             pending_ += text;
         else
@@ -322,6 +319,7 @@ private:
     std::optional<RubyInProgress> ruby_;
     bool lastSpanWasPiece_ = false;
     std::optional<qint64> lastSpanEnd_;
+    qsizetype textLength_ = 0; // of pending_ and the line's words
 };
 
 } // namespace

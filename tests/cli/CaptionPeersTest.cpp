@@ -254,7 +254,7 @@ TEST(CaptionPeers, FfmpegReadsEveryCueOfTheSrtWebVttAndAss) {
     Written written;
     // FFmpeg (5.1 at least) reads no cue after a WebVTT STYLE block, so it gets the file
     // without one (T2X/VttStyle).
-    WriteCaptions(written, 20, {QStringLiteral("T2X/VttStyle=False")}, &CaptionTimeTag);
+    WriteCaptions(written, 20, {QStringLiteral("T2X/VttStyle=False")}, &RubyTimeTag);
     for (int n = 0; n < 20; ++n) {
         QStringList expected;
         for (const TimedLine& line : written.lyrics[n].Lines)

@@ -4,6 +4,7 @@
 #include "CaptionDocuments.h"
 #include "FormatsTestHelpers.h"
 #include "formats/AssWriter.h"
+#include "formats/CaptionText.h"
 #include "lyrics/TimeTagWriter.h"
 #include "modes/ModeSteps.h"
 
@@ -166,6 +167,22 @@ TEST(WordFormats, HostileInputGivesAResultNeverAHang) {
     for (int i = 0; i < 100000; ++i)
         manySpans += QStringLiteral("<span begin=\"%1ms\" end=\"%2ms\">w</span>").arg(i).arg(i + 1);
     manySpans += U("</p></div></body></tt>");
+    // Many readings in one line, each base a word of its own.
+    QString manyRubies = U("<tt xmlns=\"http://www.w3.org/ns/ttml\" "
+                           "xmlns:tts=\"http://www.w3.org/ns/ttml#styling\"><body><div>"
+                           "<p begin=\"0s\" end=\"9999s\">");
+    QString manyVttRubies = U("WEBVTT\n\n00:00.000 --> 99:00.000\n");
+    for (int i = 0; i < 3000; ++i) {
+        manyRubies += QStringLiteral("<span tts:ruby=\"container\"><span tts:ruby=\"base\"><span "
+                                     "begin=\"%1ms\" end=\"%2ms\">w%1</span></span><span "
+                                     "tts:ruby=\"text\">r</span></span>")
+                          .arg(i)
+                          .arg(i + 1);
+        manyVttRubies += QStringLiteral("<%1><ruby>w%2<rt>r</rt></ruby>")
+                             .arg(ClockTime(i, u'.', 3, 0))
+                             .arg(i);
+    }
+    manyRubies += U("</p></div></body></tt>");
     QString bomb = U("<?xml version=\"1.0\"?><!DOCTYPE tt [<!ENTITY a \"aaaaaaaaaa\">");
     for (int i = 1; i < 12; ++i)
         bomb += QStringLiteral("<!ENTITY %1 \"%2\">")
@@ -184,6 +201,8 @@ TEST(WordFormats, HostileInputGivesAResultNeverAHang) {
              U("<p begin=\"1s\">&x;</p></div></body></tt>"),
          false},
         {"ttml", manySpans, true},
+        {"ttml", manyRubies, true},
+        {"vtt", manyVttRubies, true},
         {"ttml", // even a harmless internal entity is not expanded
          U("<!DOCTYPE tt [<!ENTITY x \"ok\">]>") + tt +
              U("<p begin=\"1s\" end=\"2s\">&x;</p></div></body></tt>"),
