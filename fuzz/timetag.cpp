@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const int time = line.FragmentCount() > 0 ? line.Fragments[1].TimeMs : 0;
         qsizetype end = 0;
         for (const RubySpan& span : RubyFor(document, i, time)) {
-            if (span.From < end || span.Length <= 0 || span.From + span.Length > line.PlainText.size())
+            if (span.From < end || span.Length <= 0 ||
+                span.From + span.Length > line.PlainText.size())
                 std::abort(); // a reading outside its line or over another
             end = span.From + span.Length;
         }

@@ -104,8 +104,7 @@ QString MakeAssText(const TimedLyrics& lyrics, const AssWriteOptions& options) {
                 // What a reader takes back (AssFurigana.h): no blank, not the mark "#".
                 if (span.From == from && span.Length == words.size() && !words.isEmpty() &&
                     !blank(words) && !blank(span.Reading) && words != u"#")
-                    return written + u'|' +
-                           AssEscaped(OneLine(span.Reading)).replace(u'|', u'｜');
+                    return written + u'|' + AssEscaped(OneLine(span.Reading)).replace(u'|', u'｜');
             }
             return written;
         };

@@ -214,8 +214,8 @@ private:
         } else if (depth == ruby_->Depth) {
             const QString reading = ruby_->Reading.trimmed();
             if (ruby_->Base >= 0 && ruby_->BaseEnd > ruby_->Base && !reading.isEmpty())
-                line_.Ruby.append({int(ruby_->Base), int(ruby_->BaseEnd - ruby_->Base),
-                                   reading, 0});
+                line_.Ruby.append(
+                    {int(ruby_->Base), int(ruby_->BaseEnd - ruby_->Base), reading, 0});
             ruby_.reset();
         }
     }

@@ -18,7 +18,7 @@ QString Timed(const char16_t* element, int begin, int end) {
 bool IsBlank(QChar c) { return c.isSpace(); }
 
 struct WordRange {
-    qsizetype From = 0; // in the line's text
+    qsizetype From = 0;                 // in the line's text
     qsizetype CoreFrom = 0, CoreTo = 0; // the word without its blanks at either end
     int Begin = 0, End = 0;
 };
@@ -70,9 +70,8 @@ QString LineContent(const TimedLine& line, bool timed) {
     for (const RubySpan& span : line.Ruby) {
         const qsizetype end = span.From + span.Length;
         if (span.Length > 0 && end <= all.size() && !CutsInstantWord(words, span.From) &&
-            !CutsInstantWord(words, end) && (ruby.isEmpty() || ruby.last().From +
-                                                                       ruby.last().Length <=
-                                                                   span.From))
+            !CutsInstantWord(words, end) &&
+            (ruby.isEmpty() || ruby.last().From + ruby.last().Length <= span.From))
             ruby.append(span);
     }
     // Every place where a piece ends: a word's start, its core's ends, a reading's ends.

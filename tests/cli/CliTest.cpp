@@ -282,11 +282,10 @@ TEST_F(CliTest, CaptionFormatsGoOutEachOnItsOwnAndComeBack) {
                            "[00:03:00]line\r\n@TimeRatio=1\r\n@Ruby7=ka,\xe3\x81\x8b\r\n"));
     ASSERT_TRUE(WriteBytes(folder.File("song.vtt"), "older"));
     // A format that may not be written is named; the others are written all the same.
-    const CliResult kept =
-        Run({QStringLiteral("--mode=t2x"), QStringLiteral("--to=srt,vtt,ass,ttml"),
-             QStringLiteral("--set"), QStringLiteral("Init/OverWrite=False"),
-             QStringLiteral("--set"), QStringLiteral("T2X/AssFurigana=True"),
-             QStringLiteral("song.txt")});
+    const CliResult kept = Run(
+        {QStringLiteral("--mode=t2x"), QStringLiteral("--to=srt,vtt,ass,ttml"),
+         QStringLiteral("--set"), QStringLiteral("Init/OverWrite=False"), QStringLiteral("--set"),
+         QStringLiteral("T2X/AssFurigana=True"), QStringLiteral("song.txt")});
     EXPECT_EQ(kept.exitCode, 1);
     EXPECT_EQ(kept.out,
               U("Ｄ＆Ｄファイル数 : 1\n\nsong.txt : 04.上書きしない（vtt 04.上書きしない）\n"));

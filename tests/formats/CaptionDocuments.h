@@ -70,8 +70,8 @@ inline QString WithRuby(DocumentGenerator& g, const QString& timeTag) {
             continue;
         header += QStringLiteral("@Ruby%1=").arg(n++) + base + u',' + reading + times + CrLf;
         if (g.Between(0, 3) == 0 && n <= count) // the same base read another way
-            header += QStringLiteral("@Ruby%1=").arg(n++) + base + u',' + g.Text(3, false).remove(u',') +
-                      CrLf;
+            header += QStringLiteral("@Ruby%1=").arg(n++) + base + u',' +
+                      g.Text(3, false).remove(u',') + CrLf;
     }
     return header + timeTag;
 }
@@ -99,7 +99,8 @@ inline TimedLyrics Kept(WordFormat format, TimedLyrics lyrics, bool assFurigana 
                         ++from;
                     while (to > from && t[to - 1 - words[w].first].isSpace())
                         --to;
-                    for (const qsizetype edge : {qsizetype(span.From), qsizetype(span.From + span.Length)})
+                    for (const qsizetype edge :
+                         {qsizetype(span.From), qsizetype(span.From + span.Length)})
                         if (end <= line.Words[w].StartMs && edge > from && edge < to)
                             keep = false;
                 }

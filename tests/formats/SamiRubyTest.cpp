@@ -51,7 +51,8 @@ TEST(SamiRuby, WrittenOnlyWhenAskedAndReadBackAsEntries) {
             // are the entries' readings.
             ASSERT_EQ(back.LineCount(), backPlain.LineCount()) << "document " << seed;
             for (int i = 0; i < back.LineCount(); ++i)
-                EXPECT_EQ(back.Lines[i].PlainText, backPlain.Lines[i].PlainText) << sami.toStdString();
+                EXPECT_EQ(back.Lines[i].PlainText, backPlain.Lines[i].PlainText)
+                    << sami.toStdString();
             QSet<QString> entries;
             for (const RubyEntry& entry : back.Header.Ruby)
                 entries.insert(entry.Base + u'=' + entry.Reading);
@@ -62,8 +63,8 @@ TEST(SamiRuby, WrittenOnlyWhenAskedAndReadBackAsEntries) {
 }
 
 TEST(SamiRuby, KaraokeStepsShowAReadingOnlyOverAWholeBase) {
-    LyricsDocument document =
-        ParseDoc("@Ruby1=為替,かわせ\r\n@Ruby2=歌,&<>\r\n[00:01:00]歌の為[00:01:50]替[00:02:00]\r\n");
+    LyricsDocument document = ParseDoc(
+        "@Ruby1=為替,かわせ\r\n@Ruby2=歌,&<>\r\n[00:01:00]歌の為[00:01:50]替[00:02:00]\r\n");
     const std::array<QString, 4> pieces = {U("<S>"), U("</S>"), U("<U>"), U("</U>")};
     const QString sami = MakeSamiText(document, true, U("s"), pieces, 1, true);
     EXPECT_TRUE(sami.contains(U("<S><RUBY>歌<RT>&&lt;&gt;</RT></RUBY>の為</S><U>替</U>")))
@@ -82,7 +83,8 @@ TEST(SamiRuby, KaraokeStepsShowAReadingOnlyOverAWholeBase) {
     QStringList lines;
     for (const RubyEntry& entry : places.Header.Ruby)
         lines << ComposeRubyDirective(entry);
-    EXPECT_EQ(lines, (QStringList{U("@Ruby1=空,そら,,[00:02:00]"), U("@Ruby2=空,から,[00:02:00]")}));
+    EXPECT_EQ(lines,
+              (QStringList{U("@Ruby1=空,そら,,[00:02:00]"), U("@Ruby2=空,から,[00:02:00]")}));
     EXPECT_EQ(places.Lines[1].PlainText, U("空の"));
 }
 

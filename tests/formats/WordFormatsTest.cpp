@@ -29,7 +29,8 @@ QString Reading(const LyricsDocument& document) {
             s += QStringLiteral("<%1>").arg(line.Fragments[f].TimeMs) + line.Fragments[f].Text;
         if (line.FragmentCount() > 0)
             for (const RubySpan& span : RubyFor(document, i, line.Fragments[1].TimeMs))
-                s += QStringLiteral("{%1+%2=").arg(span.From).arg(span.Length) + span.Reading + u'}';
+                s +=
+                    QStringLiteral("{%1+%2=").arg(span.From).arg(span.Length) + span.Reading + u'}';
         out << s;
     }
     return out.join(u'\n') + u'\n' + document.Header.Title + u'|' + document.Header.Artist;
@@ -80,15 +81,24 @@ TEST(WordFormats, RubyEdgeCasesInEachWriter) {
         QStringList present;
         QStringList absent;
     } cases[] = {
-        {until, WordFormat::Vtt,
-         {U("<ruby>為替<rt>かわせ</rt></ruby><00:01.500>だ"), U("\r\n為替<00:03.500>だ")}, {}},
-        {until, WordFormat::Ttml, {U("tts:ruby=\"text\">かわせ")},
+        {until,
+         WordFormat::Vtt,
+         {U("<ruby>為替<rt>かわせ</rt></ruby><00:01.500>だ"), U("\r\n為替<00:03.500>だ")},
+         {}},
+        {until,
+         WordFormat::Ttml,
+         {U("tts:ruby=\"text\">かわせ")},
          {U("L2\" ttm:agent=\"v1\"><span tts:ruby")}},
         {until, WordFormat::Ass, {U("}為替|かわせ{"), U("}為替{")}, {}},
-        {twice, WordFormat::Vtt, {U("<ruby>為替<rt>かわせ</rt></ruby><00:01.200>と<00:01.400><ruby>為替<rt>いかわせ</rt></ruby>")}, {}},
+        {twice,
+         WordFormat::Vtt,
+         {U("<ruby>為替<rt>かわせ</rt></ruby><00:01.200>と<00:01.400><ruby>為替<rt>いかわせ</rt></"
+            "ruby>")},
+         {}},
         {twice, WordFormat::Ass, {U("}為替|かわせ{"), U("}為替|いかわせ\r\n")}, {}},
         {crossing, WordFormat::Vtt, {U("の<ruby>為<00:01.500>替<rt>かわせ</rt></ruby>")}, {}},
-        {crossing, WordFormat::Ttml,
+        {crossing,
+         WordFormat::Ttml,
          {U("<span begin=\"00:01.000\" end=\"00:01.500\">の</span><span tts:ruby=\"container\">"
             "<span tts:ruby=\"base\"><span begin=\"00:01.000\" end=\"00:01.500\">為</span>"
             "<span begin=\"00:01.500\" end=\"00:02.000\">替</span></span><span "
@@ -107,7 +117,8 @@ TEST(WordFormats, RubyEdgeCasesInEachWriter) {
         WordFormatOptions options;
         options.Ass.Furigana = true;
         const QString text = MakeWordFormatText(c.format, timed, options);
-        const std::string where = WordFormatName(c.format).toStdString() + "\n" + text.toStdString();
+        const std::string where =
+            WordFormatName(c.format).toStdString() + "\n" + text.toStdString();
         for (const QString& present : c.present)
             EXPECT_TRUE(text.contains(present)) << present.toStdString() << " in " << where;
         for (const QString& absent : c.absent)
@@ -178,9 +189,8 @@ TEST(WordFormats, HostileInputGivesAResultNeverAHang) {
                                      "tts:ruby=\"text\">r</span></span>")
                           .arg(i)
                           .arg(i + 1);
-        manyVttRubies += QStringLiteral("<%1><ruby>w%2<rt>r</rt></ruby>")
-                             .arg(ClockTime(i, u'.', 3, 0))
-                             .arg(i);
+        manyVttRubies +=
+            QStringLiteral("<%1><ruby>w%2<rt>r</rt></ruby>").arg(ClockTime(i, u'.', 3, 0)).arg(i);
     }
     manyRubies += U("</p></div></body></tt>");
     QString bomb = U("<?xml version=\"1.0\"?><!DOCTYPE tt [<!ENTITY a \"aaaaaaaaaa\">");
