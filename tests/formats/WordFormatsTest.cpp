@@ -132,6 +132,24 @@ TEST(WordFormats, RubyEdgeCasesInEachWriter) {
     // Without the setting, ASS holds no reading at all.
     const TimedLyrics timed = TimedLyricsOf(ParseDoc(marks), 3000);
     EXPECT_FALSE(MakeWordFormatText(WordFormat::Ass, timed, {}).contains(U("&<>")));
+    // ASS furigana is read only from a file that uses the syntax throughout.
+    const QString events = U("[Events]\nDialogue: 0,0:00:01.00,0:00:02.00,,,0,0,0,,");
+    const struct {
+        QString dialogue;
+        QString text; // of the line read
+        int readings;
+    } ass[] = {
+        {U("{\\k50}歌|うた{\\k50}だ"), U("歌だ"), 1},
+        {U("{\\k50}歌|うた{\\k50}A | B"), U("歌|うたA | B"), 0},
+        {U("{\\k50}歌|うた{\\k50}#|た"), U("歌|うた#|た"), 0},
+        {U("{\\k50}a|b|c"), U("a|b|c"), 0},
+    };
+    for (const auto& c : ass) {
+        const std::optional<TimedLyrics> read = ReadWordFormatText(events + c.dialogue, U("ass"));
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read->Lines[0].Text(), c.text);
+        EXPECT_EQ(read->Lines[0].Ruby.size(), c.readings) << c.dialogue.toStdString();
+    }
 }
 
 TEST(WordFormats, AssKaraokeDurationsAddUpToEveryDialogueExactly) {
