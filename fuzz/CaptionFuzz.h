@@ -1,7 +1,8 @@
 // The shared body of the caption readers' fuzz targets (ass, ttml, vtt, srt): arbitrary text
 // read as the format gives a result or nothing; what it gives has every word in time order
-// within its line; written back in the same format it reads again, with the same lines that
-// have text; and it goes through the TimeTag writer.
+// within its line and its readings over its text; written back in the same format (ASS with
+// and without furigana) it reads again, with the same lines that have text; and it goes
+// through the TimeTag writer.
 #pragma once
 
 #include "formats/WordFormats.h"
@@ -25,6 +26,18 @@ inline int LinesWithText(const TimedLyrics& lyrics) {
     return count;
 }
 
+// Readings stand over the line's text, in order, none over another.
+inline void CheckRuby(const TimedLine& line) {
+    const qsizetype length = line.Text().size();
+    qsizetype end = 0;
+    for (const RubySpan& span : line.Ruby) {
+        if (span.From < end || span.Length <= 0 || span.From + span.Length > length ||
+            span.Reading.isEmpty())
+            std::abort(); // a reading outside its line, empty, or over another
+        end = span.From + span.Length;
+    }
+}
+
 inline int FuzzCaptionReader(WordFormat format, const uint8_t* data, size_t size) {
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
     const std::optional<TimedLyrics> lyrics = ReadWordFormatText(text, WordFormatName(format));
@@ -39,13 +52,21 @@ inline int FuzzCaptionReader(WordFormat format, const uint8_t* data, size_t size
                 std::abort(); // a word out of order or outside its line
             last = word.StartMs;
         }
+        CheckRuby(line);
     }
     LyricsDocument document = DocumentOfTimedLyrics(*lyrics);
     const TimedLyrics timed = TimedLyricsOf(document, 3000);
-    const QString written = MakeWordFormatText(format, timed, WordFormatOptions{});
+    for (const TimedLine& line : timed.Lines)
+        CheckRuby(line);
+    WordFormatOptions options;
+    options.Ass.Furigana = size % 2 == 0;
+    const QString written = MakeWordFormatText(format, timed, options);
     const std::optional<TimedLyrics> again = ReadWordFormatText(written, WordFormatName(format));
     if (LinesWithText(timed) > 0 && (!again || LinesWithText(*again) != LinesWithText(timed)))
         std::abort(); // what we write does not read back with the lines we had
+    if (again)
+        for (const TimedLine& line : again->Lines)
+            CheckRuby(line);
     ComposeLyricsText(document);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "AssReader.h"
 
+#include "AssFurigana.h"
 #include "CaptionText.h"
 
 #include <algorithm>
@@ -156,6 +157,7 @@ std::optional<TimedLyrics> ReadAssText(QStringView text) {
     }
     if (!events || lyrics.Lines.isEmpty())
         return std::nullopt;
+    TakeAssFurigana(lyrics);
     return lyrics;
 }
 

@@ -82,12 +82,33 @@ QString MakeAssText(const TimedLyrics& lyrics, const AssWriteOptions& options) {
         // waits in the unsung colour and turns at once when its time comes.
         const bool waits = Centiseconds(line.Words.first().StartMs) > start;
         if (!line.WordTimed && !waits) {
-            text += AssEscaped(OneLine(line.Text()));
+            QString plain = AssEscaped(OneLine(line.Text()));
+            if (options.Furigana)
+                plain.replace(u'|', u'｜');
+            text += plain;
             text += CrLf;
             continue;
         }
         // Each word runs from its start to the next one's; the boundaries are rounded once,
         // so the durations add up to the Dialogue's time without drift.
+        // The furigana syntax of karaoke templates: a syllable that is a reading's whole base.
+        auto syllable = [&](qsizetype from, const QString& words) {
+            QString written = AssEscaped(OneLine(words));
+            if (!options.Furigana)
+                return written;
+            written.replace(u'|', u'｜');
+            auto blank = [](const QString& s) {
+                return std::any_of(s.begin(), s.end(), [](QChar c) { return c.isSpace(); });
+            };
+            for (const RubySpan& span : line.Ruby) {
+                // What a reader takes back (AssFurigana.h): no blank, not the mark "#".
+                if (span.From == from && span.Length == words.size() && !words.isEmpty() &&
+                    !blank(words) && !blank(span.Reading) && words != u"#")
+                    return written + u'|' + AssEscaped(OneLine(span.Reading)).replace(u'|', u'｜');
+            }
+            return written;
+        };
+        qsizetype offset = 0; // of the word in the line's text
         qint64 at = start;
         auto karaoke = [&](qint64 until, const QString& name, const QString& words) {
             const qint64 boundary = std::clamp(until, at, end);
@@ -103,7 +124,8 @@ QString MakeAssText(const TimedLyrics& lyrics, const AssWriteOptions& options) {
             const qint64 until =
                 w + 1 < line.Words.size() ? Centiseconds(line.Words[w + 1].StartMs) : end;
             karaoke(until, word.Text.isEmpty() || !line.WordTimed ? QStringLiteral("k") : tag,
-                    AssEscaped(OneLine(word.Text)));
+                    syllable(offset, word.Text));
+            offset += word.Text.size();
         }
         text += CrLf;
     }

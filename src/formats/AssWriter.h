@@ -12,6 +12,9 @@ struct AssWriteOptions {
     QString UnsungColour; // "#RRGGBB": the secondary colour, the part still to sing
     QString Karaoke = QStringLiteral("kf"); // the tag of a word: "kf", "k" or "ko"
     int Lines = 1; // lines on screen at once (1 to 4): a line shows while the ones before sing
+    // Readings in the karaoke templates' furigana syntax, "base|reading" as a syllable's text;
+    // a plain renderer shows them as text.
+    bool Furigana = false;
 };
 
 // The script: [Script Info], one style, one Dialogue per line from when it shows to its end.
@@ -19,7 +22,10 @@ struct AssWriteOptions {
 // "{\k}" on no text) whose centisecond durations add up exactly to the line's time; a line
 // timed as a whole is its plain text (shown ahead, it waits on "{\k}" and turns at its time with
 // one "{\k}"). "{", "}" and "\" in lyrics become their full-width forms
-// (ASS has no escape for them).
+// (ASS has no escape for them). With `Furigana`, a syllable whose text is exactly a reading's
+// base is written "base|reading" (other readings, and those with a blank in base or reading
+// or the base "#", are not written) and a "|" in lyrics becomes
+// "｜", so that a templater takes no lyric for furigana.
 QString MakeAssText(const TimedLyrics& lyrics, const AssWriteOptions& options);
 
 } // namespace tavelkor

@@ -3,6 +3,7 @@
 #include "../lyrics/TextRules.h"
 #include "../lyrics/TimeTagWriter.h"
 #include "../lyrics/TimeValues.h"
+#include "SamiRuby.h"
 
 namespace tavelkor {
 
@@ -90,6 +91,7 @@ LyricsDocument ReadSamiText(const QString& text) {
     // as a line break, so such a file is not read as one long line without captions.
     const QString unified = UnifyLineEnds(text);
     const QList<QStringView> lines = SplitAtCrLf(unified);
+    QVector<ShownReading> readings;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         int startMs = 0;
         QString rest;
@@ -100,7 +102,8 @@ LyricsDocument ReadSamiText(const QString& text) {
         ++i; // the scan resumes after the caption line, whatever it holds
         QString caption;
         QString captionRest;
-        if (ParseCaptionLine(lines[i].toString(), caption, captionRest) == 0)
+        if (ParseCaptionLine(TakeSamiRuby(lines[i].toString(), startMs, readings), caption,
+                             captionRest) == 0)
             continue;
         LyricsLine lyric;
         lyric.HasTimeTag = true;
@@ -114,6 +117,7 @@ LyricsDocument ReadSamiText(const QString& text) {
         document.HasTimeTags = true;
         document.Header.TimeRatio = 1;
         document.Header.HasTimeRatio = true;
+        document.Header.Ruby = RubyEntriesOfShownReadings(readings);
         ComposeLyricsText(document);
     }
     return document;

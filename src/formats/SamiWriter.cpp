@@ -2,6 +2,7 @@
 
 #include "../base/TextSink.h"
 #include "../lyrics/DisplayLines.h"
+#include "../lyrics/Ruby.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -40,6 +41,26 @@ void AppendEscaped(TextSink& out, QStringView text, bool emptyAsSpace) {
     }
 }
 
+// The escaped text, the readings of `spans` (over the line from which `text` starts at
+// `offset`) that lie wholly in it as <RUBY> elements.
+void AppendWithRuby(TextSink& out, QStringView text, qsizetype offset,
+                    const QVector<RubySpan>& spans, bool emptyAsSpace) {
+    qsizetype at = 0;
+    for (const RubySpan& span : spans) {
+        const qsizetype from = span.From - offset;
+        if (from < at || from + span.Length > text.size())
+            continue;
+        AppendEscaped(out, text.mid(at, from - at), false);
+        out.Append(u"<RUBY>");
+        AppendEscaped(out, text.mid(from, span.Length), false);
+        out.Append(u"<RT>");
+        AppendEscaped(out, span.Reading, false);
+        out.Append(u"</RT></RUBY>");
+        at = from + span.Length;
+    }
+    AppendEscaped(out, text.mid(at), emptyAsSpace && text.isEmpty());
+}
+
 } // namespace
 
 QString EscapeSamiText(const QString& text) {
@@ -53,7 +74,7 @@ QString EscapeSamiText(const QString& text) {
 }
 
 QString MakeSamiText(LyricsDocument& document, bool karaoke, const QString& baseStyle,
-                     const std::array<QString, 4>& karaokeHtml, int lines) {
+                     const std::array<QString, 4>& karaokeHtml, int lines, bool ruby) {
     if (document.LineCount() == 0)
         return QString();
 
@@ -112,7 +133,20 @@ QString MakeSamiText(LyricsDocument& document, bool karaoke, const QString& base
         for (const char* digit = digits; digit != written.ptr; ++digit)
             sink.AppendReserved(char16_t(*digit));
         sink.AppendReserved(opening);
-        if (karaoke) {
+        // The readings, where the step's texts are the line's own text cut in two.
+        QVector<RubySpan> spans;
+        const LyricsLine& source = lyric.Source;
+        if (ruby && source.FragmentCount() > 0 &&
+            lyric.Text.constData() == source.PlainText.constData())
+            spans = RubyFor(document, int(&source - document.Lines.constData()),
+                            source.Fragments[1].TimeMs);
+        if (!spans.isEmpty()) {
+            AppendWithRuby(sink, lyric.Text, 0, spans, karaoke ? lyric.Unsung.isEmpty() : true);
+            if (karaoke) {
+                sink.Append(between);
+                AppendWithRuby(sink, lyric.Unsung, lyric.Text.size(), spans, false);
+            }
+        } else if (karaoke) {
             AppendEscaped(sink, lyric.Text, lyric.Unsung.isEmpty());
             sink.Append(between);
             AppendEscaped(sink, lyric.Unsung, false);

@@ -1,6 +1,7 @@
 #include "TimedLyrics.h"
 
 #include "../lyrics/TimeValues.h"
+#include "CaptionRuby.h"
 #include "CaptionText.h"
 
 #include <algorithm>
@@ -62,6 +63,11 @@ TimedLyrics TimedLyricsOf(const LyricsDocument& document, int lastLineMs) {
             line.EndMs = next > lastStart ? next : HeldMs(qint64(lastStart) + lastLineMs);
         }
         line.WordTimed = line.Words.size() > 1;
+        const qsizetype length = line.Text().size();
+        for (const RubySpan& span : RubyFor(document, i, line.StartMs)) {
+            if (span.From + span.Length <= length)
+                line.Ruby.append(span);
+        }
         lyrics.Lines.append(std::move(line));
     }
     return lyrics;
@@ -73,10 +79,12 @@ LyricsDocument DocumentOfTimedLyrics(TimedLyrics lyrics) {
     document.Header.Artist = lyrics.Artist;
     std::stable_sort(lyrics.Lines.begin(), lyrics.Lines.end(),
                      [](const TimedLine& a, const TimedLine& b) { return a.StartMs < b.StartMs; });
+    QVector<QVector<RubySpan>> ruby;
     for (qsizetype i = 0; i < lyrics.Lines.size(); ++i) {
         const TimedLine& timed = lyrics.Lines[i];
         if (timed.Words.isEmpty())
             continue;
+        ruby.append(timed.Ruby);
         LyricsLine line;
         line.HasTimeTag = true;
         line.Fragments.append(Fragment(timed.StartMs, QString()));
@@ -95,6 +103,7 @@ LyricsDocument DocumentOfTimedLyrics(TimedLyrics lyrics) {
         document.Lines.append(std::move(line));
     }
     document.HasTimeTags = !document.Lines.isEmpty();
+    AddRubyEntries(document, ruby);
     document.Header.TimeRatio = 1;
     document.Header.HasTimeRatio = true;
     return document;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "../lyrics/LyricsDocument.h"
+#include "../lyrics/Ruby.h"
 
 #include <QString>
 #include <QVector>
@@ -22,7 +23,10 @@ struct TimedLine {
     int EndMs = 0;            // when it goes; never before its last word's start
     bool WordTimed = false;   // the words carry their own times (karaoke); else one word, the line
     QVector<TimedWord> Words; // in time order, at least one
-    QString Text() const;     // the words' texts joined
+    // Readings over Text() (From and Length index it; Number is not used), in text order, not
+    // overlapping: what the formats with ruby write and give back.
+    QVector<RubySpan> Ruby;
+    QString Text() const; // the words' texts joined
 };
 
 struct TimedLyrics {
@@ -35,13 +39,15 @@ struct TimedLyrics {
 // non-directive line with text becomes one line: its tags become its words (the text before the
 // first tag joins the first word), an empty last tag is its end, else the next line's start
 // (when that is later) ends it, else `lastLineMs` after its last tag. Lines without time or
-// text are left out; they are what the caption formats cannot show.
+// text are left out; they are what the caption formats cannot show. A line's readings are
+// RubyFor() at the line's start.
 TimedLyrics TimedLyricsOf(const LyricsDocument& document, int lastLineMs);
 
 // The TimeTag document of timed lines (ratio 1, times as they are): a karaoke tag per word, a
 // pause tag where a word ends before the next starts or the line is shown before its first word,
 // and an end tag where the line ends other than at the next line's start. Lines sort by start
-// (stable). Title and artist become the header.
+// (stable). Title and artist become the header; the lines' readings become "@Ruby" entries
+// (AddRubyEntries).
 LyricsDocument DocumentOfTimedLyrics(TimedLyrics lyrics);
 
 } // namespace tavelkor

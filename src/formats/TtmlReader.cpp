@@ -137,6 +137,11 @@ private:
         if (name == u"p") {
             line_ = TimedLine{};
             lineTiming_ = timing;
+            spanRoles_.clear();
+            ruby_.reset();
+            lastSpanWasPiece_ = false;
+            lastSpanEnd_.reset();
+            textLength_ = 0;
             inLine_ = true;
             return;
         }
@@ -149,16 +154,69 @@ private:
         if (name == u"span") {
             const QStringView role = AttributeNamed(u"role");
             const QStringView ruby = AttributeNamed(u"ruby");
-            if (role.startsWith(u"x-translation") || role.startsWith(u"x-roman") ||
-                ruby == u"text" || ruby == u"textContainer") {
+            if (role.startsWith(u"x-translation") || role.startsWith(u"x-roman")) {
                 skipDepth = 1;
                 return;
             }
+            spanRoles_.append(ruby.toString());
+            if (ruby == u"container") {
+                ruby_ = RubyInProgress{};
+                ruby_->Depth = int(spanRoles_.size());
+            }
+            if (ruby == u"text" || ruby == u"textContainer") {
+                // A reading is kept only inside a container; elsewhere it is no lyric text.
+                if (!ruby_ || ruby_->Base < 0 || ruby_->BaseEnd < 0)
+                    skipDepth = 1;
+                else
+                    ++ruby_->InText;
+                if (skipDepth > 0)
+                    spanRoles_.removeLast();
+                return;
+            }
+            if (ruby == u"base" && ruby_ && ruby_->Base < 0) {
+                ruby_->Base = TextLength();
+                ruby_->BaseDepth = int(spanRoles_.size());
+            }
             if (timing.Begin) {
-                line_.Words.append({QString(), HeldMs(*timing.Begin)});
+                const int begin = HeldMs(*timing.Begin);
+                // The pieces a reading's edge cuts out of one word carry that word's time:
+                // they join it again.
+                const bool inBase = ruby_ && ruby_->BaseDepth > 0;
+                const bool joins = (inBase || lastSpanWasPiece_) && !line_.Words.isEmpty() &&
+                                   timing.End && lastSpanEnd_ && *timing.End == *lastSpanEnd_ &&
+                                   *timing.End > begin && line_.Words.last().StartMs == begin;
+                lastSpanWasPiece_ = inBase;
+                lastSpanEnd_ = timing.End;
+                if (joins)
+                    return;
+                line_.Words.append({QString(), begin});
                 line_.WordTimed = true;
                 spanEnds_.append(timing.End);
             }
+        }
+    }
+
+    // The length of the line's text so far.
+    qsizetype TextLength() const { return textLength_; }
+
+    void EndSpan() {
+        if (spanRoles_.isEmpty())
+            return;
+        const QString role = spanRoles_.takeLast();
+        if (!ruby_)
+            return;
+        const int depth = int(spanRoles_.size()) + 1;
+        if (role == u"text" || role == u"textContainer") {
+            ruby_->InText = std::max(0, ruby_->InText - 1);
+        } else if (depth == ruby_->BaseDepth) {
+            ruby_->BaseEnd = TextLength();
+            ruby_->BaseDepth = 0;
+        } else if (depth == ruby_->Depth) {
+            const QString reading = ruby_->Reading.trimmed();
+            if (ruby_->Base >= 0 && ruby_->BaseEnd > ruby_->Base && !reading.isEmpty())
+                line_.Ruby.append(
+                    {int(ruby_->Base), int(ruby_->BaseEnd - ruby_->Base), reading, 0});
+            ruby_.reset();
         }
     }
 
@@ -170,6 +228,8 @@ private:
             inAgent_ = false;
         else if (name == u"head")
             inHead_ = false;
+        else if (name == u"span" && inLine_)
+            EndSpan();
         else if (name == u"p" && inLine_)
             FinishLine();
     }
@@ -181,6 +241,11 @@ private:
         }
         if (!inLine_)
             return;
+        if (ruby_ && ruby_->InText > 0) {
+            ruby_->Reading += text;
+            return;
+        }
+        textLength_ += text.size();
         if (line_.Words.isEmpty())
             pending_ += text;
         else
@@ -240,6 +305,21 @@ private:
     Timing lineTiming_;
     QString pending_;
     QVector<std::optional<qint64>> spanEnds_;
+    // A ruby container being read: where its base starts and ends in the line's text (-1: not
+    // yet), the depths (in spanRoles_) of the container and of its open base, and its reading.
+    struct RubyInProgress {
+        qsizetype Base = -1;
+        qsizetype BaseEnd = -1;
+        int Depth = 0;
+        int BaseDepth = 0;
+        int InText = 0;
+        QString Reading;
+    };
+    QVector<QString> spanRoles_; // the tts:ruby of every open span of the line
+    std::optional<RubyInProgress> ruby_;
+    bool lastSpanWasPiece_ = false;
+    std::optional<qint64> lastSpanEnd_;
+    qsizetype textLength_ = 0; // of pending_ and the line's words
 };
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "CaptionText.h"
 
+#include <algorithm>
+
 namespace tavelkor {
 
 namespace {
@@ -14,6 +16,103 @@ QString Timed(const char16_t* element, int begin, int end) {
 }
 
 bool IsBlank(QChar c) { return c.isSpace(); }
+
+struct WordRange {
+    qsizetype From = 0;                 // in the line's text
+    qsizetype CoreFrom = 0, CoreTo = 0; // the word without its blanks at either end
+    int Begin = 0, End = 0;
+};
+
+QVector<WordRange> WordRanges(const TimedLine& line) {
+    QVector<WordRange> ranges;
+    qsizetype at = 0;
+    for (qsizetype w = 0; w < line.Words.size(); ++w) {
+        const QString& t = line.Words[w].Text;
+        qsizetype first = 0;
+        qsizetype last = t.size();
+        while (first < last && IsBlank(t[first]))
+            ++first;
+        while (last > first && IsBlank(t[last - 1]))
+            --last;
+        const int end = w + 1 < line.Words.size() ? line.Words[w + 1].StartMs : line.EndMs;
+        ranges.append({at, at + first, at + last, line.Words[w].StartMs, end});
+        at += t.size();
+    }
+    return ranges;
+}
+
+// The word whose core holds the character at `at`, or -1.
+qsizetype WordAt(const QVector<WordRange>& words, qsizetype at) {
+    for (qsizetype w = 0; w < words.size(); ++w) {
+        if (at >= words[w].CoreFrom && at < words[w].CoreTo)
+            return w;
+    }
+    return -1;
+}
+
+// A reading's edge cuts a word into pieces of the same time, which a reader joins again; a
+// word that lasts no time cannot be told from two words, so no edge may cut one.
+bool CutsInstantWord(const QVector<WordRange>& words, qsizetype edge) {
+    for (const WordRange& word : words) {
+        if (edge > word.CoreFrom && edge < word.CoreTo && word.End <= word.Begin)
+            return true;
+    }
+    return false;
+}
+
+// A line's words as spans (with `timed`) and its readings as TTML2 ruby containers: the base
+// holds the timed pieces of the words it covers, so every word keeps its time, and the text
+// (in a text container, where the music players' reader looks) carries the base's time.
+QString LineContent(const TimedLine& line, bool timed) {
+    const QVector<WordRange> words = WordRanges(line);
+    const QString all = line.Text();
+    QVector<RubySpan> ruby;
+    for (const RubySpan& span : line.Ruby) {
+        const qsizetype end = span.From + span.Length;
+        if (span.Length > 0 && end <= all.size() && !CutsInstantWord(words, span.From) &&
+            !CutsInstantWord(words, end) &&
+            (ruby.isEmpty() || ruby.last().From + ruby.last().Length <= span.From))
+            ruby.append(span);
+    }
+    // Every place where a piece ends: a word's start, its core's ends, a reading's ends.
+    QVector<qsizetype> edges{all.size()};
+    for (const WordRange& word : words)
+        edges << word.From << word.CoreFrom << word.CoreTo;
+    for (const RubySpan& span : ruby)
+        edges << span.From << span.From + span.Length;
+    std::sort(edges.begin(), edges.end());
+    QString text;
+    qsizetype next = 0; // the next reading
+    qsizetype w = 0;    // the word at or after the piece
+    qsizetype at = 0;
+    for (const qsizetype to : edges) {
+        if (to <= at)
+            continue;
+        if (next < ruby.size() && ruby[next].From == at)
+            text += QStringLiteral("<span tts:ruby=\"container\"><span tts:ruby=\"base\">");
+        while (w < words.size() && words[w].CoreTo <= at)
+            ++w;
+        const bool core = w < words.size() && words[w].CoreFrom <= at;
+        const QString piece = XmlEscaped(all.mid(at, to - at));
+        if (core && timed)
+            text += Timed(u"span", words[w].Begin, words[w].End) + u'>' + piece +
+                    QStringLiteral("</span>");
+        else
+            text += piece;
+        at = to;
+        if (next < ruby.size() && ruby[next].From + ruby[next].Length == at) {
+            const RubySpan& span = ruby[next++];
+            const qsizetype first = std::max<qsizetype>(0, WordAt(words, span.From));
+            const qsizetype last = std::max(first, WordAt(words, span.From + span.Length - 1));
+            text += QStringLiteral("</span><span tts:ruby=\"textContainer\">");
+            text += Timed(u"span", words.isEmpty() ? line.StartMs : words[first].Begin,
+                          words.isEmpty() ? line.EndMs : words[last].End);
+            text += QStringLiteral(" tts:ruby=\"text\">") + XmlEscaped(span.Reading) +
+                    QStringLiteral("</span></span></span>");
+        }
+    }
+    return text;
+}
 
 } // namespace
 
@@ -92,28 +191,7 @@ QString MakeTtmlText(const TimedLyrics& lyrics, const QString& language) {
     for (const TimedLine& line : lyrics.Lines) {
         text += Timed(u"p", line.StartMs, line.EndMs);
         text += QStringLiteral(" itunes:key=\"L%1\" ttm:agent=\"v1\">").arg(++key);
-        // The text of a word goes in its span; its blanks stand beside it. A pause (no text)
-        // leaves a gap: the span before it ends where it starts.
-        for (qsizetype w = 0; w < line.Words.size(); ++w) {
-            const TimedWord& word = line.Words[w];
-            const QString& t = word.Text;
-            qsizetype first = 0;
-            qsizetype last = t.size();
-            while (first < last && IsBlank(t[first]))
-                ++first;
-            while (last > first && IsBlank(t[last - 1]))
-                --last;
-            text += XmlEscaped(t.left(first));
-            if (last > first) {
-                const int end = w + 1 < line.Words.size() ? line.Words[w + 1].StartMs : line.EndMs;
-                if (wordTimed)
-                    text += Timed(u"span", word.StartMs, end) + u'>';
-                text += XmlEscaped(t.mid(first, last - first));
-                if (wordTimed)
-                    text += QStringLiteral("</span>");
-            }
-            text += XmlEscaped(t.mid(last));
-        }
+        text += LineContent(line, wordTimed || !line.Ruby.isEmpty());
         text += QStringLiteral("</p>\r\n");
     }
     text += QStringLiteral("</div>\r\n</body>\r\n</tt>\r\n");

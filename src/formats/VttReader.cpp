@@ -50,26 +50,60 @@ QString DecodeEntities(QStringView text) {
     return decoded;
 }
 
-// A cue's text: inline timestamps start words, tags go, <rt> readings with them.
+// A cue's text: inline timestamps start words, tags go, <ruby> readings (its <rt>s) become
+// the line's readings over the base before them.
 TimedLine ReadCuePayload(QStringView payload, int start, int end) {
     TimedLine line;
     line.StartMs = start;
     line.EndMs = end;
     line.Words.append({QString(), start});
     int reading = 0; // inside <rt>
+    qsizetype length = 0; // of the line's text so far
+    // The open <ruby>: where its base starts in the text, where it ends (at its first <rt>),
+    // and the readings of its <rt>s.
+    qsizetype rubyFrom = -1;
+    qsizetype baseEnd = -1;
+    QString rubyReading;
+    auto closeRuby = [&] {
+        const QString text = rubyReading.trimmed();
+        if (rubyFrom >= 0 && baseEnd > rubyFrom && !text.isEmpty())
+            line.Ruby.append({int(rubyFrom), int(baseEnd - rubyFrom), text, 0});
+        rubyFrom = -1;
+        baseEnd = -1;
+        rubyReading.clear();
+        reading = 0;
+    };
     qsizetype at = 0;
     while (at < payload.size()) {
         const qsizetype open = payload.indexOf(u'<', at);
         const QStringView piece = payload.mid(at, (open < 0 ? payload.size() : open) - at);
-        if (reading == 0)
-            line.Words.last().Text += DecodeEntities(piece);
+        if (reading == 0) {
+            const QString decoded = DecodeEntities(piece);
+            line.Words.last().Text += decoded;
+            length += decoded.size();
+        } else if (rubyFrom >= 0) {
+            rubyReading += DecodeEntities(piece);
+        }
         if (open < 0)
             break;
         qsizetype close = payload.indexOf(u'>', open);
         if (close < 0)
             close = payload.size();
         const QStringView tag = payload.mid(open + 1, close - open - 1);
-        if (tag == u"rt" || tag.startsWith(u"rt.")) {
+        if (tag == u"ruby" || tag.startsWith(u"ruby.") || tag.startsWith(u"ruby ")) {
+            closeRuby(); // rubies do not nest
+            rubyFrom = length;
+        } else if (tag == u"/ruby") {
+            closeRuby();
+        } else if (tag == u"rt" || tag.startsWith(u"rt.") || tag.startsWith(u"rt ")) {
+            if (rubyFrom >= 0 && baseEnd >= 0 && length > baseEnd) {
+                // "<ruby>漢<rt>かん</rt>字<rt>じ</rt></ruby>": a base and reading each.
+                const qsizetype from = baseEnd;
+                closeRuby();
+                rubyFrom = from;
+            }
+            if (rubyFrom >= 0 && baseEnd < 0)
+                baseEnd = length;
             ++reading;
         } else if (tag == u"/rt") {
             reading = std::max(0, reading - 1);
@@ -82,6 +116,7 @@ TimedLine ReadCuePayload(QStringView payload, int start, int end) {
         }
         at = close + 1;
     }
+    closeRuby();
     // The text before the first timestamp is sung from the cue's start: an empty one is no word.
     if (line.WordTimed && line.Words.first().Text.isEmpty())
         line.Words.removeFirst();

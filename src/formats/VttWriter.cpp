@@ -46,15 +46,44 @@ QString MakeVttText(const TimedLyrics& lyrics, const QString& sungColour,
         text += CrLf;
         text += QString::number(++number) + CrLf;
         text += VttTime(line.StartMs) + QStringLiteral(" --> ") + VttTime(line.EndMs) + CrLf;
+        // A reading is "<ruby>base<rt>reading</rt></ruby>"; a word starting inside a base keeps
+        // its timestamp there.
         int last = line.StartMs;
+        qsizetype at = 0;   // in the line's text
+        qsizetype next = 0; // the next reading
+        const QVector<RubySpan>& ruby = line.Ruby;
+        auto closeRuby = [&] {
+            if (next < ruby.size() && ruby[next].From + ruby[next].Length == at) {
+                text += QStringLiteral("<rt>") + VttEscaped(ruby[next].Reading) +
+                        QStringLiteral("</rt></ruby>");
+                ++next;
+            }
+        };
         for (qsizetype w = 0; w < line.Words.size(); ++w) {
             const TimedWord& word = line.Words[w];
+            closeRuby();
             if (w > 0 && line.WordTimed && word.StartMs > last && word.StartMs < line.EndMs) {
                 text += u'<' + VttTime(word.StartMs) + u'>';
                 last = word.StartMs;
             }
-            text += VttEscaped(word.Text);
+            for (qsizetype c = 0; c < word.Text.size();) {
+                closeRuby();
+                if (next < ruby.size() && ruby[next].From == at)
+                    text += QStringLiteral("<ruby>");
+                // Up to the next edge of a reading or the word's end.
+                qsizetype to = word.Text.size();
+                if (next < ruby.size()) {
+                    for (const qsizetype edge : {qsizetype(ruby[next].From),
+                                                 qsizetype(ruby[next].From + ruby[next].Length)})
+                        if (edge > at && edge - at < to - c)
+                            to = c + edge - at;
+                }
+                text += VttEscaped(word.Text.mid(c, to - c));
+                at += to - c;
+                c = to;
+            }
         }
+        closeRuby();
         text += CrLf;
     }
     return text;

@@ -237,6 +237,8 @@ void FormOption::BuildTimeTagToSamiPage(QWidget* page) {
     lines->addWidget(t2sLines_);
     lines->addStretch();
     layout->addLayout(lines);
+    t2sRuby_ = new QCheckBox(QStringLiteral(u"ふりがなを RUBY タグで書く"), page);
+    layout->addWidget(t2sRuby_);
 
     connect(t2sKaraoke_, &QCheckBox::toggled, t2sKaraokeFrame_, &QWidget::setVisible);
     connect(t2kDef_[0], &QPushButton::clicked, this,
@@ -262,6 +264,7 @@ void FormOption::BuildTimeTagToWordFormatsPage(QWidget* page) {
     t2xFont_ = new QLineEdit(page);
     row->addWidget(t2xFont_);
     static_cast<QVBoxLayout*>(page->layout())->addLayout(row);
+    t2xFurigana_ = AddCheckBox(page, QStringLiteral(u"ASSにふりがなを書く（漢字|かんじ の形）"));
 }
 
 void FormOption::BuildTimeTagToDsmpPage(QWidget* page) {
@@ -394,6 +397,7 @@ void FormOption::LoadModePage(int mode) {
         t2sBase_->setText(s.T2S.Base);
         t2sBase_->setCursorPosition(0); // the start of the style shows, not its end
         t2sLines_->setCurrentIndex(s.T2S.Lines - 1);
+        t2sRuby_->setChecked(s.T2S.Ruby);
         break;
     case ModeSamiToTimeTag:
         Fill(extOrg_, SamiExtensions(), s.S2T.ExtOrg);
@@ -442,6 +446,7 @@ void FormOption::LoadModePage(int mode) {
         t2xKaraoke_->setCurrentIndex(
             std::max(0, t2xKaraoke_->findText(s.T2X.AssKaraoke.toLower())));
         t2xFont_->setText(s.T2X.AssFont);
+        t2xFurigana_->setChecked(s.T2X.AssFurigana);
         break;
     }
     case ModeWordFormatsToTimeTag:
@@ -500,6 +505,7 @@ void FormOption::StoreModePage(int mode) {
             s.T2S.KaraokeHTML[i] = t2sHtml_[i]->text();
         s.T2S.Base = t2sBase_->text().isEmpty() ? DefaultSamiBaseStyle() : t2sBase_->text();
         s.T2S.Lines = t2sLines_->currentIndex() + 1;
+        s.T2S.Ruby = t2sRuby_->isChecked();
         break;
     case ModeSamiToTimeTag:
         s.S2T.ExtOrg = extOrg_->currentIndex();
@@ -546,6 +552,7 @@ void FormOption::StoreModePage(int mode) {
         s.T2X.AssKaraoke = t2xKaraoke_->currentText();
         if (!t2xFont_->text().trimmed().isEmpty())
             s.T2X.AssFont = t2xFont_->text().trimmed();
+        s.T2X.AssFurigana = t2xFurigana_->isChecked();
         break;
     }
     case ModeWordFormatsToTimeTag:

@@ -66,6 +66,8 @@ public:
     QCheckBox* ChkT2XFormat(int i) const { return t2xFormats_[i]; }
     QComboBox* CmbT2XKaraoke() const { return t2xKaraoke_; }
     QLineEdit* TxtT2XFont() const { return t2xFont_; }
+    QCheckBox* ChkT2XFurigana() const { return t2xFurigana_; }
+    QCheckBox* ChkT2SRuby() const { return t2sRuby_; }
     QCheckBox* ChkX2TKaraoke() const { return x2tKaraoke_; }
     QCheckBox* ChkT2MId3v2() const { return t2mId3v2_; }
     QLineEdit* TxtT2MLanguage() const { return t2mLanguage_; }
@@ -122,6 +124,8 @@ private:
     std::array<QCheckBox*, 4> t2xFormats_; // ass, ttml, vtt, srt
     QComboBox* t2xKaraoke_;
     QLineEdit* t2xFont_;
+    QCheckBox* t2xFurigana_;
+    QCheckBox* t2sRuby_;
     QCheckBox* x2tKaraoke_;
     QCheckBox* t2mId3v2_;
     QLineEdit* t2mLanguage_;

@@ -174,6 +174,9 @@ LyricsDocument MergeProgressiveLines(const LyricsDocument& document) {
         text += CrLf;
     result.Text = text;
     ParseLyricsText(result, false, true);
+    // The readings stay the document's: a document read from another format (SAMI) holds
+    // them in its header only, not as lines of its text.
+    result.Header.Ruby = document.Header.Ruby;
     return result;
 }
 

@@ -16,7 +16,8 @@ void TimeTagToSami(const ModeInfo& mode, BatchState& state, Settings& settings, 
             [&](LyricsDocument& document) -> std::optional<QString> {
                 if (DisplayTextSize(document, t2s.Karaoke, t2s.Lines - 1) > MaxDisplayTextChars)
                     return std::nullopt;
-                return MakeSamiText(document, t2s.Karaoke, t2s.Base, t2s.KaraokeHTML, t2s.Lines);
+                return MakeSamiText(document, t2s.Karaoke, t2s.Base, t2s.KaraokeHTML, t2s.Lines,
+                                    t2s.Ruby);
             });
     });
 }

@@ -21,6 +21,7 @@ WordFormatOptions OptionsOf(const Settings& settings) {
                    t2x.UnsungColour, t2x.AssKaraoke.toLower(), settings.T2S.Lines};
     options.Language = t2x.Language;
     options.VttStyle = t2x.VttStyle;
+    options.Ass.Furigana = t2x.AssFurigana;
     return options;
 }
 

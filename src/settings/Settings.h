@@ -52,6 +52,9 @@ struct T2SSettings {
     QString Base = DefaultSamiBaseStyle();
     std::array<QString, 4> KaraokeHTML = KaraokeHtmlDefaults();
     int Lines = 1;
+    // Readings ("@Ruby" lines) as <RUBY>base<RT>reading</RT></RUBY>; old players show them
+    // as text.
+    bool Ruby = false;
 };
 
 struct S2TSettings {
@@ -134,6 +137,9 @@ struct T2XSettings {
     // The WebVTT STYLE block that colours the sung part; FFmpeg (5.1 at least) reads no cue
     // after one, so players built on it need it left out.
     bool VttStyle = true;
+    // Readings in ASS as the karaoke templates' furigana ("base|reading" syllables); a plain
+    // renderer shows them as text.
+    bool AssFurigana = false;
 };
 
 // The word-timed caption formats -> TimeTag.

@@ -60,6 +60,7 @@ void VisitSettings(S& settings, D& defaults, Visitor&& visit) {
     visit(u"T2S", u"KaraokeHTML2", settings.T2S.KaraokeHTML[2], defaults.T2S.KaraokeHTML[2]);
     visit(u"T2S", u"KaraokeHTML3", settings.T2S.KaraokeHTML[3], defaults.T2S.KaraokeHTML[3]);
     TAVELKOR_KEY(T2S, Lines, Int16Range);
+    TAVELKOR_KEY(T2S, Ruby);
     TAVELKOR_KEY(S2T, ExtOrg, IntRange{0, 1});
     TAVELKOR_KEY(S2T, ExtNew, IntRange{0, 2});
     TAVELKOR_KEY(S2T, Karaoke);
@@ -130,6 +131,7 @@ void VisitSettings(S& settings, D& defaults, Visitor&& visit) {
     TAVELKOR_KEY(T2X, LastLineMs, IntRange{0, 3600000});
     TAVELKOR_KEY(T2X, Language);
     TAVELKOR_KEY(T2X, VttStyle);
+    TAVELKOR_KEY(T2X, AssFurigana);
     TAVELKOR_KEY(X2T, ExtNew, IntRange{0, 2});
     TAVELKOR_KEY(X2T, Karaoke);
     TAVELKOR_KEY(Init, SlidemSec, Int32Range);

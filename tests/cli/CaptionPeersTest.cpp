@@ -123,10 +123,57 @@ QStringList FfmpegCues(const QString& file) {
 
 QString Trimmed(const QString& text) { return text.simplified(); }
 
+// Generated lyrics with readings ("@RubyN" lines).
+QString RubyTimeTag(DocumentGenerator& g) { return WithRuby(g, CaptionTimeTag(g)); }
+
+// The words the AMLL reader gives for a line we write: every word with text as
+// "start-end:text" (a word that a reading's edge cuts gives each piece so), and each reading as
+// one word "start-end:base[reading]" from the start of the word where its base starts to the
+// end of the word where it ends.
+QStringList AmllWords(const TimedLine& line, const QVector<RubySpan>& ruby) {
+    QStringList out;
+    qsizetype at = 0;
+    qsizetype next = 0; // the next reading
+    int rubyStart = 0;
+    QString base;
+    for (qsizetype w = 0; w < line.Words.size(); ++w) {
+        const QString& text = line.Words[w].Text;
+        const int start = line.Words[w].StartMs;
+        const int end = w + 1 < line.Words.size() ? line.Words[w + 1].StartMs : line.EndMs;
+        for (qsizetype c = 0; c < text.size();) {
+            const bool inside = next < ruby.size() && ruby[next].From <= at + c;
+            qsizetype to = text.size();
+            if (next < ruby.size()) {
+                const qsizetype edge =
+                    (inside ? ruby[next].From + ruby[next].Length : ruby[next].From) - at;
+                to = std::min(to, edge);
+            }
+            const QString piece = text.mid(c, to - c);
+            if (inside) {
+                if (base.isEmpty())
+                    rubyStart = start;
+                base += piece;
+                if (at + to == ruby[next].From + ruby[next].Length) {
+                    if (!Trimmed(base).isEmpty())
+                        out << QStringLiteral("%1-%2:").arg(rubyStart).arg(end) + Trimmed(base) +
+                                   u'[' + ruby[next].Reading + u']';
+                    base.clear();
+                    ++next;
+                }
+            } else if (!Trimmed(piece).isEmpty()) {
+                out << QStringLiteral("%1-%2:").arg(start).arg(end) + Trimmed(piece);
+            }
+            c = to;
+        }
+        at += text.size();
+    }
+    return out;
+}
+
 TEST(CaptionPeers, NpmReadersUnderstandEveryLineWordAndTime) {
     REQUIRE_PEER(HasNpmPeers(), "Node.js with the npm packages of tests/peers/npm");
     Written written;
-    WriteCaptions(written, 20, {}, &CaptionTimeTag);
+    WriteCaptions(written, 20, {}, &RubyTimeTag);
     const QVector<QJsonObject> ass = ReadWithNpm("ass", written, "ass");
     const QVector<QJsonObject> ttml = ReadWithNpm("ttml", written, "ttml");
     const QVector<QJsonObject> vtt = ReadWithNpm("vtt", written, "vtt");
@@ -156,8 +203,10 @@ TEST(CaptionPeers, NpmReadersUnderstandEveryLineWordAndTime) {
                 EXPECT_EQ(line[QStringLiteral("karaokeEnd")].toInt(), expected.EndMs) << name;
         }
         // The AMLL reader: the same lines, words and times to the millisecond.
-        // Every word with text is a span up to the next word's start (a pause's too).
+        // Every word with text is a span up to the next word's start (a pause's too); a
+        // reading's container is one word with the reading.
         const TimedLyrics& keptTtml = written.lyrics[n];
+        const TimedLyrics keptRuby = Kept(WordFormat::Ttml, written.lyrics[n]);
         const QJsonArray ttmlLines = ttml[n][QStringLiteral("lines")].toArray();
         EXPECT_TRUE(ttml[n][QStringLiteral("errors")].toArray().isEmpty()) << name;
         ASSERT_EQ(ttmlLines.size(), keptTtml.Lines.size()) << name;
@@ -171,17 +220,11 @@ TEST(CaptionPeers, NpmReadersUnderstandEveryLineWordAndTime) {
                 words << QStringLiteral("%1-%2:")
                                  .arg(word[QStringLiteral("start")].toInt())
                                  .arg(word[QStringLiteral("end")].toInt()) +
-                             Trimmed(word[QStringLiteral("text")].toString());
-            QStringList expectedWords;
-            for (qsizetype w = 0; w < expected.Words.size(); ++w) {
-                const int end =
-                    w + 1 < expected.Words.size() ? expected.Words[w + 1].StartMs : expected.EndMs;
-                if (!Trimmed(expected.Words[w].Text).isEmpty())
-                    expectedWords
-                        << QStringLiteral("%1-%2:").arg(expected.Words[w].StartMs).arg(end) +
-                               Trimmed(expected.Words[w].Text);
-            }
-            EXPECT_EQ(words, expectedWords) << name;
+                             Trimmed(word[QStringLiteral("text")].toString()) +
+                             (word[QStringLiteral("ruby")].toString().isEmpty()
+                                  ? QString()
+                                  : u'[' + word[QStringLiteral("ruby")].toString() + u']');
+            EXPECT_EQ(words, AmllWords(expected, keptRuby.Lines[l].Ruby)) << name;
         }
         // webvtt-parser: no complaint, the same cue times and inline timestamps.
         const TimedLyrics keptVtt = Kept(WordFormat::Vtt, written.lyrics[n]);
@@ -211,7 +254,7 @@ TEST(CaptionPeers, FfmpegReadsEveryCueOfTheSrtWebVttAndAss) {
     Written written;
     // FFmpeg (5.1 at least) reads no cue after a WebVTT STYLE block, so it gets the file
     // without one (T2X/VttStyle).
-    WriteCaptions(written, 20, {QStringLiteral("T2X/VttStyle=False")}, &CaptionTimeTag);
+    WriteCaptions(written, 20, {QStringLiteral("T2X/VttStyle=False")}, &RubyTimeTag);
     for (int n = 0; n < 20; ++n) {
         QStringList expected;
         for (const TimedLine& line : written.lyrics[n].Lines)
@@ -256,9 +299,12 @@ QString RenderedTimeTag(DocumentGenerator& g) {
 TEST(CaptionPeers, LibassTurnsEachWordToTheSungColourAtItsTimeAndAtNoOtherTime) {
     REQUIRE_PEER(HasProgram("ffmpeg"), "ffmpeg with libass");
     Written written;
+    // With readings in the templates' furigana syntax: a plain renderer shows "base|reading"
+    // as the syllable's text, turning at the syllable's time like any other.
     WriteCaptions(written, 20,
-                  {QStringLiteral("T2X/AssKaraoke=k"), QStringLiteral("T2X/AssFontSize=160")},
-                  &RenderedTimeTag);
+                  {QStringLiteral("T2X/AssKaraoke=k"), QStringLiteral("T2X/AssFontSize=160"),
+                   QStringLiteral("T2X/AssFurigana=True")},
+                  [](DocumentGenerator& g) { return WithRuby(g, RenderedTimeTag(g)); });
     constexpr int width = 320, height = 180, frameBytes = width * height * 3;
     for (int n = 0; n < 20; ++n) {
         const TimedLyrics& lyrics = written.lyrics[n];

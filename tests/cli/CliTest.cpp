@@ -279,13 +279,13 @@ TEST_F(CliTest, AReplacedFileIsNamedInTheReportAndFlaggedInTheJson) {
 TEST_F(CliTest, CaptionFormatsGoOutEachOnItsOwnAndComeBack) {
     ASSERT_TRUE(WriteBytes(folder.File("song.txt"),
                            "@Title=T\r\n[00:01:00]ka[00:01:50]ra[00:02:00]\r\n"
-                           "[00:03:00]line\r\n@TimeRatio=1\r\n"));
+                           "[00:03:00]line\r\n@TimeRatio=1\r\n@Ruby7=ka,\xe3\x81\x8b\r\n"));
     ASSERT_TRUE(WriteBytes(folder.File("song.vtt"), "older"));
     // A format that may not be written is named; the others are written all the same.
-    const CliResult kept =
-        Run({QStringLiteral("--mode=t2x"), QStringLiteral("--to=srt,vtt,ass,ttml"),
-             QStringLiteral("--set"), QStringLiteral("Init/OverWrite=False"),
-             QStringLiteral("song.txt")});
+    const CliResult kept = Run(
+        {QStringLiteral("--mode=t2x"), QStringLiteral("--to=srt,vtt,ass,ttml"),
+         QStringLiteral("--set"), QStringLiteral("Init/OverWrite=False"), QStringLiteral("--set"),
+         QStringLiteral("T2X/AssFurigana=True"), QStringLiteral("song.txt")});
     EXPECT_EQ(kept.exitCode, 1);
     EXPECT_EQ(kept.out,
               U("Ｄ＆Ｄファイル数 : 1\n\nsong.txt : 04.上書きしない（vtt 04.上書きしない）\n"));
@@ -293,15 +293,20 @@ TEST_F(CliTest, CaptionFormatsGoOutEachOnItsOwnAndComeBack) {
     EXPECT_TRUE(ReadBytes(folder.File("song.ass")).startsWith("\xef\xbb\xbf[Script Info]\r\n"));
     EXPECT_TRUE(ReadBytes(folder.File("song.srt"))
                     .startsWith("1\r\n00:00:01,000 --> 00:00:02,000\r\nkara\r\n"));
-    // Each comes back as the TimeTag it came from, as far as the format holds it.
+    EXPECT_TRUE(ReadBytes(folder.File("song.ass")).contains("{\\kf50}ka|\xe3\x81\x8b{"));
+    // Each comes back as the TimeTag it came from, as far as the format holds it (the reading
+    // too, renumbered).
     const struct {
         const char* file;
         const char* timeTag;
+        const char* ruby;
     } back[] = {
-        {"song.ass", "[00:01:00]ka[00:01:50]ra[00:02:00]|[00:03:00]line[00:06:00]||@Title=T"},
-        {"song.ttml", "[00:01:00]ka[00:01:50]ra[00:02:00]|[00:03:00]line[00:06:00]||@Title=T"},
-        {"song.srt", "[00:01:00]kara[00:02:00]|[00:03:00]line[00:06:00]|"}};
-    for (const auto& [file, timeTag] : back) {
+        {"song.ass", "[00:01:00]ka[00:01:50]ra[00:02:00]|[00:03:00]line[00:06:00]||@Title=T",
+         "@Ruby1=ka,\xe3\x81\x8b\r\n"},
+        {"song.ttml", "[00:01:00]ka[00:01:50]ra[00:02:00]|[00:03:00]line[00:06:00]||@Title=T",
+         "@Ruby1=ka,\xe3\x81\x8b\r\n"},
+        {"song.srt", "[00:01:00]kara[00:02:00]|[00:03:00]line[00:06:00]|", ""}};
+    for (const auto& [file, timeTag, ruby] : back) {
         TestFolder other;
         ASSERT_TRUE(QFile::copy(folder.File(file), other.File(file)));
         const CliResult result = Run({QStringLiteral("--mode=x2t"), QStringLiteral("--set"),
@@ -309,9 +314,33 @@ TEST_F(CliTest, CaptionFormatsGoOutEachOnItsOwnAndComeBack) {
         EXPECT_EQ(result.exitCode, 0) << result.out.toStdString();
         EXPECT_EQ(QString::fromUtf8(ReadBytes(other.File("song.txt"))).remove(u'\xfeff'),
                   U(timeTag).replace(u'|', QStringLiteral("\r\n")) +
-                      QStringLiteral("\r\n@TimeRatio=1\r\n"))
+                      QStringLiteral("\r\n@TimeRatio=1\r\n") + U(ruby))
             << file;
     }
+}
+
+// SAMI holds readings only with T2S/Ruby; s2t gives them back as "@Ruby" lines.
+TEST_F(CliTest, SamiReadingsOnlyWhenAskedForAndBack) {
+    const QByteArray song = "[00:01:00]ka ra\r\n@TimeRatio=1\r\n@Ruby1=ka,KA\r\n";
+    ASSERT_TRUE(WriteBytes(folder.File("song.txt"), song));
+    for (const bool ruby : {false, true}) {
+        QStringList arguments{QStringLiteral("--mode=t2s"), QStringLiteral("--set"),
+                              QStringLiteral("T2S/Karaoke=False"), QStringLiteral("song.txt")};
+        if (ruby)
+            arguments << QStringLiteral("--set") << QStringLiteral("T2S/Ruby=True");
+        QFile::remove(folder.File("song.smi"));
+        ASSERT_EQ(Run(arguments).exitCode, 0);
+        const QByteArray sami = ReadBytes(folder.File("song.smi"));
+        EXPECT_EQ(sami.contains("<P Class=LyricsCC><RUBY>ka<RT>KA</RT></RUBY>&nbsp;ra\r\n"), ruby)
+            << sami.toStdString();
+    }
+    QFile::remove(folder.File("song.txt"));
+    ASSERT_EQ(Run({QStringLiteral("--mode=s2t"), QStringLiteral("--set"),
+                   QStringLiteral("Init/TimeRatio=1"), QStringLiteral("song.smi")})
+                  .exitCode,
+              0);
+    EXPECT_EQ(ReadBytes(folder.File("song.txt")),
+              "[00:01:00]ka ra\r\n\r\n@TimeRatio=1\r\n@Ruby1=ka,KA\r\n");
 }
 
 TEST_F(CliTest, HelpAndVersion) {

@@ -5,6 +5,8 @@
 #include "DocumentGenerator.h"
 #include "formats/WordFormats.h"
 
+#include <QRegularExpression>
+
 namespace tavelkor::test {
 
 // TimeTag lyrics: karaoke lines (pauses, an end tag or none, Latin words with blanks, emoji,
@@ -35,8 +37,85 @@ inline QString CaptionTimeTag(DocumentGenerator& g) {
     return text;
 }
 
+// `timeTag` with "@RubyN=base,reading[,start][,end]" lines before it: bases cut from its lines
+// (now and then one base twice with two readings), readings of kana and now and then "&<>",
+// some valid from a tag's time on or until one.
+inline QString WithRuby(DocumentGenerator& g, const QString& timeTag) {
+    static const QRegularExpression tag(QStringLiteral("\\[\\d\\d:\\d\\d:\\d\\d\\]"));
+    QStringList texts;
+    for (const QString& line : timeTag.split(CrLf, Qt::SkipEmptyParts))
+        if (!line.startsWith(u'@'))
+            texts << QString(line).remove(tag);
+    QStringList tags;
+    for (auto m = tag.globalMatch(timeTag); m.hasNext();)
+        tags << m.next().captured();
+    QString header;
+    const int count = g.Between(0, 4);
+    for (int n = 1, tries = 0; n <= count && tries < 50; ++tries) {
+        const QString& text = texts[g.Between(0, int(texts.size()) - 1)];
+        if (text.isEmpty())
+            continue;
+        const int from = g.Between(0, int(text.size()) - 1);
+        const QString base = text.mid(from, g.Between(1, 3)).trimmed();
+        if (base.isEmpty() || base.contains(u',') || base.front().isLowSurrogate() ||
+            base.back().isHighSurrogate())
+            continue;
+        const QString reading = g.Between(0, 5) == 0 ? U("&<>") : g.Text(4, false).remove(u',');
+        QString times;
+        if (const int kind = g.Between(0, 3); kind > 0 && !reading.isEmpty())
+            times = kind == 1   ? u',' + tags[g.Between(0, int(tags.size()) - 1)]
+                    : kind == 2 ? U(",,") + tags[g.Between(0, int(tags.size()) - 1)]
+                                : QString();
+        if (reading.isEmpty())
+            continue;
+        header += QStringLiteral("@Ruby%1=").arg(n++) + base + u',' + reading + times + CrLf;
+        if (g.Between(0, 3) == 0 && n <= count) // the same base read another way
+            header += QStringLiteral("@Ruby%1=").arg(n++) + base + u',' +
+                      g.Text(3, false).remove(u',') + CrLf;
+    }
+    return header + timeTag;
+}
+
 // What a format keeps of timed lyrics: the manual's loss table as code.
-inline TimedLyrics Kept(WordFormat format, TimedLyrics lyrics) {
+inline TimedLyrics Kept(WordFormat format, TimedLyrics lyrics, bool assFurigana = false) {
+    for (TimedLine& line : lyrics.Lines) {
+        QVector<RubySpan> kept;
+        QVector<std::pair<qsizetype, qsizetype>> words; // start and end of each word's text
+        for (const TimedWord& word : line.Words)
+            words.append({words.isEmpty() ? 0 : words.last().second,
+                          (words.isEmpty() ? 0 : words.last().second) + word.Text.size()});
+        for (const RubySpan& span : line.Ruby) {
+            const QString base = line.Text().mid(span.From, span.Length);
+            bool keep = format == WordFormat::Vtt;
+            if (format == WordFormat::Ttml) {
+                // No edge inside a word (without its blanks) that lasts no time.
+                keep = true;
+                for (qsizetype w = 0; w < line.Words.size(); ++w) {
+                    const QString& t = line.Words[w].Text;
+                    const int end =
+                        w + 1 < line.Words.size() ? line.Words[w + 1].StartMs : line.EndMs;
+                    qsizetype from = words[w].first, to = words[w].second;
+                    while (from < to && t[from - words[w].first].isSpace())
+                        ++from;
+                    while (to > from && t[to - 1 - words[w].first].isSpace())
+                        --to;
+                    for (const qsizetype edge :
+                         {qsizetype(span.From), qsizetype(span.From + span.Length)})
+                        if (end <= line.Words[w].StartMs && edge > from && edge < to)
+                            keep = false;
+                }
+            }
+            if (format == WordFormat::Ass && assFurigana && line.WordTimed) {
+                // A syllable that is exactly the base, with no blank in base or reading.
+                for (const auto& [from, to] : words)
+                    keep = keep || (span.From == from && span.From + span.Length == to);
+                keep = keep && !base.contains(u' ') && !span.Reading.contains(u' ') && base != u"#";
+            }
+            if (keep)
+                kept.append({span.From, span.Length, span.Reading, 0});
+        }
+        line.Ruby = kept;
+    }
     if (format != WordFormat::Ttml)
         lyrics.Artist.clear();
     if (format == WordFormat::Vtt || format == WordFormat::Srt)

@@ -4,6 +4,7 @@
 #include "CaptionDocuments.h"
 #include "FormatsTestHelpers.h"
 #include "formats/AssWriter.h"
+#include "formats/CaptionText.h"
 #include "lyrics/TimeTagWriter.h"
 #include "modes/ModeSteps.h"
 
@@ -15,15 +16,21 @@ using namespace tavelkor::test;
 
 namespace {
 
-// Every line's fragments as "time:text" and the title and artist.
+// Every line's fragments as "time:text" and its readings at its time as "{from+length=reading}",
+// and the title and artist.
 QString Reading(const LyricsDocument& document) {
     QStringList out;
-    for (const LyricsLine& line : document.Lines) {
+    for (int i = 0; i < document.LineCount(); ++i) {
+        const LyricsLine& line = document.Lines[i];
         if (line.IsDirective || !line.HasTimeTag)
             continue;
         QString s = line.Fragments[0].Text;
         for (int f = 1; f <= line.FragmentCount(); ++f)
             s += QStringLiteral("<%1>").arg(line.Fragments[f].TimeMs) + line.Fragments[f].Text;
+        if (line.FragmentCount() > 0)
+            for (const RubySpan& span : RubyFor(document, i, line.Fragments[1].TimeMs))
+                s +=
+                    QStringLiteral("{%1+%2=").arg(span.From).arg(span.Length) + span.Reading + u'}';
         out << s;
     }
     return out.join(u'\n') + u'\n' + document.Header.Title + u'|' + document.Header.Artist;
@@ -38,7 +45,7 @@ TEST(WordFormats, GeneratedLyricsComeBackWithWhatEachFormatKeeps) {
                                     U("ja")};
     for (int seed = 1; seed <= 60; ++seed) {
         DocumentGenerator generate{unsigned(seed) * 7919};
-        LyricsDocument document = ParseDoc(CaptionTimeTag(generate));
+        LyricsDocument document = ParseDoc(WithRuby(generate, CaptionTimeTag(generate)));
         ToRealTimes(document, DefaultRatio); // real milliseconds, not only hundredths
         const TimedLyrics timed = TimedLyricsOf(document, 3000);
         // Without a format in between, the document is what it was.
@@ -47,14 +54,101 @@ TEST(WordFormats, GeneratedLyricsComeBackWithWhatEachFormatKeeps) {
              {WordFormat::Ass, WordFormat::Ttml, WordFormat::Vtt, WordFormat::Srt}) {
             WordFormatOptions varied = options;
             varied.Ass.Karaoke = QStringList{U("kf"), U("k"), U("ko")}[seed % 3];
+            varied.Ass.Furigana = seed % 2 == 0;
             const QString text = MakeWordFormatText(format, timed, varied);
             const std::optional<TimedLyrics> back = ReadBack(format, text);
             ASSERT_TRUE(back) << "document " << seed << " " << WordFormatName(format).toStdString();
             EXPECT_EQ(Reading(DocumentOfTimedLyrics(*back)),
-                      Reading(DocumentOfTimedLyrics(Kept(format, timed))))
+                      Reading(DocumentOfTimedLyrics(Kept(format, timed, varied.Ass.Furigana))))
                 << "document " << seed << " " << WordFormatName(format).toStdString() << "\n"
                 << text.toStdString();
         }
+    }
+}
+
+// Readings at the edges: each writer's text holds what it should, and reads back to the same
+// readings where the format keeps them.
+TEST(WordFormats, RubyEdgeCasesInEachWriter) {
+    const QString until = U("@Ruby1=為替,かわせ,,[00:02:00]\r\n[00:01:00]為替[00:01:50]だ\r\n"
+                            "[00:03:00]為替[00:03:50]だ\r\n");
+    const QString twice = U("@Ruby1=為替,かわせ\r\n@Ruby2=為替,いかわせ\r\n"
+                            "[00:01:00]為替[00:01:20]と[00:01:40]為替[00:02:00]\r\n");
+    const QString crossing = U("@Ruby1=為替,かわせ\r\n[00:01:00]の為[00:01:50]替[00:02:00]\r\n");
+    const QString marks = U("@Ruby1=歌,&<>\r\n[00:01:00]歌[00:01:50]だ[00:02:00]\r\n");
+    const struct {
+        const QString& timeTag;
+        WordFormat format;
+        QStringList present;
+        QStringList absent;
+    } cases[] = {
+        {until,
+         WordFormat::Vtt,
+         {U("<ruby>為替<rt>かわせ</rt></ruby><00:01.500>だ"), U("\r\n為替<00:03.500>だ")},
+         {}},
+        {until,
+         WordFormat::Ttml,
+         {U("tts:ruby=\"text\">かわせ")},
+         {U("L2\" ttm:agent=\"v1\"><span tts:ruby")}},
+        {until, WordFormat::Ass, {U("}為替|かわせ{"), U("}為替{")}, {}},
+        {twice,
+         WordFormat::Vtt,
+         {U("<ruby>為替<rt>かわせ</rt></ruby><00:01.200>と<00:01.400><ruby>為替<rt>いかわせ</rt></"
+            "ruby>")},
+         {}},
+        {twice, WordFormat::Ass, {U("}為替|かわせ{"), U("}為替|いかわせ\r\n")}, {}},
+        {crossing, WordFormat::Vtt, {U("の<ruby>為<00:01.500>替<rt>かわせ</rt></ruby>")}, {}},
+        {crossing,
+         WordFormat::Ttml,
+         {U("<span begin=\"00:01.000\" end=\"00:01.500\">の</span><span tts:ruby=\"container\">"
+            "<span tts:ruby=\"base\"><span begin=\"00:01.000\" end=\"00:01.500\">為</span>"
+            "<span begin=\"00:01.500\" end=\"00:02.000\">替</span></span><span "
+            "tts:ruby=\"textContainer\"><span begin=\"00:01.000\" end=\"00:02.000\" "
+            "tts:ruby=\"text\">かわせ</span></span></span>")},
+         {}},
+        {crossing, WordFormat::Ass, {}, {U("|")}},
+        {crossing, WordFormat::Srt, {}, {U("かわせ")}},
+        {marks, WordFormat::Ttml, {U("tts:ruby=\"text\">&amp;&lt;&gt;</span>")}, {}},
+        {marks, WordFormat::Vtt, {U("<ruby>歌<rt>&amp;&lt;&gt;</rt></ruby>")}, {}},
+        {marks, WordFormat::Ass, {U("}歌|&<>{")}, {}},
+    };
+    for (const auto& c : cases) {
+        LyricsDocument document = ParseDoc(c.timeTag);
+        const TimedLyrics timed = TimedLyricsOf(document, 3000);
+        WordFormatOptions options;
+        options.Ass.Furigana = true;
+        const QString text = MakeWordFormatText(c.format, timed, options);
+        const std::string where =
+            WordFormatName(c.format).toStdString() + "\n" + text.toStdString();
+        for (const QString& present : c.present)
+            EXPECT_TRUE(text.contains(present)) << present.toStdString() << " in " << where;
+        for (const QString& absent : c.absent)
+            EXPECT_FALSE(text.contains(absent)) << absent.toStdString() << " in " << where;
+        const std::optional<TimedLyrics> back = ReadBack(c.format, text);
+        ASSERT_TRUE(back) << where;
+        EXPECT_EQ(Reading(DocumentOfTimedLyrics(*back)),
+                  Reading(DocumentOfTimedLyrics(Kept(c.format, timed, true))))
+            << where;
+    }
+    // Without the setting, ASS holds no reading at all.
+    const TimedLyrics timed = TimedLyricsOf(ParseDoc(marks), 3000);
+    EXPECT_FALSE(MakeWordFormatText(WordFormat::Ass, timed, {}).contains(U("&<>")));
+    // ASS furigana is read only from a file that uses the syntax throughout.
+    const QString events = U("[Events]\nDialogue: 0,0:00:01.00,0:00:02.00,,,0,0,0,,");
+    const struct {
+        QString dialogue;
+        QString text; // of the line read
+        int readings;
+    } ass[] = {
+        {U("{\\k50}歌|うた{\\k50}だ"), U("歌だ"), 1},
+        {U("{\\k50}歌|うた{\\k50}A | B"), U("歌|うたA | B"), 0},
+        {U("{\\k50}歌|うた{\\k50}#|た"), U("歌|うた#|た"), 0},
+        {U("{\\k50}a|b|c"), U("a|b|c"), 0},
+    };
+    for (const auto& c : ass) {
+        const std::optional<TimedLyrics> read = ReadWordFormatText(events + c.dialogue, U("ass"));
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read->Lines[0].Text(), c.text);
+        EXPECT_EQ(read->Lines[0].Ruby.size(), c.readings) << c.dialogue.toStdString();
     }
 }
 
@@ -102,6 +196,21 @@ TEST(WordFormats, HostileInputGivesAResultNeverAHang) {
     for (int i = 0; i < 100000; ++i)
         manySpans += QStringLiteral("<span begin=\"%1ms\" end=\"%2ms\">w</span>").arg(i).arg(i + 1);
     manySpans += U("</p></div></body></tt>");
+    // Many readings in one line, each base a word of its own.
+    QString manyRubies = U("<tt xmlns=\"http://www.w3.org/ns/ttml\" "
+                           "xmlns:tts=\"http://www.w3.org/ns/ttml#styling\"><body><div>"
+                           "<p begin=\"0s\" end=\"9999s\">");
+    QString manyVttRubies = U("WEBVTT\n\n00:00.000 --> 99:00.000\n");
+    for (int i = 0; i < 3000; ++i) {
+        manyRubies += QStringLiteral("<span tts:ruby=\"container\"><span tts:ruby=\"base\"><span "
+                                     "begin=\"%1ms\" end=\"%2ms\">w%1</span></span><span "
+                                     "tts:ruby=\"text\">r</span></span>")
+                          .arg(i)
+                          .arg(i + 1);
+        manyVttRubies +=
+            QStringLiteral("<%1><ruby>w%2<rt>r</rt></ruby>").arg(ClockTime(i, u'.', 3, 0)).arg(i);
+    }
+    manyRubies += U("</p></div></body></tt>");
     QString bomb = U("<?xml version=\"1.0\"?><!DOCTYPE tt [<!ENTITY a \"aaaaaaaaaa\">");
     for (int i = 1; i < 12; ++i)
         bomb += QStringLiteral("<!ENTITY %1 \"%2\">")
@@ -120,6 +229,8 @@ TEST(WordFormats, HostileInputGivesAResultNeverAHang) {
              U("<p begin=\"1s\">&x;</p></div></body></tt>"),
          false},
         {"ttml", manySpans, true},
+        {"ttml", manyRubies, true},
+        {"vtt", manyVttRubies, true},
         {"ttml", // even a harmless internal entity is not expanded
          U("<!DOCTYPE tt [<!ENTITY x \"ok\">]>") + tt +
              U("<p begin=\"1s\" end=\"2s\">&x;</p></div></body></tt>"),

@@ -122,8 +122,11 @@ TEST_F(Id3LyricsModesTest, GeneratedDocumentsComeBackThroughSylt) {
 
 // A song with a Lyrics3 block and both frames: the block wins unless a SYLT frame is preferred,
 // and deleting after saving removes only what was saved.
+// A reading ("@Ruby" line) goes into the Lyrics3 block with the file and comes back from it;
+// SYLT and USLT hold no "@" line.
 TEST_F(Id3LyricsModesTest, ModeFiveChoosesAndDeletesOnlyWhatItSaved) {
-    const QString lyrics = folder.Put("song.txt", "[00:01:00]new\r\n@TimeRatio=1\r\n");
+    const QString lyrics =
+        folder.Put("song.txt", "[00:01:00]new\r\n@TimeRatio=1\r\n@Ruby1=new,nyu\r\n");
     const QString song = folder.Put("song.mp3", Song);
     ASSERT_EQ(Run(ModeTimeTagToMp3, lyrics), Converted);
     settings.M2T.ExtNew = 2; // kra
@@ -135,7 +138,7 @@ TEST_F(Id3LyricsModesTest, ModeFiveChoosesAndDeletesOnlyWhatItSaved) {
         bool lyrics3, sylt, uslt; // what is left after
     } steps[] = {
         {true, "[00:01:00]new\r\n\r\n@TimeRatio=1\r\n", true, false, true},
-        {true, "[00:01:00]new\r\n@TimeRatio=1\r\n", false, false, true},
+        {true, "[00:01:00]new\r\n@TimeRatio=1\r\n@Ruby1=new,nyu\r\n", false, false, true},
         {false, "new\r\n", false, false, false},
     };
     for (const auto& step : steps) {
@@ -153,7 +156,7 @@ TEST_F(Id3LyricsModesTest, ModeFiveChoosesAndDeletesOnlyWhatItSaved) {
     ASSERT_EQ(Run(ModeTimeTagToMp3, lyrics), Converted);
     settings.M2T.PreferSylt = false;
     ASSERT_EQ(Run(ModeMp3ToTimeTag, song), Converted);
-    EXPECT_EQ(ReadBytes(output), "[00:01:00]new\r\n@TimeRatio=1\r\n");
+    EXPECT_EQ(ReadBytes(output), "[00:01:00]new\r\n@TimeRatio=1\r\n@Ruby1=new,nyu\r\n");
     EXPECT_TRUE(ReadSongId3Lyrics(song, "jpn").HasSynced);
 }
 

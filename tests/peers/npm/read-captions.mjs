@@ -36,7 +36,12 @@ function readTtml(text) {
   const lines = parseTTML(text).lines.map((line) => ({
     start: line.startTime,
     end: line.endTime,
-    words: line.words.map((word) => ({ start: word.startTime, end: word.endTime, text: word.word })),
+    words: line.words.map((word) => ({
+      start: word.startTime,
+      end: word.endTime,
+      text: word.word,
+      ruby: (word.ruby ?? []).map((r) => r.word).join(''),
+    })),
   }));
   return { errors: [], lines };
 }
