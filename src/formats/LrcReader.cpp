@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <span>
 #include <utility>
 
 namespace tavelkor {
@@ -35,12 +36,36 @@ struct Word {
     QStringView Text; // up to the next word stamp or the end of the line
 };
 
-// One line of the file: timed (it has stamps) or untimed (kept as text).
+// One line of the file: timed (it has stamps) or untimed (kept as text). Its stamps and words
+// stand in arrays of the whole file (`ReadLines`), so that a line costs no allocation.
 struct SourceLine {
-    QVector<int> StampsMs; // the line stamps as written, empty for an untimed line
+    qsizetype FirstStamp = 0;
+    qsizetype StampCount = 0; // 0: an untimed line
     QStringView Pre; // a timed line's text before its first word stamp; an untimed line's text
+    qsizetype FirstWord = 0;
+    qsizetype WordCount = 0;
+};
+
+// What the file's lines hold, read once.
+struct ReadLines {
+    QVector<SourceLine> Lines;
+    QVector<int> StampsMs; // the line stamps as written
     QVector<Word> Words;
 };
+
+// A line with its stamps and words.
+struct LineParts {
+    std::span<const int> StampsMs;
+    QStringView Pre;
+    std::span<const Word> Words;
+};
+
+LineParts PartsOf(const ReadLines& read, const SourceLine& line) {
+    return {std::span<const int>(read.StampsMs.constData() + line.FirstStamp,
+                                 size_t(line.StampCount)),
+            line.Pre,
+            std::span<const Word>(read.Words.constData() + line.FirstWord, size_t(line.WordCount))};
+}
 
 int Held(long long ms) {
     return int(std::clamp<long long>(ms, 0, std::numeric_limits<int>::max()));
@@ -66,7 +91,7 @@ LyricsLine UntimedLine(QStringView text) {
 
 // The timed line shown at `lineMs`; `shiftMs` moves the words from the first stamp's time to
 // this one's and folds the offset in.
-LyricsLine TimedLine(const SourceLine& source, int lineMs, long long shiftMs, bool karaoke) {
+LyricsLine TimedLine(const LineParts& source, int lineMs, long long shiftMs, bool karaoke) {
     LyricsLine line;
     line.HasTimeTag = true;
     qsizetype size = source.Pre.size();
@@ -78,7 +103,7 @@ LyricsLine TimedLine(const SourceLine& source, int lineMs, long long shiftMs, bo
     for (const Word& word : source.Words)
         plain += word.Text;
     line.PlainText = plain;
-    if (!karaoke || source.Words.isEmpty()) {
+    if (!karaoke || source.Words.empty()) {
         const KaraokeFragment head = Fragment(lineMs, QString());
         line.Fragments = {head, {head.TagText, lineMs, std::move(plain)}};
         return line;
@@ -103,9 +128,9 @@ LyricsLine TimedLine(const SourceLine& source, int lineMs, long long shiftMs, bo
 
 // The line stamp that a line's word stamps were timed for: the latest one not after the first
 // word, else the earliest.
-int WordsAnchor(const SourceLine& source) {
-    const int earliest = *std::min_element(source.StampsMs.cbegin(), source.StampsMs.cend());
-    if (source.Words.isEmpty())
+int WordsAnchor(const LineParts& source) {
+    const int earliest = *std::min_element(source.StampsMs.begin(), source.StampsMs.end());
+    if (source.Words.empty())
         return earliest;
     int anchor = -1;
     for (const int stampMs : source.StampsMs) {
@@ -125,7 +150,8 @@ std::optional<LyricsDocument> ReadLrcText(QStringView text, bool karaoke) {
     header.TimeRatio = 1;
     header.HasTimeRatio = true;
 
-    QVector<SourceLine> sources;
+    ReadLines read;
+    QVector<SourceLine>& sources = read.Lines;
     long long offset = 0;
     qint64 expandedChars = 0;
     ForEachLine(text, [&](QStringView line) {
@@ -149,13 +175,19 @@ std::optional<LyricsDocument> ReadLrcText(QStringView text, bool karaoke) {
                         header.TaggingBy = value.toString();
                 }
             });
-            if (!tags)
-                sources.append({{}, line, {}});
+            if (!tags) {
+                SourceLine untimed;
+                untimed.Pre = line;
+                sources.append(untimed);
+            }
             return;
         }
         SourceLine source;
+        source.FirstStamp = read.StampsMs.size();
+        source.StampCount = head.Stamps.size();
         for (const PlacedLrcStamp& stamp : head.Stamps)
-            source.StampsMs.append(stamp.Stamp.TimeMs);
+            read.StampsMs.append(stamp.Stamp.TimeMs);
+        source.FirstWord = read.Words.size();
         const QStringView body = line.mid(head.BodyBegin);
         qsizetype textBegin = 0;
         int wordMs = 0;
@@ -163,7 +195,7 @@ std::optional<LyricsDocument> ReadLrcText(QStringView text, bool karaoke) {
         ForEachLrcWordStamp(body, [&](const PlacedLrcStamp& stamp) {
             const QStringView piece = body.mid(textBegin, stamp.Position - textBegin);
             if (inWord)
-                source.Words.append({wordMs, piece});
+                read.Words.append({wordMs, piece});
             else
                 source.Pre = piece;
             inWord = true;
@@ -171,30 +203,37 @@ std::optional<LyricsDocument> ReadLrcText(QStringView text, bool karaoke) {
             textBegin = stamp.Position + stamp.Stamp.Length;
         });
         if (inWord)
-            source.Words.append({wordMs, body.mid(textBegin)});
+            read.Words.append({wordMs, body.mid(textBegin)});
         else
             source.Pre = body;
-        expandedChars +=
-            qint64(source.StampsMs.size()) * (body.size() + 12 * (source.Words.size() + 1));
-        sources.append(std::move(source));
+        source.WordCount = read.Words.size() - source.FirstWord;
+        expandedChars += qint64(source.StampCount) * (body.size() + 12 * (source.WordCount + 1));
+        sources.append(source);
     });
     if (expandedChars > MaxDisplayTextChars)
         return std::nullopt;
     // A line break or blank lines at the end of the file follow no lyric.
-    while (!sources.isEmpty() && sources.back().StampsMs.isEmpty() && sources.back().Pre.isEmpty())
+    while (!sources.isEmpty() && sources.back().StampCount == 0 && sources.back().Pre.isEmpty())
         sources.removeLast();
 
     // Every stamp of a line starts a chunk of its own; untimed lines go with the chunk before
-    // them. The chunks then sort by time, keeping file order among equal times.
+    // them. The chunks then sort by time, keeping file order among equal times. The lines are
+    // made in file order; a chunk names its run of them.
     struct Chunk {
         int TimeMs;
-        QVector<LyricsLine> Lines;
+        qsizetype First; // in `made`
+        qsizetype Count;
     };
-    QVector<LyricsLine> preamble;
+    QVector<LyricsLine> made;
     QVector<Chunk> chunks;
-    for (const SourceLine& source : sources) {
-        if (source.StampsMs.isEmpty()) {
-            (chunks.isEmpty() ? preamble : chunks.back().Lines).append(UntimedLine(source.Pre));
+    made.reserve(sources.size() + sources.size() / 4);
+    chunks.reserve(sources.size());
+    qsizetype preamble = 0; // untimed lines before the first timed one
+    for (const SourceLine& line : sources) {
+        const LineParts source = PartsOf(read, line);
+        if (source.StampsMs.empty()) {
+            made.append(UntimedLine(source.Pre));
+            ++(chunks.isEmpty() ? preamble : chunks.back().Count);
             continue;
         }
         const int anchorMs = WordsAnchor(source);
@@ -202,20 +241,19 @@ std::optional<LyricsDocument> ReadLrcText(QStringView text, bool karaoke) {
             const int lineMs = Held(stampMs - offset);
             // A repetition moves the words with its own stamp.
             const long long shift = static_cast<long long>(stampMs) - anchorMs - offset;
-            chunks.append({lineMs, {TimedLine(source, lineMs, shift, karaoke)}});
+            chunks.append({lineMs, made.size(), 1});
+            made.append(TimedLine(source, lineMs, shift, karaoke));
         }
     }
     std::stable_sort(chunks.begin(), chunks.end(),
                      [](const Chunk& a, const Chunk& b) { return a.TimeMs < b.TimeMs; });
 
-    qsizetype lineCount = preamble.size();
-    for (const Chunk& chunk : std::as_const(chunks))
-        lineCount += chunk.Lines.size();
-    document.Lines = std::move(preamble);
-    document.Lines.reserve(lineCount);
-    for (Chunk& chunk : chunks) {
-        for (LyricsLine& line : chunk.Lines)
-            document.Lines.append(std::move(line));
+    document.Lines.reserve(made.size());
+    for (qsizetype i = 0; i < preamble; ++i)
+        document.Lines.append(std::move(made[i]));
+    for (const Chunk& chunk : std::as_const(chunks)) {
+        for (qsizetype i = chunk.First; i < chunk.First + chunk.Count; ++i)
+            document.Lines.append(std::move(made[i]));
     }
     for (const LyricsLine& line : document.Lines) {
         document.HasTimeTags = document.HasTimeTags || line.HasTimeTag;

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <QVarLengthArray>
 #include <QVector>
 #include <functional>
 #include <optional>
@@ -44,7 +45,8 @@ struct PlacedLrcStamp {
 // The stamps at a line's head: leading blanks, then one or more square stamps, blanks allowed
 // between them. The body (the line's text) starts right after the last of them.
 struct LrcLineHead {
-    QVector<PlacedLrcStamp> Stamps; // empty: the line is not a timed line
+    // Empty: the line is not a timed line. Most lines have one stamp, a repeated one a few.
+    QVarLengthArray<PlacedLrcStamp, 4> Stamps;
     qsizetype BodyBegin = 0;
 };
 LrcLineHead ReadLrcLineHead(QStringView line);
