@@ -71,7 +71,7 @@ int Held(long long ms) {
     return int(std::clamp<long long>(ms, 0, std::numeric_limits<int>::max()));
 }
 
-KaraokeFragment Fragment(int ms, QString text) { return {MsToTag(ms), ms, std::move(text)}; }
+KaraokeFragment Fragment(int ms, QString text) { return {MsToTagChars(ms), ms, std::move(text)}; }
 
 // Appends a fragment; one at the time of the fragment before it shares that one's tag text.
 void AppendFragment(QVector<KaraokeFragment>& fragments, int ms, QString text) {

@@ -32,7 +32,7 @@ int NextStart(const LyricsDocument& document, int index, int fallback) {
     return fallback;
 }
 
-KaraokeFragment Fragment(int ms, QString text) { return {MsToTag(ms), ms, std::move(text)}; }
+KaraokeFragment Fragment(int ms, QString text) { return {MsToTagChars(ms), ms, std::move(text)}; }
 
 } // namespace
 

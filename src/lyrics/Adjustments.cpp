@@ -52,7 +52,7 @@ LyricsDocument KaraokeToLineTop(const LyricsDocument& document) {
         KaraokeFragment zero = head;
         zero.Text.clear();
         line.Fragments = {zero, head};
-        line.RawText = head.TagText + line.PlainText;
+        line.RawText = head.TagText.toString() + line.PlainText;
         line.IsKaraoke = false;
     }
     copy.HasKaraoke = false;
@@ -148,7 +148,7 @@ LyricsDocument MergeProgressiveLines(const LyricsDocument& document) {
     bool open = false;
     for (const LyricsLine& line : document.Lines) {
         if (line.HasTimeTag) {
-            const QString& tag = line.Fragments[0].TagText;
+            const QStringView tag = line.Fragments[0].TagText;
             if (open && !previous.isEmpty() && line.PlainText.startsWith(previous)) {
                 text += tag;
                 text += QStringView(line.PlainText).mid(previous.size());
@@ -225,20 +225,9 @@ void ApplyTimeCorrection(LyricsDocument& document, double& targetRatio, int sile
     for (LyricsLine& line : document.Lines) {
         if (line.FragmentCount() == 0)
             continue;
-        // Fragment 1 normally shares fragment 0's tag text: let go of it, so that fragment 0's
-        // text is its own and is rewritten where it stands; fragment 1 takes it up again
-        // below, or gets the tag of its own time.
-        if (line.Fragments[1].TagText.isSharedWith(std::as_const(line.Fragments)[0].TagText))
-            line.Fragments[1].TagText = QString();
-        const KaraokeFragment* previous = nullptr;
         for (KaraokeFragment& fragment : line.Fragments) {
             fragment.TimeMs = corrected(fragment.TimeMs);
-            // Fragments 0 and 1 share their time; they can share the tag's text too.
-            if (previous != nullptr && previous->TimeMs == fragment.TimeMs)
-                fragment.TagText = previous->TagText;
-            else
-                SetTagText(fragment.TagText, fragment.TimeMs);
-            previous = &fragment;
+            SetTagText(fragment.TagText, fragment.TimeMs);
         }
     }
     // The readings' times are times like any other.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "../base/TextEncoding.h"
+#include "TagChars.h"
 
 #include <QString>
 #include <QVector>
@@ -11,7 +12,7 @@ namespace tavelkor {
 
 // One time tag of a line and the text that follows it up to the next tag.
 struct KaraokeFragment {
-    QString TagText; // the tag as it stands in the text, "[mm:ss:cc]"
+    TagChars TagText; // the tag as it stands in the text, "[mm:ss:cc]"
     int TimeMs = 0;  // the tag's time in milliseconds
     QString Text;    // text belonging to the fragment
 };

@@ -23,7 +23,7 @@ void MakeUntaggedLine(LyricsLine& line) {
 
 KaraokeFragment FragmentAt(QStringView text, qsizetype tagAt, QStringView fragmentText) {
     KaraokeFragment fragment;
-    fragment.TagText = text.mid(tagAt, 10).toString();
+    fragment.TagText = text.mid(tagAt, 10);
     fragment.TimeMs = TagToMs(fragment.TagText);
     fragment.Text = fragmentText.toString();
     return fragment;

@@ -15,7 +15,7 @@ LyricsDocument ShiftLyricsDocument(const LyricsDocument& document, int shiftMs) 
             continue;
         for (KaraokeFragment& fragment : line.Fragments) {
             fragment.TimeMs = ShiftedTime(fragment.TimeMs, shiftMs);
-            fragment.TagText = MsToTag(fragment.TimeMs);
+            SetTagText(fragment.TagText, fragment.TimeMs);
         }
     }
     MapRubyTimes(result.Header.Ruby, [shiftMs](int ms) { return ShiftedTime(ms, shiftMs); });
@@ -56,7 +56,8 @@ std::optional<QString> ShiftTimeTagTextInPlace(const QString& text, int shiftMs)
             QString moved = parsed->Fragments[0].Text;
             for (qsizetype i = 1; i < parsed->Fragments.size(); ++i) {
                 const KaraokeFragment& fragment = parsed->Fragments[i];
-                same += fragment.TagText + fragment.Text;
+                same += fragment.TagText.view();
+                same += fragment.Text;
                 moved += MsToTag(ShiftedTime(fragment.TimeMs, shiftMs)) + fragment.Text;
             }
             if (same != expanded)

@@ -27,7 +27,7 @@ QString ComposeLine(const LyricsDocument& document, const LyricsLine& line) {
             size += line.Fragments[k].TagText.size() + line.Fragments[k].Text.size();
         QString s(size, Qt::Uninitialized);
         QChar* at = s.data();
-        auto put = [&at](const QString& piece) {
+        auto put = [&at](QStringView piece) {
             at = std::copy(piece.cbegin(), piece.cend(), at);
         };
         if (firstTag)
@@ -40,7 +40,7 @@ QString ComposeLine(const LyricsDocument& document, const LyricsLine& line) {
         return s;
     }
     if (line.HasTimeTag && !line.Fragments.isEmpty() && !line.Fragments[0].TagText.isEmpty())
-        return line.Fragments[0].TagText + line.PlainText;
+        return line.Fragments[0].TagText.toString() + line.PlainText;
     return line.PlainText;
 }
 

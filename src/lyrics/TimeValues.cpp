@@ -73,6 +73,18 @@ void SetTagText(QString& tag, int ms) {
         tag = QString(out, 10);
 }
 
+TagChars MsToTagChars(int ms) {
+    TagChars tag;
+    SetTagText(tag, ms);
+    return tag;
+}
+
+void SetTagText(TagChars& tag, int ms) {
+    QChar out[10];
+    WriteTag(ms, out);
+    tag = QStringView(out, 10);
+}
+
 bool IsFullTagAt(QStringView text, qsizetype pos) {
     if (pos < 0 || text.size() - pos < 10)
         return false;

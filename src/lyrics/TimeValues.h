@@ -2,6 +2,7 @@
 #pragma once
 
 #include "../base/NumberText.h"
+#include "TagChars.h"
 
 #include <QString>
 #include <QStringView>
@@ -15,9 +16,12 @@ inline constexpr double DefaultTimeRatio = 0.9953125;
 int TagToMs(QStringView tag);
 // Milliseconds to the 10-character tag, clamped to 0..99:59.99, hundredths rounded half to even.
 QString MsToTag(int ms);
+// The same tag held in place.
+TagChars MsToTagChars(int ms);
 
 // Sets `tag` to MsToTag(ms), leaving it alone (and shared) when it already reads so.
 void SetTagText(QString& tag, int ms);
+void SetTagText(TagChars& tag, int ms);
 // A time moved by `shiftMs`: below 0 it becomes 0, beyond the largest 32-bit value it is held
 // there. Nothing wraps around.
 int ShiftedTime(int timeMs, int shiftMs);

@@ -41,7 +41,7 @@ LyricsDocument MergeGrowingCaptions(const LyricsDocument& document) {
             continue;
         }
         const int time = line.Fragments[0].TimeMs;
-        const QString tag = line.Fragments[0].TagText;
+        const QString tag = line.Fragments[0].TagText.toString();
         if (open) {
             LyricsLine& last = merged.Lines.last();
             if (!last.PlainText.isEmpty() && line.PlainText.startsWith(last.PlainText)) {

@@ -96,7 +96,7 @@ TimingLine LineFromLyrics(const LyricsLine& source, const SplitRules& rules) {
     return line;
 }
 
-KaraokeFragment Tagged(int ms, const QString& text) { return {MsToTag(ms), ms, text}; }
+KaraokeFragment Tagged(int ms, const QString& text) { return {MsToTagChars(ms), ms, text}; }
 
 LyricsLine LineToLyrics(const TimingLine& line) {
     LyricsLine out;
