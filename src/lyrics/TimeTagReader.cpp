@@ -38,24 +38,27 @@ void BuildFragments(LyricsDocument& document, LyricsLine& line, QStringView s, q
     // a line's fragments at once (up to a bound, for a freak line of thousands of tags).
     line.Fragments.reserve(std::min<qsizetype>(s.size() / 10 + 2, 64));
     line.Fragments.append(FragmentAt(s, firstTag, s.left(firstTag)));
-    line.PlainText.clear();
-    line.PlainText.reserve(s.size());
-    line.PlainText += line.Fragments[0].Text;
+    qsizetype plainSize = firstTag;
     qsizetype tagAt = firstTag;
     while (true) {
         const qsizetype textAt = tagAt + 10;
         const qsizetype next = FindTimeTag(s, textAt);
         const QStringView piece = next < 0 ? s.mid(textAt) : s.mid(textAt, next - textAt);
-        if (tagAt == firstTag) // fragment 1 repeats fragment 0's tag: share its text
+        if (tagAt == firstTag) // fragment 1 repeats fragment 0's tag
             line.Fragments.append(
                 {line.Fragments[0].TagText, line.Fragments[0].TimeMs, piece.toString()});
         else
             line.Fragments.append(FragmentAt(s, tagAt, piece));
-        line.PlainText += piece;
+        plainSize += piece.size();
         if (next < 0)
             break;
         tagAt = next;
     }
+    // The plain text is the fragments' texts, copied once into room of their size.
+    line.PlainText = QString(plainSize, Qt::Uninitialized);
+    QChar* at = line.PlainText.data();
+    for (const KaraokeFragment& fragment : std::as_const(line.Fragments))
+        at = std::copy(fragment.Text.cbegin(), fragment.Text.cend(), at);
     if (line.FragmentCount() > 1) {
         line.IsKaraoke = true;
         document.HasKaraoke = true;
