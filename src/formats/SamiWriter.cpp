@@ -99,7 +99,7 @@ QString MakeSamiText(LyricsDocument& document, bool karaoke, const QString& base
 
     // Room for the whole display, reserved once: every step repeats its line's text and the
     // following lines' texts with the markup around them; escapes may take a little more.
-    FillFollowingTexts(document);
+    FillFollowingTexts(document, extraRows);
     qsizetype markup = 48 + 8 * extraRows;
     if (karaoke) {
         for (const QString& html : karaokeHtml)
@@ -159,7 +159,7 @@ QString MakeSamiText(LyricsDocument& document, bool karaoke, const QString& base
             AppendEscaped(sink, lyric.Source.FollowingTexts[slot], true);
             sink.Append(CrLf);
         }
-    });
+    }, extraRows);
     sink.Finish();
     line(u"</BODY>");
     line(u"</SAMI>");

@@ -59,7 +59,10 @@ LyricsDocument KaraokeToLineTop(const LyricsDocument& document) {
     return copy;
 }
 
-void FillFollowingTexts(LyricsDocument& document) {
+void FillFollowingTexts(LyricsDocument& document, int filled) {
+    filled = std::clamp(filled, 0, 3);
+    if (filled == 0)
+        return;
     // Walks backwards keeping the nearest three non-directive texts, so a long run of
     // directive lines costs nothing extra.
     // The texts are shared, not copied; a text that is already there (the document was filled
@@ -68,7 +71,7 @@ void FillFollowingTexts(LyricsDocument& document) {
     int known = 0;
     for (qsizetype j = document.Lines.size() - 1; j >= 0; --j) {
         LyricsLine& line = document.Lines[j];
-        for (int slot = 0; slot < known; ++slot) {
+        for (int slot = 0; slot < std::min(known, filled); ++slot) {
             if (!line.FollowingTexts[slot].isSharedWith(*next[slot]))
                 line.FollowingTexts[slot] = *next[slot];
         }
@@ -83,8 +86,8 @@ void FillFollowingTexts(LyricsDocument& document) {
 }
 
 qint64 DisplayTextSize(LyricsDocument& document, bool karaoke, int followingSlots) {
-    FillFollowingTexts(document);
     const int slotCount = std::clamp(followingSlots, 0, 3);
+    FillFollowingTexts(document, slotCount);
     qint64 total = 0;
     for (const LyricsLine& line : std::as_const(document.Lines)) {
         qint64 shown = line.PlainText.size();

@@ -23,6 +23,8 @@ LyricsDocument MergeProgressiveLines(const LyricsDocument& document);
 // `targetRatio` and `silenceMs` (-1: no silence value). An unusable target becomes 1.
 void ApplyTimeCorrection(LyricsDocument& document, double& targetRatio, int silenceMs);
 // Every line's FollowingTexts: the PlainText of the next up to three non-directive lines.
-void FillFollowingTexts(LyricsDocument& document);
+// Only the first `filled` (0..3) are filled, for a display that shows no more; the others are
+// left as they are.
+void FillFollowingTexts(LyricsDocument& document, int filled = 3);
 
 } // namespace tavelkor

@@ -26,20 +26,22 @@ struct DisplayLine {
 inline constexpr qint64 MaxDisplayTextChars = qint64(128) * 1024 * 1024;
 
 // The number of characters the display lines and `followingSlots` following texts of each
-// take; fills the document's FollowingTexts.
+// take; fills that many of the document's FollowingTexts.
 qint64 DisplayTextSize(LyricsDocument& document, bool karaoke, int followingSlots);
 
-// Fills the document's FollowingTexts, then calls `show` for every display line in order.
+// Fills the first `followingSlots` of the document's FollowingTexts (those the display shows),
+// then calls `show` for every display line in order.
 template <class Show>
-void ForEachDisplayLine(LyricsDocument& document, bool karaoke, Show&& show);
+void ForEachDisplayLine(LyricsDocument& document, bool karaoke, Show&& show,
+                        int followingSlots = 3);
 
 inline bool SameText(QStringView a, QStringView b) {
     return a.size() == b.size() && std::equal(a.utf16(), a.utf16() + a.size(), b.utf16());
 }
 
 template <class Show>
-void ForEachDisplayLine(LyricsDocument& document, bool karaoke, Show&& show) {
-    FillFollowingTexts(document);
+void ForEachDisplayLine(LyricsDocument& document, bool karaoke, Show&& show, int followingSlots) {
+    FillFollowingTexts(document, followingSlots);
     QString built; // a step's text when the fragments do not simply cut the plain text
     for (const LyricsLine& line : std::as_const(document.Lines)) {
         if (!karaoke || !line.HasTimeTag || line.Fragments.size() < 2) {
