@@ -552,6 +552,95 @@ private slots:
         QFAIL("every run ended before Esc reached it");
     }
 
+    // Files a later start hands over while a dialog is open wait for it to close, then run as
+    // a drop would; the later start is told so.
+    void filesHandedOverWhileADialogIsOpenRunWhenItCloses() {
+        Fixture f;
+        const QString lyrics = f.folder.Put("handed.txt", "[00:01:00]a\r\n");
+        FormMain form(f.settings, f.store);
+        form.show();
+        SingleInstance first(f.folder.Path());
+        QVERIFY(first.Acquire());
+        first.TakeFiles = [&form](const QStringList& files) {
+            return form.TakeHandedOverFiles(files);
+        };
+        QString answer;
+        bool handed = false;
+        OnModal options([&](QWidget* dialog) {
+            QVERIFY(qobject_cast<FormOptionCommon*>(dialog) != nullptr);
+            std::atomic<bool> finished = false;
+            std::thread later([&] {
+                SingleInstance second(f.folder.Path());
+                handed = second.HandOver({lyrics}, &answer);
+                finished = true;
+            });
+            QTRY_VERIFY(finished.load());
+            later.join();
+            QCOMPARE(form.WaitingFiles(), QStringList{lyrics});
+            QVERIFY(!QFile::exists(f.folder.File("handed.smi")));
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        Pick(form, 'C');
+        QCOMPARE(options.count, 1);
+        QVERIFY(handed);
+        QVERIFY2(answer.contains(QStringLiteral("when its open dialog is closed")),
+                 qPrintable(answer));
+        QTRY_VERIFY(QFile::exists(f.folder.File("handed.smi")));
+        QVERIFY(form.WaitingFiles().isEmpty());
+    }
+
+    // The folder chosen for the outputs survives runs that write beside the sources, and the
+    // empty field says what it is for.
+    void theChosenFolderIsKeptAndAnEmptyFieldSaysSo() {
+        Fixture f;
+        const QString lyrics = f.folder.Put("song.txt", "[00:01:00]a\r\n");
+        FormMain form(f.settings, f.store);
+        f.settings.Init.SameFolder = true;
+        f.settings.Init.AnotherFolder = f.folder.Path() + QStringLiteral("/chosen/");
+        QVERIFY(Drop(form, {lyrics}));
+        QTRY_VERIFY(!form.Busy());
+        QCOMPARE(f.settings.Init.AnotherFolder, f.folder.Path() + QStringLiteral("/chosen/"));
+
+        f.settings.Init.AnotherFolder.clear();
+        QString field;
+        bool flat = true;
+        OnModal options([&](QWidget* dialog) {
+            auto* common = qobject_cast<FormOptionCommon*>(dialog);
+            field = common->LblOutputFolder()->text();
+            flat = common->LblOutputFolder()->isFlat();
+            QVERIFY(common->ChosenFolder().isEmpty());
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        Pick(form, 'C');
+        QCOMPARE(field, QString::fromUtf8("フォルダを選択…"));
+        QVERIFY(!flat);
+    }
+
+    // F1 with an opener that finds no program for the manual (it exits with an error) says
+    // where the manual is, as when there is no opener at all.
+    void helpThatNothingOpensSaysWhereTheManualIs() {
+        Fixture f;
+        const QString opener = f.folder.Put("bin/xdg-open", "#!/bin/sh\nexit 3\n");
+        QVERIFY(QFile::setPermissions(opener, QFile::ReadOwner | QFile::ExeOwner));
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(f.folder.File("bin")) + ':' + path);
+        FormMain form(f.settings, f.store);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.OpenWith = OpenWithDesktop;
+        QString said;
+        {
+            OnModal message([&said](QWidget* dialog) {
+                if (auto* box = qobject_cast<QMessageBox*>(dialog))
+                    said = box->text();
+            });
+            QTest::keyClick(&form, Qt::Key_F1);
+            QTRY_COMPARE(message.count, 1);
+        }
+        qputenv("PATH", path);
+        QVERIFY2(said.contains(ManualBesideTests()), qPrintable(said));
+    }
+
     void arrowsStopAtBothEnds() {
         Fixture f;
         FormMain form(f.settings, f.store);
