@@ -71,14 +71,12 @@ int Held(long long ms) {
     return int(std::clamp<long long>(ms, 0, std::numeric_limits<int>::max()));
 }
 
-KaraokeFragment Fragment(int ms, QString text) { return {MsToTagChars(ms), ms, std::move(text)}; }
-
-// Appends a fragment; one at the time of the fragment before it shares that one's tag text.
+// Appends a fragment; one at the time of the fragment before it takes that one's tag.
 void AppendFragment(QVector<KaraokeFragment>& fragments, int ms, QString text) {
     if (!fragments.isEmpty() && fragments.back().TimeMs == ms)
         fragments.append({fragments.back().TagText, ms, std::move(text)});
     else
-        fragments.append(Fragment(ms, std::move(text)));
+        fragments.append(FragmentAtTime(ms, std::move(text)));
 }
 
 LyricsLine UntimedLine(QStringView text) {
@@ -104,7 +102,7 @@ LyricsLine TimedLine(const LineParts& source, int lineMs, long long shiftMs, boo
         plain += word.Text;
     line.PlainText = plain;
     if (!karaoke || source.Words.empty()) {
-        const KaraokeFragment head = Fragment(lineMs, QString());
+        const KaraokeFragment head = FragmentAtTime(lineMs, QString());
         line.Fragments = {head, {head.TagText, lineMs, std::move(plain)}};
         return line;
     }

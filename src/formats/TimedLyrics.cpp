@@ -32,8 +32,6 @@ int NextStart(const LyricsDocument& document, int index, int fallback) {
     return fallback;
 }
 
-KaraokeFragment Fragment(int ms, QString text) { return {MsToTagChars(ms), ms, std::move(text)}; }
-
 } // namespace
 
 TimedLyrics TimedLyricsOf(const LyricsDocument& document, int lastLineMs) {
@@ -87,17 +85,17 @@ LyricsDocument DocumentOfTimedLyrics(TimedLyrics lyrics) {
         ruby.append(timed.Ruby);
         LyricsLine line;
         line.HasTimeTag = true;
-        line.Fragments.append(Fragment(timed.StartMs, QString()));
+        line.Fragments.append(FragmentAtTime(timed.StartMs, QString()));
         if (timed.Words.first().StartMs > timed.StartMs)
-            line.Fragments.append(Fragment(timed.StartMs, QString()));
+            line.Fragments.append(FragmentAtTime(timed.StartMs, QString()));
         for (const TimedWord& word : timed.Words) {
-            line.Fragments.append(Fragment(word.StartMs, word.Text));
+            line.Fragments.append(FragmentAtTime(word.StartMs, word.Text));
             line.PlainText += word.Text;
         }
         const bool endsAtNext =
             i + 1 < lyrics.Lines.size() && lyrics.Lines[i + 1].StartMs == timed.EndMs;
         if (!endsAtNext && timed.EndMs > timed.Words.last().StartMs)
-            line.Fragments.append(Fragment(timed.EndMs, QString()));
+            line.Fragments.append(FragmentAtTime(timed.EndMs, QString()));
         line.IsKaraoke = line.Fragments.size() > 2;
         document.HasKaraoke = document.HasKaraoke || line.IsKaraoke;
         document.Lines.append(std::move(line));

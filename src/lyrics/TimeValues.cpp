@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace tavelkor {
 
@@ -77,6 +78,10 @@ TagChars MsToTagChars(int ms) {
     TagChars tag;
     SetTagText(tag, ms);
     return tag;
+}
+
+KaraokeFragment FragmentAtTime(int ms, QString text) {
+    return {MsToTagChars(ms), ms, std::move(text)};
 }
 
 void SetTagText(TagChars& tag, int ms) {

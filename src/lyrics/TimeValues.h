@@ -2,6 +2,7 @@
 #pragma once
 
 #include "../base/NumberText.h"
+#include "LyricsDocument.h"
 #include "TagChars.h"
 
 #include <QString>
@@ -18,6 +19,8 @@ int TagToMs(QStringView tag);
 QString MsToTag(int ms);
 // The same tag held in place.
 TagChars MsToTagChars(int ms);
+// A fragment at `ms` (its tag made from the time) holding `text`.
+KaraokeFragment FragmentAtTime(int ms, QString text);
 
 // Sets `tag` to MsToTag(ms), leaving it alone (and shared) when it already reads so.
 void SetTagText(QString& tag, int ms);

@@ -96,8 +96,6 @@ TimingLine LineFromLyrics(const LyricsLine& source, const SplitRules& rules) {
     return line;
 }
 
-KaraokeFragment Tagged(int ms, const QString& text) { return {MsToTagChars(ms), ms, text}; }
-
 LyricsLine LineToLyrics(const TimingLine& line) {
     LyricsLine out;
     out.PlainText = line.Text();
@@ -112,7 +110,7 @@ LyricsLine LineToLyrics(const TimingLine& line) {
     int pendingEnd = -1;
     auto closeEnd = [&tagged, &pendingEnd](int nextStart) {
         if (pendingEnd >= 0 && pendingEnd != nextStart)
-            tagged.append(Tagged(pendingEnd, QString()));
+            tagged.append(FragmentAtTime(pendingEnd, QString()));
         pendingEnd = -1;
     };
     for (const TimedFragment& fragment : line.Fragments) {
@@ -124,7 +122,7 @@ LyricsLine LineToLyrics(const TimingLine& line) {
             continue;
         }
         closeEnd(fragment.StartMs);
-        tagged.append(Tagged(fragment.StartMs, fragment.Text));
+        tagged.append(FragmentAtTime(fragment.StartMs, fragment.Text));
         pendingEnd = fragment.EndMs;
     }
     closeEnd(-1);
