@@ -24,6 +24,7 @@ KaraokeFragment FragmentAtTime(int ms, QString text);
 
 // Sets `tag` to MsToTag(ms), leaving it alone (and shared) when it already reads so.
 void SetTagText(QString& tag, int ms);
+// Sets a tag held in place to MsToTag(ms), written where it stands.
 void SetTagText(TagChars& tag, int ms);
 // A time moved by `shiftMs`: below 0 it becomes 0, beyond the largest 32-bit value it is held
 // there. Nothing wraps around.
