@@ -1,6 +1,8 @@
 #include "SingleInstance.h"
 
 #include <QLocalSocket>
+#include <QPointer>
+#include <QTimer>
 #include <memory>
 
 namespace tavelkor {
@@ -40,7 +42,9 @@ bool SingleInstance::HandOverPreview(const QString& file) {
     return Send({PreviewRequest, file}, nullptr);
 }
 
-bool SingleInstance::HandOverEdit(const QString& file) { return Send({EditRequest, file}, nullptr); }
+bool SingleInstance::HandOverEdit(const QString& file) {
+    return Send({EditRequest, file}, nullptr);
+}
 
 bool SingleInstance::Send(const QStringList& entries, QString* answer) {
     QLocalSocket socket;
@@ -66,12 +70,15 @@ bool SingleInstance::Send(const QStringList& entries, QString* answer) {
 }
 
 QString SingleInstance::Act(const QStringList& entries) {
+    // Opening the preview or the editor may ask a question (unsaved changes) and wait for the
+    // user as long as the user likes; the later start is answered first and the window opens
+    // once this request is done with.
     if (entries.size() == 2 && entries[0] == PreviewRequest) {
-        emit PreviewArrived(entries[1]);
+        QTimer::singleShot(0, this, [this, file = entries[1]] { emit PreviewArrived(file); });
         return QStringLiteral("the open window previews the file");
     }
     if (entries.size() == 2 && entries[0] == EditRequest) {
-        emit EditArrived(entries[1]);
+        QTimer::singleShot(0, this, [this, file = entries[1]] { emit EditArrived(file); });
         return QStringLiteral("the open window edits the timing of the file");
     }
     if (entries.isEmpty() || entries[0] == PreviewRequest || entries[0] == EditRequest)
@@ -97,8 +104,14 @@ void SingleInstance::Receive() {
             if (*done || !buffer->endsWith(QByteArray(2, '\0')))
                 return;
             *done = true;
-            socket->write(Act(entriesOf(*buffer)).toUtf8() + '\n');
-            socket->flush();
+            // The sender may have given up and hung up while the request was acted on: the
+            // socket is then gone, and nobody is left to answer.
+            const QPointer<QLocalSocket> alive(socket);
+            const QByteArray reply = Act(entriesOf(*buffer)).toUtf8() + '\n';
+            if (alive) {
+                socket->write(reply);
+                socket->flush();
+            }
         });
         // A request without its end (an older start) is complete when the sender hangs up.
         connect(socket, &QLocalSocket::disconnected, this, [=, this] {
