@@ -234,6 +234,9 @@ FormPreview::FormPreview(Settings& settings, QWidget* parent, ClockMaker makeClo
     shortcut(QKeySequence(Qt::SHIFT | Qt::Key_Left), [this] { Nudge(-100); });
     shortcut(QKeySequence(Qt::SHIFT | Qt::Key_Right), [this] { Nudge(100); });
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_S), [this] { SaveNudge(); });
+    // Esc and Ctrl+W close it, as they close the other windows.
+    shortcut(QKeySequence(Qt::Key_Escape), [this] { close(); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_W), [this] { close(); });
 
     connect(play_, &QPushButton::clicked, this, &FormPreview::TogglePlay);
     connect(previous_, &QPushButton::clicked, this, [this] { JumpLine(false); });

@@ -4,17 +4,18 @@
 #include "../app/BatchState.h"
 #include "../app/ResultCodes.h"
 #include "../base/PathHelpers.h"
-#include "../modes/ModeTable.h"
+#include "../modes/AudioModes.h"
 #include "../preview/PreviewDocument.h"
 #include "../settings/Settings.h"
 #include "../timing/TimingExport.h"
 #include "../timing/TimingSong.h"
 #include "AudioSinkOutput.h"
 #include "DialogCalibration.h"
-#include "DialogQuestions.h"
+#include "EditorKeys.h"
 #include "FormPreview.h"
 #include "ReadingService.h"
 #include "SongAnalysis.h"
+#include "SongOverview.h"
 #include "WaveformLane.h"
 #include "WindowHelpers.h"
 
@@ -40,6 +41,9 @@ namespace tavelkor {
 namespace {
 
 constexpr int TickMs = 15;
+constexpr int SayMs = 8000; // how long a status message stands
+// How long a tap key's release waits for the press of a repeat pair (sent together with it).
+constexpr int ReleaseSettleMs = 40;
 constexpr qint64 SilentLengthMs = 10 * 60 * 1000;
 
 int KeyOf(const QString& text, int fallback) {
@@ -49,7 +53,8 @@ int KeyOf(const QString& text, int fallback) {
 
 const QString KeyLegend = QStringLiteral(
     u"Space 再生／一時停止　%1 タップ（押している間が歌う長さ）　%2 タップ（始まりだけ）\n"
-    u"↑↓ 行　Home/End 最初／最後の行　←→ フラグメント　Ctrl+←→ ±10 ms（Shift: ±100 ms）\n"
+    u"↑↓ 行　Home/End 最初／最後の行　PageUp/PageDown 1画面前／先　←→ フラグメント　"
+    u"Ctrl+←→ ±10 ms（Shift: ±100 ms）\n"
     u"M 次と結合　S 分割　F2 文字を編集　Delete 行の時間を消す　R 行を再生　L 行を繰り返す\n"
     u"O オンセットに吸着　Y ふりがな　A 行内を自動配分\n"
     u"1／2／3 速度 1×／0.75×／0.5×　Ctrl+Z 元に戻す　Ctrl+Shift+Z やり直す　Ctrl+S 保存　"
@@ -75,7 +80,8 @@ FormTiming::FormTiming(Settings& settings, QWidget* parent, ClockMaker makeClock
       history_(new QMenu(QStringLiteral(u"履歴(&H)"), this)), view_(new LyricsView(this)),
       list_(new QListWidget(this)), times_(new QLabel(this)), position_(new QLabel(this)),
       status_(new QLabel(this)), legend_(new QLabel(this)), ticker_(new QTimer(this)),
-      lane_(new WaveformLane(this)), snapBox_(new QCheckBox(this)),
+      releaseTimer_(new QTimer(this)), lane_(new WaveformLane(this)),
+      overview_(new SongOverview(this)), snapBox_(new QCheckBox(this)),
       analysis_(new SongAnalysis(this)), readingService_(std::make_unique<ReadingService>()) {
     setWindowTitle(QStringLiteral(u"タイミング編集"));
     setAcceptDrops(true);
@@ -89,6 +95,7 @@ FormTiming::FormTiming(Settings& settings, QWidget* parent, ClockMaker makeClock
     layout->setMenuBar(menuBar_);
     layout->addWidget(view_, 2);
     layout->addWidget(lane_);
+    layout->addWidget(overview_);
     layout->addWidget(snapBox_);
     layout->addWidget(list_, 3);
     times_->setWordWrap(true);
@@ -104,6 +111,14 @@ FormTiming::FormTiming(Settings& settings, QWidget* parent, ClockMaker makeClock
             [this](QListWidgetItem* item) { MoveLine(list_->row(item)); });
     BuildMenus();
 
+    keys_ = new EditorKeys(this, menuBar_);
+    sayTimer_ = new QTimer(this);
+    sayTimer_->setSingleShot(true);
+    sayTimer_->setInterval(SayMs);
+    connect(sayTimer_, &QTimer::timeout, status_, &QLabel::clear);
+    releaseTimer_->setSingleShot(true);
+    releaseTimer_->setInterval(ReleaseSettleMs);
+    connect(releaseTimer_, &QTimer::timeout, this, [this] { FinishTapUp(false); });
     ticker_->setInterval(TickMs);
     ticker_->setTimerType(Qt::PreciseTimer);
     connect(ticker_, &QTimer::timeout, this, &FormTiming::Refresh);
@@ -202,6 +217,11 @@ void FormTiming::BuildMenus() {
     add(play, QStringLiteral(u"最初の行"), QKeySequence(Qt::Key_Home), [this] { MoveLine(0); });
     add(play, QStringLiteral(u"最後の行"), QKeySequence(Qt::Key_End),
         [this] { MoveLine(int(session_.Document().Lines.size()) - 1); });
+    // A lane's width back or on: any part of a long song in a few presses.
+    add(play, QStringLiteral(u"1画面前へ"), QKeySequence(Qt::Key_PageUp),
+        [this] { SeekBy(-lane_->Window().SpanMs()); });
+    add(play, QStringLiteral(u"1画面先へ"), QKeySequence(Qt::Key_PageDown),
+        [this] { SeekBy(lane_->Window().SpanMs()); });
     add(play, QStringLiteral(u"前のフラグメント"), QKeySequence(Qt::Key_Left),
         [this] { MoveFragment(false); });
     add(play, QStringLiteral(u"次のフラグメント"), QKeySequence(Qt::Key_Right),
@@ -262,16 +282,21 @@ bool FormTiming::OpenFile(const QString& path, qint64 positionMs) {
     TakeSongNames(source_.Document.Header, song);
     session_ = TimingSession(source_.Document, rules,
                              TapRules{settings_.Timing.MinGapMs, settings_.Timing.TapOffsetMs});
+    songPath_ = song.Path;
     clock_ = makeClock_(song);
     clock_->SetSpeed(settings_.Timing.SpeedPercent / 100.0);
     clock_->Seek(positionMs);
+    // Opened at a moment of the song (the preview's 「編集」): the fragment sung then is the one
+    // the next tap re-times.
+    if (positionMs > 0)
+        session_.Select(FragmentAt(session_.Document(), positionMs));
     AnalyseSong();
     replayTo_ = -1;
     setWindowTitle(QStringLiteral(u"タイミング編集 - ") + FileNameOf(path) + QStringLiteral("[*]"));
     if (song.Path.isEmpty())
-        Say(QStringLiteral(u"曲がありません。曲がないとタップできません"));
+        Say(QStringLiteral(u"曲がありません。曲がないとタップできません"), true);
     else if (!clock_->Audible())
-        Say(clock_->Error() + QStringLiteral(u"（曲がないとタップできません）"));
+        Say(clock_->Error() + QStringLiteral(u"（曲がないとタップできません）"), true);
     else
         Say(QStringLiteral(u"曲：") + song.Path);
     ShowDocument();
@@ -342,18 +367,18 @@ void FormTiming::SaveAs() {
 void FormTiming::EmbedInSong() {
     if (source_.Path.isEmpty())
         return;
-    // The embedding mode reads the TimeTag file: what is on screen is saved first.
+    if (songPath_.isEmpty()) {
+        QApplication::beep();
+        Say(QStringLiteral(u"曲がないので埋め込めません"));
+        return;
+    }
+    // The embedding reads the TimeTag file: what is on screen is saved first. The lyrics go
+    // into the song the editor plays, whatever its name.
     const QString path = TimingSavePath(source_);
     if ((session_.Modified() || !QFileInfo::exists(path)) && !Save())
         return;
-    BatchState state;
-    state.DroppedFiles = {path};
-    DialogQuestions questions(this);
-    RunMode(ModeTimeTagToMp3, state, settings_, questions);
-    const QString outcome =
-        state.Results.isEmpty()
-            ? QStringLiteral(u"曲に埋め込めるファイルではありません：") + path
-            : ResultOutcomeText(state.Results[0]) + u'\n' + state.Results[0].FileName;
+    const ResultRecord record = EmbedLyricsInSong(path, songPath_, settings_);
+    const QString outcome = ResultOutcomeText(record) + u'\n' + songPath_;
     Say(outcome);
     QMessageBox box(QMessageBox::Information, QStringLiteral(u"曲に埋め込む"), outcome,
                     QMessageBox::Ok, this);
@@ -422,10 +447,11 @@ void FormTiming::Tap(QKeyEvent* event, bool hold) {
 }
 
 void FormTiming::keyPressEvent(QKeyEvent* event) {
+    // Repeats of a held key never come this far (EditorKeys).
     const int key = event->key();
     if ((key == tapKey_ || key == startKey_) && event->modifiers() == Qt::NoModifier) {
-        if (!event->isAutoRepeat())
-            Tap(event, key == tapKey_);
+        FinishTapUp(true);
+        Tap(event, key == tapKey_);
         return;
     }
     QWidget::keyPressEvent(event);
@@ -433,13 +459,25 @@ void FormTiming::keyPressEvent(QKeyEvent* event) {
 
 void FormTiming::keyReleaseEvent(QKeyEvent* event) {
     if (event->key() == tapKey_ && !event->isAutoRepeat() && clock_) {
+        // Some systems repeat a held key as release and press pairs: the release is acted on
+        // once no press came with it, at the song time it was made.
         const qint64 age = ages_.AgeMs(event->timestamp(), sinceStart_.elapsed());
-        const qint64 songMs = clock_->PositionMs() - qint64(double(age) * clock_->Speed());
-        if (session_.TapUp(songMs))
-            ShowDocument();
+        pendingUpMs_ = clock_->PositionMs() - qint64(double(age) * clock_->Speed());
+        releaseTimer_->start();
         return;
     }
     QWidget::keyReleaseEvent(event);
+}
+
+void FormTiming::FinishTapUp(bool pressFollows) {
+    releaseTimer_->stop();
+    const qint64 songMs = pendingUpMs_;
+    pendingUpMs_ = -1;
+    // Held again with no press of its own: the release was half of a repeat.
+    if (songMs < 0 || (!pressFollows && keys_->Held(tapKey_)))
+        return;
+    if (session_.TapUp(songMs))
+        ShowDocument();
 }
 
 void FormTiming::MoveLine(int line) {
@@ -477,6 +515,14 @@ void FormTiming::MoveTime(int deltaMs) {
     }
     AfterChange(session_.MoveSelected(deltaMs),
                 QStringLiteral(u"前後の時間を越えるので動かせません"));
+}
+
+void FormTiming::SeekBy(qint64 deltaMs) {
+    if (!clock_)
+        return;
+    clock_->Seek(std::clamp<qint64>(clock_->PositionMs() + deltaMs, 0, clock_->DurationMs()));
+    replayTo_ = -1;
+    Refresh();
 }
 
 void FormTiming::SetSpeed(int percent) {
@@ -541,11 +587,19 @@ void FormTiming::Split() {
 }
 
 void FormTiming::Undo() {
-    AfterChange(session_.Undo(), QStringLiteral(u"元に戻す操作がありません"));
+    const int index = session_.History().Index();
+    const bool undone = session_.Undo();
+    AfterChange(undone, QStringLiteral(u"元に戻す操作がありません"));
+    if (undone)
+        Say(QStringLiteral(u"元に戻しました：") + session_.History().Steps()[index - 1].Caption);
 }
 
 void FormTiming::Redo() {
-    AfterChange(session_.Redo(), QStringLiteral(u"やり直す操作がありません"));
+    const bool redone = session_.Redo();
+    AfterChange(redone, QStringLiteral(u"やり直す操作がありません"));
+    if (redone)
+        Say(QStringLiteral(u"やり直しました：") +
+            session_.History().Steps()[session_.History().Index() - 1].Caption);
 }
 
 void FormTiming::UndoTo(int index) {
@@ -560,6 +614,9 @@ void FormTiming::AfterChange(bool changed, const QString& refusal) {
     if (!changed && !refusal.isEmpty()) {
         QApplication::beep();
         Say(refusal);
+    } else if (changed) {
+        // What an earlier message reported is no longer what is on screen.
+        Say(QString());
     }
     ShowDocument();
 }
@@ -614,6 +671,8 @@ void FormTiming::Refresh() {
     const int line = selected.Valid() ? selected.Line : LineAt(session_.Document(), position);
     view_->SetRows(TimingRows(session_.Document(), line, position));
     lane_->Show(session_.Document(), selected, position, clock_->Playing());
+    overview_->Show(clock_->DurationMs(), LineSpans(session_.Document()), lane_->Window().FromMs(),
+                    lane_->Window().ToMs(), position);
     position_->setText(ClockText(position) + QStringLiteral(" / ") +
                        ClockText(clock_->DurationMs()) + QStringLiteral(u"　速度 ") +
                        SpeedText(clock_->Speed()) +
@@ -621,7 +680,14 @@ void FormTiming::Refresh() {
                        (session_.Modified() ? QStringLiteral(u"　（未保存）") : QString()));
 }
 
-void FormTiming::Say(const QString& text) { status_->setText(text); }
+void FormTiming::Say(const QString& text, bool lasting) {
+    status_->setText(text);
+    // A message stands while it is news; the next change or a few seconds end it.
+    if (text.isEmpty() || lasting)
+        sayTimer_->stop();
+    else
+        sayTimer_->start();
+}
 
 void FormTiming::Calibrate() {
     if (clock_)

@@ -32,6 +32,8 @@ class SongAnalysis;
 class WaveformLane;
 class ReadingService;
 class DialogReadings;
+class EditorKeys;
+class SongOverview;
 
 class FormTiming : public QWidget {
     Q_OBJECT
@@ -64,6 +66,7 @@ public:
     QMenu* HistoryMenu() const { return history_; }
     QMenuBar* MenuBar() const { return menuBar_; }
     WaveformLane* Lane() const { return lane_; }
+    SongOverview* Overview() const { return overview_; }
     QCheckBox* SnapBox() const { return snapBox_; }
     // Finds the onsets of an opened song on a worker thread (aubio's detector by default).
     std::function<std::vector<int>(const DecodedSong&, const std::atomic<bool>*)> FindOnsets;
@@ -85,9 +88,12 @@ private:
     void ChooseFile();
     void TogglePlay();
     void Tap(QKeyEvent* event, bool hold);
+    // Acts on a tap key's waiting release; `pressFollows`: a new press of a tap key is next.
+    void FinishTapUp(bool pressFollows);
     void MoveLine(int line);
     void MoveFragment(bool next);
     void MoveTime(int deltaMs);
+    void SeekBy(qint64 deltaMs);
     void SetSpeed(int percent);
     void Replay(bool loop);
     void EditText();
@@ -97,7 +103,8 @@ private:
     void UndoTo(int index);
     void AfterChange(bool changed, const QString& refusal);
     void ShowDocument();
-    void Say(const QString& text);
+    // Shows a status message; one that is not `lasting` goes after a few seconds.
+    void Say(const QString& text, bool lasting = false);
     void StorePlace();
     void Calibrate();
     void SaveAs();
@@ -120,6 +127,7 @@ private:
     TimingSource source_;
     TimingSession session_;
     std::unique_ptr<TimingClock> clock_;
+    QString songPath_;                    // the song the clock plays; empty for none
     QHash<QString, QString> songChoices_; // lyrics path -> song chosen for it this session
     EventAge ages_;
     QElapsedTimer sinceStart_;
@@ -138,7 +146,12 @@ private:
     QLabel* status_;
     QLabel* legend_;
     QTimer* ticker_;
+    QTimer* releaseTimer_;
+    QTimer* sayTimer_ = nullptr;
+    qint64 pendingUpMs_ = -1;
+    EditorKeys* keys_ = nullptr;
     WaveformLane* lane_;
+    SongOverview* overview_;
     QCheckBox* snapBox_;
     QAction* snapAction_ = nullptr;
     SongAnalysis* analysis_;

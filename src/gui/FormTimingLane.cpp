@@ -1,12 +1,13 @@
-// The timing editor's waveform lane and onset snapping: the lane's requests (seek, play from a
-// handle, select, drop a handle) mapped to the clock and the model, the onsets found for the
-// song handed to both, and 「オンセットに吸着」 (Timing/SnapToOnsets) switched from the menu, its
-// key and the box under the lane.
+// The timing editor's waveform lane and onset snapping: the lane's and the overview's requests
+// (seek, play from a handle, select, drop a handle) mapped to the clock and the model, the onsets
+// found for the song handed to both, and 「オンセットに吸着」 (Timing/SnapToOnsets) switched from
+// the menu, its key and the box under the lane.
 #include "FormTiming.h"
 
 #include "../settings/Settings.h"
 #include "../timing/TimingView.h"
 #include "SongAnalysis.h"
+#include "SongOverview.h"
 #include "WaveformLane.h"
 
 #include <QAction>
@@ -27,13 +28,15 @@ void FormTiming::BuildLane() {
     snapBox_->setChecked(settings_.Timing.SnapToOnsets);
     connect(snapBox_, &QCheckBox::clicked, this, [this](bool on) { SetSnapping(on); });
 
-    connect(lane_, &WaveformLane::SeekRequested, this, [this](qint64 to) {
+    auto seek = [this](qint64 to) {
         if (!clock_)
             return;
         clock_->Seek(to);
         replayTo_ = -1;
         Refresh();
-    });
+    };
+    connect(lane_, &WaveformLane::SeekRequested, this, seek);
+    connect(overview_, &SongOverview::SeekRequested, this, seek);
     connect(lane_, &WaveformLane::PlayFromRequested, this, [this](qint64 from) {
         if (!clock_)
             return;

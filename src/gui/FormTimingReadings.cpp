@@ -68,9 +68,9 @@ void FormTiming::EditReadings() {
     if (result != QDialog::Accepted)
         return;
     const bool changed = session_.SetLineReadings(line, dialog.Readings());
+    AfterChange(changed, QString());
     if (changed)
         Say(QStringLiteral(u"ふりがなを変えました"));
-    AfterChange(changed, QString());
 }
 
 void FormTiming::DistributeLine() {
@@ -97,9 +97,9 @@ void FormTiming::DistributeLine() {
                                  : QStringLiteral(u"　") + NoDictionaryNote(answer.Error);
         const QString refusal = session_.DistributeLine(
             line, MergeReadings(LineReadings(session_.Document(), line), SpansOf(answer.Readings)));
+        AfterChange(refusal.isEmpty(), refusal);
         if (refusal.isEmpty())
             Say(QStringLiteral(u"行内を自動配分しました") + note);
-        AfterChange(refusal.isEmpty(), refusal);
     });
 }
 

@@ -55,8 +55,8 @@ Id3LyricsFrames MakeId3LyricsFrames(const QString& lyrics, const Settings& setti
     return frames;
 }
 
-void EmbedOne(const QString& lyrics, const Settings& settings, ResultRecord& record) {
-    const QString audio = CompanionAudioFile(lyrics);
+void EmbedOne(const QString& lyrics, const QString& audio, const Settings& settings,
+              ResultRecord& record) {
     if (audio.isEmpty()) {
         record.Code = NoAudioFile;
         return;
@@ -121,8 +121,16 @@ void EmbedOne(const QString& lyrics, const Settings& settings, ResultRecord& rec
 void TimeTagToMp3(const ModeInfo& mode, BatchState& state, Settings& settings, RunQuestions&) {
     FilterByExtension(state, mode.AcceptedExtensions(settings));
     RunEachFile(state, [&](const QString& path, ResultRecord& record) {
-        EmbedOne(path, settings, record);
+        EmbedOne(path, CompanionAudioFile(path), settings, record);
     });
+}
+
+ResultRecord EmbedLyricsInSong(const QString& lyrics, const QString& song,
+                               const Settings& settings) {
+    ResultRecord record;
+    record.FileName = lyrics;
+    EmbedOne(lyrics, song, settings, record);
+    return record;
 }
 
 } // namespace tavelkor

@@ -1,5 +1,7 @@
 #include "TimingView.h"
 
+#include <climits>
+
 #include "../lyrics/TimeValues.h"
 #include "RubyPlacement.h"
 
@@ -90,6 +92,43 @@ int LineAt(const TimingDocument& document, qint64 positionMs) {
         }
     }
     return found;
+}
+
+FragmentPlace FragmentAt(const TimingDocument& document, qint64 positionMs) {
+    FragmentPlace found;
+    int latest = -1;
+    for (int i = 0; i < document.Lines.size(); ++i) {
+        const QVector<TimedFragment>& fragments = document.Lines[i].Fragments;
+        for (int j = 0; j < fragments.size(); ++j) {
+            const int start = fragments[j].StartMs;
+            if (start >= 0 && start <= positionMs && start >= latest) {
+                found = {i, j};
+                latest = start;
+            }
+        }
+    }
+    if (!found.Valid())
+        return document.FirstFrom(0);
+    const int end = document.At(found)->EndMs;
+    if (end >= 0 && end <= positionMs && document.Next(found).Valid())
+        return document.Next(found);
+    return found;
+}
+
+QVector<TimeRange> LineSpans(const TimingDocument& document) {
+    QVector<TimeRange> spans;
+    for (const TimingLine& line : document.Lines) {
+        TimeRange span{INT_MAX, -1};
+        for (const TimedFragment& fragment : line.Fragments) {
+            if (!fragment.Timed())
+                continue;
+            span.Low = std::min(span.Low, fragment.StartMs);
+            span.High = std::max({span.High, fragment.StartMs, fragment.EndMs});
+        }
+        if (span.High >= 0)
+            spans.append(span);
+    }
+    return spans;
 }
 
 qint64 LineEndMs(const TimingDocument& document, int line) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "../preview/KaraokeDisplay.h"
+#include "LaneWindow.h"
 #include "TimingDocument.h"
 
 #include <QString>
@@ -23,6 +24,13 @@ QString ClockText(qint64 ms);
 // The line whose first timed fragment is the last to start at or before `positionMs`; -1
 // before every timed line.
 int LineAt(const TimingDocument& document, qint64 positionMs);
+// The fragment sung at `positionMs`: the timed fragment that started last at or before it, or
+// the next one in reading order when that one has ended (a pause, a line's end); the first
+// fragment before every time.
+FragmentPlace FragmentAt(const TimingDocument& document, qint64 positionMs);
+// The span of every line with a time, from its first start to its last start or end, in
+// line order (lines without a time left out).
+QVector<TimeRange> LineSpans(const TimingDocument& document);
 // Where a line's replay ends: its last end or start plus a second, or the next timed line's
 // start when that comes first. -1 for a line without times.
 qint64 LineEndMs(const TimingDocument& document, int line);

@@ -16,6 +16,7 @@
 
 #include "OnModal.h"
 #include "TestFiles.h"
+#include "TimingFakes.h"
 
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -31,89 +32,12 @@
 
 using namespace tavelkor;
 
-namespace {
-
-// A clock that stands where the test puts it.
-class FakeTimingClock : public TimingClock {
-public:
-    explicit FakeTimingClock(bool audible) : audible(audible) {}
-    void Play() override { playing = true; }
-    void Pause() override { playing = false; }
-    bool Playing() const override { return playing; }
-    qint64 PositionMs() const override { return position; }
-    void Seek(qint64 to) override { position = std::clamp<qint64>(to, 0, 600000); }
-    qint64 DurationMs() const override { return 600000; }
-    void SetSpeed(double to) override { speed = to; }
-    double Speed() const override { return speed; }
-    bool Audible() const override { return audible; }
-    bool audible;
-    bool playing = false;
-    qint64 position = 0;
-    double speed = 1;
-};
-
-// Clicks the message box button with this text; gives the box's text.
-QString Answer(QWidget* dialog, const QString& button) {
-    auto* box = qobject_cast<QMessageBox*>(dialog);
-    if (box == nullptr)
-        return QString();
-    for (QAbstractButton* candidate : box->buttons()) {
-        if (candidate->text() == button) {
-            const QString text = box->text();
-            QTest::mouseClick(candidate, Qt::LeftButton);
-            return text;
-        }
-    }
-    return QString();
-}
-
-// A WAV file of a tenth of a second of silence.
-QByteArray SilentWav() {
-    QByteArray data(8820, '\0');
-    QByteArray wav("RIFF");
-    auto u32 = [&wav](quint32 v) {
-        for (int i = 0; i < 4; ++i)
-            wav.append(char(v >> (8 * i)));
-    };
-    auto u16 = [&wav](quint16 v) { wav.append(char(v)).append(char(v >> 8)); };
-    u32(36 + quint32(data.size()));
-    wav += "WAVEfmt ";
-    u32(16);
-    u16(1);
-    u16(1);
-    u32(44100);
-    u32(88200);
-    u16(2);
-    u16(16);
-    wav += "data";
-    u32(quint32(data.size()));
-    return wav + data;
-}
-
-} // namespace
-
 class FormTimingTest : public QObject {
     Q_OBJECT
 
 private:
-    struct Fixture {
-        test::TestFolder folder;
-        Settings settings;
-        FakeTimingClock* clock = nullptr;
-        FormTiming::ClockMaker Maker() {
-            return [this](const PreviewSong& song) {
-                auto made = std::make_unique<FakeTimingClock>(!song.Path.isEmpty());
-                clock = made.get();
-                return made;
-            };
-        }
-    };
-
-    static void Activate(QWidget& window) {
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-    }
+    using Fixture = TimingFixture;
+    static void Activate(QWidget& window) { QVERIFY(ShowActive(window)); }
 
     // Presses the key at one song position and releases it at another.
     static void Hold(FormTiming& form, FakeTimingClock& clock, Qt::Key key, int down, int up) {
@@ -240,6 +164,9 @@ private slots:
         QKeyEvent first(QEvent::KeyPress, Qt::Key_F, Qt::NoModifier);
         first.setTimestamp(100000);
         QApplication::sendEvent(&form, &first);
+        QKeyEvent up(QEvent::KeyRelease, Qt::Key_F, Qt::NoModifier);
+        up.setTimestamp(100005);
+        QApplication::sendEvent(&form, &up);
         handled.start();
         QTest::qWait(80);
         f.clock->position = 5100;
@@ -247,6 +174,9 @@ private slots:
         late.setTimestamp(100010);
         QApplication::sendEvent(&form, &late);
         const qint64 delay = handled.elapsed() - 10;
+        QKeyEvent lateUp(QEvent::KeyRelease, Qt::Key_F, Qt::NoModifier);
+        lateUp.setTimestamp(100020);
+        QApplication::sendEvent(&form, &lateUp);
         const TimingLine& line = form.Session().Document().Lines[0];
         QCOMPARE(line.Fragments[0].StartMs, 5000);
         QVERIFY2(std::abs(line.Fragments[1].StartMs - (5100 - delay / 2)) <= 10,
@@ -322,30 +252,47 @@ private slots:
         }
     }
 
+    // Into the song beside the lyrics, and into one of another name chosen when opening them:
+    // the song the editor plays.
     void embedsTheTimingIntoTheSong() {
-        Fixture f;
-        const QString lyrics = f.folder.Put("tone.txt", "la la\r\n");
-        const QString song = f.folder.File("tone.mp3");
-        QVERIFY(QFile::copy(QStringLiteral(TAVELKOR_TEST_FIXTURES "/lyrics-tone.mp3"), song));
-        QFile::setPermissions(song, QFile::ReadOwner | QFile::WriteOwner);
-        FormTiming form(f.settings, nullptr, f.Maker());
-        QVERIFY(form.OpenFile(lyrics));
-        Activate(form);
-        QTest::keyClick(&form, Qt::Key_Space);
-        f.clock->position = 1000;
-        QTest::keyClick(&form, Qt::Key_F);
-        QString said;
-        {
-            OnModal ok([&](QWidget* dialog) { said = Answer(dialog, QStringLiteral("OK")); });
-            QTest::keyClick(form.MenuBar(), Qt::Key_F, Qt::AltModifier);
-            QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
-            QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_E);
-            QTRY_COMPARE(ok.count, 1);
+        for (const char* name : {"tone.mp3", "chosen song.mp3"}) {
+            Fixture f;
+            const QString lyrics = f.folder.Put("tone.txt", "la la\r\n");
+            const QString song = f.folder.File(name);
+            QVERIFY(QFile::copy(QStringLiteral(TAVELKOR_TEST_FIXTURES "/lyrics-tone.mp3"), song));
+            QFile::setPermissions(song, QFile::ReadOwner | QFile::WriteOwner);
+            FormTiming form(f.settings, nullptr, f.Maker());
+            {
+                OnModal choose([&](QWidget* dialog) {
+                    auto* chooser = qobject_cast<QFileDialog*>(dialog);
+                    QVERIFY(chooser != nullptr);
+                    auto* field = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                    chooser->setDirectory(f.folder.Path());
+                    QTest::keyClicks(field, QString::fromUtf8(name));
+                    for (int i = 0; i < 3 && chooser->isVisible(); ++i)
+                        QTest::keyClick(field, Qt::Key_Return);
+                });
+                QVERIFY(form.OpenFile(lyrics));
+                QCOMPARE(choose.count, QString::fromUtf8(name) == u"tone.mp3"_qs ? 0 : 1);
+            }
+            Activate(form);
+            QTest::keyClick(&form, Qt::Key_Space);
+            f.clock->position = 1000;
+            QTest::keyClick(&form, Qt::Key_F);
+            QString said;
+            {
+                OnModal ok([&](QWidget* dialog) { said = Answer(dialog, QStringLiteral("OK")); });
+                QTest::keyClick(form.MenuBar(), Qt::Key_F, Qt::AltModifier);
+                QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
+                QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_E);
+                QTRY_COMPARE(ok.count, 1);
+            }
+            QVERIFY2(said.startsWith(QString::fromUtf8("00.")), qPrintable(said));
+            QVERIFY(said.contains(song));
+            QVERIFY(!form.Session().Modified()); // saved before embedding
+            QVERIFY(test::ReadBytes(song).contains("LYRICSBEGIN"));
+            QVERIFY(test::ReadBytes(song).contains("[00:01:00]la"));
         }
-        QVERIFY2(said.startsWith(QString::fromUtf8("00.")), qPrintable(said));
-        QVERIFY(!form.Session().Modified()); // saved before embedding
-        QVERIFY(test::ReadBytes(song).contains("LYRICSBEGIN"));
-        QVERIFY(test::ReadBytes(song).contains("[00:01:00]la"));
     }
 
     void refusesToTapWithoutASong() {
@@ -395,14 +342,23 @@ private slots:
         QVERIFY(main.Timing()->Clock()->Audible()); // the WAV beside it decoded
         QCOMPARE(main.Timing()->Clock()->DurationMs(), 100);
 
-        // The preview's 「編集」 opens the editor on the preview's file.
-        const QString timed = folder.Put("timed.txt", "[00:00:05]la[00:00:08]la\r\n");
-        folder.Put("timed.wav", SilentWav());
+        // The preview's 「編集」 opens the editor on the preview's file, at the preview's time
+        // with the fragment sung then selected (the song is too short: the silent clock runs).
+        const QString timed = folder.Put(
+            "timed.txt", "[00:00:05]la[00:00:08]la[00:00:20]\r\n[00:00:30]li[00:00:40]lo\r\n");
         main.OpenPreview(timed, false);
         QVERIFY(main.Preview()->EditButton()->isVisible());
-        QTest::mouseClick(main.Preview()->EditButton(), Qt::LeftButton);
+        main.Preview()->Clock()->Seek(450);
+        {
+            // No song beside it: the editor asks for one, and the user declines.
+            OnModal decline([](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
+            QTest::mouseClick(main.Preview()->EditButton(), Qt::LeftButton);
+            QCOMPARE(decline.count, 1);
+        }
         QCOMPARE(main.Timing()->Source().Path, timed);
         QCOMPARE(main.Timing()->Session().Document().Lines[0].Fragments[1].StartMs, 80);
+        QCOMPARE(main.Timing()->Clock()->PositionMs(), 450);
+        QCOMPARE(main.Timing()->Session().Selection(), (FragmentPlace{1, 1}));
         main.Timing()->close();
     }
 };
