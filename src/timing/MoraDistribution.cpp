@@ -82,8 +82,13 @@ LineDistribution DistributeLineByMorae(const TimingDocument& document, int line,
         return {std::nullopt, QStringLiteral(u"この行にはフラグメントがありません")};
     const TimingLine& own = document.Lines[line];
     const int start = own.Fragments.first().StartMs;
+    // The line's start and end are the user's taps: without them there is nothing to spread.
+    if (LineFirstStartMs(own) < 0)
+        return {std::nullopt, QStringLiteral(u"この行にはまだ時間がありません。先に行の始まりと"
+                                             u"終わりをタップしてください")};
     if (start < 0)
-        return {std::nullopt, QStringLiteral(u"行の最初のフラグメントに時間がありません")};
+        return {std::nullopt, QStringLiteral(u"行の最初のフラグメントに時間がありません。先に行の"
+                                             u"始まりをタップしてください")};
     const int end = LineReadingEndMs(document, line);
     if (end < 0)
         return {

@@ -124,7 +124,7 @@ private slots:
         Settings settings;
         const auto opened = OpenEditor(
             folder, settings,
-            "[00:01:00]為替が動く日[00:03:00]\r\n[00:05:00]君\r\n@TimeRatio=1\r\n");
+            "[00:01:00]為替が動く日[00:03:00]\r\n[00:05:00]君\r\n星\r\n@TimeRatio=1\r\n");
         QVERIFY(opened != nullptr);
         FormTiming& form = *opened;
         QCOMPARE(Starts(form, 0), S("1000 -1 -1 -1 -1 -1"));
@@ -172,6 +172,11 @@ private slots:
         QTest::keyClick(&form, Qt::Key_A);
         QVERIFY(form.StatusLabel()->text().contains(S("行の終わりがありません")));
         QCOMPARE(Starts(form, 1), S("5000"));
+        // A line not tapped yet: the editor says what to do first.
+        QTest::keyClick(&form, Qt::Key_Down);
+        QTest::keyClick(&form, Qt::Key_A);
+        QVERIFY(
+            form.StatusLabel()->text().contains(S("先に行の始まりと終わりをタップしてください")));
 
         QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
         QVERIFY(QString::fromUtf8(test::ReadBytes(folder.Path() + QStringLiteral("/song.txt")))

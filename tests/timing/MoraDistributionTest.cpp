@@ -73,7 +73,8 @@ TEST(MoraDistribution, RefusesALineWithoutStartOrEnd) {
     EXPECT_FALSE(DistributeLineByMorae(document, 0, {}, {}).Line); // the next line is not timed
     document.Lines[0].Fragments[0].StartMs = -1;
     document.Lines[0].Fragments[1].EndMs = 900;
-    EXPECT_FALSE(DistributeLineByMorae(document, 0, {}, {}).Line); // no first start
+    // No time at all: the user is told what to tap first.
+    EXPECT_TRUE(DistributeLineByMorae(document, 0, {}, {}).Refusal.contains(S("タップ")));
 }
 
 TEST(MoraDistribution, EachKanjiTakesThePartOfTheReadingItReads) {
