@@ -44,10 +44,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 if(TAVELKOR_GUI)
   # Beside the libraries: Qt's platform plug-ins, without which the window cannot open; the
-  # font that aligns the result window's column and the GStreamer plug-ins that play songs in
-  # the preview are recommended.
+  # font that aligns the result window's column, the GStreamer plug-ins that play songs in
+  # the preview and the dictionaries the timing editor reads kanji with (MeCab's IPA
+  # dictionary, KANJIDIC) are recommended.
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-      "fonts-ipafont-gothic, gstreamer1.0-plugins-good, gstreamer1.0-pulseaudio")
+  string(JOIN ", " CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-ipafont-gothic
+         gstreamer1.0-plugins-good gstreamer1.0-pulseaudio mecab-ipadic-utf8 kanjidic)
 endif()
 include(CPack)

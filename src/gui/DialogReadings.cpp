@@ -81,6 +81,19 @@ void DialogReadings::AddProposals(const QVector<KanjiReading>& proposals) {
 
 void DialogReadings::SetNote(const QString& text) { note_->setText(text); }
 
+void DialogReadings::accept() {
+    // The table stores what an editor holds when the editor loses the focus, or one turn of
+    // the event loop after Return. In a window not active yet (the dictionary answered before
+    // the window system activated it) the editor never has the focus, and OK would take the
+    // reading the row had before it was typed over.
+    for (int row = 0; row < table_->rowCount(); ++row) {
+        const QModelIndex at = table_->model()->index(row, Reading);
+        if (QWidget* editor = table_->indexWidget(at))
+            table_->itemDelegateForIndex(at)->setModelData(editor, table_->model(), at);
+    }
+    QDialog::accept();
+}
+
 QVector<RubySpan> DialogReadings::Readings() const {
     QVector<RubySpan> readings;
     for (int row = 0; row < rows_.size(); ++row) {

@@ -36,6 +36,9 @@ public:
     QPushButton* OkButton() const { return ok_; }
     QLabel* Note() const { return note_; }
 
+    // OK: a reading still open for typing is taken as it stands.
+    void accept() override;
+
 private:
     void AddRow(int from, int length, const QString& reading, const QString& origin);
 

@@ -1,5 +1,7 @@
 #include "ReadingService.h"
 
+#include "../timing/KanjiShares.h"
+
 #include <QMetaObject>
 
 namespace tavelkor {
@@ -19,8 +21,11 @@ void ReadingService::Propose(const QString& line, std::function<void(const Readi
     QMetaObject::invokeMethod(
         worker_,
         [this, line, done = std::move(done)] {
-            if (!dictionary_)
+            if (!dictionary_) {
                 dictionary_ = std::make_unique<ReadingDictionary>();
+                // The kanji table is read here too, so 「行内を自動配分」 never waits for it.
+                KanjiTable::Installed();
+            }
             ReadingAnswer answer;
             answer.Available = dictionary_->Available();
             answer.Error = dictionary_->Error();

@@ -8,7 +8,21 @@ namespace tavelkor {
 
 struct ReadingDictionary::Tagger {
     mecab_t* mecab;
+    mecab_lattice_t* lattice; // for reading a few words as one
 };
+
+namespace {
+
+// IPADIC's part of speech of a number (一, 二) and of a counter after it (人, 日).
+bool IsNumber(const QStringList& features) {
+    return features.size() > 1 && features[0] == u"名詞" && features[1] == u"数";
+}
+bool IsCounter(const QStringList& features) {
+    return features.size() > 2 && features[0] == u"名詞" && features[1] == u"接尾" &&
+           features[2] == u"助数詞";
+}
+
+} // namespace
 
 ReadingDictionary::ReadingDictionary() {
     // "" reads the system's mecabrc, which names the installed dictionary.
@@ -19,11 +33,12 @@ ReadingDictionary::ReadingDictionary() {
             error_ = QStringLiteral("MeCab cannot be started");
         return;
     }
-    tagger_ = new Tagger{mecab};
+    tagger_ = new Tagger{mecab, mecab_lattice_new()};
 }
 
 ReadingDictionary::~ReadingDictionary() {
     if (tagger_) {
+        mecab_lattice_destroy(tagger_->lattice);
         mecab_destroy(tagger_->mecab);
         delete tagger_;
     }
@@ -31,6 +46,7 @@ ReadingDictionary::~ReadingDictionary() {
 
 QVector<ReadingDictionary::Word> ReadingDictionary::Words(const QString& text) {
     QVector<Word> words;
+    QVector<QStringList> features;
     if (!tagger_ || text.isEmpty())
         return words;
     const QByteArray utf8 = text.toUtf8();
@@ -43,12 +59,57 @@ QVector<ReadingDictionary::Word> ReadingDictionary::Words(const QString& text) {
         word.From = int(QString::fromUtf8(utf8.constData(), byteAt).size());
         word.Surface = QString::fromUtf8(node->surface, node->length);
         // IPADIC: part of speech (6 fields), base form, reading, pronunciation.
-        const QStringList features = QString::fromUtf8(node->feature).split(u',');
-        if (features.size() > 7 && features[7] != u"*")
-            word.Reading = features[7];
+        features.append(QString::fromUtf8(node->feature).split(u','));
+        if (features.last().size() > 7 && features.last()[7] != u"*")
+            word.Reading = features.last()[7];
         words.append(word);
     }
+    // MeCab reads a number and its counter apart (一人 いち・にん) even where the dictionary
+    // has the two as one word read as a whole (一人 ひとり, 二人 ふたり): that word is taken.
+    for (int k = 0; k + 1 < words.size(); ++k) {
+        int last = k;
+        while (last + 1 < words.size() && IsNumber(features[last]) &&
+               words[last + 1].From == words[last].From + words[last].Surface.size())
+            ++last;
+        if (last == k || !IsNumber(features[k]) || !IsCounter(features[last]))
+            continue;
+        const QString surface =
+            text.mid(words[k].From, words[last].From - words[k].From + words[last].Surface.size());
+        const QString reading = WholeWordReading(surface);
+        if (reading.isEmpty())
+            continue;
+        words[k].Surface = surface;
+        words[k].Reading = reading;
+        words.remove(k + 1, last - k);
+        features.remove(k + 1, last - k);
+    }
     return words;
+}
+
+QString ReadingDictionary::WholeWordReading(const QString& surface) {
+    const QByteArray utf8 = surface.toUtf8();
+    mecab_lattice_t* lattice = tagger_->lattice;
+    mecab_lattice_clear(lattice);
+    mecab_lattice_set_sentence(lattice, utf8.constData());
+    mecab_lattice_set_request_type(lattice, MECAB_ONE_BEST);
+    // One word over all of it, a common noun: not the name of a place MeCab also knows.
+    mecab_lattice_set_boundary_constraint(lattice, 0, MECAB_TOKEN_BOUNDARY);
+    for (qsizetype at = 1; at < utf8.size(); ++at)
+        mecab_lattice_set_boundary_constraint(lattice, size_t(at), MECAB_INSIDE_TOKEN);
+    mecab_lattice_set_boundary_constraint(lattice, size_t(utf8.size()), MECAB_TOKEN_BOUNDARY);
+    mecab_lattice_set_feature_constraint(lattice, 0, size_t(utf8.size()), "名詞,一般");
+    QString reading;
+    if (mecab_parse_lattice(tagger_->mecab, lattice)) {
+        const mecab_node_t* node = mecab_lattice_get_bos_node(lattice);
+        node = node ? node->next : nullptr;
+        if (node && node->stat == MECAB_NOR_NODE && node->length == size_t(utf8.size())) {
+            const QStringList features = QString::fromUtf8(node->feature).split(u',');
+            if (features.size() > 7 && features[7] != u"*")
+                reading = features[7];
+        }
+    }
+    mecab_lattice_clear(lattice);
+    return reading;
 }
 
 QVector<KanjiReading> ReadingDictionary::ProposeReadings(const QString& line) {

@@ -50,6 +50,8 @@ private:
         QString Reading; // katakana as the dictionary gives it, or empty
     };
     QVector<Word> Words(const QString& text);
+    // The reading the dictionary gives `surface` as one common noun, or empty.
+    QString WholeWordReading(const QString& surface);
 
     struct Tagger;
     Tagger* tagger_ = nullptr;

@@ -23,24 +23,37 @@ QVector<RubySpan> MergeReadings(const QVector<RubySpan>& first, const QVector<Ru
 }
 
 QVector<double> FragmentMorae(const TimingLine& line, const QVector<RubySpan>& readings,
-                              const SplitRules& rules) {
+                              const SplitRules& rules, const KanjiTable& kanji) {
+    QString text;
+    for (const TimedFragment& fragment : line.Fragments)
+        text += fragment.Text;
+    // The morae of each character under a reading (the first reading over it counts); -1 for
+    // the others.
+    QVector<double> read(text.size(), -1);
+    for (const RubySpan& span : readings) {
+        if (span.Length <= 0)
+            continue;
+        const bool inside = span.From >= 0 && span.From + span.Length <= text.size();
+        const QStringList parts =
+            inside ? kanji.Share(QStringView(text).mid(span.From, span.Length), span.Reading)
+                   : QStringList();
+        const double even = double(CountMorae(span.Reading, rules)) / span.Length;
+        for (int k = std::max(0, -span.From); k < span.Length && span.From + k < text.size(); ++k) {
+            if (read[span.From + k] < 0)
+                read[span.From + k] = parts.isEmpty() ? even : CountMorae(parts[k], rules);
+        }
+    }
     QVector<double> morae;
     int at = 0;
     for (const TimedFragment& fragment : line.Fragments) {
-        const int from = at;
-        const int to = at + int(fragment.Text.size());
-        at = to;
         double weight = 0;
         QString uncovered;
-        for (int c = from; c < to; ++c) {
-            const auto span =
-                std::find_if(readings.begin(), readings.end(), [c](const RubySpan& s) {
-                    return c >= s.From && c < s.From + s.Length;
-                });
-            if (span == readings.end())
-                uncovered += fragment.Text[c - from];
+        for (QChar c : fragment.Text) {
+            if (read[at] < 0)
+                uncovered += c;
             else
-                weight += double(CountMorae(span->Reading, rules)) / span->Length;
+                weight += read[at];
+            ++at;
         }
         weight += CountMorae(uncovered, rules);
         morae.append(weight);
@@ -63,13 +76,19 @@ QVector<int> SpreadStarts(const QVector<double>& weights, int startMs, int endMs
 }
 
 LineDistribution DistributeLineByMorae(const TimingDocument& document, int line,
-                                       const QVector<RubySpan>& readings, const SplitRules& rules) {
+                                       const QVector<RubySpan>& readings, const SplitRules& rules,
+                                       const KanjiTable& kanji) {
     if (line < 0 || line >= document.Lines.size() || document.Lines[line].Fragments.isEmpty())
         return {std::nullopt, QStringLiteral(u"この行にはフラグメントがありません")};
     const TimingLine& own = document.Lines[line];
     const int start = own.Fragments.first().StartMs;
+    // The line's start and end are the user's taps: without them there is nothing to spread.
+    if (LineFirstStartMs(own) < 0)
+        return {std::nullopt, QStringLiteral(u"この行にはまだ時間がありません。先に行の始まりと"
+                                             u"終わりをタップしてください")};
     if (start < 0)
-        return {std::nullopt, QStringLiteral(u"行の最初のフラグメントに時間がありません")};
+        return {std::nullopt, QStringLiteral(u"行の最初のフラグメントに時間がありません。先に行の"
+                                             u"始まりをタップしてください")};
     const int end = LineReadingEndMs(document, line);
     if (end < 0)
         return {
@@ -77,7 +96,8 @@ LineDistribution DistributeLineByMorae(const TimingDocument& document, int line,
             QStringLiteral(u"行の終わりがありません（終わりのタグも次の行の始まりもありません）")};
     if (end <= start)
         return {std::nullopt, QStringLiteral(u"行の終わりが始まりより前です")};
-    const QVector<int> starts = SpreadStarts(FragmentMorae(own, readings, rules), start, end);
+    const QVector<int> starts =
+        SpreadStarts(FragmentMorae(own, readings, rules, kanji), start, end);
     TimingLine after = own;
     for (int k = 0; k < after.Fragments.size(); ++k) {
         after.Fragments[k].StartMs = starts[k];

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "../lyrics/Ruby.h"
+#include "KanjiShares.h"
 #include "TimingDocument.h"
 
 #include <QString>
@@ -17,10 +18,11 @@ namespace tavelkor {
 QVector<RubySpan> MergeReadings(const QVector<RubySpan>& first, const QVector<RubySpan>& more);
 
 // The morae of each fragment of `line`: characters under a reading share its morae (a reading
-// over several fragments is shared by characters), other characters count as the splitting
-// rules count them (a kanji without a reading one).
+// over several fragments is shared by characters: each kanji the part of the reading it reads
+// by `kanji`, evenly where the reading cannot be shared out), other characters count as the
+// splitting rules count them (a kanji without a reading one).
 QVector<double> FragmentMorae(const TimingLine& line, const QVector<RubySpan>& readings,
-                              const SplitRules& rules);
+                              const SplitRules& rules, const KanjiTable& kanji = KanjiTable());
 
 // The starts of fragments weighing `weights` (a weight of 0 or less counts 1) from `startMs` to
 // `endMs`: each start is `startMs` plus the share of the weights before it, rounded to whole
@@ -35,6 +37,7 @@ struct LineDistribution {
 // (the last fragment's end, else the next timed line's start). Pauses inside the line go; the
 // first start and the end stay.
 LineDistribution DistributeLineByMorae(const TimingDocument& document, int line,
-                                       const QVector<RubySpan>& readings, const SplitRules& rules);
+                                       const QVector<RubySpan>& readings, const SplitRules& rules,
+                                       const KanjiTable& kanji = KanjiTable());
 
 } // namespace tavelkor

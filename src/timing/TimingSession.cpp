@@ -250,7 +250,8 @@ bool TimingSession::SetLineReadings(int line, const QVector<RubySpan>& readings)
 }
 
 QString TimingSession::DistributeLine(int line, const QVector<RubySpan>& readings) {
-    LineDistribution spread = DistributeLineByMorae(document_, line, readings, split_);
+    LineDistribution spread =
+        DistributeLineByMorae(document_, line, readings, split_, KanjiTable::Installed());
     if (!spread.Line)
         return spread.Refusal;
     if (!Change(QStringLiteral(u"行内を自動配分"), {{line, document_.Lines[line], *spread.Line}},

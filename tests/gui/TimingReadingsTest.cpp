@@ -66,10 +66,50 @@ int RowOf(QTableWidget* table, const QString& base) {
     return -1;
 }
 
+// Skips the test when MeCab's dictionary is missing (fails it where CI is set).
+#define SKIP_WITHOUT_DICTIONARY()                                                                  \
+    do {                                                                                           \
+        const ReadingDictionary dictionary;                                                        \
+        if (!dictionary.Available()) {                                                             \
+            QVERIFY2(QProcessEnvironment::systemEnvironment().value(QStringLiteral("CI")) !=       \
+                         u"true",                                                                  \
+                     qPrintable(dictionary.Error()));                                              \
+            QSKIP("no MeCab dictionary (scripts/bootstrap installs mecab-ipadic-utf8)");           \
+        }                                                                                          \
+    } while (false)
+
 void Activate(QWidget& window) {
     window.show();
     window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
+}
+
+// The timing editor with `lyrics` open (the chooser for a song closed with Esc), active.
+std::unique_ptr<FormTiming> OpenEditor(const test::TestFolder& folder, Settings& settings,
+                                       const char* lyrics) {
+    const QString path = folder.Put("song.txt", S(lyrics).toUtf8());
+    auto form = std::make_unique<FormTiming>(settings, nullptr, &MakeClock);
+    {
+        OnModal noSong([](QWidget*) {});
+        if (!form->OpenFile(path))
+            return nullptr;
+    }
+    Activate(*form);
+    return form;
+}
+
+// F2 on the reading of the row over `base`, and `reading` typed over it: the editor it
+// returns is still open.
+QLineEdit* TypeReading(QTableWidget* table, const QString& base, const QString& reading) {
+    table->setFocus();
+    table->setCurrentCell(RowOf(table, base), DialogReadings::Reading);
+    QTest::keyClick(table, Qt::Key_F2);
+    auto* editor = table->findChild<QLineEdit*>();
+    if (editor != nullptr) {
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        QTest::sendKeyEvent(QTest::Click, editor, Qt::Key_unknown, reading, Qt::NoModifier);
+    }
+    return editor;
 }
 
 } // namespace
@@ -79,26 +119,14 @@ class TimingReadingsTest : public QObject {
 
 private slots:
     void readingsAndAutoDistribution() {
-        {
-            const ReadingDictionary dictionary;
-            if (!dictionary.Available()) {
-                QVERIFY2(QProcessEnvironment::systemEnvironment().value(QStringLiteral("CI")) !=
-                             u"true",
-                         qPrintable(dictionary.Error()));
-                QSKIP("no MeCab dictionary (scripts/bootstrap installs mecab-ipadic-utf8)");
-            }
-        }
+        SKIP_WITHOUT_DICTIONARY();
         test::TestFolder folder;
         Settings settings;
-        const QString path = folder.Put(
-            "song.txt",
-            S("[00:01:00]為替が動く日[00:03:00]\r\n[00:05:00]君\r\n@TimeRatio=1\r\n").toUtf8());
-        FormTiming form(settings, nullptr, &MakeClock);
-        {
-            OnModal noSong([](QWidget*) {}); // the chooser for a song, closed with Esc
-            QVERIFY(form.OpenFile(path));
-        }
-        Activate(form);
+        const auto opened = OpenEditor(
+            folder, settings,
+            "[00:01:00]為替が動く日[00:03:00]\r\n[00:05:00]君\r\n星\r\n@TimeRatio=1\r\n");
+        QVERIFY(opened != nullptr);
+        FormTiming& form = *opened;
         QCOMPARE(Starts(form, 0), S("1000 -1 -1 -1 -1 -1"));
 
         // 為替 kept, 日 changed to び, 動 dropped; OK.
@@ -114,12 +142,8 @@ private slots:
                 table->setFocus();
                 table->setCurrentCell(RowOf(table, S("動")), DialogReadings::Use);
                 QTest::keyClick(table, Qt::Key_Space);
-                table->setCurrentCell(RowOf(table, S("日")), DialogReadings::Reading);
-                QTest::keyClick(table, Qt::Key_F2);
-                auto* editor = table->findChild<QLineEdit*>();
+                QLineEdit* editor = TypeReading(table, S("日"), S("び"));
                 QVERIFY(editor != nullptr);
-                QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
-                QTest::sendKeyEvent(QTest::Click, editor, Qt::Key_unknown, S("び"), Qt::NoModifier);
                 QTest::keyClick(editor, Qt::Key_Return);
                 QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
             });
@@ -148,10 +172,42 @@ private slots:
         QTest::keyClick(&form, Qt::Key_A);
         QVERIFY(form.StatusLabel()->text().contains(S("行の終わりがありません")));
         QCOMPARE(Starts(form, 1), S("5000"));
+        // A line not tapped yet: the editor says what to do first.
+        QTest::keyClick(&form, Qt::Key_Down);
+        QTest::keyClick(&form, Qt::Key_A);
+        QVERIFY(
+            form.StatusLabel()->text().contains(S("先に行の始まりと終わりをタップしてください")));
 
         QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
-        QVERIFY(QString::fromUtf8(test::ReadBytes(path))
+        QVERIFY(QString::fromUtf8(test::ReadBytes(folder.Path() + QStringLiteral("/song.txt")))
                     .contains(S("@Ruby1=為替,かわせ\r\n@Ruby2=日,び\r\n")));
+    }
+
+    // The window is not active while a reading is typed and OK clicked (another program has
+    // the activation, or the window system has not given it yet): the editor never had the
+    // focus, nothing stored what it holds, and OK still takes the reading as typed.
+    void okKeepsTheReadingBeingTyped() {
+        SKIP_WITHOUT_DICTIONARY();
+        test::TestFolder folder;
+        Settings settings;
+        const auto form =
+            OpenEditor(folder, settings, "[00:01:00]動く日[00:02:00]\r\n@TimeRatio=1\r\n");
+        QVERIFY(form != nullptr);
+        {
+            OnModal answer([](QWidget* window) {
+                auto* dialog = qobject_cast<DialogReadings*>(window);
+                QVERIFY(dialog != nullptr);
+                QTableWidget* table = dialog->Table();
+                QTRY_VERIFY(RowOf(table, S("日")) >= 0);
+                QApplication::setActiveWindow(nullptr);
+                QVERIFY(TypeReading(table, S("日"), S("び")) != nullptr);
+                QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+                QTRY_VERIFY(!dialog->isVisible());
+            });
+            QTest::keyClick(form.get(), Qt::Key_Y);
+            QCOMPARE(answer.count, 1);
+        }
+        QCOMPARE(RubyLines(*form), QStringList({S("@Ruby1=動,うご"), S("@Ruby2=日,び")}));
     }
 
     void withoutADictionaryTheEditorSaysWhyOnce() {
@@ -161,14 +217,10 @@ private slots:
         QVERIFY(!error.isEmpty());
         test::TestFolder folder;
         Settings settings;
-        const QString path =
-            folder.Put("song.txt", S("[00:01:00]為替が[00:02:00]\r\n@TimeRatio=1\r\n").toUtf8());
-        FormTiming form(settings, nullptr, &MakeClock);
-        {
-            OnModal noSong([](QWidget*) {}); // the chooser for a song, closed with Esc
-            QVERIFY(form.OpenFile(path));
-        }
-        Activate(form);
+        const auto opened =
+            OpenEditor(folder, settings, "[00:01:00]為替が[00:02:00]\r\n@TimeRatio=1\r\n");
+        QVERIFY(opened != nullptr);
+        FormTiming& form = *opened;
         {
             OnModal close([&error](QWidget* window) {
                 auto* dialog = qobject_cast<DialogReadings*>(window);

@@ -68,10 +68,15 @@ TEST(KanjiReadings, CommonLyricWordsGetTheirReadings) {
         {"ヴァイオリンとお茶", "8:茶=ちゃ"},
         {"  今日も LOVE SONG", "2:今日=きょう"},
         {"ららら", ""},
+        // A number and its counter the dictionary reads as one word.
+        {"一人で歩く", "0:一人=ひとり 3:歩=ある"},
+        {"二人の時計", "0:二人=ふたり 3:時計=とけい"},
+        {"三人", "0:三=さん 1:人=にん"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Proposals(dictionary, c[0]), S(c[1])) << c[0];
     EXPECT_EQ(dictionary.ReadingOf(S("為替が動く LOVE")), S("かわせがうごく LOVE"));
+    EXPECT_EQ(dictionary.ReadingOf(S("一人の大人")), S("ひとりのおとな"));
 }
 
 TEST(KanjiReadings, MoraeAreCountedAsTheSplittingRulesSplit) {

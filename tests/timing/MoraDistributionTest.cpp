@@ -73,7 +73,31 @@ TEST(MoraDistribution, RefusesALineWithoutStartOrEnd) {
     EXPECT_FALSE(DistributeLineByMorae(document, 0, {}, {}).Line); // the next line is not timed
     document.Lines[0].Fragments[0].StartMs = -1;
     document.Lines[0].Fragments[1].EndMs = 900;
-    EXPECT_FALSE(DistributeLineByMorae(document, 0, {}, {}).Line); // no first start
+    // No time at all: the user is told what to tap first.
+    EXPECT_TRUE(DistributeLineByMorae(document, 0, {}, {}).Refusal.contains(S("タップ")));
+}
+
+TEST(MoraDistribution, EachKanjiTakesThePartOfTheReadingItReads) {
+    TimingDocument document;
+    document.Lines.append({{{S("夜"), 0, -1}, {S("空"), -1, -1}, {S("に"), -1, 900}}});
+    const QVector<RubySpan> readings = {{0, 2, S("よぞら"), 0}};
+    const KanjiTable table = KanjiTable::FromKanjidic(S("夜 4C6B ヤ よ よる\n空 3675 クウ そら\n"));
+    const auto starts = [&](const KanjiTable& kanji) {
+        QStringList out;
+        for (const TimedFragment& f :
+             DistributeLineByMorae(document, 0, readings, {}, kanji).Line->Fragments)
+            out << QString::number(f.StartMs);
+        return out.join(u' ');
+    };
+    EXPECT_EQ(starts(table), S("0 225 675"));        // よ 1, ぞら 2, に 1
+    EXPECT_EQ(starts(KanjiTable()), S("0 338 675")); // no table: 1.5 and 1.5
+    // A reading the table cannot share out (read only as a whole) is shared evenly.
+    document.Lines[0].Fragments[0].Text = S("今");
+    document.Lines[0].Fragments[1].Text = S("日");
+    EXPECT_EQ(DistributeLineByMorae(document, 0, {{0, 2, S("きょう"), 0}}, {}, table)
+                  .Line->Fragments[1]
+                  .StartMs,
+              300);
 }
 
 TEST(MoraDistribution, TheDictionaryFillsOnlyWhatTheDocumentLeaves) {
