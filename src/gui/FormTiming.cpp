@@ -15,6 +15,7 @@
 #include "FormPreview.h"
 #include "ReadingService.h"
 #include "SongAnalysis.h"
+#include "TimingAutosave.h"
 #include "WaveformLane.h"
 #include "WindowHelpers.h"
 
@@ -76,7 +77,9 @@ FormTiming::FormTiming(Settings& settings, QWidget* parent, ClockMaker makeClock
       list_(new QListWidget(this)), times_(new QLabel(this)), position_(new QLabel(this)),
       status_(new QLabel(this)), legend_(new QLabel(this)), ticker_(new QTimer(this)),
       lane_(new WaveformLane(this)), snapBox_(new QCheckBox(this)),
-      analysis_(new SongAnalysis(this)), readingService_(std::make_unique<ReadingService>()) {
+      analysis_(new SongAnalysis(this)), readingService_(std::make_unique<ReadingService>()),
+      autosave_(std::make_unique<TimingAutosave>(this, session_, source_,
+                                                 [this](const QString& text) { Say(text); })) {
     setWindowTitle(QStringLiteral(u"タイミング編集"));
     setAcceptDrops(true);
     MakeCalibrationClock = &DialogCalibration::DefaultClock;
@@ -227,6 +230,7 @@ void FormTiming::BuildMenus() {
 bool FormTiming::OpenFile(const QString& path, qint64 positionMs) {
     if (!AskToKeepChanges())
         return false;
+    autosave_->Closed();
     const SplitRules rules{settings_.Timing.JoinSokuon, settings_.Timing.JoinHatsuon};
     TimingSource source =
         LoadTimingSource(path, settings_.Init.InputEncoding, settings_.Init.TimeRatio, rules);
@@ -274,6 +278,7 @@ bool FormTiming::OpenFile(const QString& path, qint64 positionMs) {
         Say(clock_->Error() + QStringLiteral(u"（曲がないとタップできません）"));
     else
         Say(QStringLiteral(u"曲：") + song.Path);
+    autosave_->OfferRecovery();
     ShowDocument();
     return true;
 }
@@ -587,6 +592,7 @@ void FormTiming::ShowDocument() {
                                   : QString());
     }
     setWindowModified(session_.Modified());
+    autosave_->Changed();
     Refresh();
 }
 
@@ -649,6 +655,7 @@ void FormTiming::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    autosave_->Closed();
     if (clock_)
         clock_->Pause();
     ticker_->stop();

@@ -32,6 +32,7 @@ class SongAnalysis;
 class WaveformLane;
 class ReadingService;
 class DialogReadings;
+class TimingAutosave;
 
 class FormTiming : public QWidget {
     Q_OBJECT
@@ -145,6 +146,8 @@ private:
     std::unique_ptr<ReadingService> readingService_;
     DialogReadings* readingsDialog_ = nullptr;
     bool toldNoDictionary_ = false;
+    // Last, so that it goes first and can still write the session (TimingAutosave.h).
+    std::unique_ptr<TimingAutosave> autosave_;
 };
 
 } // namespace tavelkor
