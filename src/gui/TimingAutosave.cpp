@@ -15,8 +15,8 @@ namespace {
 constexpr int MinGapMs = 1000; // between two writes
 
 bool SameWork(const SessionAutosave& a, const SessionAutosave& b) {
-    return a.SourcePath == b.SourcePath && a.Encoding == b.Encoding &&
-           a.Selection == b.Selection && a.Text == b.Text && a.Document.Lines == b.Document.Lines;
+    return a.SourcePath == b.SourcePath && a.Encoding == b.Encoding && a.Selection == b.Selection &&
+           a.Text == b.Text && a.Document.Lines == b.Document.Lines;
 }
 
 } // namespace
@@ -68,7 +68,8 @@ void TimingAutosave::Write() {
     if (!WriteAutosave(Path(), now)) {
         // Said once until a write succeeds again; the next change tries again.
         if (!toldFailure_)
-            say_(QStringLiteral(u"作業の自動保存を書けません（クラッシュすると変更が失われます）：") +
+            say_(QStringLiteral(
+                     u"作業の自動保存を書けません（クラッシュすると変更が失われます）：") +
                  Folder);
         toldFailure_ = true;
         return;
@@ -126,9 +127,8 @@ void TimingAutosave::OfferRecovery() {
         RemoveAutosave(path);
         say_(QStringLiteral(u"前回の作業を破棄しました"));
     } else {
-        say_(QStringLiteral(
-            u"前回の作業の自動保存は残してあります（次に開いたときにまた尋ねます。"
-            u"ここで変更すると置き換わります）"));
+        say_(QStringLiteral(u"前回の作業の自動保存は残してあります（次に開いたときにまた尋ねます。"
+                            u"ここで変更すると置き換わります）"));
     }
 }
 

@@ -109,8 +109,12 @@ QString AutosavePath(const QString& folder, const QString& sourcePath) {
 
 SessionAutosave AutosaveOf(const QString& sourcePath, TextEncoding encoding,
                            const TimingSession& session, const QDateTime& time) {
-    return {QFileInfo(sourcePath).absoluteFilePath(), time, encoding, session.Selection(),
-            session.ComposeText(), session.Document()};
+    return {QFileInfo(sourcePath).absoluteFilePath(),
+            time,
+            encoding,
+            session.Selection(),
+            session.ComposeText(),
+            session.Document()};
 }
 
 QByteArray EncodeAutosave(const SessionAutosave& autosave) {
@@ -146,8 +150,8 @@ std::optional<SessionAutosave> DecodeAutosave(const QByteArray& bytes, QString* 
         return refuse(QStringLiteral(u"この版では読めない形式です"));
     SessionAutosave autosave;
     autosave.SourcePath = object.value(QStringLiteral("Source")).toString();
-    autosave.Time = QDateTime::fromString(object.value(QStringLiteral("Time")).toString(),
-                                          Qt::ISODateWithMs);
+    autosave.Time =
+        QDateTime::fromString(object.value(QStringLiteral("Time")).toString(), Qt::ISODateWithMs);
     const std::optional<TextEncoding> encoding =
         ParseEncodingName(object.value(QStringLiteral("Encoding")).toString());
     const QJsonArray selection = object.value(QStringLiteral("Selection")).toArray();
@@ -188,7 +192,8 @@ AutosaveReading ReadAutosave(const QString& path, const QString& sourcePath) {
         reading.Autosave = DecodeAutosave(file.Bytes, &reading.Problem);
     if (reading.Autosave &&
         reading.Autosave->SourcePath != QFileInfo(sourcePath).absoluteFilePath()) {
-        reading.Problem = QStringLiteral(u"別のファイルのものです：") + reading.Autosave->SourcePath;
+        reading.Problem =
+            QStringLiteral(u"別のファイルのものです：") + reading.Autosave->SourcePath;
         reading.Autosave.reset();
     }
     return reading;
@@ -203,9 +208,8 @@ bool RemoveAutosave(const QString& path) {
     // A write killed before its rename leaves its temporary file beside the autosave.
     const QFileInfo info(path);
     QDir folder(info.absolutePath());
-    const QStringList leftovers =
-        folder.entryList({u'.' + info.fileName().left(40) + QStringLiteral(".*.tmp")},
-                         QDir::Files | QDir::Hidden);
+    const QStringList leftovers = folder.entryList(
+        {u'.' + info.fileName().left(40) + QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden);
     for (const QString& name : leftovers)
         folder.remove(name);
     return !QFileInfo::exists(path) || QFile::remove(path);

@@ -16,8 +16,8 @@ namespace tavelkor {
 class TimingSession;
 
 struct SessionAutosave {
-    QString SourcePath; // the lyrics file, absolute
-    QDateTime Time;     // when it was written
+    QString SourcePath;                          // the lyrics file, absolute
+    QDateTime Time;                              // when it was written
     TextEncoding Encoding = TextEncoding::Cp932; // the source's: Ctrl+S writes in it
     FragmentPlace Selection;
     QString Text; // what Ctrl+S would write (TimeTag with "@TimeRatio=1")

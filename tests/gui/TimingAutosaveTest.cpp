@@ -70,7 +70,9 @@ private:
             folder.Put("song.wav", "RIFF");
             autosave = AutosavePath(folder.File("config/Tavelkor-autosave"), lyrics);
         }
-        std::optional<SessionAutosave> Kept() const { return ReadAutosave(autosave, lyrics).Autosave; }
+        std::optional<SessionAutosave> Kept() const {
+            return ReadAutosave(autosave, lyrics).Autosave;
+        }
         // The autosave holds the window's session as it is now.
         bool Holds(const FormTiming& form) const {
             const std::optional<SessionAutosave> kept = Kept();
@@ -120,12 +122,19 @@ private slots:
                 QTest::qWait(30);
                 QTest::keyRelease(form.get(), Qt::Key_J);
             },
-            key(Qt::Key_F), key(Qt::Key_F),                   // く and ら
-            key(Qt::Key_Left), key(Qt::Key_Right, ctrl),      // ら 10 ms later
-            key(Qt::Key_Left), key(Qt::Key_M),                // くら
-            key(Qt::Key_Down), key(Qt::Key_S),                // "I" split off
-            key(Qt::Key_Up), key(Qt::Key_Delete),             // the first line untimed
-            key(Qt::Key_Z, ctrl), key(Qt::Key_Z, ctrl | Qt::ShiftModifier), key(Qt::Key_Z, ctrl),
+            key(Qt::Key_F),
+            key(Qt::Key_F), // く and ら
+            key(Qt::Key_Left),
+            key(Qt::Key_Right, ctrl), // ら 10 ms later
+            key(Qt::Key_Left),
+            key(Qt::Key_M), // くら
+            key(Qt::Key_Down),
+            key(Qt::Key_S), // "I" split off
+            key(Qt::Key_Up),
+            key(Qt::Key_Delete), // the first line untimed
+            key(Qt::Key_Z, ctrl),
+            key(Qt::Key_Z, ctrl | Qt::ShiftModifier),
+            key(Qt::Key_Z, ctrl),
         };
         for (const auto& change : changes) {
             change();

@@ -79,8 +79,8 @@ TEST(SessionAutosave, BringsTheSessionBackExactlyAsOneStepBackToTheFile) {
 
 TEST(SessionAutosave, DamagedOrForeignAutosavesAreRefusedWithAReason) {
     const TimingSession worked = WorkedSession();
-    const QByteArray whole = EncodeAutosave(
-        AutosaveOf(u"/songs/a.txt"_qs, TextEncoding::Utf8, worked, QDateTime::currentDateTimeUtc()));
+    const QByteArray whole = EncodeAutosave(AutosaveOf(u"/songs/a.txt"_qs, TextEncoding::Utf8,
+                                                       worked, QDateTime::currentDateTimeUtc()));
     std::vector<std::pair<std::string, QByteArray>> damaged = {
         {"empty", QByteArray()},
         {"garbage", QByteArray("\x89PNG\r\n\x1a\n\0\0\xff", 11)},
@@ -130,8 +130,8 @@ TEST(SessionAutosave, IsWrittenWholeBesideTheSettingsAndRemovedWithWhatKilledWri
     EXPECT_TRUE(RemoveAutosave(path)); // none there is none left
     // A folder that cannot be made: nothing written, nothing thrown.
     folder.Put("blocked", "a file where the folder would be");
-    EXPECT_FALSE(WriteAutosave(AutosavePath(folder.File("blocked"), folder.File("song.txt")),
-                               autosave));
+    EXPECT_FALSE(
+        WriteAutosave(AutosavePath(folder.File("blocked"), folder.File("song.txt")), autosave));
 }
 
 TEST(SessionAutosave, SaysWhatDiffersFromTheFile) {
