@@ -25,7 +25,7 @@ TimingDocument OpenedDocument() {
     TimingDocument document =
         LoadTimingSource(folder.Put("a.txt", Lyrics.toUtf8()), EncodingChoice::Auto, 1, {})
             .Document;
-    document.Lines += TimingFromPlainText(u"さくら\n@Title=x\n"_qs, {}).Lines;
+    document.Lines += TimingFromPlainText(u"さくら\n@Album=x\n"_qs, {}).Lines;
     return document;
 }
 
@@ -39,7 +39,7 @@ TimingSession WorkedSession() {
     session.Select({3, 1});
     EXPECT_TRUE(session.SplitSelected(2));
     EXPECT_TRUE(session.SetLineReadings(0, {{0, 2, u"かわせ"_qs, 0}, {0, 1, u"か"_qs, 0}}));
-    EXPECT_TRUE(session.EditLineText(3, u"@Title=y"_qs));
+    EXPECT_TRUE(session.EditLineText(3, u"@Album=y"_qs));
     session.Select({2, 1});
     return session;
 }
