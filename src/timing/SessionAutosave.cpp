@@ -1,6 +1,5 @@
 #include "SessionAutosave.h"
 
-#include "../base/FileBytes.h"
 #include "../base/SafeFileWrite.h"
 #include "../base/TextFile.h"
 #include "../lyrics/TimeTagReader.h"
