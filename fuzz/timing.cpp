@@ -1,7 +1,9 @@
 // The timing editor's model on arbitrary lyrics and arbitrary operations: the splitter's
 // fragments put together are the line; taps, holds, moves, merges, splits and untiming never
 // change the text and keep every line's times in order; text edits change only the line they
-// edit; undoing every step gives the first text back, redoing them the last.
+// edit; undoing every step gives the first text back, redoing them the last; the autosave of
+// the last brings it back exactly, and no bytes read as an autosave bring anything down.
+#include "timing/SessionAutosave.h"
 #include "timing/TimingSession.h"
 
 #include <cstdlib>
@@ -24,6 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The first byte says how long the lyrics are; the rest drives the operations.
     if (size < 2)
         return 0;
+    DecodeAutosave(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)), nullptr);
     const size_t textSize = std::min<size_t>(data[0] * 4, size - 1);
     const QString lyrics =
         QString::fromUtf8(reinterpret_cast<const char*>(data + 1), qsizetype(textSize));
@@ -101,5 +104,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (session.ComposeText() != last)
         std::abort(); // redo did not lead to where the session stood
+    const std::optional<SessionAutosave> back = DecodeAutosave(
+        EncodeAutosave(AutosaveOf(QStringLiteral("/a.txt"), TextEncoding::Utf8, session,
+                                  QDateTime::fromMSecsSinceEpoch(0, Qt::UTC))),
+        nullptr);
+    if (!back || back->Text != last || !(back->Document.Lines == session.Document().Lines) ||
+        !(back->Selection == session.Selection()))
+        std::abort(); // the autosave did not bring the session back
     return 0;
 }

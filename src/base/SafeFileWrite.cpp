@@ -97,7 +97,8 @@ CreateOutcome CreateFileContents(const QString& path, const QByteArray& bytes) {
 
 namespace {
 
-// Replaces a file that is there (or a link) through a temporary file renamed over it.
+// Replaces a file that is there (or a link), or makes a missing one, through a temporary file
+// renamed over it.
 WriteOutcome ReplaceExistingFile(const QString& path, const QByteArray& bytes,
                                  bool* replacedExisting) {
     const Target resolved = ResolveTarget(path);
@@ -130,6 +131,12 @@ WriteOutcome ReplaceExistingFile(const QString& path, const QByteArray& bytes,
 }
 
 } // namespace
+
+WriteOutcome WriteThroughTemporary(const QString& path, const QByteArray& bytes) {
+    if (path.isEmpty() || FileNameOf(path).isEmpty())
+        return WriteOutcome::Failed;
+    return ReplaceExistingFile(path, bytes, nullptr);
+}
 
 WriteOutcome ReplaceFileContents(const QString& path, const QByteArray& bytes,
                                  bool* replacedExisting) {

@@ -37,6 +37,11 @@ WriteOutcome ReplaceFileContents(const QString& path, const QByteArray& bytes,
 // regular file that is not read-only. A file is read-only when none of its write permission bits is
 // set, whoever runs the program (root included), as the read-only attribute works elsewhere.
 bool CanReplaceFile(const QString& path);
+// Writes `bytes` to the target always through a temporary file renamed over it, also when
+// there is no target yet: whoever reads the name, even after the program was killed part-way,
+// finds the whole old file, the whole new one or none, never a part. Leftover temporary files
+// of a killed write are ".<name>.<random>.tmp" beside the target.
+WriteOutcome WriteThroughTemporary(const QString& path, const QByteArray& bytes);
 
 // Flushes the folder that holds `file` to disk, so that a file just created or renamed there
 // keeps its name after a crash. False when the folder cannot be opened or flushed.

@@ -16,6 +16,7 @@
 #include "ReadingService.h"
 #include "SongAnalysis.h"
 #include "SongOverview.h"
+#include "TimingAutosave.h"
 #include "WaveformLane.h"
 #include "WindowHelpers.h"
 
@@ -82,7 +83,9 @@ FormTiming::FormTiming(Settings& settings, QWidget* parent, ClockMaker makeClock
       status_(new QLabel(this)), legend_(new QLabel(this)), ticker_(new QTimer(this)),
       releaseTimer_(new QTimer(this)), lane_(new WaveformLane(this)),
       overview_(new SongOverview(this)), snapBox_(new QCheckBox(this)),
-      analysis_(new SongAnalysis(this)), readingService_(std::make_unique<ReadingService>()) {
+      analysis_(new SongAnalysis(this)), readingService_(std::make_unique<ReadingService>()),
+      autosave_(std::make_unique<TimingAutosave>(this, session_, source_,
+                                                 [this](const QString& text) { Say(text); })) {
     setWindowTitle(QStringLiteral(u"タイミング編集"));
     setAcceptDrops(true);
     MakeCalibrationClock = &DialogCalibration::DefaultClock;
@@ -247,6 +250,7 @@ void FormTiming::BuildMenus() {
 bool FormTiming::OpenFile(const QString& path, qint64 positionMs) {
     if (!AskToKeepChanges())
         return false;
+    autosave_->Closed();
     const SplitRules rules{settings_.Timing.JoinSokuon, settings_.Timing.JoinHatsuon};
     TimingSource source =
         LoadTimingSource(path, settings_.Init.InputEncoding, settings_.Init.TimeRatio, rules);
@@ -299,6 +303,7 @@ bool FormTiming::OpenFile(const QString& path, qint64 positionMs) {
         Say(clock_->Error() + QStringLiteral(u"（曲がないとタップできません）"), true);
     else
         Say(QStringLiteral(u"曲：") + song.Path);
+    autosave_->OfferRecovery();
     ShowDocument();
     return true;
 }
@@ -644,6 +649,7 @@ void FormTiming::ShowDocument() {
                                   : QString());
     }
     setWindowModified(session_.Modified());
+    autosave_->Changed();
     Refresh();
 }
 
@@ -715,6 +721,7 @@ void FormTiming::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    autosave_->Closed();
     if (clock_)
         clock_->Pause();
     ticker_->stop();

@@ -34,6 +34,7 @@ class ReadingService;
 class DialogReadings;
 class EditorKeys;
 class SongOverview;
+class TimingAutosave;
 
 class FormTiming : public QWidget {
     Q_OBJECT
@@ -158,6 +159,8 @@ private:
     std::unique_ptr<ReadingService> readingService_;
     DialogReadings* readingsDialog_ = nullptr;
     bool toldNoDictionary_ = false;
+    // Last, so that it goes first and can still write the session (TimingAutosave.h).
+    std::unique_ptr<TimingAutosave> autosave_;
 };
 
 } // namespace tavelkor

@@ -4,6 +4,7 @@
 #include "../settings/Settings.h"
 #include "FormMain.h"
 #include "QtTranslations.h"
+#include "ScriptedKeys.h"
 #include "SingleInstance.h"
 
 #include <QApplication>
@@ -91,6 +92,7 @@ int main(int argc, char** argv) {
     QObject::connect(&instance, &tavelkor::SingleInstance::EditArrived, &window,
                      [&window](const QString& file) { window.OpenTiming(file); });
     window.show();
+    tavelkor::ScriptedKeys::StartIfAsked(&app);
     if (!preview.isEmpty())
         QTimer::singleShot(0, &window, [&window, preview] { window.OpenPreview(preview); });
     if (!files.isEmpty())

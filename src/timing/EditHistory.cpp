@@ -3,6 +3,8 @@
 namespace tavelkor {
 
 void EditHistory::Push(TimingDocument& document, EditStep step) {
+    if (step.WholeAfter)
+        document = *step.WholeAfter;
     for (const LineChange& change : step.Changes)
         document.Lines[change.Line] = change.After;
     if (step.RubyChanged)
@@ -33,6 +35,8 @@ FragmentPlace EditHistory::Undo(TimingDocument& document) {
     if (!CanUndo())
         return {};
     const EditStep& step = steps_[--index_];
+    if (step.WholeBefore)
+        document = *step.WholeBefore;
     for (const LineChange& change : step.Changes)
         document.Lines[change.Line] = change.Before;
     if (step.RubyChanged)
@@ -44,6 +48,8 @@ FragmentPlace EditHistory::Redo(TimingDocument& document) {
     if (!CanRedo())
         return {};
     const EditStep& step = steps_[index_++];
+    if (step.WholeAfter)
+        document = *step.WholeAfter;
     for (const LineChange& change : step.Changes)
         document.Lines[change.Line] = change.After;
     if (step.RubyChanged)

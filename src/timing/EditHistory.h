@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QVector>
+#include <memory>
 
 namespace tavelkor {
 
@@ -25,6 +26,10 @@ struct EditStep {
     bool RubyChanged = false;
     QVector<RubyEntry> RubyBefore{};
     QVector<RubyEntry> RubyAfter{};
+    // A step that puts a whole document in place (a restored autosave, whose lines and header
+    // need not match the file's): both documents, set whole before the changes apply.
+    std::shared_ptr<const TimingDocument> WholeBefore{};
+    std::shared_ptr<const TimingDocument> WholeAfter{};
 };
 
 class EditHistory {

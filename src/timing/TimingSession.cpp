@@ -260,6 +260,25 @@ QString TimingSession::DistributeLine(int line, const QVector<RubySpan>& reading
     return QString();
 }
 
+bool TimingSession::Replace(const QString& caption, const TimingDocument& document,
+                            FragmentPlace selection) {
+    holding_.reset();
+    released_.reset();
+    // No place (everything tapped) stays so; a place the document lacks becomes its first.
+    if (selection.Valid() && document.At(selection) == nullptr)
+        selection = document.FirstFrom(0);
+    if (document.Lines == document_.Lines && ComposeTimingText(document) == ComposeText()) {
+        selection_ = selection;
+        return false;
+    }
+    EditStep step{caption, {}, selection_, selection};
+    step.WholeBefore = std::make_shared<const TimingDocument>(document_);
+    step.WholeAfter = std::make_shared<const TimingDocument>(document);
+    history_.Push(document_, std::move(step));
+    selection_ = selection;
+    return true;
+}
+
 bool TimingSession::Undo() {
     if (!history_.CanUndo())
         return false;

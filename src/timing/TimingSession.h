@@ -79,6 +79,11 @@ public:
     // (MoraDistribution.h). Empty when done, else why not.
     QString DistributeLine(int line, const QVector<RubySpan>& readings);
 
+    // The whole document becomes `document` with `selection` (a restored autosave) as one step
+    // named `caption`, so that undoing it gives the file as it was opened. False (only the
+    // selection taken) when the document is the same.
+    bool Replace(const QString& caption, const TimingDocument& document, FragmentPlace selection);
+
     bool Undo();
     bool Redo();
 

@@ -1,5 +1,6 @@
 // The program started with files, as a file manager's "Open with" starts it: the files run with
 // the selected mode, and a later start hands its files to the window already open.
+#include "ProgramEnvironment.h"
 #include "TestFiles.h"
 
 #include <QProcess>
@@ -15,14 +16,7 @@ private slots:
         test::TestFolder folder;
         folder.Put("first.txt", "[00:01:00]a\r\n");
         folder.Put("second.txt", "[00:02:00]b\r\n");
-        QVERIFY(QDir().mkpath(folder.File("config")));
-        QVERIFY(QDir().mkpath(folder.File("runtime")));
-        QFile::setPermissions(folder.File("runtime"),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.File("config"));
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder.File("runtime"));
+        const QProcessEnvironment environment = ProgramEnvironment(folder);
         auto start = [&](QProcess& program, const char* file) {
             program.setProcessEnvironment(environment);
             program.setWorkingDirectory(folder.Path()); // a relative name is made absolute
