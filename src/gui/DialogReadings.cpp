@@ -22,7 +22,11 @@ DialogReadings::DialogReadings(const QString& line, const QVector<RubySpan>& cur
     table_->setHorizontalHeaderLabels({QStringLiteral(u"使う"), QStringLiteral(u"漢字"),
                                        QStringLiteral(u"読み"), QStringLiteral(u"出どころ")});
     table_->verticalHeader()->hide();
-    table_->horizontalHeader()->setStretchLastSection(true);
+    // The narrow columns as wide as their contents, the origin taking the rest: the table
+    // fits the window without a horizontal scroll bar.
+    for (const int column : {Use, Base, Reading})
+        table_->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    table_->horizontalHeader()->setSectionResizeMode(Origin, QHeaderView::Stretch);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                             QAbstractItemView::AnyKeyPressed);

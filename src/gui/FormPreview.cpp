@@ -108,7 +108,7 @@ void LyricsView::SetRows(const QVector<DisplayRow>& rows) {
 QFont LyricsView::StyleFont() const {
     QFont font = QFontDatabase::families().contains(style_.FontFamily)
                      ? QFont(style_.FontFamily)
-                     : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+                     : OneDesignFont(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
     font.setBold(style_.Bold);
     return font;
 }

@@ -87,6 +87,7 @@ FormTiming::FormTiming(Settings& settings, QWidget* parent, ClockMaker makeClock
       autosave_(std::make_unique<TimingAutosave>(this, session_, source_,
                                                  [this](const QString& text) { Say(text); })) {
     setWindowTitle(QStringLiteral(u"タイミング編集"));
+    setFont(OneDesignFont(font()));
     setAcceptDrops(true);
     MakeCalibrationClock = &DialogCalibration::DefaultClock;
     sinceStart_.start();

@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFont>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QProcess>
@@ -121,6 +123,17 @@ QString DraggedLocalFile(const QMimeData* data) {
         !data->urls().constFirst().isLocalFile())
         return QString();
     return data->urls().constFirst().toLocalFile();
+}
+
+QFont OneDesignFont(QFont font) {
+    const QStringList installed = QFontDatabase::families();
+    for (const QString& family : {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")}) {
+        if (installed.contains(family)) {
+            font.setFamilies({family, font.family()});
+            break;
+        }
+    }
+    return font;
 }
 
 } // namespace tavelkor

@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <functional>
 
+class QFont;
 class QMimeData;
 class QWidget;
 
@@ -46,6 +47,10 @@ struct WindowPlace {
 // `defaultSize` in the middle of the screen.
 void RestoreWindowPlace(QWidget* window, const WindowPlace& place, QSize defaultSize);
 WindowPlace WindowPlaceOf(const QWidget* window);
+// `font` drawing Latin letters, digits and Japanese in one design where a Japanese family that
+// has them all is installed (IPA P Gothic, else IPA Gothic). Otherwise the system's family
+// draws the digits and a fallback the kana, side by side in two designs.
+QFont OneDesignFont(QFont font);
 // The local file a drag or drop carries first; "" when it carries none.
 QString DraggedLocalFile(const QMimeData* data);
 

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QProcessEnvironment>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -139,6 +140,7 @@ private slots:
                 QVERIFY(RowOf(table, S("為替")) >= 0);
                 QCOMPARE(table->item(RowOf(table, S("為替")), DialogReadings::Reading)->text(),
                          S("かわせ"));
+                QVERIFY(!table->horizontalScrollBar()->isVisible());
                 table->setFocus();
                 table->setCurrentCell(RowOf(table, S("動")), DialogReadings::Use);
                 QTest::keyClick(table, Qt::Key_Space);
