@@ -4,13 +4,37 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
+#include <QStyleFactory>
 #include <QTimer>
 
 namespace tavelkor {
 
+namespace {
+
+// The menu bar's style, but Alt pressed and released alone does not hand the keyboard to the
+// menu bar: a letter after a stray Alt (Alt+Tab and back) taps instead of opening a menu.
+// Alt with a letter still opens its menu.
+class NoAltNavigationStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override {
+        if (hint == SH_MenuBar_AltKeyNavigation)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
+
+} // namespace
+
 EditorKeys::EditorKeys(QWidget* window, QMenuBar* menuBar)
     : QObject(window), window_(window), menuBar_(menuBar) {
     qApp->installEventFilter(this);
+    // Made after the menu bar, so it goes after it: the menu bar never outlives its style.
+    auto* style = new NoAltNavigationStyle(QStyleFactory::create(menuBar->style()->name()));
+    style->setParent(this);
+    menuBar->setStyle(style);
     for (QAction* action : menuBar->actions()) {
         if (QMenu* menu = action->menu())
             connect(menu, &QMenu::aboutToHide, this, [this] {

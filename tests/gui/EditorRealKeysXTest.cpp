@@ -1,6 +1,6 @@
 // The timing editor in a real X server, its keys typed by xdotool as a keyboard sends them:
 // the server repeats a key held past its repeat delay, and a menu opened with Alt and closed
-// with Esc leaves the focus where the server and Qt put it.
+// with Esc, or a stray Alt, leaves the focus where the server and Qt put it.
 #include "gui/FormTiming.h"
 #include "settings/Settings.h"
 
@@ -86,6 +86,12 @@ private slots:
         QTRY_VERIFY(fragment(1).Timed());
         QVERIFY2(fragment(1).StartMs > 3700 && fragment(1).StartMs <= 4000,
                  qPrintable(QString::number(fragment(1).StartMs)));
+        QVERIFY(QApplication::activePopupWidget() == nullptr);
+        // A stray Alt alone (Alt+Tab and back), then a letter: a tap too.
+        QVERIFY(Xdo({QStringLiteral("key"), QStringLiteral("alt")}));
+        clock->position = 6000;
+        QVERIFY(Xdo({QStringLiteral("key"), QStringLiteral("f")}));
+        QTRY_VERIFY(fragment(2).Timed());
         QVERIFY(QApplication::activePopupWidget() == nullptr);
         QVERIFY(form.isVisible());
     }
