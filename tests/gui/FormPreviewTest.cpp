@@ -254,7 +254,17 @@ private slots:
         f.clock->position = 3100;
         QCOMPARE(FirstRow(form), Row("えお", 1));
 
-        // Closing stops the playback and keeps the place.
+        // Closing (Esc, Ctrl+W, the close box) stops the playback and keeps the place.
+        for (const QKeySequence& keys :
+             {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+            Activate(form);
+            QTest::keyClick(&form, Qt::Key_Space);
+            QVERIFY(f.clock->playing);
+            QTest::keyClick(&form, keys[0].key(), keys[0].keyboardModifiers());
+            QVERIFY(!form.isVisible());
+            QVERIFY(!f.clock->playing);
+            form.show();
+        }
         Activate(form);
         QTest::keyClick(&form, Qt::Key_Space);
         QVERIFY(f.clock->playing);
