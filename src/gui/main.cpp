@@ -4,7 +4,6 @@
 #include "../settings/Settings.h"
 #include "FormMain.h"
 #include "QtTranslations.h"
-#include "ScriptedKeys.h"
 #include "SingleInstance.h"
 
 #include <QApplication>
@@ -92,7 +91,6 @@ int main(int argc, char** argv) {
     QObject::connect(&instance, &tavelkor::SingleInstance::EditArrived, &window,
                      [&window](const QString& file) { window.OpenTiming(file); });
     window.show();
-    tavelkor::ScriptedKeys::StartIfAsked(&app);
     if (!preview.isEmpty())
         QTimer::singleShot(0, &window, [&window, preview] { window.OpenPreview(preview); });
     if (!files.isEmpty())

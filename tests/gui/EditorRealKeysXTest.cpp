@@ -4,39 +4,21 @@
 #include "gui/FormTiming.h"
 #include "settings/Settings.h"
 
+#include "PrivateSettings.h"
 #include "TestFiles.h"
 #include "TimingFakes.h"
+#include "Xdo.h"
 
 #include <QMenu>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QtTest>
 
 using namespace tavelkor;
-
-namespace {
-
-// Runs xdotool with these arguments; false when it failed.
-bool Xdo(const QStringList& arguments) {
-    QProcess xdo;
-    xdo.start(QStringLiteral("xdotool"), arguments);
-    return xdo.waitForFinished(10000) && xdo.exitStatus() == QProcess::NormalExit &&
-           xdo.exitCode() == 0;
-}
-
-} // namespace
 
 class EditorRealKeysXTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()) {
-            if (qEnvironmentVariable("CI") == u"true")
-                QFAIL("xdotool is missing (scripts/bootstrap installs it)");
-            QSKIP("xdotool is missing: run scripts/bootstrap");
-        }
-    }
+    void initTestCase() { TAVELKOR_REQUIRE_XDOTOOL(); }
 
     void heldTapKeyAndLettersAfterAMenu() {
         test::TestFolder folder;
@@ -94,7 +76,13 @@ private slots:
         QTRY_VERIFY(fragment(2).Timed());
         QVERIFY(QApplication::activePopupWidget() == nullptr);
         QVERIFY(form.isVisible());
+        // The stamps are kept in the test's own settings folder, not in the user's.
+        QVERIFY(QFileInfo::exists(settings_.Autosave(lyrics)));
+        QVERIFY(!QFileInfo::exists(PrivateSettings::UsersAutosave(lyrics)));
     }
+
+private:
+    PrivateSettings settings_;
 };
 
 QTEST_MAIN(EditorRealKeysXTest)

@@ -5,6 +5,7 @@
 #include "settings/Settings.h"
 
 #include "NullSink.h"
+#include "PrivateSettings.h"
 #include "TestFiles.h"
 
 #include <QElapsedTimer>
@@ -56,7 +57,13 @@ private slots:
                  qPrintable(QStringLiteral("%1 %2 %3").arg(before).arg(stamped).arg(after)));
         QTest::keyClick(&form, Qt::Key_Space);
         QVERIFY(!form.Clock()->Playing());
+        // The stamp is kept in the test's own settings folder, not in the user's.
+        QVERIFY(QFileInfo::exists(settings_.Autosave(lyrics)));
+        QVERIFY(!QFileInfo::exists(PrivateSettings::UsersAutosave(lyrics)));
     }
+
+private:
+    PrivateSettings settings_;
 };
 
 TAVELKOR_PLAYBACK_TEST_MAIN(TimingPlaybackTest)
