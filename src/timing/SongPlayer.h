@@ -1,11 +1,12 @@
 // The timing editor's clock: the decoded song played through a sound output at 1x, 0.75x or
-// 0.5x with the pitch kept. Its position is song time: the frames the output has played,
-// times the speed, from where playing last started. Seeking, pausing and changing the speed
-// start the output afresh at the song position, so no old audio is heard after them.
+// 0.5x with the pitch kept, rendered ahead on a thread of its own (RenderAhead). Its position
+// is song time: the frames the output has played, times the speed, from where playing last
+// started. Seeking, pausing and changing the speed start the renderer and the output afresh at
+// the song position, so no old audio is heard after them.
 #pragma once
 
 #include "../preview/PreviewClock.h"
-#include "StretchRenderer.h"
+#include "RenderAhead.h"
 
 #include <QString>
 #include <functional>
@@ -16,7 +17,9 @@ namespace tavelkor {
 // Where the samples go: the sound card in the window, a counter in tests.
 class SoundOutput {
 public:
-    // Writes up to `frames` interleaved stereo float frames; fewer at the end of the song.
+    // Writes up to `frames` interleaved stereo float frames; fewer at the end of the song (or
+    // when the renderer fell far behind). It only copies, waiting for the renderer when it is
+    // behind, as it is right after a start.
     using Source = std::function<int(float* interleaved, int frames)>;
     virtual ~SoundOutput() = default;
     // Starts pulling frames at `sampleRate` from `source`; PlayedFrames starts at 0.
@@ -64,7 +67,7 @@ private:
 
     std::shared_ptr<const DecodedSong> song_;
     std::unique_ptr<SoundOutput> output_;
-    StretchRenderer renderer_;
+    RenderAhead renderer_;
     double speed_ = 1;
     bool playing_ = false;
     qint64 startFrame_ = 0; // the song frame the output started at
