@@ -78,6 +78,9 @@ FormTiming::FormTiming(Settings& settings, QWidget* parent, ClockMaker makeClock
       lane_(new WaveformLane(this)), snapBox_(new QCheckBox(this)),
       analysis_(new SongAnalysis(this)), readingService_(std::make_unique<ReadingService>()) {
     setWindowTitle(QStringLiteral(u"タイミング編集"));
+    // The sound server wakes up while the user reads the lyrics, and plays at once on Space.
+    if (makeClock_.target<decltype(&DefaultClock)>() != nullptr)
+        soundAwake_ = AudioSinkOutput::KeepSoundServerAwake();
     setAcceptDrops(true);
     MakeCalibrationClock = &DialogCalibration::DefaultClock;
     sinceStart_.start();

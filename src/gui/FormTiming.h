@@ -119,6 +119,7 @@ private:
     ClockMaker makeClock_;
     TimingSource source_;
     TimingSession session_;
+    std::shared_ptr<void> soundAwake_; // the sound server ready to play at once
     std::unique_ptr<TimingClock> clock_;
     QHash<QString, QString> songChoices_; // lyrics path -> song chosen for it this session
     EventAge ages_;
