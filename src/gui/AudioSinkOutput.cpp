@@ -19,6 +19,7 @@ qint64 NowUs() {
 
 // The sink's buffer, and how often it is topped up.
 constexpr int BufferMs = 300;
+constexpr int QueueMs = 500;
 constexpr int FillEveryMs = 10;
 
 QAudioFormat FloatStereo(int sampleRate) {
@@ -82,7 +83,14 @@ AudioSinkOutput::~AudioSinkOutput() { Stop(); }
 void AudioSinkOutput::Fill() {
     if (device_ == nullptr)
         return;
-    const int frames = int(sink_->bytesFree() / qint64(2 * sizeof(float)));
+    // What the sink asks for, and once it plays more where its requests are late (the sound
+    // server's messages wait on a busy machine while it plays on): the frames written stay
+    // QueueMs ahead of those played. The sink keeps what comes beyond its buffer.
+    const qint64 asked = sink_->bytesFree() / qint64(2 * sizeof(float));
+    const qint64 played = sink_->processedUSecs() * rate_ / 1000000;
+    const int frames = int(clock_.Started() ? std::max(asked, qint64(rate_) * QueueMs / 1000 -
+                                                                  (written_ - played))
+                                            : asked);
     if (frames <= 0)
         return;
     block_.resize(size_t(2 * frames));
@@ -137,12 +145,7 @@ void AudioSinkOutput::Stop() {
 qint64 AudioSinkOutput::PlayedFrames() const {
     if (!sink_ || rate_ == 0)
         return 0;
-    // The sink's processed time holds now and then while the sound goes on (Qt takes a new
-    // latency figure and keeps its time from going back); what it has taken from its buffer
-    // (written less what is still waiting) tells the same without that.
-    const qint64 waiting = (sink_->bufferSize() - sink_->bytesFree()) / qint64(2 * sizeof(float));
-    const qint64 taken = std::max<qint64>(written_ - waiting, 0) * 1000000 / rate_;
-    return clock_.PlayedUs(std::max(sink_->processedUSecs(), taken), NowUs()) * rate_ / 1000000;
+    return clock_.PlayedUs(sink_->processedUSecs(), NowUs()) * rate_ / 1000000;
 }
 
 } // namespace tavelkor

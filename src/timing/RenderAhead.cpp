@@ -31,8 +31,13 @@ void RenderAhead::Stop() {
 
 void RenderAhead::Start(qint64 songFrame, double speed) {
     Stop();
-    renderer_.Start(songFrame, speed);
-    thread_ = std::thread([this] { Run(); });
+    startFrame_ = songFrame;
+    speed_ = speed;
+    // The stretcher's start (its reset and start pad) runs on the thread too.
+    thread_ = std::thread([this] {
+        renderer_.Start(startFrame_, speed_);
+        Run();
+    });
 }
 
 void RenderAhead::Run() {
@@ -84,11 +89,6 @@ int RenderAhead::Read(float* interleaved, int frames, int waitMs) {
 bool RenderAhead::Finished() const {
     std::lock_guard lock(mutex_);
     return ended_ && readAt_ == writtenTo_;
-}
-
-int RenderAhead::Ready() const {
-    std::lock_guard lock(mutex_);
-    return int(writtenTo_ - readAt_);
 }
 
 } // namespace tavelkor

@@ -31,13 +31,16 @@ public:
     int Read(float* interleaved, int frames, int waitMs);
     // True when everything up to the song's end has been read.
     bool Finished() const;
-    // Frames ready to be read.
-    int Ready() const;
+    // Where and at what speed it renders (Start's arguments).
+    qint64 StartFrame() const { return startFrame_; }
+    double Speed() const { return speed_; }
 
 private:
     void Run();
 
     StretchRenderer renderer_; // used by the thread alone while it runs
+    qint64 startFrame_ = -1;
+    double speed_ = 0;
     std::thread thread_;
     mutable std::mutex mutex_;
     std::condition_variable readable_, writable_;

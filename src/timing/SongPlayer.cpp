@@ -12,16 +12,30 @@ constexpr int WaitForRendererMs = 500;
 } // namespace
 
 SongPlayer::SongPlayer(std::shared_ptr<const DecodedSong> song, std::unique_ptr<SoundOutput> output)
-    : song_(std::move(song)), output_(std::move(output)), renderer_(song_), error_(song_->Error) {}
+    : song_(std::move(song)), output_(std::move(output)), renderer_(song_), error_(song_->Error) {
+    Prepare();
+}
 
 SongPlayer::~SongPlayer() {
     output_->Stop();
     renderer_.Stop();
 }
 
+qint64 SongPlayer::PausedFrame() const {
+    return std::clamp<qint64>(pausedMs_ * song_->SampleRate / 1000, 0, song_->Frames());
+}
+
+void SongPlayer::Prepare() {
+    prepared_ = error_.isEmpty() && song_->Frames() > 0;
+    if (prepared_)
+        renderer_.Start(PausedFrame(), speed_);
+}
+
 void SongPlayer::StartOutput() {
-    startFrame_ = std::clamp<qint64>(pausedMs_ * song_->SampleRate / 1000, 0, song_->Frames());
-    renderer_.Start(startFrame_, speed_);
+    startFrame_ = PausedFrame();
+    if (!prepared_ || renderer_.StartFrame() != startFrame_ || renderer_.Speed() != speed_)
+        renderer_.Start(startFrame_, speed_);
+    prepared_ = false;
     rendered_ = 0;
     renderedAll_ = false;
     const bool started = output_->Start(song_->SampleRate, [this](float* out, int frames) {
@@ -51,8 +65,8 @@ void SongPlayer::Pause() {
         return;
     pausedMs_ = PositionMs();
     output_->Stop();
-    renderer_.Stop();
     playing_ = false;
+    Prepare();
 }
 
 qint64 SongPlayer::PositionMs() const {
@@ -74,6 +88,8 @@ void SongPlayer::Seek(qint64 positionMs) {
     if (was) {
         playing_ = true;
         StartOutput();
+    } else {
+        Prepare();
     }
 }
 

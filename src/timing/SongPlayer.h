@@ -2,7 +2,8 @@
 // 0.5x with the pitch kept, rendered ahead on a thread of its own (RenderAhead). Its position
 // is song time: the frames the output has played, times the speed, from where playing last
 // started. Seeking, pausing and changing the speed start the renderer and the output afresh at
-// the song position, so no old audio is heard after them.
+// the song position, so no old audio is heard after them. While paused, the renderer already
+// renders from the paused position, so Play has frames at once.
 #pragma once
 
 #include "../preview/PreviewClock.h"
@@ -63,6 +64,9 @@ public:
     SoundOutput& Output() { return *output_; }
 
 private:
+    qint64 PausedFrame() const;
+    // Starts rendering from the paused position.
+    void Prepare();
     void StartOutput();
 
     std::shared_ptr<const DecodedSong> song_;
@@ -74,6 +78,7 @@ private:
     qint64 pausedMs_ = 0;
     qint64 rendered_ = 0; // frames handed to the output since it started
     bool renderedAll_ = false;
+    bool prepared_ = false; // the renderer runs from the paused position, nothing read yet
     QString error_;
 };
 
