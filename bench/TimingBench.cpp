@@ -2,8 +2,10 @@
 // frames can be played) against ffmpeg's own command decoding it, switching the speed while
 // playing (until the first frames at the new speed are ready), and, with `--cpu SECONDS`, the
 // editor window's share of one core while it plays the song at 0.5x through the sound server
-// (three spans; the window is driven by its keys: 3 for 0.5x, Space to play).
-//   tavelkor-bench-timing LYRICS SONG [--cpu SECONDS]
+// (three spans; the window is driven by its keys: 3 for 0.5x, Space to play). With
+// `--play SPEED SECONDS` it only plays the song in the editor window at 1, 0.75 or 0.5 for that
+// long, for bench/audio-gaps to record what the sound server gets.
+//   tavelkor-bench-timing LYRICS SONG [--cpu SECONDS | --play SPEED SECONDS]
 #include "gui/FormTiming.h"
 #include "settings/Settings.h"
 #include "timing/SongPlayer.h"
@@ -49,6 +51,33 @@ void Print(const char* what, const std::vector<double>& seconds, const char* goa
                 *std::min_element(seconds.begin(), seconds.end()), goal);
 }
 
+// Opens the lyrics (and their song) in the editor window, shown and active.
+bool ShowEditor(FormTiming& form, const QString& lyrics) {
+    if (!form.OpenFile(lyrics))
+        return false;
+    form.show();
+    form.activateWindow();
+    return QTest::qWaitForWindowActive(&form);
+}
+
+// Plays the song in the editor window at `speed` for `seconds`, driven by its keys.
+int PlayInWindow(const QString& lyrics, double speed, int seconds) {
+    Settings settings;
+    FormTiming form(settings);
+    if (!ShowEditor(form, lyrics))
+        return 1;
+    QTest::keyClick(&form, speed >= 1 ? Qt::Key_1 : speed >= 0.75 ? Qt::Key_2 : Qt::Key_3);
+    QTest::qWait(1500); // as a user looks at the lyrics before playing
+    QTest::keyClick(&form, Qt::Key_Space);
+    QTest::qWait(seconds * 1000);
+    if (!form.Clock()->Playing() || !form.Clock()->Error().isEmpty()) {
+        std::printf("  the editor does not play: %s\n", qPrintable(form.Clock()->Error()));
+        return 1;
+    }
+    QTest::keyClick(&form, Qt::Key_Space);
+    return 0;
+}
+
 double CpuSeconds() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -64,6 +93,9 @@ int main(int argc, char** argv) {
         return 2;
     const QString lyrics = QString::fromLocal8Bit(argv[1]);
     const QString songPath = QString::fromLocal8Bit(argv[2]);
+    if (argc > 5 && qstrcmp(argv[3], "--play") == 0)
+        return PlayInWindow(lyrics, QString::fromLocal8Bit(argv[4]).toDouble(),
+                            QString::fromLocal8Bit(argv[5]).toInt());
     const int cpuSeconds = argc > 4 ? QString::fromLocal8Bit(argv[4]).toInt() : 0;
     const PreviewSong song = FindTimingSong(lyrics);
 
@@ -107,11 +139,8 @@ int main(int argc, char** argv) {
 
     Settings settings;
     FormTiming form(settings);
-    if (!form.OpenFile(lyrics))
+    if (!ShowEditor(form, lyrics))
         return 1;
-    form.show();
-    form.activateWindow();
-    QTest::qWaitForWindowActive(&form);
     QTest::keyClick(&form, Qt::Key_3);
     QTest::keyClick(&form, Qt::Key_Space);
     QTest::qWait(2000); // the sound server started, the stretcher running

@@ -1,12 +1,18 @@
-// The timing editor's sound output: Qt Multimedia's QAudioSink pulls the stretched song's
-// frames as 32-bit float stereo; the frames played are the sink's processed time.
+// The timing editor's sound output: the stretched song's frames go to Qt Multimedia's
+// QAudioSink as 32-bit float stereo, written by a timer of the window's thread as fast as the
+// sink takes them (the frames are ready: RenderAhead renders them on a thread of its own). The
+// frames played are the sink's processed time, smoothed by an OutputClock that starts when the
+// first frames are handed over.
 #pragma once
 
+#include "../timing/OutputClock.h"
 #include "../timing/SongPlayer.h"
 
 #include <QAudioSink>
 #include <QIODevice>
+#include <QTimer>
 #include <memory>
+#include <vector>
 
 namespace tavelkor {
 
@@ -19,21 +25,24 @@ public:
     qint64 PlayedFrames() const override;
     QString Error() const override { return error_; }
 
-private:
-    // Hands the sink what the source renders.
-    class Feeder : public QIODevice {
-    public:
-        Source Render;
-        bool isSequential() const override { return true; }
-        qint64 bytesAvailable() const override { return 1 << 20; }
+    // Keeps a stream of silence playing while anyone holds the handle (the timing editor from
+    // its window's start). A PulseAudio sink without streams renders two seconds ahead and
+    // sleeps; a stream started then plays its first 60 ms and stalls until the sink wakes, up
+    // to two seconds later. With a stream always there the sink keeps short sleeps.
+    static std::shared_ptr<void> KeepSoundServerAwake();
 
-    protected:
-        qint64 readData(char* data, qint64 maxSize) override;
-        qint64 writeData(const char*, qint64) override { return -1; }
-    };
+private:
+    // Writes what the sink has room for.
+    void Fill();
 
     std::unique_ptr<QAudioSink> sink_;
-    Feeder feeder_;
+    QIODevice* device_ = nullptr; // the sink's, while it runs
+    Source source_;
+    QTimer filler_;
+    std::vector<float> block_;
+    std::shared_ptr<void> awake_;
+    mutable OutputClock clock_;
+    qint64 written_ = 0; // frames written since the start
     int rate_ = 0;
     QString error_;
 };

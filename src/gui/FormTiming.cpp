@@ -88,6 +88,9 @@ FormTiming::FormTiming(Settings& settings, QWidget* parent, ClockMaker makeClock
                                                  [this](const QString& text) { Say(text); })) {
     setWindowTitle(QStringLiteral(u"タイミング編集"));
     setFont(OneDesignFont(font()));
+    // The sound server wakes up while the user reads the lyrics, and plays at once on Space.
+    if (makeClock_.target<decltype(&DefaultClock)>() != nullptr)
+        soundAwake_ = AudioSinkOutput::KeepSoundServerAwake();
     setAcceptDrops(true);
     MakeCalibrationClock = &DialogCalibration::DefaultClock;
     sinceStart_.start();

@@ -127,6 +127,7 @@ private:
     ClockMaker makeClock_;
     TimingSource source_;
     TimingSession session_;
+    std::shared_ptr<void> soundAwake_; // the sound server ready to play at once
     std::unique_ptr<TimingClock> clock_;
     QString songPath_;                    // the song the clock plays; empty for none
     QHash<QString, QString> songChoices_; // lyrics path -> song chosen for it this session

@@ -1,11 +1,13 @@
 // The timing editor's clock: the decoded song played through a sound output at 1x, 0.75x or
-// 0.5x with the pitch kept. Its position is song time: the frames the output has played,
-// times the speed, from where playing last started. Seeking, pausing and changing the speed
-// start the output afresh at the song position, so no old audio is heard after them.
+// 0.5x with the pitch kept, rendered ahead on a thread of its own (RenderAhead). Its position
+// is song time: the frames the output has played, times the speed, from where playing last
+// started. Seeking, pausing and changing the speed start the renderer and the output afresh at
+// the song position, so no old audio is heard after them. While paused, the renderer already
+// renders from the paused position, so Play has frames at once.
 #pragma once
 
 #include "../preview/PreviewClock.h"
-#include "StretchRenderer.h"
+#include "RenderAhead.h"
 
 #include <QString>
 #include <functional>
@@ -16,7 +18,9 @@ namespace tavelkor {
 // Where the samples go: the sound card in the window, a counter in tests.
 class SoundOutput {
 public:
-    // Writes up to `frames` interleaved stereo float frames; fewer at the end of the song.
+    // Writes up to `frames` interleaved stereo float frames; fewer at the end of the song (or
+    // when the renderer fell far behind). It only copies, waiting for the renderer when it is
+    // behind, as it is right after a start.
     using Source = std::function<int(float* interleaved, int frames)>;
     virtual ~SoundOutput() = default;
     // Starts pulling frames at `sampleRate` from `source`; PlayedFrames starts at 0.
@@ -60,17 +64,21 @@ public:
     SoundOutput& Output() { return *output_; }
 
 private:
+    qint64 PausedFrame() const;
+    // Starts rendering from the paused position.
+    void Prepare();
     void StartOutput();
 
     std::shared_ptr<const DecodedSong> song_;
     std::unique_ptr<SoundOutput> output_;
-    StretchRenderer renderer_;
+    RenderAhead renderer_;
     double speed_ = 1;
     bool playing_ = false;
     qint64 startFrame_ = 0; // the song frame the output started at
     qint64 pausedMs_ = 0;
     qint64 rendered_ = 0; // frames handed to the output since it started
     bool renderedAll_ = false;
+    bool prepared_ = false; // the renderer runs from the paused position, nothing read yet
     QString error_;
 };
 
