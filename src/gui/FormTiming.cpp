@@ -3,6 +3,7 @@
 #include "../app/BatchFrame.h"
 #include "../app/BatchState.h"
 #include "../app/ResultCodes.h"
+#include "../app/ResultNotes.h"
 #include "../base/PathHelpers.h"
 #include "../modes/ModeTable.h"
 #include "../preview/PreviewDocument.h"
@@ -293,7 +294,8 @@ bool FormTiming::Save() {
             return false;
     }
     int replaced = 0;
-    if (!SaveTimingText(path, session_.ComposeText(), source_.Encoding, replaced)) {
+    if (!SaveTimingText(path, session_.ComposeText(), source_.Encoding, source_.LineEnd,
+                        replaced)) {
         QMessageBox box(QMessageBox::Warning, QStringLiteral(u"保存"),
                         QStringLiteral(u"保存できませんでした：") + path, QMessageBox::Ok, this);
         box.exec();
@@ -310,10 +312,16 @@ void FormTiming::SaveAs() {
     if (source_.Path.isEmpty())
         return;
     // The formats the modes write, each with the extension its mode gives it by default.
-    const QStringList filters = {QStringLiteral("TimeTag (*.txt)"), QStringLiteral("LRC (*.lrc)"),
-                                 QStringLiteral("SAMI (*.smi)"), QStringLiteral("DSMP (*.lyr)")};
-    const QStringList extensions = {QStringLiteral(".txt"), QStringLiteral(".lrc"),
-                                    QStringLiteral(".smi"), QStringLiteral(".lyr")};
+    // (in the order of ExportFormat)
+    const QStringList filters = {
+        QStringLiteral("TimeTag (*.txt)"), QStringLiteral("LRC (*.lrc)"),
+        QStringLiteral("SAMI (*.smi)"),    QStringLiteral("DSMP (*.lyr)"),
+        QStringLiteral("ASS (*.ass)"),     QStringLiteral("TTML (*.ttml)"),
+        QStringLiteral("WebVTT (*.vtt)"),  QStringLiteral("SRT (*.srt)")};
+    const QStringList extensions = {QStringLiteral(".txt"),  QStringLiteral(".lrc"),
+                                    QStringLiteral(".smi"),  QStringLiteral(".lyr"),
+                                    QStringLiteral(".ass"),  QStringLiteral(".ttml"),
+                                    QStringLiteral(".vtt"),  QStringLiteral(".srt")};
     QString filter = filters[0];
     QString path =
         QFileDialog::getSaveFileName(this, QStringLiteral(u"名前を付けて保存"),
@@ -323,13 +331,15 @@ void FormTiming::SaveAs() {
     const int index = std::max(0, int(filters.indexOf(filter)));
     if (QFileInfo(path).suffix().isEmpty())
         path += extensions[index];
-    const std::optional<QString> text =
-        ExportTimingText(session_.Document(), ExportFormat(index), settings_);
+    const ExportedText out =
+        ExportTimingText(source_, session_.Document(), ExportFormat(index), settings_);
     int replaced = 0;
-    if (!text || !SaveTimingText(path, *text, OutputEncodingFor(settings_, source_.Encoding, false),
-                                 replaced)) {
+    if (!out.Error.isEmpty() ||
+        !SaveTimingText(path, out.Text, out.Encoding, out.LineEnd, replaced)) {
+        const QString why = out.Error.isEmpty() ? SaveFailureText(path) : out.Error;
         QMessageBox box(QMessageBox::Warning, QStringLiteral(u"名前を付けて保存"),
-                        QStringLiteral(u"保存できませんでした：") + path, QMessageBox::Ok, this);
+                        QStringLiteral(u"保存できませんでした：") + path + u'\n' + why,
+                        QMessageBox::Ok, this);
         box.exec();
         return;
     }

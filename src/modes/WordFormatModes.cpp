@@ -12,9 +12,7 @@
 
 namespace tavelkor {
 
-namespace {
-
-WordFormatOptions OptionsOf(const Settings& settings) {
+WordFormatOptions WordFormatOptionsOf(const Settings& settings) {
     const T2XSettings& t2x = settings.T2X;
     WordFormatOptions options;
     options.Ass = {t2x.AssFont,      t2x.AssFontSize,          t2x.SungColour,
@@ -24,6 +22,12 @@ WordFormatOptions OptionsOf(const Settings& settings) {
     options.Ass.Furigana = t2x.AssFurigana;
     return options;
 }
+
+TextEncoding WordFormatEncoding(WordFormat format) {
+    return format == WordFormat::Ass ? TextEncoding::Utf8Bom : TextEncoding::Utf8;
+}
+
+namespace {
 
 QList<WordFormat> ChosenFormats(const Settings& settings) {
     QString unknown;
@@ -50,7 +54,7 @@ void TimeTagToWordFormats(const ModeInfo& mode, BatchState& state, Settings& set
                           RunQuestions&) {
     FilterByExtension(state, mode.AcceptedExtensions(settings));
     const QList<WordFormat> formats = ChosenFormats(settings);
-    const WordFormatOptions options = OptionsOf(settings);
+    const WordFormatOptions options = WordFormatOptionsOf(settings);
     const QStringList sources = state.DroppedFiles;
     const qsizetype count = sources.size();
     // Every output of a file lies in one folder; the folder setting ends as the last file's.
@@ -89,10 +93,8 @@ void TimeTagToWordFormats(const ModeInfo& mode, BatchState& state, Settings& set
             ResultCode code = CheckOutputPath(output, settings.Init.OverWrite);
             if (code == Converted) {
                 const QString text = MakeWordFormatText(formats[f], lyrics, options);
-                const TextEncoding encoding =
-                    formats[f] == WordFormat::Ass ? TextEncoding::Utf8Bom : TextEncoding::Utf8;
                 int replaced = 0;
-                if (!SaveTextFile(output, text, encoding, replaced))
+                if (!SaveTextFile(output, text, WordFormatEncoding(formats[f]), replaced))
                     code = SaveError;
             }
             if (code == Converted) {
