@@ -1,6 +1,7 @@
 #include "WordFormatModes.h"
 
 #include "../app/ParallelFor.h"
+#include "../app/ResultNotes.h"
 #include "../base/PathHelpers.h"
 #include "../base/TextFile.h"
 #include "../formats/WordFormats.h"
@@ -91,19 +92,29 @@ void TimeTagToWordFormats(const ModeInfo& mode, BatchState& state, Settings& set
         for (qsizetype f = 0; f < formats.size(); ++f) {
             const QString& output = outputs[i][f];
             ResultCode code = CheckOutputPath(output, settings.Init.OverWrite);
+            bool replacedFile = false;
             if (code == Converted) {
                 const QString text = MakeWordFormatText(formats[f], lyrics, options);
                 int replaced = 0;
-                if (!SaveTextFile(output, text, WordFormatEncoding(formats[f]), replaced))
+                if (!SaveTextFile(output, text, WordFormatEncoding(formats[f]), replaced,
+                                  &replacedFile))
                     code = SaveError;
             }
             if (code == Converted) {
-                if (record.OutputPath.isEmpty())
+                if (record.OutputPath.isEmpty()) {
                     record.OutputPath = output;
-                else
+                    record.OutputReplaced = replacedFile;
+                } else {
                     record.OtherOutputs.append(output);
+                    if (replacedFile)
+                        record.OtherReplaced.append(output);
+                }
                 continue;
             }
+            // Why the output (not the source) could not be written, found while it is as the
+            // failed save left it.
+            if (code == SaveError && record.Note.isEmpty())
+                record.Note = SaveFailureText(output);
             record.FailedOutputs.append(WordFormatName(formats[f]) + u' ' + ResultCodeText(code));
             if (record.Code == Converted)
                 record.Code = code;
