@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     const QString lyrics = QString::fromLocal8Bit(argv[1]);
     const QString songPath = QString::fromLocal8Bit(argv[2]);
     const int cpuSeconds = argc > 4 ? QString::fromLocal8Bit(argv[4]).toInt() : 0;
-    const PreviewSong song = FindTimingSong(lyrics);
+    const PreviewSong song = FindPreviewSong(lyrics);
 
     std::vector<double> open, ffmpeg, toHalf, toThreeQuarters, toWhole;
     for (int turn = 0; turn < 5; ++turn) {

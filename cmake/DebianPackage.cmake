@@ -47,7 +47,7 @@ if(TAVELKOR_GUI)
   # font that aligns the result window's column and the GStreamer plug-ins that play songs in
   # the preview are recommended.
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-      "fonts-ipafont-gothic, gstreamer1.0-plugins-good, gstreamer1.0-pulseaudio")
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic, gstreamer1.0-plugins-base, \
+gstreamer1.0-plugins-good, gstreamer1.0-libav, gstreamer1.0-pulseaudio")
 endif()
 include(CPack)

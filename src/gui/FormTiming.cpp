@@ -243,7 +243,7 @@ bool FormTiming::OpenFile(const QString& path, qint64 positionMs) {
     settings_.Timing.LastFile = path;
 
     // The song beside the lyrics, else the one chosen for them before, else ask for one.
-    PreviewSong song = FindTimingSong(path);
+    PreviewSong song = FindPreviewSong(path);
     if (song.Path.isEmpty() && songChoices_.contains(path)) {
         song.Path = songChoices_.value(path);
         song.Length = -1;

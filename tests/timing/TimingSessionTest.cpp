@@ -219,7 +219,7 @@ TEST(TimingFile, SavesPlainTextInPlaceInItsEncodingAndTimeTagBesideOtherFormats)
     // The header takes the song's tags where the lyrics give no names.
     QFile::copy(QStringLiteral(TAVELKOR_TEST_FIXTURES "/tags-id3v1v2.mp3"),
                 folder.File("song.mp3"));
-    const PreviewSong song = FindTimingSong(plain);
+    const PreviewSong song = FindPreviewSong(plain);
     source.Document.Header.Artist = u"歌い手"_qs;
     TakeSongNames(source.Document.Header, song);
     EXPECT_EQ(source.Document.Header.Title, u"Sample Title"_qs);
