@@ -122,7 +122,7 @@ TEST(TimingSave, AnUntimedRestIsNotSungWithTheLastTimedFragmentAndReadsBack) {
     }
 }
 
-TEST(TimingSave, SaveAsWritesEveryFormatInItsModesEncoding) {
+TEST(TimingSave, SaveAsWritesEveryFormatInItsModesEncodingWithTheRestUnsung) {
     TimingSession session = Tapped(u"きらの星\n"_qs, {{1000, -1}, {1500, -1}, {2000, 2500}});
     TimingSource source;
     source.Encoding = TextEncoding::Cp932;
@@ -147,6 +147,27 @@ TEST(TimingSave, SaveAsWritesEveryFormatInItsModesEncoding) {
         EXPECT_EQ(out.Encoding, c.Encoding);
         EXPECT_EQ(out.LineEnd, c.Format == ExportFormat::TimeTag ? u"\n"_qs : u"\r\n"_qs);
         EXPECT_TRUE(out.Text.contains(QString::fromUtf8(c.Sign)));
+    }
+    // A line timed up to 「の」 (held to 3.61 s): in every format its rest is not sung with 「の」.
+    const TimingSession partly =
+        Tapped(u"きらの星が光る\n"_qs, {{3000, -1}, {3150, -1}, {3290, 3610}});
+    const struct {
+        ExportFormat Format;
+        const char* Has;
+        const char* HasNot;
+    } rests[] = {
+        {ExportFormat::Lrc, "<00:03.29>の<00:03.61>星が光る<00:03.61>", "の星"},
+        {ExportFormat::Sami, "<font color=yellow>きらの</font>星が光る", "きらの星が光る</font>"},
+        {ExportFormat::Dsmp, "=きらの\r\n", "=きらの星"},
+        {ExportFormat::Ass, "{\\kf32}の{\\kf0}星が光る", "{\\kf32}の星"},
+        {ExportFormat::Ttml, "<span begin=\"00:03.610\" end=\"00:03.610\">星が光る</span>", "の星"},
+        {ExportFormat::Vtt, "<00:03.290>の<00:03.609>星が光る", "の星"},
+        {ExportFormat::Srt, "きらの星が光る", "<"}};
+    for (const auto& rest : rests) {
+        const QString text =
+            ExportTimingText(source, partly.Document(), rest.Format, settings).Text;
+        EXPECT_TRUE(text.contains(QString::fromUtf8(rest.Has))) << text.toStdString();
+        EXPECT_FALSE(text.contains(QString::fromUtf8(rest.HasNot))) << text.toStdString();
     }
     // Nothing timed: no caption file, and the reason.
     const TimingSession untimed = Tapped(u"きら\n"_qs, {});
