@@ -60,8 +60,8 @@ EncodedText EncodeForSaving(const QString& text, TextEncoding encoding, QStringV
     while (end >= 2 && text[end - 2] == u'\r' && text[end - 1] == u'\n')
         end -= 2;
     if (lineEnd != u"\r\n")
-        return EncodeText(ReplaceLineEnds(QStringView(text).left(end), lineEnd) + lineEnd.toString(),
-                          encoding);
+        return EncodeText(
+            ReplaceLineEnds(QStringView(text).left(end), lineEnd) + lineEnd.toString(), encoding);
     // The text is encoded where it stands, and the line break added to the bytes.
     EncodedText encoded = EncodeText(QStringView(text).left(end), encoding);
     if (encoding == TextEncoding::Utf16Le)

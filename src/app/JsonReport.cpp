@@ -20,9 +20,9 @@ QByteArray MakeJsonReport(const ModeInfo& mode, const BatchState& state) {
             QJsonArray outputs{QJsonObject{{QStringLiteral("path"), record.OutputPath},
                                            {QStringLiteral("replaced"), record.OutputReplaced}}};
             for (const QString& other : record.OtherOutputs)
-                outputs.append(
-                    QJsonObject{{QStringLiteral("path"), other},
-                                {QStringLiteral("replaced"), record.OtherReplaced.contains(other)}});
+                outputs.append(QJsonObject{
+                    {QStringLiteral("path"), other},
+                    {QStringLiteral("replaced"), record.OtherReplaced.contains(other)}});
             file.insert(QStringLiteral("outputs"), outputs);
         }
         if (!record.Note.isEmpty())

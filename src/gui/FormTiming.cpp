@@ -313,15 +313,14 @@ void FormTiming::SaveAs() {
         return;
     // The formats the modes write, each with the extension its mode gives it by default.
     // (in the order of ExportFormat)
-    const QStringList filters = {
-        QStringLiteral("TimeTag (*.txt)"), QStringLiteral("LRC (*.lrc)"),
-        QStringLiteral("SAMI (*.smi)"),    QStringLiteral("DSMP (*.lyr)"),
-        QStringLiteral("ASS (*.ass)"),     QStringLiteral("TTML (*.ttml)"),
-        QStringLiteral("WebVTT (*.vtt)"),  QStringLiteral("SRT (*.srt)")};
-    const QStringList extensions = {QStringLiteral(".txt"),  QStringLiteral(".lrc"),
-                                    QStringLiteral(".smi"),  QStringLiteral(".lyr"),
-                                    QStringLiteral(".ass"),  QStringLiteral(".ttml"),
-                                    QStringLiteral(".vtt"),  QStringLiteral(".srt")};
+    const QStringList filters = {QStringLiteral("TimeTag (*.txt)"), QStringLiteral("LRC (*.lrc)"),
+                                 QStringLiteral("SAMI (*.smi)"),    QStringLiteral("DSMP (*.lyr)"),
+                                 QStringLiteral("ASS (*.ass)"),     QStringLiteral("TTML (*.ttml)"),
+                                 QStringLiteral("WebVTT (*.vtt)"),  QStringLiteral("SRT (*.srt)")};
+    const QStringList extensions = {QStringLiteral(".txt"), QStringLiteral(".lrc"),
+                                    QStringLiteral(".smi"), QStringLiteral(".lyr"),
+                                    QStringLiteral(".ass"), QStringLiteral(".ttml"),
+                                    QStringLiteral(".vtt"), QStringLiteral(".srt")};
     QString filter = filters[0];
     QString path =
         QFileDialog::getSaveFileName(this, QStringLiteral(u"名前を付けて保存"),

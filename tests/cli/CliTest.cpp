@@ -330,13 +330,13 @@ TEST_F(CliTest, CaptionFormatsNameWhatTheyReplacedAndWhyOneFailed) {
                                 QStringLiteral("song.txt")};
     ASSERT_TRUE(WriteBytes(folder.File("song.vtt"), "older"));
     ASSERT_TRUE(WriteBytes(folder.File("song.ass"), "older"));
-    const QJsonObject file = QJsonDocument::fromJson(
-                                 Run(QStringList{QStringLiteral("--report=json")} + arguments)
-                                     .out.toUtf8())
-                                 .object()[QStringLiteral("files")]
-                                 .toArray()
-                                 .at(0)
-                                 .toObject();
+    const QJsonObject file =
+        QJsonDocument::fromJson(
+            Run(QStringList{QStringLiteral("--report=json")} + arguments).out.toUtf8())
+            .object()[QStringLiteral("files")]
+            .toArray()
+            .at(0)
+            .toObject();
     QStringList replaced;
     for (const QJsonValue output : file[QStringLiteral("outputs")].toArray()) {
         const QJsonObject one = output.toObject();

@@ -23,6 +23,27 @@ QByteArray Bytes(const QString& text, TextEncoding encoding) {
 
 QString Lines(QString text, const QString& lineEnd) { return text.replace(u"\n"_qs, lineEnd); }
 
+// Taps the fragments from the first at {down, up} (up -1: a start-only tap); {-1, line} goes
+// to that line first.
+TimingSession Tapped(const TimingDocument& document,
+                     std::initializer_list<std::pair<int, int>> presses) {
+    TimingSession session(document, {}, {});
+    for (const auto& [down, up] : presses) {
+        if (down < 0) {
+            session.SelectLine(up);
+            continue;
+        }
+        EXPECT_TRUE(session.TapDown(down, up >= 0));
+        if (up >= 0)
+            session.TapUp(up);
+    }
+    return session;
+}
+
+TimingSession Tapped(const QString& text, std::initializer_list<std::pair<int, int>> presses) {
+    return Tapped(TimingFromPlainText(text, {}), presses);
+}
+
 TEST(TimingSave, KeepsEncodingByteOrderMarkAndLineEnds) {
     struct Case {
         TextEncoding Encoding;
@@ -38,18 +59,14 @@ TEST(TimingSave, KeepsEncodingByteOrderMarkAndLineEnds) {
     for (const Case& c : encodings) {
         for (const QString& lineEnd : lineEnds) {
             SCOPED_TRACE(EncodingName(c.Encoding).toStdString() + " " +
-                         QString::number(lineEnd.size() + (lineEnd == u"\r"_qs) * 10)
-                             .toStdString());
+                         QString(lineEnd).replace(u'\r', u'R').replace(u'\n', u'N').toStdString());
             TestFolder folder;
-            const QString text = lineEnd.isEmpty() ? u"さくら"_qs : Lines(u"さくら\nちる\n"_qs, lineEnd);
+            const QString text =
+                lineEnd.isEmpty() ? u"さくら"_qs : Lines(u"さくら\nちる\n"_qs, lineEnd);
             const QString path = folder.Put("song.txt", Bytes(text, c.Encoding));
             const TimingSource source = LoadTimingSource(path, EncodingChoice::Auto, 1, {});
             ASSERT_TRUE(source.Error.isEmpty());
-            TimingSession session(source.Document, {}, {});
-            ASSERT_TRUE(session.TapDown(1000, false));
-            ASSERT_TRUE(session.TapDown(1250, false));
-            ASSERT_TRUE(session.TapDown(1400, true));
-            ASSERT_TRUE(session.TapUp(1600));
+            TimingSession session = Tapped(source.Document, {{1000, -1}, {1250, -1}, {1400, 1600}});
             if (!lineEnd.isEmpty())
                 ASSERT_TRUE(session.EditLineText(1, u"ちるちる"_qs));
             int replaced = -1;
@@ -59,29 +76,14 @@ TEST(TimingSave, KeepsEncodingByteOrderMarkAndLineEnds) {
             const QString saved =
                 lineEnd.isEmpty()
                     ? u"[00:01:00]さ[00:01:25]く[00:01:40]ら[00:01:60]\r\n\r\n@TimeRatio=1\r\n"_qs
-                    : Lines(u"[00:01:00]さ[00:01:25]く[00:01:40]ら[00:01:60]\nちるちる\n\n@TimeRatio=1\n"_qs,
-                            lineEnd);
+                    : Lines(
+                          u"[00:01:00]さ[00:01:25]く[00:01:40]ら[00:01:60]\nちるちる\n\n@TimeRatio=1\n"_qs,
+                          lineEnd);
             const QByteArray bytes = ReadBytes(path);
             EXPECT_EQ(bytes, Bytes(saved, c.Encoding));
             EXPECT_TRUE(bytes.startsWith(c.Mark));
         }
     }
-}
-
-// Taps the fragments from the first at {down, up} (up -1: a start-only tap); {-1, line} goes
-// to that line first.
-TimingSession Tapped(const QString& text, std::initializer_list<std::pair<int, int>> presses) {
-    TimingSession session(TimingFromPlainText(text, {}), {}, {});
-    for (const auto& [down, up] : presses) {
-        if (down < 0) {
-            session.SelectLine(up);
-            continue;
-        }
-        EXPECT_TRUE(session.TapDown(down, up >= 0));
-        if (up >= 0)
-            session.TapUp(up);
-    }
-    return session;
 }
 
 TEST(TimingSave, AnUntimedRestIsNotSungWithTheLastTimedFragmentAndReadsBack) {
@@ -93,7 +95,9 @@ TEST(TimingSave, AnUntimedRestIsNotSungWithTheLastTimedFragmentAndReadsBack) {
     };
     const Case cases[] = {
         // The last timed fragment held: the rest follows its end, lasting no time.
-        {"held", u"きらの星が光る\n"_qs, {{3000, -1}, {3150, -1}, {3290, 3610}},
+        {"held",
+         u"きらの星が光る\n"_qs,
+         {{3000, -1}, {3150, -1}, {3290, 3610}},
          u"[00:03:00]き[00:03:15]ら[00:03:29]の[00:03:61]星が光る[00:03:61]\r\n"_qs},
         // Start-only: the rest waits for the next line's start, and on the last timed line
         // stands at the fragment's own start; either way the fragment keeps having no end.
@@ -171,8 +175,8 @@ TEST(TimingSave, SaveAsWritesEveryFormatInItsModesEncodingWithTheRestUnsung) {
     }
     // Nothing timed: no caption file, and the reason.
     const TimingSession untimed = Tapped(u"きら\n"_qs, {});
-    EXPECT_FALSE(ExportTimingText(source, untimed.Document(), ExportFormat::Vtt, settings)
-                     .Error.isEmpty());
+    EXPECT_FALSE(
+        ExportTimingText(source, untimed.Document(), ExportFormat::Vtt, settings).Error.isEmpty());
 }
 
 } // namespace
