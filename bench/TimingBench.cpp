@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
         return PlayInWindow(lyrics, QString::fromLocal8Bit(argv[4]).toDouble(),
                             QString::fromLocal8Bit(argv[5]).toInt());
     const int cpuSeconds = argc > 4 ? QString::fromLocal8Bit(argv[4]).toInt() : 0;
-    const PreviewSong song = FindTimingSong(lyrics);
+    const PreviewSong song = FindPreviewSong(lyrics);
 
     std::vector<double> open, ffmpeg, toHalf, toThreeQuarters, toWhole;
     for (int turn = 0; turn < 5; ++turn) {

@@ -49,6 +49,7 @@ if(TAVELKOR_GUI)
   # dictionary, KANJIDIC) are recommended.
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
   string(JOIN ", " CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-ipafont-gothic
-         gstreamer1.0-plugins-good gstreamer1.0-pulseaudio mecab-ipadic-utf8 kanjidic)
+         gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
+         gstreamer1.0-pulseaudio mecab-ipadic-utf8 kanjidic)
 endif()
 include(CPack)

@@ -4,6 +4,7 @@
 #include "../base/FolderNames.h"
 #include "../base/PathHelpers.h"
 #include "../base/SafeFileWrite.h"
+#include "../lyrics/TextRules.h"
 #include "../settings/Settings.h"
 #include "ParallelFor.h"
 
@@ -54,10 +55,13 @@ ResultCode CheckOutputPath(const QString& outputPath, bool overwrite) {
     return CanReplaceFile(outputPath) ? Converted : SaveError;
 }
 
-EncodedText EncodeForSaving(const QString& text, TextEncoding encoding) {
+EncodedText EncodeForSaving(const QString& text, TextEncoding encoding, QStringView lineEnd) {
     qsizetype end = text.size();
     while (end >= 2 && text[end - 2] == u'\r' && text[end - 1] == u'\n')
         end -= 2;
+    if (lineEnd != u"\r\n")
+        return EncodeText(
+            ReplaceLineEnds(QStringView(text).left(end), lineEnd) + lineEnd.toString(), encoding);
     // The text is encoded where it stands, and the line break added to the bytes.
     EncodedText encoded = EncodeText(QStringView(text).left(end), encoding);
     if (encoding == TextEncoding::Utf16Le)

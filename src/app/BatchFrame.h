@@ -32,8 +32,10 @@ ResultCode CheckOutputPath(const QString& outputPath, bool overwrite);
 // was written; the old file then stays as it was.
 bool SaveTextFile(const QString& path, const QString& text, TextEncoding encoding, int& replaced,
                   bool* replacedFile = nullptr);
-// The bytes SaveTextFile writes: the text in `encoding` with exactly one final CR LF.
-EncodedText EncodeForSaving(const QString& text, TextEncoding encoding);
+// The bytes SaveTextFile writes: the text (lines ended with CR LF) in `encoding` with exactly
+// one final CR LF; with another `lineEnd` (LF or CR), every line ends with that instead.
+EncodedText EncodeForSaving(const QString& text, TextEncoding encoding,
+                            QStringView lineEnd = u"\r\n");
 // CheckOutputPath, then SaveTextFile with the record set as SetSaved sets it, in one step that
 // costs an output that is not there yet no look-up: it is created directly. Only a name that
 // is taken, or a folder that made no file, is checked, and a taken name is replaced as

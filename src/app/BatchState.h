@@ -30,6 +30,7 @@ struct ResultRecord {
     // Outputs of a file that writes several that could not be written: "vtt 04.上書きしない".
     QStringList FailedOutputs;
     QStringList OtherOutputs; // the files written after OutputPath, for such a file
+    QStringList OtherReplaced; // those of OtherOutputs that replaced a file that was there
 
     void SetInput(const DecodedText& decoded) {
         HasInputEncoding = true;

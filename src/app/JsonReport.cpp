@@ -17,9 +17,13 @@ QByteArray MakeJsonReport(const ModeInfo& mode, const BatchState& state) {
                          {QStringLiteral("replaced"), record.Replaced}};
         if (!record.OutputPath.isEmpty()) {
             file.insert(QStringLiteral("output"), record.OutputPath);
-            const QJsonObject output{{QStringLiteral("path"), record.OutputPath},
-                                     {QStringLiteral("replaced"), record.OutputReplaced}};
-            file.insert(QStringLiteral("outputs"), QJsonArray{output});
+            QJsonArray outputs{QJsonObject{{QStringLiteral("path"), record.OutputPath},
+                                           {QStringLiteral("replaced"), record.OutputReplaced}}};
+            for (const QString& other : record.OtherOutputs)
+                outputs.append(QJsonObject{
+                    {QStringLiteral("path"), other},
+                    {QStringLiteral("replaced"), record.OtherReplaced.contains(other)}});
+            file.insert(QStringLiteral("outputs"), outputs);
         }
         if (!record.Note.isEmpty())
             file.insert(QStringLiteral("note"), record.Note);

@@ -56,8 +56,13 @@ QString ResultOutcomeText(const ResultRecord& record) {
         text += u'（' + record.FailedOutputs.join(QStringLiteral(u"、")) + u'）';
     // A file the output replaced, unless it is the source itself rewritten in place (the time
     // shift, a re-timing into its own file): that is what the user asked for.
+    QStringList replaced;
     if (record.OutputReplaced && record.OutputPath != record.FileName)
-        text += u'（' + DisplayNameOf(record.OutputPath) + QStringLiteral(u" を上書き）");
+        replaced.append(DisplayNameOf(record.OutputPath));
+    for (const QString& other : record.OtherReplaced)
+        replaced.append(DisplayNameOf(other));
+    if (!replaced.isEmpty())
+        text += u'（' + replaced.join(QStringLiteral(u"、")) + QStringLiteral(u" を上書き）");
     if (!record.Note.isEmpty())
         text += u'（' + record.Note + u'）';
     return text;

@@ -2,6 +2,8 @@
 
 #include "CaptionText.h"
 
+#include <algorithm>
+
 namespace tavelkor {
 
 namespace {
@@ -62,9 +64,12 @@ QString MakeVttText(const TimedLyrics& lyrics, const QString& sungColour,
         for (qsizetype w = 0; w < line.Words.size(); ++w) {
             const TimedWord& word = line.Words[w];
             closeRuby();
-            if (w > 0 && line.WordTimed && word.StartMs > last && word.StartMs < line.EndMs) {
-                text += u'<' + VttTime(word.StartMs) + u'>';
-                last = word.StartMs;
+            // A timestamp must come before the cue's end: a word that starts there (an untimed
+            // rest, sung by no one) turns a millisecond before, not with the word before it.
+            const int starts = std::min(word.StartMs, line.EndMs - 1);
+            if (w > 0 && line.WordTimed && starts > last) {
+                text += u'<' + VttTime(starts) + u'>';
+                last = starts;
             }
             for (qsizetype c = 0; c < word.Text.size();) {
                 closeRuby();

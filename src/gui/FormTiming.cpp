@@ -3,6 +3,7 @@
 #include "../app/BatchFrame.h"
 #include "../app/BatchState.h"
 #include "../app/ResultCodes.h"
+#include "../app/ResultNotes.h"
 #include "../base/PathHelpers.h"
 #include "../modes/AudioModes.h"
 #include "../preview/PreviewDocument.h"
@@ -270,7 +271,7 @@ bool FormTiming::OpenFile(const QString& path, qint64 positionMs) {
     settings_.Timing.LastFile = path;
 
     // The song beside the lyrics, else the one chosen for them before, else ask for one.
-    PreviewSong song = FindTimingSong(path);
+    PreviewSong song = FindPreviewSong(path);
     if (song.Path.isEmpty() && songChoices_.contains(path)) {
         song.Path = songChoices_.value(path);
         song.Length = -1;
@@ -327,7 +328,8 @@ bool FormTiming::Save() {
             return false;
     }
     int replaced = 0;
-    if (!SaveTimingText(path, session_.ComposeText(), source_.Encoding, replaced)) {
+    if (!SaveTimingText(path, session_.ComposeText(), source_.Encoding, source_.LineEnd,
+                        replaced)) {
         QMessageBox box(QMessageBox::Warning, QStringLiteral(u"保存"),
                         QStringLiteral(u"保存できませんでした：") + path, QMessageBox::Ok, this);
         box.exec();
@@ -344,10 +346,15 @@ void FormTiming::SaveAs() {
     if (source_.Path.isEmpty())
         return;
     // The formats the modes write, each with the extension its mode gives it by default.
+    // (in the order of ExportFormat)
     const QStringList filters = {QStringLiteral("TimeTag (*.txt)"), QStringLiteral("LRC (*.lrc)"),
-                                 QStringLiteral("SAMI (*.smi)"), QStringLiteral("DSMP (*.lyr)")};
+                                 QStringLiteral("SAMI (*.smi)"),    QStringLiteral("DSMP (*.lyr)"),
+                                 QStringLiteral("ASS (*.ass)"),     QStringLiteral("TTML (*.ttml)"),
+                                 QStringLiteral("WebVTT (*.vtt)"),  QStringLiteral("SRT (*.srt)")};
     const QStringList extensions = {QStringLiteral(".txt"), QStringLiteral(".lrc"),
-                                    QStringLiteral(".smi"), QStringLiteral(".lyr")};
+                                    QStringLiteral(".smi"), QStringLiteral(".lyr"),
+                                    QStringLiteral(".ass"), QStringLiteral(".ttml"),
+                                    QStringLiteral(".vtt"), QStringLiteral(".srt")};
     QString filter = filters[0];
     QString path =
         QFileDialog::getSaveFileName(this, QStringLiteral(u"名前を付けて保存"),
@@ -357,13 +364,15 @@ void FormTiming::SaveAs() {
     const int index = std::max(0, int(filters.indexOf(filter)));
     if (QFileInfo(path).suffix().isEmpty())
         path += extensions[index];
-    const std::optional<QString> text =
-        ExportTimingText(session_.Document(), ExportFormat(index), settings_);
+    const ExportedText out =
+        ExportTimingText(source_, session_.Document(), ExportFormat(index), settings_);
     int replaced = 0;
-    if (!text || !SaveTimingText(path, *text, OutputEncodingFor(settings_, source_.Encoding, false),
-                                 replaced)) {
+    if (!out.Error.isEmpty() ||
+        !SaveTimingText(path, out.Text, out.Encoding, out.LineEnd, replaced)) {
+        const QString why = out.Error.isEmpty() ? SaveFailureText(path) : out.Error;
         QMessageBox box(QMessageBox::Warning, QStringLiteral(u"名前を付けて保存"),
-                        QStringLiteral(u"保存できませんでした：") + path, QMessageBox::Ok, this);
+                        QStringLiteral(u"保存できませんでした：") + path + u'\n' + why,
+                        QMessageBox::Ok, this);
         box.exec();
         return;
     }

@@ -31,6 +31,21 @@ struct LyricsLine {
     QVector<KaraokeFragment> Fragments;
 
     int FragmentCount() const { return Fragments.size() > 1 ? int(Fragments.size()) - 1 : 0; }
+    // The line's untimed rest: text that no one has timed yet, after the last timed fragment.
+    // It stands after the line's end tag as a part that lasts no time, "[s]F[t]rest[t]" (t is
+    // not before s), and is not sung. Its fragment index, or 0 for a line without one.
+    int UntimedRest() const {
+        const int count = FragmentCount();
+        if (count < 3)
+            return 0;
+        const KaraokeFragment& last = Fragments[count - 2];
+        const KaraokeFragment& rest = Fragments[count - 1];
+        const KaraokeFragment& end = Fragments[count];
+        return end.Text.isEmpty() && !rest.Text.isEmpty() && !last.Text.isEmpty() &&
+                       rest.TimeMs == end.TimeMs && last.TimeMs <= rest.TimeMs
+                   ? count - 1
+                   : 0;
+    }
 };
 
 // One reading (ruby, furigana) of a header line "@RubyN=base,reading[,start][,end]": the

@@ -15,8 +15,6 @@ QString TrimSpaces(QStringView text) {
     return text.mid(begin, end - begin).toString();
 }
 
-namespace {
-
 QString ReplaceLineEnds(QStringView text, QStringView lineEnd) {
     QString out;
     out.reserve(text.size() + text.size() / 16);
@@ -36,7 +34,16 @@ QString ReplaceLineEnds(QStringView text, QStringView lineEnd) {
     return out;
 }
 
-} // namespace
+QString FirstLineEnd(QStringView text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\n')
+            return QStringLiteral("\n");
+        if (text[i] == u'\r')
+            return i + 1 < text.size() && text[i + 1] == u'\n' ? QStringLiteral("\r\n")
+                                                               : QStringLiteral("\r");
+    }
+    return QString();
+}
 
 QString UnifyLineEnds(QStringView text) { return ReplaceLineEnds(text, u"\r\n"); }
 

@@ -13,6 +13,10 @@ QString UnifyLineEnds(QStringView text);
 QString UnifyLineEnds(const QString& text);
 // Every CR LF and lone CR becomes LF.
 QString ToLfLineEnds(QStringView text);
+// Every CR LF, lone CR and lone LF becomes `lineEnd`.
+QString ReplaceLineEnds(QStringView text, QStringView lineEnd);
+// The text's first line end (CR LF, LF or CR); "" when it has none.
+QString FirstLineEnd(QStringView text);
 // Splits at every CR LF; a text ending in CR LF gives a last, empty piece.
 QList<QStringView> SplitAtCrLf(QStringView text);
 // `rewritten` (lines joined with CR LF, as RewriteLines and the writers give them) with each

@@ -1,6 +1,7 @@
 #include "WordFormatModes.h"
 
 #include "../app/ParallelFor.h"
+#include "../app/ResultNotes.h"
 #include "../base/PathHelpers.h"
 #include "../base/TextFile.h"
 #include "../formats/WordFormats.h"
@@ -12,9 +13,7 @@
 
 namespace tavelkor {
 
-namespace {
-
-WordFormatOptions OptionsOf(const Settings& settings) {
+WordFormatOptions WordFormatOptionsOf(const Settings& settings) {
     const T2XSettings& t2x = settings.T2X;
     WordFormatOptions options;
     options.Ass = {t2x.AssFont,      t2x.AssFontSize,          t2x.SungColour,
@@ -24,6 +23,12 @@ WordFormatOptions OptionsOf(const Settings& settings) {
     options.Ass.Furigana = t2x.AssFurigana;
     return options;
 }
+
+TextEncoding WordFormatEncoding(WordFormat format) {
+    return format == WordFormat::Ass ? TextEncoding::Utf8Bom : TextEncoding::Utf8;
+}
+
+namespace {
 
 QList<WordFormat> ChosenFormats(const Settings& settings) {
     QString unknown;
@@ -50,7 +55,7 @@ void TimeTagToWordFormats(const ModeInfo& mode, BatchState& state, Settings& set
                           RunQuestions&) {
     FilterByExtension(state, mode.AcceptedExtensions(settings));
     const QList<WordFormat> formats = ChosenFormats(settings);
-    const WordFormatOptions options = OptionsOf(settings);
+    const WordFormatOptions options = WordFormatOptionsOf(settings);
     const QStringList sources = state.DroppedFiles;
     const qsizetype count = sources.size();
     // Every output of a file lies in one folder; the folder setting ends as the last file's.
@@ -87,21 +92,29 @@ void TimeTagToWordFormats(const ModeInfo& mode, BatchState& state, Settings& set
         for (qsizetype f = 0; f < formats.size(); ++f) {
             const QString& output = outputs[i][f];
             ResultCode code = CheckOutputPath(output, settings.Init.OverWrite);
+            bool replacedFile = false;
             if (code == Converted) {
                 const QString text = MakeWordFormatText(formats[f], lyrics, options);
-                const TextEncoding encoding =
-                    formats[f] == WordFormat::Ass ? TextEncoding::Utf8Bom : TextEncoding::Utf8;
                 int replaced = 0;
-                if (!SaveTextFile(output, text, encoding, replaced))
+                if (!SaveTextFile(output, text, WordFormatEncoding(formats[f]), replaced,
+                                  &replacedFile))
                     code = SaveError;
             }
             if (code == Converted) {
-                if (record.OutputPath.isEmpty())
+                if (record.OutputPath.isEmpty()) {
                     record.OutputPath = output;
-                else
+                    record.OutputReplaced = replacedFile;
+                } else {
                     record.OtherOutputs.append(output);
+                    if (replacedFile)
+                        record.OtherReplaced.append(output);
+                }
                 continue;
             }
+            // Why the output (not the source) could not be written, found while it is as the
+            // failed save left it.
+            if (code == SaveError && record.Note.isEmpty())
+                record.Note = SaveFailureText(output);
             record.FailedOutputs.append(WordFormatName(formats[f]) + u' ' + ResultCodeText(code));
             if (record.Code == Converted)
                 record.Code = code;

@@ -2,10 +2,18 @@
 #pragma once
 
 #include "../app/ModeInfo.h"
+#include "../base/TextEncoding.h"
+#include "../formats/WordFormats.h"
 
 namespace tavelkor {
 
 struct Settings;
+
+// How mode 11 writes the formats: the T2X settings (and T2S's number of lines for ASS), and
+// each format's encoding: ASS in UTF-8 with a BOM (as the subtitle editors write it), the
+// others in UTF-8.
+WordFormatOptions WordFormatOptionsOf(const Settings& settings);
+TextEncoding WordFormatEncoding(WordFormat format);
 
 // Reads TimeTag files as the TimeTag-to-SAMI mode does (every time real time) and writes each
 // format that T2X/Formats names beside the source or into the output folder, ASS in UTF-8 with

@@ -4,6 +4,7 @@
 #include "../audio/CompanionAudioFile.h"
 #include "../audio/MacBinary.h"
 #include "../audio/RiffFile.h"
+#include "../base/PathHelpers.h"
 #include "../base/TextFile.h"
 #include "../formats/DsmpReader.h"
 #include "../formats/LrcReader.h"
@@ -149,8 +150,19 @@ LyricsDocument PreviewTimes(const PreviewSource& source, int nudgeMs, double def
 PreviewSong FindPreviewSong(const QString& lyricsPath) {
     PreviewSong song;
     song.Path = CompanionAudioFile(lyricsPath);
-    if (song.Path.isEmpty())
+    if (song.Path.isEmpty()) {
+        // The formats people keep next to LRC files play as they are.
+        const QString stem = AddTrailingBackslash(FolderOf(lyricsPath)) + BaseNameOf(lyricsPath);
+        for (const char* extension : {".flac", ".ogg", ".opus", ".m4a", ".wav"}) {
+            const QString path = stem + QString::fromLatin1(extension);
+            if (FileExists(path)) {
+                song.Path = path;
+                song.Length = -1;
+                return song;
+            }
+        }
         return song;
+    }
     AudioFileReader file;
     if (!file.Open(song.Path)) {
         song.Error = QStringLiteral(u"曲ファイルを読めません：") + song.Path;

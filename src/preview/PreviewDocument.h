@@ -34,10 +34,12 @@ PreviewSource LoadPreviewDocument(const QString& path, EncodingChoice choice);
 LyricsDocument PreviewTimes(const PreviewSource& source, int nudgeMs, double defaultRatio,
                             bool karaoke);
 
-// The song of a lyrics file as the TimeTag mode finds it: the .mp3, else the .rmp, of the same
-// base name beside it. `Offset` and `Length` give the MPEG data inside it: past a MacBinary
-// header (the data fork) and, in an RMP file, the RIFF "data" chunk. Path is empty when there
-// is no song; Error says why a song that is there cannot be played.
+// The song of a lyrics file, for the preview and the timing editor alike: the .mp3, else the
+// .rmp, of the same base name beside it, as the TimeTag mode finds it; else the first of .flac,
+// .ogg, .opus, .m4a and .wav of that name. For MP3 and RMP, `Offset` and `Length` give the
+// MPEG data inside: past a MacBinary header (the data fork) and, in an RMP file, the RIFF
+// "data" chunk; the other formats are the whole file (Length -1). Path is empty when there is
+// no song; Error says why a song that is there cannot be played.
 struct PreviewSong {
     QString Path;
     qint64 Offset = 0;

@@ -70,12 +70,34 @@ TimingLine SplitLine(const QString& text, const SplitRules& rules, int startMs, 
     return line;
 }
 
-TimingLine LineFromLyrics(const LyricsLine& source, const SplitRules& rules) {
+// For every line, the start of the first timed fragment of the first later line that has one;
+// -1 where none has.
+QVector<int> NextLineStarts(const QVector<TimingLine>& lines) {
+    QVector<int> next(lines.size(), -1);
+    int start = -1;
+    for (qsizetype i = lines.size() - 1; i >= 0; --i) {
+        next[i] = start;
+        for (const TimedFragment& fragment : lines[i].Fragments) {
+            if (fragment.Timed()) {
+                start = fragment.StartMs;
+                break;
+            }
+        }
+    }
+    return next;
+}
+
+// `restAtMs`: the time of the line's untimed rest (LyricsLine::UntimedRest) where it gave the
+// last timed fragment its end, else -1.
+TimingLine LineFromLyrics(const LyricsLine& source, const SplitRules& rules, int& restAtMs) {
+    restAtMs = -1;
     if (!source.HasTimeTag || source.FragmentCount() == 0)
         return SplitLine(source.PlainText, rules, -1, -1);
     const QString leading = source.Fragments[0].Text;
+    const int rest = source.UntimedRest();
+    const int last = rest > 0 ? rest - 1 : source.FragmentCount();
     TimingLine line;
-    for (int k = 1; k <= source.FragmentCount(); ++k) {
+    for (int k = 1; k <= last; ++k) {
         const KaraokeFragment& fragment = source.Fragments[k];
         // An empty fragment after another is where that one stops.
         if (fragment.Text.isEmpty() && !line.Fragments.isEmpty()) {
@@ -89,6 +111,18 @@ TimingLine LineFromLyrics(const LyricsLine& source, const SplitRules& rules) {
     if (line.Fragments.isEmpty())
         return SplitLine(leading, rules, -1, -1);
     line.Fragments.first().Text.prepend(leading);
+    if (rest > 0) {
+        // The rest's time ends the last timed fragment, unless it is that fragment's start.
+        TimedFragment& timed = line.Fragments.last();
+        const int restTime = source.Fragments[rest].TimeMs;
+        if (timed.EndMs < 0 && restTime > timed.StartMs) {
+            timed.EndMs = restTime;
+            restAtMs = restTime;
+        }
+        for (const QString& piece : SplitIntoFragments(source.Fragments[rest].Text, rules))
+            line.Fragments.append({piece, -1, -1});
+        return line;
+    }
     // One sung fragment is a line tag (and maybe its end): split it as plain text would be.
     if (line.Fragments.size() == 1)
         return SplitLine(line.Fragments[0].Text, rules, line.Fragments[0].StartMs,
@@ -96,7 +130,7 @@ TimingLine LineFromLyrics(const LyricsLine& source, const SplitRules& rules) {
     return line;
 }
 
-LyricsLine LineToLyrics(const TimingLine& line) {
+LyricsLine LineToLyrics(const TimingLine& line, int nextLineStart) {
     LyricsLine out;
     out.PlainText = line.Text();
     if (!line.AnyTimed()) {
@@ -105,6 +139,14 @@ LyricsLine LineToLyrics(const TimingLine& line) {
         return out;
     }
     out.HasTimeTag = true;
+    // The untimed fragments after the last timed one are not sung: they follow the line's end
+    // tag as a part of no length (LyricsLine::UntimedRest).
+    qsizetype timedEnd = line.Fragments.size();
+    while (!line.Fragments[timedEnd - 1].Timed())
+        --timedEnd;
+    QString rest;
+    for (qsizetype i = timedEnd; i < line.Fragments.size(); ++i)
+        rest += line.Fragments[i].Text;
     QString leading; // untimed fragments before the first timed one: text before its tag
     QVector<KaraokeFragment> tagged;
     int pendingEnd = -1;
@@ -113,7 +155,7 @@ LyricsLine LineToLyrics(const TimingLine& line) {
             tagged.append(FragmentAtTime(pendingEnd, QString()));
         pendingEnd = -1;
     };
-    for (const TimedFragment& fragment : line.Fragments) {
+    for (const TimedFragment& fragment : line.Fragments.first(timedEnd)) {
         if (!fragment.Timed()) {
             if (tagged.isEmpty())
                 leading += fragment.Text;
@@ -124,6 +166,15 @@ LyricsLine LineToLyrics(const TimingLine& line) {
         closeEnd(fragment.StartMs);
         tagged.append(FragmentAtTime(fragment.StartMs, fragment.Text));
         pendingEnd = fragment.EndMs;
+    }
+    if (!rest.isEmpty()) {
+        const TimedFragment& last = line.Fragments[timedEnd - 1];
+        int at = last.EndMs;
+        if (at < 0)
+            at = nextLineStart > last.StartMs ? nextLineStart : last.StartMs;
+        tagged.append(FragmentAtTime(at, rest));
+        tagged.append(FragmentAtTime(at, QString()));
+        pendingEnd = -1;
     }
     closeEnd(-1);
     out.Fragments.append({tagged.first().TagText, tagged.first().TimeMs, leading});
@@ -137,9 +188,26 @@ LyricsLine LineToLyrics(const TimingLine& line) {
 TimingDocument TimingFromLyrics(const LyricsDocument& document, const SplitRules& rules) {
     TimingDocument timing;
     timing.Header = document.Header;
+    QVector<int> restAt;
     for (const LyricsLine& line : document.Lines) {
-        if (!line.IsDirective)
-            timing.Lines.append(LineFromLyrics(line, rules));
+        if (line.IsDirective)
+            continue;
+        int at = -1;
+        timing.Lines.append(LineFromLyrics(line, rules, at));
+        restAt.append(at);
+    }
+    // An untimed rest at the next line's start stands after a fragment that had no end.
+    const QVector<int> next = NextLineStarts(timing.Lines);
+    for (qsizetype i = 0; i < timing.Lines.size(); ++i) {
+        if (restAt[i] < 0 || restAt[i] != next[i])
+            continue;
+        for (qsizetype k = timing.Lines[i].Fragments.size() - 1; k >= 0; --k) {
+            TimedFragment& fragment = timing.Lines[i].Fragments[k];
+            if (fragment.Timed()) {
+                fragment.EndMs = -1;
+                break;
+            }
+        }
     }
     return timing;
 }
@@ -170,8 +238,9 @@ LyricsDocument TimingToLyrics(const TimingDocument& document) {
     out.Header.HasTotalSec = false;
     out.Header.HasOffset = false;
     out.Header.HasSilencemSec = false;
-    for (const TimingLine& line : document.Lines) {
-        out.Lines.append(LineToLyrics(line));
+    const QVector<int> next = NextLineStarts(document.Lines);
+    for (qsizetype i = 0; i < document.Lines.size(); ++i) {
+        out.Lines.append(LineToLyrics(document.Lines[i], next[i]));
         if (out.Lines.last().HasTimeTag)
             out.HasTimeTags = true;
     }

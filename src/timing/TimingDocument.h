@@ -56,7 +56,9 @@ struct TimingDocument {
 // The lines of a document in real milliseconds (as the preview shows them): lines with
 // karaoke tags keep their fragments (an empty fragment after another is that one's end);
 // lines with one tag or none are split by `rules`, a line tag timing the first fragment and
-// an end tag the last. Directive lines go into the header, which is otherwise kept.
+// an end tag the last; a text of no length before the end tag ("[s]F[t]rest[t]") is the
+// line's untimed rest, split by `rules`. Directive lines go into the header, which is otherwise
+// kept.
 TimingDocument TimingFromLyrics(const LyricsDocument& document, const SplitRules& rules);
 // Plain text: every line split by `rules`, nothing timed.
 TimingDocument TimingFromPlainText(const QString& text, const SplitRules& rules);
@@ -64,8 +66,10 @@ TimingDocument TimingFromPlainText(const QString& text, const SplitRules& rules)
 // The TimeTag text of the document, composed by the TimeTag writer with "@TimeRatio=1": a
 // timed line is its fragments' tags and texts, an end that is not the next fragment's start a
 // tag of its own (a trailing tag at the end of the line, an empty fragment for a pause inside
-// it). Fragments not timed yet are written as text of the timed fragment before them; a line
-// without any time is written as plain text.
+// it). Fragments not timed yet after the last timed one follow the line's end tag as a part
+// of no length, "[s]F[t]rest[t]" (t: F's end, else the next line's start, else F's start), which
+// TimingFromLyrics reads back as untimed fragments; other fragments not timed yet are written
+// as text of the timed fragment before them; a line without any time is written as plain text.
 QString ComposeTimingText(const TimingDocument& document);
 LyricsDocument TimingToLyrics(const TimingDocument& document);
 

@@ -2,7 +2,9 @@
 
 #include "../app/BatchFrame.h"
 #include "../base/PathHelpers.h"
+#include "../base/SafeFileWrite.h"
 #include "../base/TextFile.h"
+#include "../lyrics/TextRules.h"
 #include "../preview/PreviewDocument.h"
 
 #include <QFileInfo>
@@ -18,13 +20,16 @@ TimingSource LoadTimingSource(const QString& path, EncodingChoice choice, double
         source.Error = QStringLiteral(u"ファイルが見つかりません：") + path;
         return source;
     }
+    const TextFileContent content = ReadTextFileContent(path, 0, choice);
+    if (content.ReadFailed) {
+        source.Error = QStringLiteral(u"ファイルを読めません：") + path;
+        return source;
+    }
+    const QString lineEnd = FirstLineEnd(content.Decoded.Text);
+    if (!lineEnd.isEmpty())
+        source.LineEnd = lineEnd;
     source.Format = DetectLyricsFormat(path, choice);
     if (source.Format == LyricsFormat::Unknown) {
-        const TextFileContent content = ReadTextFileContent(path, 0, choice);
-        if (content.ReadFailed) {
-            source.Error = QStringLiteral(u"ファイルを読めません：") + path;
-            return source;
-        }
         source.Encoding = content.Decoded.Encoding;
         source.Document = TimingFromPlainText(content.Decoded.Text, rules);
         return source;
@@ -53,8 +58,10 @@ QString TimingSavePath(const TimingSource& source) {
 }
 
 bool SaveTimingText(const QString& path, const QString& text, TextEncoding encoding,
-                    int& replaced) {
-    return SaveTextFile(path, text, encoding, replaced);
+                    QStringView lineEnd, int& replaced) {
+    const EncodedText encoded = EncodeForSaving(text, encoding, lineEnd);
+    replaced = encoded.Replaced;
+    return ReplaceFileContents(path, encoded.Bytes) == WriteOutcome::Written;
 }
 
 } // namespace tavelkor

@@ -13,6 +13,9 @@ struct TimingSource {
     QString Path;
     LyricsFormat Format = LyricsFormat::Unknown; // Unknown: plain text without time tags
     TextEncoding Encoding = TextEncoding::Cp932;
+    // How the file ends its lines (its first line end): LF, CR or CR LF. A file without one
+    // gets CR LF, as every file the program makes.
+    QString LineEnd = QStringLiteral("\r\n");
     TimingDocument Document;
     QString Error; // why the file cannot be opened; empty when it can
 };
@@ -30,9 +33,10 @@ QString TimingSavePath(const TimingSource& source);
 // True when saving writes the source file itself.
 bool SavesInPlace(const TimingSource& source);
 
-// Writes the TimeTag text to `path` in `encoding` (byte order mark kept), through a temporary
-// file renamed over it. False when nothing was written; `replaced` counts the characters the
-// encoding could not hold.
-bool SaveTimingText(const QString& path, const QString& text, TextEncoding encoding, int& replaced);
+// Writes the text (lines ended with CR LF) to `path` in `encoding` (byte order mark kept), each
+// line ended with `lineEnd`, through a temporary file renamed over it. False when nothing was
+// written; `replaced` counts the characters the encoding could not hold.
+bool SaveTimingText(const QString& path, const QString& text, TextEncoding encoding,
+                    QStringView lineEnd, int& replaced);
 
 } // namespace tavelkor

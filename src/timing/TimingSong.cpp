@@ -2,28 +2,9 @@
 
 #include "../audio/Vbmp3.h"
 #include "../base/PathHelpers.h"
-#include "../base/TextFile.h"
 #include "SongDecoder.h"
 
 namespace tavelkor {
-
-PreviewSong FindTimingSong(const QString& lyricsPath) {
-    PreviewSong song = FindPreviewSong(lyricsPath);
-    if (!song.Path.isEmpty())
-        return song;
-    const QString stem = AddTrailingBackslash(FolderOf(lyricsPath)) + BaseNameOf(lyricsPath);
-    for (const char* extension : {".flac", ".ogg", ".opus", ".m4a", ".wav"}) {
-        const QString path = stem + QString::fromLatin1(extension);
-        if (FileExists(path)) {
-            song.Path = path;
-            song.Offset = 0;
-            song.Length = -1;
-            song.WholeFile = true;
-            return song;
-        }
-    }
-    return song;
-}
 
 void TakeSongNames(LyricsHeader& header, const PreviewSong& song) {
     if (song.Path.isEmpty() || !song.Error.isEmpty())

@@ -1,15 +1,11 @@
-// The song the timing editor plays: found beside the lyrics as the preview finds it, with the
-// formats people keep next to LRC files too; and the clock used where there is none.
+// The song the timing editor plays (found beside the lyrics by FindPreviewSong, as the preview
+// finds it): its names, its decoding; and the clock used where there is none.
 #pragma once
 
 #include "../preview/PreviewDocument.h"
 #include "SongPlayer.h"
 
 namespace tavelkor {
-
-// The .mp3 or .rmp of the same base name as the preview finds it (MPEG data inside RMP and
-// MacBinary), else the first of .flac, .ogg, .opus, .m4a and .wav; Path is empty for none.
-PreviewSong FindTimingSong(const QString& lyricsPath);
 
 // Title, artist and album the song's tags give: for MP3 and RMP as the TimeTag mode reads them
 // (the RIFF texts, else the ID3 tags, CP932 where they are not Unicode), for the other formats

@@ -216,6 +216,7 @@ TEST_F(CliTest, AReplacedFileIsNamedInTheReportAndFlaggedInTheJson) {
         {"t2l", "song.txt", {}, {}},
         {"l2t", "song.lrc", "[00:01.00]<00:01.00>ka<00:01.50>ra\r\n", {}},
         {"m2t", "song.mp3", {}, {QStringLiteral("--set"), QStringLiteral("M2T/ExtNew=2")}},
+        {"t2x", "song.txt", {}, {QStringLiteral("--to=vtt")}},
         {"shift", "song.txt", {}, {QStringLiteral("--shift"), QStringLiteral("100")}, true},
     };
     for (const Row& row : rows) {
@@ -317,6 +318,42 @@ TEST_F(CliTest, CaptionFormatsGoOutEachOnItsOwnAndComeBack) {
                       QStringLiteral("\r\n@TimeRatio=1\r\n") + U(ruby))
             << file;
     }
+}
+
+// t2x writes several files for one (in the formats' order): every one it replaced is named and
+// flagged, and an output it could not write is looked at for the reason (a folder in its
+// place), not the source.
+TEST_F(CliTest, CaptionFormatsNameWhatTheyReplacedAndWhyOneFailed) {
+    WriteLyrics("song.txt");
+    const QStringList arguments{QStringLiteral("--mode=t2x"), QStringLiteral("--to=srt,vtt,ass"),
+                                QStringLiteral("--set"), QStringLiteral("Init/OverWrite=True"),
+                                QStringLiteral("song.txt")};
+    ASSERT_TRUE(WriteBytes(folder.File("song.vtt"), "older"));
+    ASSERT_TRUE(WriteBytes(folder.File("song.ass"), "older"));
+    const QJsonObject file =
+        QJsonDocument::fromJson(
+            Run(QStringList{QStringLiteral("--report=json")} + arguments).out.toUtf8())
+            .object()[QStringLiteral("files")]
+            .toArray()
+            .at(0)
+            .toObject();
+    QStringList replaced;
+    for (const QJsonValue output : file[QStringLiteral("outputs")].toArray()) {
+        const QJsonObject one = output.toObject();
+        replaced << QFileInfo(one[QStringLiteral("path")].toString()).fileName() +
+                        (one[QStringLiteral("replaced")].toBool() ? u"+"_qs : u"-"_qs);
+    }
+    EXPECT_EQ(replaced, (QStringList{u"song.ass+"_qs, u"song.vtt+"_qs, u"song.srt-"_qs}));
+    EXPECT_EQ(Run(arguments).out,
+              U("Ｄ＆Ｄファイル数 : 1\n\nsong.txt : 00.変換成功（song.ass、song.vtt、song.srt "
+                "を上書き）\n"));
+
+    ASSERT_TRUE(QFile::remove(folder.File("song.vtt")));
+    ASSERT_TRUE(QDir(folder.Path()).mkdir(QStringLiteral("song.vtt")));
+    const CliResult failed = Run(arguments);
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_TRUE(failed.out.contains(U("（vtt 02.セーブエラー）")));
+    EXPECT_TRUE(failed.out.contains(U("フォルダなど"))) << failed.out.toStdString();
 }
 
 // SAMI holds readings only with T2S/Ruby; s2t gives them back as "@Ruby" lines.

@@ -47,6 +47,24 @@ private:
         QTest::keyRelease(&form, key);
     }
 
+    // 「ファイル」 -> 「名前を付けて保存…」: in the file dialog the user picks `filter` and types
+    // "song" without an extension, then Enter.
+    static void SaveAs(FormTiming& form, const QString& filter) {
+        OnModal choose([&](QWidget* dialog) {
+            auto* chooser = qobject_cast<QFileDialog*>(dialog);
+            QVERIFY(chooser != nullptr);
+            chooser->selectNameFilter(filter);
+            auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QTest::keyClicks(name, QStringLiteral("song"));
+            for (int i = 0; i < 3 && chooser->isVisible(); ++i)
+                QTest::keyClick(name, Qt::Key_Return);
+        });
+        QTest::keyClick(form.MenuBar(), Qt::Key_F, Qt::AltModifier);
+        QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_A);
+        QTRY_COMPARE(choose.count, 1);
+    }
+
 private slots:
     void tapsMovesUndoesAndSaves() {
         Fixture f;
@@ -103,21 +121,7 @@ private slots:
         const QByteArray saved = test::ReadBytes(lyrics);
 
         // 「名前を付けて保存」 as SAMI, through the SAMI mode's writer.
-        {
-            OnModal choose([&](QWidget* dialog) {
-                auto* chooser = qobject_cast<QFileDialog*>(dialog);
-                QVERIFY(chooser != nullptr);
-                chooser->selectNameFilter(QStringLiteral("SAMI (*.smi)"));
-                auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-                QTest::keyClicks(name, QStringLiteral("song"));
-                for (int i = 0; i < 3 && chooser->isVisible(); ++i)
-                    QTest::keyClick(name, Qt::Key_Return);
-            });
-            QTest::keyClick(form.MenuBar(), Qt::Key_F, Qt::AltModifier);
-            QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
-            QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_A);
-            QTRY_COMPARE(choose.count, 1);
-        }
+        SaveAs(form, QStringLiteral("SAMI (*.smi)"));
         const QString sami = QString::fromUtf8(test::ReadBytes(f.folder.File("song.smi")));
         QVERIFY2(sami.contains(QStringLiteral("<SYNC Start=1070>")), qPrintable(sami));
         QVERIFY(sami.contains(QStringLiteral("<SYNC Start=3400>")));
@@ -292,6 +296,40 @@ private slots:
             QVERIFY(!form.Session().Modified()); // saved before embedding
             QVERIFY(test::ReadBytes(song).contains("LYRICSBEGIN"));
             QVERIFY(test::ReadBytes(song).contains("[00:01:00]la"));
+        }
+    }
+
+    // 「名前を付けて保存」 through the real dialog in each caption format of mode t2x: the
+    // chosen filter gives the extension, the file comes in the mode's writer and encoding.
+    void savesAsEveryCaptionFormat() {
+        Fixture f;
+        const QString lyrics = f.folder.Put("song.txt", QString::fromUtf8("さくら\n").toUtf8());
+        f.folder.Put("song.wav", SilentWav());
+        FormTiming form(f.settings, nullptr, f.Maker());
+        QVERIFY(form.OpenFile(lyrics));
+        Activate(form);
+        QTest::keyClick(&form, Qt::Key_Space);
+        Hold(form, *f.clock, Qt::Key_F, 1000, 1000);
+        Hold(form, *f.clock, Qt::Key_F, 1500, 1500);
+        Hold(form, *f.clock, Qt::Key_J, 2000, 2500);
+        const struct {
+            const char* filter;
+            const char* file;
+            QByteArray start; // the file's first bytes
+            QByteArray sign;  // the word timing of く as the format writes it
+        } rows[] = {
+            {"ASS (*.ass)", "song.ass", "\xEF\xBB\xBF[Script Info]", "{\\kf50}"},
+            {"TTML (*.ttml)", "song.ttml", "<?xml", "<span begin=\"00:01.500\" end=\"00:02.000\">"},
+            {"WebVTT (*.vtt)", "song.vtt", "WEBVTT", "<00:01.500>"},
+            {"SRT (*.srt)", "song.srt", "1\r\n00:00:01,000 --> 00:00:02,500", "さくら"},
+        };
+        QTest::keyClick(&form, Qt::Key_Space);
+        for (const auto& row : rows) {
+            SaveAs(form, QString::fromUtf8(row.filter));
+            const QByteArray bytes = test::ReadBytes(f.folder.File(row.file));
+            QVERIFY2(bytes.startsWith(row.start), row.file);
+            QVERIFY2(bytes.contains(row.sign), bytes.constData());
+            Activate(form);
         }
     }
 

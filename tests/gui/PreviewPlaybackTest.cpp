@@ -122,6 +122,39 @@ private slots:
         QVERIFY2(median <= 100, qPrintable(QString::number(median)));
     }
 
+    // The song beside the lyrics in the formats the timing editor plays is found and played by
+    // the preview too (each made from the MP3 tone with ffmpeg): its position runs, no error.
+    void playsTheSongBesideTheLyricsInEveryFormat() {
+        TAVELKOR_REQUIRE_SOUND_SERVER();
+        const char* formats[][2] = {
+            {"flac", "flac"}, {"ogg", "libvorbis"}, {"opus", "libopus"}, {"m4a", "aac"}};
+        for (const auto& [extension, codec] : formats) {
+            qInfo("%s", extension);
+            test::TestFolder folder;
+            const QString song = folder.File(QStringLiteral("song.") + QLatin1String(extension));
+            QCOMPARE(QProcess::execute(QStringLiteral("ffmpeg"),
+                                       {QStringLiteral("-loglevel"), QStringLiteral("error"),
+                                        QStringLiteral("-i"), Fixture("preview-tone3000.mp3"),
+                                        QStringLiteral("-c:a"), QLatin1String(codec), song}),
+                     0);
+            const QString lyrics = folder.Put("song.txt", "[00:01:00]la[00:02:00]la\r\n");
+            Settings settings;
+            FormPreview form(settings);
+            form.show();
+            QVERIFY(form.OpenFile(lyrics, true));
+            QVERIFY2(form.StatusLabel()->text().contains(song),
+                     qPrintable(form.StatusLabel()->text()));
+            QTRY_VERIFY_WITH_TIMEOUT(
+                form.Clock()->PositionMs() >= 300 || !form.Clock()->Error().isEmpty(), 30000);
+            QVERIFY2(form.Clock()->Error().isEmpty(), qPrintable(form.Clock()->Error()));
+            // Still the song's clock (one that fails gives way to a silent one) and its name.
+            QVERIFY(dynamic_cast<MediaClock*>(form.Clock()) != nullptr);
+            QVERIFY2(form.StatusLabel()->text().contains(song),
+                     qPrintable(form.StatusLabel()->text()));
+            form.close();
+        }
+    }
+
     // Both clocks of the preview, the silent one and the song's (a generated three-second tone
     // played into the null sink), through play, pause, seek and the end. Waits are generous and
     // no step depends on how fast the machine is.

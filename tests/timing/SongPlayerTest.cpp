@@ -158,7 +158,7 @@ TEST_F(SongPlayerTest, DecodesMp3AndStopsAtTheEnd) {
     EXPECT_FALSE(DecodeSong(folder.Put("noise.mp3", QByteArray(5000, 'x'))).Error.isEmpty());
     // The same MPEG data inside an RMP file, found beside its lyrics, decodes the same.
     folder.Put("rmp/clicks.rmp", RmpFile(ReadBytes(mp3), InfoList(QByteArray(40, 'i'))));
-    const PreviewSong rmp = FindTimingSong(folder.File("rmp/clicks.txt"));
+    const PreviewSong rmp = FindPreviewSong(folder.File("rmp/clicks.txt"));
     ASSERT_FALSE(rmp.WholeFile);
     const auto fromRmp = DecodeTimingSong(rmp);
     EXPECT_TRUE(fromRmp->Error.isEmpty());

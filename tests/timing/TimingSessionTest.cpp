@@ -61,7 +61,8 @@ TEST(TimingSession, RetimingFromTheMiddleKeepsTheRest) {
     session.Select({0, 1});
     Tap(session, {{1300, -1}});
     EXPECT_EQ(session.ComposeText(),
-              Crlf(u"[00:01:00]あ[00:01:30]いう\n[00:03:00]か[00:03:50]き\n\n@TimeRatio=1\n"_qs));
+              Crlf(u"[00:01:00]あ[00:01:30]い[00:03:00]う[00:03:00]\n[00:03:00]か[00:03:50]き\n\n"
+                   "@TimeRatio=1\n"_qs));
     Tap(session, {{1600, -1}});
     EXPECT_EQ(session.ComposeText(), Crlf(u"[00:01:00]あ[00:01:30]い[00:01:60]う\n"
                                           "[00:03:00]か[00:03:50]き\n\n@TimeRatio=1\n"_qs));
@@ -196,8 +197,8 @@ TEST(TimingFile, SavesPlainTextInPlaceInItsEncodingAndTimeTagBesideOtherFormats)
     TimingSession session(source.Document, {}, {});
     Tap(session, {{1000, -1}, {1500, 2000}});
     int replaced = 0;
-    ASSERT_TRUE(
-        SaveTimingText(TimingSavePath(source), session.ComposeText(), source.Encoding, replaced));
+    ASSERT_TRUE(SaveTimingText(TimingSavePath(source), session.ComposeText(), source.Encoding,
+                               source.LineEnd, replaced));
     EXPECT_EQ(ReadBytes(plain),
               QByteArray("\xEF\xBB\xBF") +
                   u"[00:01:00]あ[00:01:50]い[00:02:00]\r\n\r\n@TimeRatio=1\r\n"_qs.toUtf8());
@@ -218,7 +219,7 @@ TEST(TimingFile, SavesPlainTextInPlaceInItsEncodingAndTimeTagBesideOtherFormats)
     // The header takes the song's tags where the lyrics give no names.
     QFile::copy(QStringLiteral(TAVELKOR_TEST_FIXTURES "/tags-id3v1v2.mp3"),
                 folder.File("song.mp3"));
-    const PreviewSong song = FindTimingSong(plain);
+    const PreviewSong song = FindPreviewSong(plain);
     source.Document.Header.Artist = u"歌い手"_qs;
     TakeSongNames(source.Document.Header, song);
     EXPECT_EQ(source.Document.Header.Title, u"Sample Title"_qs);
@@ -236,7 +237,7 @@ TEST(TimingFile, ReadingLinesSurviveTheEditorsSaveInRealTime) {
     ASSERT_TRUE(source.Error.isEmpty());
     int replaced = 0;
     ASSERT_TRUE(SaveTimingText(TimingSavePath(source), ComposeTimingText(source.Document),
-                               source.Encoding, replaced));
+                               source.Encoding, source.LineEnd, replaced));
     EXPECT_EQ(ReadBytes(path), QByteArray("\xEF\xBB\xBF") + text);
     // Saved with "@TimeRatio=1", the readings' times become real like the fragments'.
     const QString half = folder.Put("half.kra", "[00:10:00]a\r\n@TimeRatio=0.5\r\n"
