@@ -119,10 +119,7 @@ LyricsDocument MakePseudoKaraoke(LyricsDocument& document, QStringList& unsungTe
             continue;
         }
         QString sung = source.Fragments[0].Text;
-        const int rest = source.UntimedRest(); // not sung: no step, still to sing at the end
         for (int l = 1; l <= source.FragmentCount(); ++l) {
-            if (l == rest && rest > 0)
-                continue;
             const KaraokeFragment& tag = source.Fragments[l];
             sung += tag.Text;
             LyricsLine& step = result.Lines.emplace_back();

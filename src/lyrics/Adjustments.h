@@ -14,8 +14,7 @@ LyricsDocument NormalizeKaraoke(LyricsDocument document, bool& changed);
 // Every tagged line becomes one tag at its head followed by its whole text.
 LyricsDocument KaraokeToLineTop(const LyricsDocument& document);
 // Every tagged line becomes one step line per tag showing the text sung so far;
-// `unsungTexts` (parallel to the new lines) holds the rest of each step's line. A line's untimed
-// rest (LyricsLine::UntimedRest) gets no step and stays unsung. Also fills
+// `unsungTexts` (parallel to the new lines) holds the rest of each step's line. Also fills
 // the FollowingTexts of the given document.
 LyricsDocument MakePseudoKaraoke(LyricsDocument& document, QStringList& unsungTexts);
 // The inverse: runs of lines whose text grows become one karaoke line.

@@ -54,10 +54,7 @@ void ForEachDisplayLine(LyricsDocument& document, bool karaoke, Show&& show, int
         const QStringView plain(line.PlainText);
         qsizetype sung = 0;
         bool cuts = true;
-        const int rest = line.UntimedRest(); // not sung: no step, still to sing at the end
         for (int l = 0; l <= line.FragmentCount(); ++l) {
-            if (l == rest && rest > 0)
-                continue;
             const KaraokeFragment& fragment = line.Fragments[l];
             if (cuts && !SameText(plain.mid(sung, fragment.Text.size()), fragment.Text)) {
                 cuts = false;

@@ -153,12 +153,16 @@ inline TimedLyrics Kept(WordFormat format, TimedLyrics lyrics, bool assFurigana 
                     words.append({QString(), end});
                 continue;
             }
-            // WebVTT: a timestamp only strictly inside the cue and after the one before.
+            // WebVTT: a timestamp only strictly inside the cue and after the one before; a word
+            // that starts at the cue's end or later turns a millisecond before it.
+            TimedWord turned = word;
+            if (format == WordFormat::Vtt && !words.isEmpty())
+                turned.StartMs = std::min(word.StartMs, line.EndMs - 1);
             if (format == WordFormat::Vtt && !words.isEmpty() &&
-                (word.StartMs <= words.last().StartMs || word.StartMs >= line.EndMs))
+                turned.StartMs <= words.last().StartMs)
                 words.last().Text += word.Text;
             else
-                words.append(word);
+                words.append(turned);
         }
         line.Words = words;
     }

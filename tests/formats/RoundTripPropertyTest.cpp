@@ -240,10 +240,8 @@ TEST(PseudoKaraokeTest, MergingTheExpansionGivesBackTheKaraokeLines) {
                 from += length;
                 ms += generate.Between(0, 100) * 10;
             }
-            // The end of the line is timed too, after its last start: a last piece that lasts
-            // no time before the end tag is an untimed rest, which no step shows sung.
             if (generate.Between(0, 3) == 0)
-                text += Tag(ms + 10);
+                text += Tag(ms); // the end of the line is timed too
             text += CrLf;
         }
         LyricsDocument source = ParseDoc(text);

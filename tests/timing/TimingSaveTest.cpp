@@ -161,8 +161,9 @@ TEST(TimingSave, SaveAsWritesEveryFormatInItsModesEncodingWithTheRestUnsung) {
         const char* HasNot;
     } rests[] = {
         {ExportFormat::Lrc, "<00:03.29>の<00:03.61>星が光る<00:03.61>", "の星"},
-        {ExportFormat::Sami, "<font color=yellow>きらの</font>星が光る", "きらの星が光る</font>"},
-        {ExportFormat::Dsmp, "=きらの\r\n", "=きらの星"},
+        // SAMI and DSMP show it sung, all at once, when 「の」 ends (a step that lasts no time).
+        {ExportFormat::Sami, "<font color=yellow>きらの</font>星が光る", "きらの星</font>"},
+        {ExportFormat::Dsmp, "=きらの\r\n", "=きらの星\r\n"},
         {ExportFormat::Ass, "{\\kf32}の{\\kf0}星が光る", "{\\kf32}の星"},
         {ExportFormat::Ttml, "<span begin=\"00:03.610\" end=\"00:03.610\">星が光る</span>", "の星"},
         {ExportFormat::Vtt, "<00:03.290>の<00:03.609>星が光る", "の星"},
