@@ -89,6 +89,7 @@ QList<std::pair<QString, QStringList>> ManualKeys(const QString& heading, int ke
         for (QString key : match.captured(keyColumn).split(separators, Qt::SkipEmptyParts)) {
             key.replace(u'←', QStringLiteral("Left")).replace(u'→', QStringLiteral("Right"));
             key.replace(u'↑', QStringLiteral("Up")).replace(u'↓', QStringLiteral("Down"));
+            key.replace(QStringLiteral("Page"), QStringLiteral("Pg")); // Qt's names
             keys.append(QKeySequence::fromString(key).toString(QKeySequence::PortableText));
         }
         rows.append({match.captured(3 - keyColumn), keys});
