@@ -84,8 +84,9 @@ TEST(MoraDistribution, EachKanjiTakesThePartOfTheReadingItReads) {
     const KanjiTable table = KanjiTable::FromKanjidic(S("夜 4C6B ヤ よ よる\n空 3675 クウ そら\n"));
     const auto starts = [&](const KanjiTable& kanji) {
         QStringList out;
-        for (const TimedFragment& f :
-             DistributeLineByMorae(document, 0, readings, {}, kanji).Line->Fragments)
+        // Kept whole: a range over a member of the temporary would outlive it.
+        const LineDistribution spread = DistributeLineByMorae(document, 0, readings, {}, kanji);
+        for (const TimedFragment& f : spread.Line->Fragments)
             out << QString::number(f.StartMs);
         return out.join(u' ');
     };
