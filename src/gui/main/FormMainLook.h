@@ -12,8 +12,8 @@ namespace tavelkor {
 inline constexpr int WindowWidth = 360;      // pixels
 inline const QColor IdleColour(0, 160, 240); // 0xF0A000 as the drop area's back colour
 inline const QColor BusyColour(255, 128, 0); // 0x0080FF
-inline const QColor HighlightColour(128, 208,
-                                    255); // a drag that would be accepted is over the window
+// A drag that would be accepted is over the window.
+inline const QColor HighlightColour(128, 208, 255);
 
 inline QString IdleMessage() { return QStringLiteral(u"ファイルをＤ＆Ｄしてください"); }
 
