@@ -6,7 +6,7 @@
 // `--play SPEED SECONDS` it only plays the song in the editor window at 1, 0.75 or 0.5 for that
 // long, for bench/audio-gaps to record what the sound server gets.
 //   tavelkor-bench-timing LYRICS SONG [--cpu SECONDS | --play SPEED SECONDS]
-#include "gui/FormTiming.h"
+#include "gui/timing/FormTiming.h"
 #include "settings/Settings.h"
 #include "timing/SongPlayer.h"
 #include "timing/TimingSong.h"

@@ -1,7 +1,7 @@
 // The timing editor in a real X server, its keys typed by xdotool as a keyboard sends them:
 // the server repeats a key held past its repeat delay, and a menu opened with Alt and closed
 // with Esc, or a stray Alt, leaves the focus where the server and Qt put it.
-#include "gui/FormTiming.h"
+#include "gui/timing/FormTiming.h"
 #include "settings/Settings.h"
 
 #include "PrivateSettings.h"

@@ -2,12 +2,12 @@
 // sung length in every shape a window system repeats it, a later start handing over another
 // file while a question waits, the page keys and the overview bar of a long song, and status
 // messages that say what was last done.
-#include "gui/EditorKeys.h"
-#include "gui/FormMain.h"
-#include "gui/FormTiming.h"
-#include "gui/SingleInstance.h"
-#include "gui/SongOverview.h"
-#include "gui/WaveformLane.h"
+#include "gui/main/FormMain.h"
+#include "gui/main/SingleInstance.h"
+#include "gui/timing/EditorKeys.h"
+#include "gui/timing/FormTiming.h"
+#include "gui/timing/SongOverview.h"
+#include "gui/timing/WaveformLane.h"
 #include "preview/PreviewDocument.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/Settings.h"

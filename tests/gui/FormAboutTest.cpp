@@ -1,5 +1,5 @@
 // The about box: the picture glides in, then the address and the button become usable.
-#include "gui/FormAbout.h"
+#include "gui/main/FormAbout.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,5 +1,5 @@
 // The common options dialog: what it stores on OK, what at once, and its folder warnings.
-#include "gui/FormOptionCommon.h"
+#include "gui/options/FormOptionCommon.h"
 #include "settings/Settings.h"
 
 #include "TestFiles.h"

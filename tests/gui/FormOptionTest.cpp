@@ -1,5 +1,5 @@
 // The mode options dialog: pages, store rules and the same-extension warning.
-#include "gui/FormOption.h"
+#include "gui/options/FormOption.h"
 #include "modes/ModeTable.h"
 #include "settings/Settings.h"
 

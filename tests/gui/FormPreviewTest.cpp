@@ -3,11 +3,11 @@
 // its save through the question (a read-only file gives the 02 message and stays as it was);
 // and the ways in: the ★ menu with its file chooser, a double-click in the result window, a
 // drop on the preview, a later start's request; its place kept in the settings.
-#include "gui/FormPreview.h"
-#include "gui/FormMain.h"
-#include "gui/FormOption.h"
-#include "gui/FormResult.h"
-#include "gui/SingleInstance.h"
+#include "gui/main/FormMain.h"
+#include "gui/main/FormResult.h"
+#include "gui/main/SingleInstance.h"
+#include "gui/options/FormOption.h"
+#include "gui/preview/FormPreview.h"
 #include "lyrics/TimeTagFile.h"
 #include "modes/ModeTable.h"
 #include "settings/IniSettingsStore.h"

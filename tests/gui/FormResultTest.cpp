@@ -1,6 +1,6 @@
 // The result window: its report, its font and how its controls follow the window's size.
-#include "gui/FormResult.h"
 #include "app/BatchState.h"
+#include "gui/main/FormResult.h"
 
 #include "ReportColumns.h"
 

@@ -5,10 +5,10 @@
 // drops unsaved changes; the tap offset is measured from taps along clicks. Without a song the
 // editor refuses to tap. The ★ menu and the
 // preview's 「編集」 open it.
-#include "gui/FormTiming.h"
-#include "gui/DialogCalibration.h"
-#include "gui/FormMain.h"
-#include "gui/FormPreview.h"
+#include "gui/main/FormMain.h"
+#include "gui/preview/FormPreview.h"
+#include "gui/timing/DialogCalibration.h"
+#include "gui/timing/FormTiming.h"
 #include "preview/PreviewDocument.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/Settings.h"

@@ -4,8 +4,8 @@
 // changes when the player reaches its time: within 100 ms for the median fragment of ten, never
 // before it. The worst lateness is printed, not asserted: on a loaded machine one late repaint
 // says nothing about the preview.
-#include "gui/FormPreview.h"
-#include "gui/MediaClock.h"
+#include "gui/preview/FormPreview.h"
+#include "gui/preview/MediaClock.h"
 #include "settings/Settings.h"
 
 #include "NullSink.h"

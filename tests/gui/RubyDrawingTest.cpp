@@ -1,8 +1,8 @@
 // Readings drawn by the preview: a "@RubyN" reading stands over its base inside the view, in
 // the base's colours with the sung part sweeping over it as over the base, and only a line with
 // readings takes a reading row.
-#include "gui/FormPreview.h"
-#include "gui/LyricsLayout.h"
+#include "gui/common/LyricsLayout.h"
+#include "gui/preview/FormPreview.h"
 #include "settings/Settings.h"
 
 #include "TestFiles.h"

@@ -3,7 +3,7 @@
 // the next opening of the file asks 「前回の作業を復元しますか」 and its buttons and Esc restore,
 // remove or keep it; saving, 破棄 on closing and undoing back to the file remove it; a folder
 // that takes no autosave is said once, a damaged autosave is passed over with a note.
-#include "gui/FormTiming.h"
+#include "gui/timing/FormTiming.h"
 #include "settings/Settings.h"
 #include "timing/SessionAutosave.h"
 #include "timing/TimingSong.h"

@@ -3,7 +3,7 @@
 // short silent song.
 #pragma once
 
-#include "gui/FormTiming.h"
+#include "gui/timing/FormTiming.h"
 #include "preview/PreviewDocument.h"
 #include "settings/Settings.h"
 #include "timing/SongPlayer.h"

@@ -3,7 +3,7 @@
 // The clock runs at half the wall clock's pace, and a tap stamps the position it shows. At 1x,
 // what the null sink plays (recorded from its monitor with parec) starts right after Space, and
 // taps are stamped with the time of the sound heard, from the first second on.
-#include "gui/FormTiming.h"
+#include "gui/timing/FormTiming.h"
 #include "settings/Settings.h"
 
 #include "NullSink.h"

@@ -2,9 +2,9 @@
 // dictionary's proposals, one is kept, one changed, one dropped, OK stores them as "@RubyN"
 // lines in one undo step, and the editor draws them; A spreads a line's fragments by their
 // morae, refusing a line without an end. Without a dictionary the editor says why, once.
-#include "gui/DialogReadings.h"
-#include "gui/FormPreview.h"
-#include "gui/FormTiming.h"
+#include "gui/preview/FormPreview.h"
+#include "gui/timing/DialogReadings.h"
+#include "gui/timing/FormTiming.h"
 #include "settings/Settings.h"
 #include "timing/KanjiReadings.h"
 

@@ -1,7 +1,7 @@
 // The time-shift and file-name dialogs, and the answers they give a run.
-#include "gui/DialogQuestions.h"
-#include "gui/FormName.h"
-#include "gui/FormSlide.h"
+#include "gui/main/DialogQuestions.h"
+#include "gui/main/FormName.h"
+#include "gui/main/FormSlide.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -5,8 +5,8 @@
 // plays from half a second before it. With 「オンセットに吸着」 on (its key, its box), taps and
 // drops within the window take the onset's time and say so, others keep theirs, and undo
 // gives back the state before the tap or drag.
-#include "gui/WaveformLane.h"
-#include "gui/FormTiming.h"
+#include "gui/timing/FormTiming.h"
+#include "gui/timing/WaveformLane.h"
 #include "settings/Settings.h"
 
 #include "OnModal.h"

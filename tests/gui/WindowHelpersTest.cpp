@@ -1,6 +1,6 @@
 // The always-on-top layer and opening documents.
-#include "gui/WindowHelpers.h"
-#include "gui/QtTranslations.h"
+#include "gui/common/QtTranslations.h"
+#include "gui/common/WindowHelpers.h"
 
 #include "TestFiles.h"
 

@@ -3,11 +3,11 @@
 // key; every question a run asks, for every mode, dismissed with Esc and with the close button;
 // every control of every options page changed through the widget and stored by OK.
 #include "app/ResultCodes.h"
-#include "gui/FormMain.h"
-#include "gui/FormOption.h"
-#include "gui/FormOptionCommon.h"
-#include "gui/FormPreview.h"
-#include "gui/FormTiming.h"
+#include "gui/main/FormMain.h"
+#include "gui/options/FormOption.h"
+#include "gui/options/FormOptionCommon.h"
+#include "gui/preview/FormPreview.h"
+#include "gui/timing/FormTiming.h"
 #include "modes/ModeTable.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/Settings.h"
