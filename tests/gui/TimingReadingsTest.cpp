@@ -10,6 +10,7 @@
 
 #include "OnModal.h"
 #include "TestFiles.h"
+#include "TimingFakes.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -23,25 +24,10 @@ using namespace tavelkor;
 
 namespace {
 
-class StandingClock : public TimingClock {
-public:
-    void Play() override { playing = true; }
-    void Pause() override { playing = false; }
-    bool Playing() const override { return playing; }
-    qint64 PositionMs() const override { return position; }
-    void Seek(qint64 to) override { position = to; }
-    qint64 DurationMs() const override { return 600000; }
-    void SetSpeed(double) override {}
-    double Speed() const override { return 1; }
-    bool Audible() const override { return false; }
-    bool playing = false;
-    qint64 position = 0;
-};
-
 QString S(const char* utf8) { return QString::fromUtf8(utf8); }
 
 std::unique_ptr<TimingClock> MakeClock(const PreviewSong&) {
-    return std::make_unique<StandingClock>();
+    return std::make_unique<FakeTimingClock>(false);
 }
 
 QStringList RubyLines(const FormTiming& form) {
@@ -79,12 +65,6 @@ int RowOf(QTableWidget* table, const QString& base) {
         }                                                                                          \
     } while (false)
 
-void Activate(QWidget& window) {
-    window.show();
-    window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-}
-
 // The timing editor with `lyrics` open (the chooser for a song closed with Esc), active.
 std::unique_ptr<FormTiming> OpenEditor(const test::TestFolder& folder, Settings& settings,
                                        const char* lyrics) {
@@ -95,7 +75,8 @@ std::unique_ptr<FormTiming> OpenEditor(const test::TestFolder& folder, Settings&
         if (!form->OpenFile(path))
             return nullptr;
     }
-    Activate(*form);
+    if (!ShowActive(*form))
+        return nullptr;
     return form;
 }
 
@@ -152,7 +133,7 @@ private slots:
             QTest::keyClick(&form, Qt::Key_Y);
             QCOMPARE(answer.count, 1);
         }
-        Activate(form);
+        QVERIFY(ShowActive(form));
         QCOMPARE(RubyLines(form), QStringList({S("@Ruby1=為替,かわせ"), S("@Ruby2=日,び")}));
         // The editor draws them over the line.
         QCOMPARE(form.View()->Rows().value(0).Ruby.size(), 2);
@@ -234,7 +215,7 @@ private slots:
             QTest::keyClick(&form, Qt::Key_Y);
             QCOMPARE(close.count, 1);
         }
-        Activate(form);
+        QVERIFY(ShowActive(form));
         QVERIFY(form.StatusLabel()->text().contains(error));
         QVERIFY(RubyLines(form).isEmpty());
         // The editor goes on: A spreads by the kana and one mora per kanji, and says no more.
