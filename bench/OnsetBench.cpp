@@ -1,7 +1,7 @@
 // The waveform lane's and the onset detector's figures:
-//  - with SONG (a 5-minute MP3): decoding it, building the waveform pyramid and finding its
-//    onsets, each against the decoding in the same run (goals: pyramid ready within 0.3 s of
-//    decoding; pyramid and onsets together under 2 s);
+//  - with SONG (a 5-minute MP3): decoding it, building the waveform pyramid, computing the
+//    spectrogram and finding its onsets, each against the decoding in the same run (goals:
+//    pyramid ready within 0.3 s of decoding; pyramid and onsets together under 2 s);
 //  - the onset methods of aubio on generated clicks, tone bursts, noise bursts and spoken
 //    syllables: onsets found within 20 ms, onsets where there is silence, extra onsets;
 //  - snapping simulated taps (normal error, 40 ms late on average, 60 ms deviation) of 240
@@ -9,6 +9,7 @@
 //   tavelkor-bench-onsets [SONG]
 #include "timing/OnsetDetector.h"
 #include "timing/OnsetSnap.h"
+#include "timing/Spectrogram.h"
 #include "timing/WaveformPyramid.h"
 
 #include "timing/OnsetMaterial.h"
@@ -80,8 +81,9 @@ Snapped SnapTaps(const OnsetMaterial& spoken, const std::vector<int>& onsets) {
 }
 
 void TimeSong(const QString& path) {
-    std::vector<double> decode, pyramid, onsets;
+    std::vector<double> decode, pyramid, spectrogram, onsets;
     qint64 seconds = 0;
+    size_t spectrogramBytes = 0;
     for (int turn = 0; turn < 3; ++turn) {
         QElapsedTimer timer;
         timer.start();
@@ -91,6 +93,9 @@ void TimeSong(const QString& path) {
         timer.restart();
         const WaveformPyramid built(song);
         pyramid.push_back(double(timer.nsecsElapsed()) / 1e9);
+        timer.restart();
+        spectrogramBytes = Spectrogram::Compute(*song)->Bytes();
+        spectrogram.push_back(double(timer.nsecsElapsed()) / 1e9);
         timer.restart();
         const std::vector<int> found = DetectOnsets(*song);
         onsets.push_back(double(timer.nsecsElapsed()) / 1e9);
@@ -102,6 +107,8 @@ void TimeSong(const QString& path) {
     std::printf("the waveform lane with a %lld-second MP3\n", (long long)seconds);
     line("decoding it (baseline)", decode, "");
     line("building the waveform pyramid", pyramid, "(goal: within 0.3 s of decoding)");
+    line("computing its spectrogram", spectrogram, "");
+    std::printf("  %-30s %7.1f MB\n", "the spectrogram's levels", spectrogramBytes / 1e6);
     line("finding its onsets", onsets, "");
     std::printf("  %-30s median %7.3f s                      (goal: under 2 s)\n",
                 "pyramid and onsets together", Median(pyramid) + Median(onsets));
