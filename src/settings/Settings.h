@@ -176,6 +176,8 @@ struct TimingSettings {
     // A stamp within SnapWindowMs of a detected onset takes the onset's time.
     bool SnapToOnsets = false;
     int SnapWindowMs = 60;
+    // What the lane draws: "waveform" or "spectrogram".
+    QString LaneView = QStringLiteral("waveform");
 };
 
 struct Settings {

@@ -4,7 +4,9 @@
 // Ctrl+wheel zooms within 2 to 30 s; a click on empty lane seeks and a double-click on a handle
 // plays from half a second before it. With 「オンセットに吸着」 on (its key, its box), taps and
 // drops within the window take the onset's time and say so, others keep theirs, and undo
-// gives back the state before the tap or drag.
+// gives back the state before the tap or drag. V and 「表示」→「スペクトログラム」 switch the lane to
+// the spectrogram of two tones and back: the tones darken their own rows at their own times,
+// the choice is remembered, and handles drag and the lane zooms as in the waveform.
 #include "gui/timing/FormTiming.h"
 #include "gui/timing/WaveformLane.h"
 #include "settings/Settings.h"
@@ -15,24 +17,35 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QWheelEvent>
 #include <QtTest>
+#include <cmath>
 
 using namespace tavelkor;
 
 namespace {
 
-// A clock that stands where the test puts it, over 30 s of silence.
+// 30 s at 8 kHz, silent but for half-scale tones of 1 kHz from 2 to 3 s and 300 Hz from 4 to 5 s
+// when `tones`.
+std::shared_ptr<const DecodedSong> LaneSong(bool tones) {
+    auto song = std::make_shared<DecodedSong>();
+    song->SampleRate = 8000;
+    song->Left.assign(30 * 8000, 0.0f);
+    for (int f = 0; tones && f < 8000; ++f) {
+        song->Left[size_t(2 * 8000 + f)] = float(0.5 * std::sin(2 * M_PI * 1000 * f / 8000));
+        song->Left[size_t(4 * 8000 + f)] = float(0.5 * std::sin(2 * M_PI * 300 * f / 8000));
+    }
+    song->Right = song->Left;
+    return song;
+}
+
+// A clock that stands where the test puts it, over a song of 30 s.
 class LaneClock : public TimingClock {
 public:
-    LaneClock() {
-        auto song = std::make_shared<DecodedSong>();
-        song->SampleRate = 8000;
-        song->Left.assign(30 * 8000, 0.0f);
-        song->Right = song->Left;
-        samples = song;
-    }
+    explicit LaneClock(std::shared_ptr<const DecodedSong> song) : samples(std::move(song)) {}
     void Play() override { playing = true; }
     void Pause() override { playing = false; }
     bool Playing() const override { return playing; }
@@ -49,11 +62,11 @@ public:
 };
 
 struct Fixture {
-    explicit Fixture(const QByteArray& lyrics) {
+    explicit Fixture(const QByteArray& lyrics, bool tones = false) {
         path = folder.Put("song.txt", lyrics);
         folder.Put("song.wav", QByteArray()); // found beside the lyrics; the clock is the test's
-        form = std::make_unique<FormTiming>(settings, nullptr, [this](const PreviewSong&) {
-            auto made = std::make_unique<LaneClock>();
+        form = std::make_unique<FormTiming>(settings, nullptr, [this, tones](const PreviewSong&) {
+            auto made = std::make_unique<LaneClock>(LaneSong(tones));
             clock = made.get();
             return made;
         });
@@ -211,6 +224,64 @@ private slots:
         QVERIFY(!f.settings.Timing.SnapToOnsets);
         f.Drag(f.X(1250), 23);
         QCOMPARE(f.Line(0).Fragments[1].StartMs, 1480);
+    }
+
+
+    void showsTheSpectrogramInsteadOfTheWaveform() {
+        Fixture f("[00:01:00]さ[00:01:50]く[00:02:00]ら[00:02:50]\r\n@TimeRatio=1\r\n", true);
+        QCOMPARE(f.Lane().View(), LaneView::Waveform);
+        QTRY_VERIFY(f.Lane().HasSpectrogram());
+        // Shades of the lane at a time and a frequency, as drawn.
+        auto shade = [&f](int ms, double hz) {
+            return qGray(f.Lane().grab().toImage().pixel(f.X(ms), qRound(f.Lane().YOfHz(hz))));
+        };
+        const int paper = qGray(f.Lane().palette().color(QPalette::Base).rgb());
+        // The waveform of a tone covers both heights alike.
+        QCOMPARE(shade(2700, 1000), shade(2700, 300));
+        QVERIFY(shade(2700, 1000) < paper);
+
+        f.Key(Qt::Key_V);
+        QCOMPARE(f.Lane().View(), LaneView::Spectrogram);
+        QCOMPARE(f.settings.Timing.LaneView, QStringLiteral("spectrogram"));
+        QCOMPARE(f.Status(), QString::fromUtf8("スペクトログラムを表示します（低い音が下）"));
+        // Each tone darkens its own row while it sounds; silence stays the background.
+        auto seesTones = [&](int first, int second) {
+            QVERIFY2(shade(first, 1000) < paper - 100, qPrintable(QString::number(first)));
+            QCOMPARE(shade(first, 300), paper);
+            QVERIFY(shade(second, 300) < paper - 100);
+            QCOMPARE(shade(second, 1000), paper);
+            QCOMPARE(shade(second + 1300, 1000), paper);
+            QCOMPARE(shade(second + 1300, 300), paper);
+        };
+        seesTones(2700, 4500);
+
+        // A handle drags as in the waveform: く (x 150) 23 px later is 230 ms later.
+        f.Drag(150, 23);
+        QCOMPARE(f.Line(0).Fragments[1].StartMs, 1730);
+        f.Key(Qt::Key_Z, Qt::ControlModifier);
+        // Zoomed in to 4 s from 2 s, the tones stand where the time is.
+        f.Wheel(2, Qt::ControlModifier);
+        QCOMPARE(f.Lane().Window().SpanMs(), 4000);
+        f.Wheel(-4, Qt::NoModifier);
+        QCOMPARE(f.Lane().Window().FromMs(), 2000);
+        seesTones(2300, 4200);
+
+        // 「表示」→「スペクトログラム」 unchecks it: the waveform again.
+        QTest::keyClick(f.form->MenuBar(), Qt::Key_V, Qt::AltModifier);
+        QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
+        QMenu* view = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(view != nullptr && view->actions().first()->isChecked());
+        QTest::keyClick(view, Qt::Key_S);
+        QCOMPARE(f.Lane().View(), LaneView::Waveform);
+        QCOMPARE(f.settings.Timing.LaneView, QStringLiteral("waveform"));
+        QCOMPARE(shade(2700, 1000), shade(2700, 300));
+
+        // A window opened with the setting shows the spectrogram at once.
+        f.settings.Timing.LaneView = QStringLiteral("Spectrogram");
+        FormTiming again(f.settings, nullptr, [](const PreviewSong&) {
+            return std::make_unique<LaneClock>(LaneSong(false));
+        });
+        QCOMPARE(again.Lane()->View(), LaneView::Spectrogram);
     }
 };
 

@@ -1,6 +1,6 @@
 // tavelkor-screenshots FOLDER: saves a PNG picture of the main window (idle, busy with its count,
 // and with a run's summary), its menu, each dialog, the preview at two moments of a real playback
-// and the timing editor mid-song, as they look on the current display (for the README and for
+// and the timing editor mid-song (its lane as waveform and as spectrogram), as they look on the current display (for the README and for
 // reviewing the windows). Every dialog is opened the way a user opens it: the options and the
 // about box through the ★ menu picked with keys, the result window and the two tools' questions
 // by a run of dropped files.
@@ -231,6 +231,13 @@ int main(int argc, char** argv) {
     Settle(30);
     editor.Refresh();
     ok = Save(editor, file("timing-editor.png")) && ok;
+    // The same moment with the lane showing the spectrogram (V), computed before the onsets.
+    Key(&editor, Qt::Key_V);
+    while (!editor.Lane()->HasSpectrogram() && searched.elapsed() < 10000)
+        Settle(5);
+    Settle(30);
+    ok = Save(editor, file("timing-editor-spectrogram.png")) && ok;
+    Key(&editor, Qt::Key_V);
     editor.Clock()->Pause();
     editor.setAttribute(Qt::WA_DeleteOnClose, false);
     editor.hide();

@@ -110,10 +110,11 @@ private:
     void Calibrate();
     void SaveAs();
     void EmbedInSong();
-    // The waveform lane and snapping (FormTimingLane.cpp).
+    // The waveform lane, its view and snapping (FormTimingLane.cpp).
     void BuildLane();
     void AnalyseSong();
     void SetSnapping(bool on);
+    void ShowSpectrogram(bool on);
     void DropHandle(FragmentPlace place, int toMs);
     // Says what snapping did to the last tap (`done` empty) or drop (`done` says what moved).
     void SaySnap(const QString& done);
@@ -156,6 +157,7 @@ private:
     SongOverview* overview_;
     QCheckBox* snapBox_;
     QAction* snapAction_ = nullptr;
+    QAction* spectrogramAction_ = nullptr;
     SongAnalysis* analysis_;
     std::unique_ptr<ReadingService> readingService_;
     DialogReadings* readingsDialog_ = nullptr;

@@ -1,7 +1,8 @@
 // The timing editor's waveform lane and onset snapping: the lane's and the overview's requests
-// (seek, play from a handle, select, drop a handle) mapped to the clock and the model, the onsets
-// found for the song handed to both, and 「オンセットに吸着」 (Timing/SnapToOnsets) switched from
-// the menu, its key and the box under the lane.
+// (seek, play from a handle, select, drop a handle) mapped to the clock and the model, the
+// spectrogram and onsets found for the song handed to them, 「スペクトログラム」 (Timing/LaneView)
+// switched from its menu and key, and 「オンセットに吸着」 (Timing/SnapToOnsets) from the menu,
+// its key and the box under the lane.
 #include "FormTiming.h"
 
 #include "../../settings/Settings.h"
@@ -27,6 +28,11 @@ void FormTiming::BuildLane() {
     snapBox_->setFocusPolicy(Qt::NoFocus);
     snapBox_->setChecked(settings_.Timing.SnapToOnsets);
     connect(snapBox_, &QCheckBox::clicked, this, [this](bool on) { SetSnapping(on); });
+    const bool spectrogram =
+        settings_.Timing.LaneView.compare(u"spectrogram", Qt::CaseInsensitive) == 0;
+    spectrogramAction_->setCheckable(true);
+    spectrogramAction_->setChecked(spectrogram);
+    lane_->SetView(spectrogram ? LaneView::Spectrogram : LaneView::Waveform);
 
     auto seek = [this](qint64 to) {
         if (!clock_)
@@ -53,6 +59,8 @@ void FormTiming::BuildLane() {
         ShowDocument();
     });
     connect(lane_, &WaveformLane::HandleDropped, this, &FormTiming::DropHandle);
+    connect(analysis_, &SongAnalysis::SpectrogramReady, this,
+            [this] { lane_->SetSpectrogram(analysis_->SongSpectrogram()); });
     connect(analysis_, &SongAnalysis::OnsetsFound, this, [this] {
         lane_->SetOnsets(analysis_->Onsets());
         session_.SetSnap({settings_.Timing.SnapToOnsets, settings_.Timing.SnapWindowMs},
@@ -64,6 +72,7 @@ void FormTiming::AnalyseSong() {
     analysis_->Start(clock_ ? clock_->Song() : nullptr, FindOnsets);
     lane_->SetPyramid(analysis_->Pyramid());
     lane_->SetOnsets(nullptr);
+    lane_->SetSpectrogram(nullptr);
     session_.SetSnap({settings_.Timing.SnapToOnsets, settings_.Timing.SnapWindowMs}, nullptr);
 }
 
@@ -78,6 +87,18 @@ void FormTiming::SetSnapping(bool on) {
     if (on && !analysis_->Onsets())
         said += analysis_->Pyramid() ? QStringLiteral(u"。オンセットを探しています")
                                      : QStringLiteral(u"。曲がないのでオンセットはありません");
+    Say(said);
+}
+
+void FormTiming::ShowSpectrogram(bool on) {
+    settings_.Timing.LaneView = on ? QStringLiteral("spectrogram") : QStringLiteral("waveform");
+    spectrogramAction_->setChecked(on);
+    lane_->SetView(on ? LaneView::Spectrogram : LaneView::Waveform);
+    QString said = on ? QStringLiteral(u"スペクトログラムを表示します（低い音が下）")
+                      : QStringLiteral(u"波形を表示します");
+    if (on && !analysis_->SongSpectrogram())
+        said += analysis_->Pyramid() ? QStringLiteral(u"。スペクトログラムを計算しています")
+                                     : QStringLiteral(u"。曲がないので何も表示しません");
     Say(said);
 }
 

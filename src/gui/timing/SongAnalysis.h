@@ -1,9 +1,11 @@
 // What the timing editor reads from a decoded song besides its sound: the waveform pyramid,
-// built at once (one pass over the samples), and the onsets, found on a worker thread so that
-// the window never waits for them. A new song cancels the search for the old one's.
+// built at once (one pass over the samples), then the spectrogram and the onsets, computed in
+// that order on a worker thread so that the window never waits for them. A new song cancels
+// the work on the old one.
 #pragma once
 
 #include "../../timing/SongDecoder.h"
+#include "../../timing/Spectrogram.h"
 #include "../../timing/WaveformPyramid.h"
 
 #include <QObject>
@@ -27,19 +29,26 @@ public:
     explicit SongAnalysis(QObject* parent = nullptr);
     ~SongAnalysis() override;
 
-    // Builds the pyramid of `song` (null: none) and starts looking for its onsets.
+    // Builds the pyramid of `song` (null: none) and starts on its spectrogram and onsets.
     void Start(std::shared_ptr<const DecodedSong> song, const Detector& detect);
     std::shared_ptr<const WaveformPyramid> Pyramid() const { return pyramid_; }
+    // Null until the spectrogram has been computed.
+    std::shared_ptr<const Spectrogram> SongSpectrogram() const { return spectrogram_; }
     // Null until the onsets have been found.
     std::shared_ptr<const std::vector<int>> Onsets() const { return onsets_; }
 
 signals:
+    void SpectrogramReady();
     void OnsetsFound();
 
 private:
     void Stop();
 
+    // Runs `hand` on the window's thread unless a newer song came meanwhile.
+    void HandOver(int generation, std::function<void()> hand);
+
     std::shared_ptr<const WaveformPyramid> pyramid_;
+    std::shared_ptr<const Spectrogram> spectrogram_;
     std::shared_ptr<const std::vector<int>> onsets_;
     std::shared_ptr<std::atomic<bool>> cancel_;
     std::thread worker_;

@@ -1,6 +1,7 @@
 #include "WaveformLane.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -14,6 +15,20 @@ namespace {
 
 constexpr int LabelHeight = 16;
 constexpr int TickHeight = 8;
+
+// The spectrogram's shades: quiet levels (below -50 dB) the lane's background, louder ones
+// darker towards ink, as phoneticians' spectrograms are, so that the coloured marks stay clear.
+QVector<QRgb> SpectrogramShades(const QColor& paper) {
+    const QColor ink(25, 25, 60);
+    QVector<QRgb> shades(256);
+    for (int level = 0; level < 256; ++level) {
+        const double t = std::pow(std::clamp((level - 96) / 159.0, 0.0, 1.0), 0.8);
+        shades[level] = qRgb(int(std::lround(paper.red() + (ink.red() - paper.red()) * t)),
+                             int(std::lround(paper.green() + (ink.green() - paper.green()) * t)),
+                             int(std::lround(paper.blue() + (ink.blue() - paper.blue()) * t)));
+    }
+    return shades;
+}
 
 } // namespace
 
@@ -33,6 +48,23 @@ void WaveformLane::SetPyramid(std::shared_ptr<const WaveformPyramid> pyramid) {
 void WaveformLane::SetOnsets(std::shared_ptr<const std::vector<int>> onsets) {
     onsets_ = std::move(onsets);
     update();
+}
+
+void WaveformLane::SetSpectrogram(std::shared_ptr<const Spectrogram> spectrogram) {
+    spectrogram_ = std::move(spectrogram);
+    update();
+}
+
+void WaveformLane::SetView(LaneView view) {
+    view_ = view;
+    update();
+}
+
+double WaveformLane::YOfHz(double hz) const {
+    const double row = Spectrogram::RowsPerOctave * std::log2(hz / Spectrogram::LowestHz);
+    const int top = LabelHeight;
+    const int bottom = height() - TickHeight;
+    return bottom - (row + 0.5) * (bottom - top) / Spectrogram::Rows;
 }
 
 void WaveformLane::Show(const TimingDocument& document, FragmentPlace selected, qint64 positionMs,
@@ -75,8 +107,10 @@ void WaveformLane::paintEvent(QPaintEvent*) {
     const double middle = (top + bottom) / 2.0;
     const double half = (bottom - top) / 2.0;
 
-    // The waveform: one line from the smallest to the largest sample of each pixel.
-    if (pyramid_) {
+    if (view_ == LaneView::Spectrogram) {
+        DrawSpectrogram(painter, top, bottom);
+    } else if (pyramid_) {
+        // The waveform: one line from the smallest to the largest sample of each pixel.
         const std::vector<SamplePeak> peaks =
             pyramid_->Envelope(window_.FromMs(), window_.ToMs(), width());
         painter.setPen(colours.color(QPalette::Mid));
@@ -142,6 +176,38 @@ void WaveformLane::paintEvent(QPaintEvent*) {
     const QString span = QStringLiteral("%1 s").arg(window_.SpanMs() / 1000);
     painter.drawText(
         QPointF(width() - metrics.horizontalAdvance(span) - 3, height() - 2 - TickHeight), span);
+}
+
+void WaveformLane::DrawSpectrogram(QPainter& painter, int top, int bottom) {
+    const QPalette& colours = palette();
+    if (!spectrogram_) {
+        if (pyramid_) {
+            painter.setPen(colours.color(QPalette::PlaceholderText));
+            painter.drawText(QRect(0, top, width(), bottom - top), Qt::AlignCenter,
+                             QStringLiteral(u"スペクトログラムを計算しています…"));
+        }
+        return;
+    }
+    // One pixel column per pixel, one row per level row, stretched to the lane's height.
+    const std::vector<quint8> picture =
+        spectrogram_->Picture(window_.FromMs(), window_.ToMs(), width());
+    QImage image(width(), Spectrogram::Rows, QImage::Format_Indexed8);
+    image.setColorTable(SpectrogramShades(colours.color(QPalette::Base)));
+    for (int row = 0; row < Spectrogram::Rows; ++row) {
+        uchar* line = image.scanLine(Spectrogram::Rows - 1 - row);
+        for (int x = 0; x < width(); ++x)
+            line[x] = picture[size_t(x) * Spectrogram::Rows + size_t(row)];
+    }
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRectF(0, top, width(), bottom - top), image);
+    painter.restore();
+    // A few frequencies along the left edge.
+    painter.setPen(colours.color(QPalette::PlaceholderText));
+    const QFontMetrics metrics(font());
+    for (const auto& [hz, text] : {std::pair{250.0, "250 Hz"}, {1000.0, "1 kHz"}, {4000.0, "4 kHz"}})
+        painter.drawText(QPointF(3, YOfHz(hz) + metrics.ascent() / 2.0 - 1),
+                         QString::fromLatin1(text));
 }
 
 void WaveformLane::mousePressEvent(QMouseEvent* event) {

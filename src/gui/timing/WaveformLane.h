@@ -1,5 +1,5 @@
-// The timing editor's waveform lane: the song's waveform around the play position, the
-// playhead, the onsets and a handle for every fragment start of the lines in view (ends and
+// The timing editor's waveform lane: the song's waveform or spectrogram around the play
+// position (the view is switched; everything else is the same in both), the playhead, the onsets and a handle for every fragment start of the lines in view (ends and
 // pauses drawn apart). It draws what the core's LaneWindow and LaneMarks give and turns the
 // mouse into requests: a click on empty lane seeks, a handle clicked selects its fragment,
 // dragged moves its start, double-clicked plays from half a second before it; Ctrl+wheel
@@ -7,6 +7,7 @@
 #pragma once
 
 #include "../../timing/LaneWindow.h"
+#include "../../timing/Spectrogram.h"
 #include "../../timing/WaveformPyramid.h"
 
 #include <QWidget>
@@ -14,6 +15,9 @@
 #include <vector>
 
 namespace tavelkor {
+
+// What the lane draws under its marks.
+enum class LaneView { Waveform, Spectrogram };
 
 class WaveformLane : public QWidget {
     Q_OBJECT
@@ -28,6 +32,10 @@ public:
 
     void SetPyramid(std::shared_ptr<const WaveformPyramid> pyramid);
     void SetOnsets(std::shared_ptr<const std::vector<int>> onsets);
+    // Null while it is being computed (the view then says so).
+    void SetSpectrogram(std::shared_ptr<const Spectrogram> spectrogram);
+    void SetView(LaneView view);
+    LaneView View() const { return view_; }
     // What to draw: `document`'s marks in view (kept by reference until the next call), the
     // selected fragment, the playhead; the view follows the playhead.
     void Show(const TimingDocument& document, FragmentPlace selected, qint64 positionMs,
@@ -36,6 +44,9 @@ public:
     const LaneWindow& Window() const { return window_; }
     const QVector<LaneMark>& Marks() const { return marks_; }
     bool HasOnsets() const { return onsets_ != nullptr; }
+    bool HasSpectrogram() const { return spectrogram_ != nullptr; }
+    // The height at which the spectrogram view draws a frequency (low at the bottom).
+    double YOfHz(double hz) const;
 
 signals:
     void SeekRequested(qint64 positionMs);
@@ -54,6 +65,7 @@ protected:
 
 private:
     void Remark();
+    void DrawSpectrogram(QPainter& painter, int top, int bottom);
     int DragDistance() const;
     // Where the handle being dragged would go with the mouse at x.
     int DraggedTime(int x) const;
@@ -61,6 +73,8 @@ private:
     LaneWindow window_;
     std::shared_ptr<const WaveformPyramid> pyramid_;
     std::shared_ptr<const std::vector<int>> onsets_;
+    std::shared_ptr<const Spectrogram> spectrogram_;
+    LaneView view_ = LaneView::Waveform;
     const TimingDocument* document_ = nullptr;
     QVector<LaneMark> marks_;
     FragmentPlace selected_;
