@@ -15,6 +15,9 @@ namespace {
 
 constexpr int LabelHeight = 16;
 constexpr int TickHeight = 8;
+// The lane's height: the spectrogram's seven octaves want more than the waveform.
+constexpr int WaveformHeight = 90;
+constexpr int SpectrogramHeight = 150;
 
 // The spectrogram's shades: quiet levels (below -50 dB) the lane's background, louder ones
 // darker towards ink, as phoneticians' spectrograms are, so that the coloured marks stay clear.
@@ -33,7 +36,7 @@ QVector<QRgb> SpectrogramShades(const QColor& paper) {
 } // namespace
 
 WaveformLane::WaveformLane(QWidget* parent) : QWidget(parent) {
-    setMinimumHeight(90);
+    setMinimumHeight(WaveformHeight);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setFocusPolicy(Qt::NoFocus); // the keys belong to the editor window
     setMouseTracking(true);
@@ -57,6 +60,7 @@ void WaveformLane::SetSpectrogram(std::shared_ptr<const Spectrogram> spectrogram
 
 void WaveformLane::SetView(LaneView view) {
     view_ = view;
+    setMinimumHeight(view == LaneView::Spectrogram ? SpectrogramHeight : WaveformHeight);
     update();
 }
 
