@@ -126,8 +126,8 @@ std::shared_ptr<const Spectrogram> Spectrogram::Compute(const DecodedSong& song,
                 for (int k = bins.First; k <= bins.Last; ++k)
                     loudest = std::max(loudest, power[size_t(k)]);
             const double db = 10 * std::log10(loudest / fullScale + 1e-30) + bins.GainDb;
-            column[r] = quint8(std::clamp(std::lround((db - LevelFloorDb) / -LevelFloorDb * 255),
-                                          0L, 255L));
+            column[r] = quint8(
+                std::clamp(std::lround((db - LevelFloorDb) / -LevelFloorDb * 255), 0L, 255L));
         }
     }
     // Levels of columns twice as wide, the louder of each pair, up to a single column.

@@ -4,9 +4,9 @@
 // Ctrl+wheel zooms within 2 to 30 s; a click on empty lane seeks and a double-click on a handle
 // plays from half a second before it. With 「オンセットに吸着」 on (its key, its box), taps and
 // drops within the window take the onset's time and say so, others keep theirs, and undo
-// gives back the state before the tap or drag. V and 「表示」→「スペクトログラム」 switch the lane to
-// the spectrogram of two tones and back: the tones darken their own rows at their own times,
-// the choice is remembered, and handles drag and the lane zooms as in the waveform.
+// gives back the state before the tap or drag. V and 「表示」→「スペクトログラム」 switch the lane
+// to the spectrogram of two tones and back: the tones darken their own rows at their own times, the
+// choice is remembered, and handles drag and the lane zooms as in the waveform.
 #include "gui/timing/FormTiming.h"
 #include "gui/timing/WaveformLane.h"
 #include "settings/Settings.h"
@@ -225,7 +225,6 @@ private slots:
         f.Drag(f.X(1250), 23);
         QCOMPARE(f.Line(0).Fragments[1].StartMs, 1480);
     }
-
 
     void showsTheSpectrogramInsteadOfTheWaveform() {
         Fixture f("[00:01:00]さ[00:01:50]く[00:02:00]ら[00:02:50]\r\n@TimeRatio=1\r\n", true);

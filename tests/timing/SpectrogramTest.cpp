@@ -39,7 +39,9 @@ double ChirpHz(double seconds) {
     return ChirpFromHz * std::pow(ChirpToHz / ChirpFromHz, (seconds - ChirpStartS) / ChirpSeconds);
 }
 
-double RowOf(double hz) { return Spectrogram::RowsPerOctave * std::log2(hz / Spectrogram::LowestHz); }
+double RowOf(double hz) {
+    return Spectrogram::RowsPerOctave * std::log2(hz / Spectrogram::LowestHz);
+}
 
 int LoudestRow(const quint8* column) {
     return int(std::max_element(column, column + Spectrogram::Rows) - column);

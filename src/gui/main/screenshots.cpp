@@ -1,9 +1,9 @@
 // tavelkor-screenshots FOLDER: saves a PNG picture of the main window (idle, busy with its count,
 // and with a run's summary), its menu, each dialog, the preview at two moments of a real playback
-// and the timing editor mid-song (its lane as waveform and as spectrogram), as they look on the current display (for the README and for
-// reviewing the windows). Every dialog is opened the way a user opens it: the options and the
-// about box through the ★ menu picked with keys, the result window and the two tools' questions
-// by a run of dropped files.
+// and the timing editor mid-song (its lane as waveform and as spectrogram), as they look on the
+// current display (for the README and for reviewing the windows). Every dialog is opened the way a
+// user opens it: the options and the about box through the ★ menu picked with keys, the result
+// window and the two tools' questions by a run of dropped files.
 #include "../../settings/IniSettingsStore.h"
 #include "../../settings/Settings.h"
 #include "../preview/FormPreview.h"

@@ -209,7 +209,8 @@ void WaveformLane::DrawSpectrogram(QPainter& painter, int top, int bottom) {
     // A few frequencies along the left edge.
     painter.setPen(colours.color(QPalette::PlaceholderText));
     const QFontMetrics metrics(font());
-    for (const auto& [hz, text] : {std::pair{250.0, "250 Hz"}, {1000.0, "1 kHz"}, {4000.0, "4 kHz"}})
+    for (const auto& [hz, text] :
+         {std::pair{250.0, "250 Hz"}, {1000.0, "1 kHz"}, {4000.0, "4 kHz"}})
         painter.drawText(QPointF(3, YOfHz(hz) + metrics.ascent() / 2.0 - 1),
                          QString::fromLatin1(text));
 }

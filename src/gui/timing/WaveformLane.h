@@ -1,9 +1,10 @@
 // The timing editor's waveform lane: the song's waveform or spectrogram around the play
-// position (the view is switched; everything else is the same in both), the playhead, the onsets and a handle for every fragment start of the lines in view (ends and
-// pauses drawn apart). It draws what the core's LaneWindow and LaneMarks give and turns the
-// mouse into requests: a click on empty lane seeks, a handle clicked selects its fragment,
-// dragged moves its start, double-clicked plays from half a second before it; Ctrl+wheel
-// zooms; while paused the wheel and a drag of empty lane scroll.
+// position (the view is switched; everything else is the same in both), the playhead, the onsets
+// and a handle for every fragment start of the lines in view (ends and pauses drawn apart). It
+// draws what the core's LaneWindow and LaneMarks give and turns the mouse into requests: a click on
+// empty lane seeks, a handle clicked selects its fragment, dragged moves its start, double-clicked
+// plays from half a second before it; Ctrl+wheel zooms; while paused the wheel and a drag of empty
+// lane scroll.
 #pragma once
 
 #include "../../timing/LaneWindow.h"
