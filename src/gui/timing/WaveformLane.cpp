@@ -20,9 +20,9 @@ constexpr int WaveformHeight = 90;
 constexpr int SpectrogramHeight = 150;
 
 // The spectrogram's shades: quiet levels (below -50 dB) the lane's background, louder ones
-// darker towards ink, as phoneticians' spectrograms are, so that the coloured marks stay clear.
-QVector<QRgb> SpectrogramShades(const QColor& paper) {
-    const QColor ink(25, 25, 60);
+// nearer the text's colour, as phoneticians' spectrograms are (and in dark themes too), so that
+// the coloured marks stay clear.
+QVector<QRgb> SpectrogramShades(const QColor& paper, const QColor& ink) {
     QVector<QRgb> shades(256);
     for (int level = 0; level < 256; ++level) {
         const double t = std::pow(std::clamp((level - 96) / 159.0, 0.0, 1.0), 0.8);
@@ -196,7 +196,8 @@ void WaveformLane::DrawSpectrogram(QPainter& painter, int top, int bottom) {
     const std::vector<quint8> picture =
         spectrogram_->Picture(window_.FromMs(), window_.ToMs(), width());
     QImage image(width(), Spectrogram::Rows, QImage::Format_Indexed8);
-    image.setColorTable(SpectrogramShades(colours.color(QPalette::Base)));
+    image.setColorTable(
+        SpectrogramShades(colours.color(QPalette::Base), colours.color(QPalette::Text)));
     for (int row = 0; row < Spectrogram::Rows; ++row) {
         uchar* line = image.scanLine(Spectrogram::Rows - 1 - row);
         for (int x = 0; x < width(); ++x)
