@@ -1,6 +1,5 @@
 #include "RubyPlacement.h"
 
-
 namespace tavelkor {
 
 int LineFirstStartMs(const TimingLine& line) {

@@ -93,8 +93,9 @@ TEST(RubyPlacement, ChangingOneLineKeepsTheOthersAndUnplacedEntries) {
     QStringList lines;
     for (const RubyEntry& entry : entries)
         lines << ComposeRubyDirective(entry);
-    EXPECT_EQ(lines.join(u'|').toStdString(), "@Ruby1=為替,かわせ|@Ruby2=君,きみ,[00:05:00],[00:08:00]|"
-                                  "@Ruby3=桜,さくら");
+    EXPECT_EQ(lines.join(u'|').toStdString(),
+              "@Ruby1=為替,かわせ|@Ruby2=君,きみ,[00:05:00],[00:08:00]|"
+              "@Ruby3=桜,さくら");
 }
 
 } // namespace
