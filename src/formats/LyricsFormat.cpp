@@ -5,6 +5,8 @@
 #include "DsmpReader.h"
 #include "LrcReader.h"
 
+#include <algorithm>
+
 namespace tavelkor {
 
 namespace {
@@ -23,7 +25,12 @@ bool ContainsDsmpTime(QStringView text) {
 LyricsFormat DetectLyricsFormat(const QString& path, EncodingChoice choice) {
     if (!FileExists(path))
         return LyricsFormat::Unknown;
-    return DetectTextFormat(ReadTextFile(path, 10000, choice));
+    return DetectTextFormat(ReadTextFile(path, FormatProbeBytes, choice));
+}
+
+LyricsFormat DetectBytesFormat(QByteArrayView bytes, EncodingChoice choice) {
+    return DetectTextFormat(
+        DecodeText(bytes.first(std::min(bytes.size(), FormatProbeBytes)), choice).Text);
 }
 
 LyricsFormat DetectTextFormat(QStringView text) {

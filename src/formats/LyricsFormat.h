@@ -10,9 +10,14 @@ namespace tavelkor {
 
 enum class LyricsFormat { Unknown = 0, TimeTag = 1, Sami = 2, Dsmp = 3, Lrc = 4 };
 
-// The format of the file at `path`, judged by its first 10000 bytes read as `choice` says
-// (DetectTextFormat).
+// How many bytes of a file its format is judged by.
+inline constexpr qsizetype FormatProbeBytes = 10000;
+
+// The format of the file at `path`, judged by its first FormatProbeBytes bytes read as `choice`
+// says (DetectTextFormat).
 LyricsFormat DetectLyricsFormat(const QString& path, EncodingChoice choice = EncodingChoice::Auto);
+// The same for a file's bytes already read.
+LyricsFormat DetectBytesFormat(QByteArrayView bytes, EncodingChoice choice);
 
 // The format of a text, tested in this order: a full TimeTag tag "[##:##:##]" anywhere, else
 // LRC (LooksLikeLrc: line stamps with a form or beside tags that TimeTag does not have), else a

@@ -1,7 +1,7 @@
 #include "SamiRuby.h"
 
 #include "../lyrics/Ruby.h"
-#include "CaptionRuby.h"
+#include "../lyrics/RubyEntries.h"
 #include "SamiReader.h"
 
 namespace tavelkor {

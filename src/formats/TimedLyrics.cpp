@@ -1,7 +1,7 @@
 #include "TimedLyrics.h"
 
 #include "../lyrics/TimeValues.h"
-#include "CaptionRuby.h"
+#include "../lyrics/RubyEntries.h"
 #include "CaptionText.h"
 
 #include <algorithm>

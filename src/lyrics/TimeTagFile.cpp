@@ -22,8 +22,14 @@ void ReadLyricsFile(const QString& path, LyricsFile& file, bool normalizeOrder,
         return;
     file.Encoding = content.Decoded.Encoding;
     file.EncodingReason = content.Decoded.Reason;
-    file.Document.Text = UnifyLineEnds(content.Decoded.Text);
-    ParseLyricsText(file.Document, normalizeOrder, expandShortTags);
+    file.Document = TimeTagDocumentOf(content.Decoded.Text, normalizeOrder, expandShortTags);
+}
+
+LyricsDocument TimeTagDocumentOf(const QString& text, bool normalizeOrder, bool expandShortTags) {
+    LyricsDocument document;
+    document.Text = UnifyLineEnds(text);
+    ParseLyricsText(document, normalizeOrder, expandShortTags);
+    return document;
 }
 
 } // namespace tavelkor

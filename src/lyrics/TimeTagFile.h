@@ -11,4 +11,7 @@ namespace tavelkor {
 void ReadLyricsFile(const QString& path, LyricsFile& file, bool normalizeOrder,
                     bool expandShortTags, EncodingChoice choice = EncodingChoice::Auto);
 
+// The document of a decoded TimeTag text (line ends unified, then parsed).
+LyricsDocument TimeTagDocumentOf(const QString& text, bool normalizeOrder, bool expandShortTags);
+
 } // namespace tavelkor

@@ -90,7 +90,7 @@ void EmbedOne(const QString& lyrics, const QString& audio, const Settings& setti
         record.Replaced = 0;
         return;
     }
-    if (DetectLyricsFormat(lyrics, settings.Init.InputEncoding) != LyricsFormat::TimeTag) {
+    if (DetectBytesFormat(file.Bytes, settings.Init.InputEncoding) != LyricsFormat::TimeTag) {
         record.Code = NotEmbeddable;
         record.Replaced = 0;
         return;

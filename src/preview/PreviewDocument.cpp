@@ -6,11 +6,7 @@
 #include "../audio/RiffFile.h"
 #include "../base/PathHelpers.h"
 #include "../base/TextFile.h"
-#include "../formats/DsmpReader.h"
-#include "../formats/LrcReader.h"
-#include "../formats/SamiReader.h"
 #include "../lyrics/DisplayLines.h"
-#include "../lyrics/TimeTagFile.h"
 #include "../lyrics/TimeTagShift.h"
 #include "../lyrics/TimeValues.h"
 #include "../modes/ModeSteps.h"
@@ -66,55 +62,42 @@ LyricsDocument MergeGrowingCaptions(const LyricsDocument& document) {
 } // namespace
 
 PreviewSource LoadPreviewDocument(const QString& path, EncodingChoice choice) {
-    PreviewSource source;
-    source.Path = path;
     const QFileInfo info(path);
     if (!info.exists()) {
+        PreviewSource source;
+        source.Path = path;
         source.Error = QStringLiteral(u"ファイルが見つかりません：") + path;
         return source;
     }
     if (!info.isFile()) {
+        PreviewSource source;
+        source.Path = path;
         source.Error = QStringLiteral(u"歌詞ファイルではありません：") + path;
         return source;
     }
-    source.Format = DetectLyricsFormat(path, choice);
-    switch (source.Format) {
-    case LyricsFormat::TimeTag: {
-        LyricsFile file;
-        ReadLyricsFile(path, file, true, true, choice);
-        source.Encoding = file.Encoding;
-        if (file.ReadFailed) {
-            source.Error = QStringLiteral(u"ファイルを読めません：") + path;
-            return source;
-        }
-        source.Document = std::move(file.Document);
-        break;
-    }
-    case LyricsFormat::Sami:
-    case LyricsFormat::Dsmp:
-    case LyricsFormat::Lrc: {
-        const TextFileContent content = ReadTextFileContent(path, 0, choice);
-        source.Encoding = content.Decoded.Encoding;
-        if (content.ReadFailed) {
-            source.Error = QStringLiteral(u"ファイルを読めません：") + path;
-            return source;
-        }
-        const QString& text = content.Decoded.Text;
-        if (source.Format == LyricsFormat::Sami)
-            source.Document = ReadSamiText(text);
-        else if (source.Format == LyricsFormat::Dsmp)
-            source.Document = ReadDsmpText(text);
-        // LRC word stamps become karaoke fragments; the times are real times, as in SAMI and
-        // DSMP.
-        else if (std::optional<LyricsDocument> document = ReadLrcText(text, true))
-            source.Document = std::move(*document);
-        break;
-    }
-    case LyricsFormat::Unknown:
-        source.Error =
-            QStringLiteral(u"TimeTag・SAMI・DSMP・LRCの歌詞ファイルではありません：") + path;
+    return PreviewSourceOf(ReadLyricsSource(path, choice));
+}
+
+PreviewSource PreviewSourceOf(LyricsSource&& file) {
+    PreviewSource source;
+    source.Path = file.Path;
+    source.Format = file.Format;
+    source.Encoding = file.Encoding;
+    if (!file.Exists) {
+        source.Error = QStringLiteral(u"ファイルが見つかりません：") + file.Path;
         return source;
     }
+    if (file.ReadFailed) {
+        source.Error = QStringLiteral(u"ファイルを読めません：") + file.Path;
+        return source;
+    }
+    if (file.Format == LyricsFormat::Unknown) {
+        source.Error =
+            QStringLiteral(u"TimeTag・SAMI・DSMP・LRCの歌詞ファイルではありません：") + file.Path;
+        return source;
+    }
+    source.Document = std::move(file.Document);
+    const QString& path = file.Path;
     if (!source.Document.HasTimeTags) {
         source.Error = QStringLiteral(u"時間タグのある行がありません：") + path;
         return source;

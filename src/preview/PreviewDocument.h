@@ -3,6 +3,7 @@
 #pragma once
 
 #include "../formats/LyricsFormat.h"
+#include "../formats/LyricsSource.h"
 #include "../lyrics/LyricsDocument.h"
 
 #include <QString>
@@ -23,6 +24,8 @@ struct PreviewSource {
 // expanded), SAMI and DSMP whole. A file that is missing, unreadable, of no known format or
 // without a single timed line gets an Error for the user.
 PreviewSource LoadPreviewDocument(const QString& path, EncodingChoice choice);
+// The same checks on a file already read.
+PreviewSource PreviewSourceOf(LyricsSource&& file);
 
 // The document the display shows, in real milliseconds, with the lyrics moved by `nudgeMs`
 // exactly as saving the nudge with the time shift would move them and the SAMI mode would

@@ -1,11 +1,9 @@
 // Where the readings of the timing editor's lyrics stand, and the "@RubyN" entries that keep
-// them there. The entries are composed from the readings line by line: a base read the same
-// way wherever a reading stands gets entries without times (as many as it has readings in one
-// line); a base read differently by place gets one entry per place with the times of its line
-// (start inclusive, end exclusive), so that each stays where it stands.
+// them there, composed line by line by the same rule as the caption readers' (RubyEntries.h).
 #pragma once
 
 #include "../lyrics/Ruby.h"
+#include "../lyrics/RubyEntries.h"
 #include "TimingDocument.h"
 
 #include <QVector>
@@ -22,10 +20,8 @@ int LineReadingEndMs(const TimingDocument& document, int line);
 // times do not apply to a line that has none).
 QVector<RubySpan> LineReadings(const TimingDocument& document, int line);
 
-// The entries that give every line of `document` the readings `readings[line]` (missing lines:
-// none), numbered from 1 in the order of the places they come from.
-QVector<RubyEntry> ComposeRubyEntries(const TimingDocument& document,
-                                      const QVector<QVector<RubySpan>>& readings);
+// The document's lines as the readings see them: each read at its first start.
+QVector<RubyLine> RubyLinesOf(const TimingDocument& document);
 
 // The document's entries with line `line`'s readings replaced by `lineReadings` and every
 // other line's kept as it reads now.

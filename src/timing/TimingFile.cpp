@@ -3,8 +3,6 @@
 #include "../app/BatchFrame.h"
 #include "../base/PathHelpers.h"
 #include "../base/SafeFileWrite.h"
-#include "../base/TextFile.h"
-#include "../lyrics/TextRules.h"
 #include "../preview/PreviewDocument.h"
 
 #include <QFileInfo>
@@ -20,26 +18,23 @@ TimingSource LoadTimingSource(const QString& path, EncodingChoice choice, double
         source.Error = QStringLiteral(u"ファイルが見つかりません：") + path;
         return source;
     }
-    const TextFileContent content = ReadTextFileContent(path, 0, choice);
-    if (content.ReadFailed) {
+    LyricsSource file = ReadLyricsSource(path, choice);
+    if (file.ReadFailed) {
         source.Error = QStringLiteral(u"ファイルを読めません：") + path;
         return source;
     }
-    const QString lineEnd = FirstLineEnd(content.Decoded.Text);
-    if (!lineEnd.isEmpty())
-        source.LineEnd = lineEnd;
-    source.Format = DetectLyricsFormat(path, choice);
+    source.LineEnd = file.LineEnd;
+    source.Format = file.Format;
+    source.Encoding = file.Encoding;
     if (source.Format == LyricsFormat::Unknown) {
-        source.Encoding = content.Decoded.Encoding;
-        source.Document = TimingFromPlainText(content.Decoded.Text, rules);
+        source.Document = TimingFromPlainText(file.Text, rules);
         return source;
     }
-    const PreviewSource read = LoadPreviewDocument(path, choice);
+    const PreviewSource read = PreviewSourceOf(std::move(file));
     if (!read.Error.isEmpty()) {
         source.Error = read.Error;
         return source;
     }
-    source.Encoding = read.Encoding;
     source.Document = TimingFromLyrics(PreviewTimes(read, 0, defaultRatio, true), rules);
     return source;
 }

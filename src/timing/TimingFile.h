@@ -13,15 +13,14 @@ struct TimingSource {
     QString Path;
     LyricsFormat Format = LyricsFormat::Unknown; // Unknown: plain text without time tags
     TextEncoding Encoding = TextEncoding::Cp932;
-    // How the file ends its lines (its first line end): LF, CR or CR LF. A file without one
-    // gets CR LF, as every file the program makes.
-    QString LineEnd = QStringLiteral("\r\n");
+    // How the file ends its lines (LyricsSource::LineEnd).
+    QString LineEnd = CrLf;
     TimingDocument Document;
     QString Error; // why the file cannot be opened; empty when it can
 };
 
-// Reads plain text, TimeTag, LRC, SAMI or DSMP through the readers the modes use, with the
-// times made real as the preview makes them (`defaultRatio` for TimeTag files that state no
+// Reads plain text, TimeTag, LRC, SAMI or DSMP once (ReadLyricsSource), with the times made
+// real as the preview makes them (`defaultRatio` for TimeTag files that state no
 // ratio).
 TimingSource LoadTimingSource(const QString& path, EncodingChoice choice, double defaultRatio,
                               const SplitRules& rules);

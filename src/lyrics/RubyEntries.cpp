@@ -1,6 +1,7 @@
-#include "CaptionRuby.h"
+#include "RubyEntries.h"
 
 #include <QSet>
+#include <algorithm>
 
 namespace tavelkor {
 
@@ -60,50 +61,51 @@ bool RubyFitsTimeTag(QStringView base, QStringView reading) {
     return true;
 }
 
-void AddRubyEntries(LyricsDocument& document, const QVector<QVector<RubySpan>>& wanted) {
-    QVector<RubyEntry>& entries = document.Header.Ruby;
-    entries.clear();
+QVector<RubyEntry> ComposeRubyEntries(const QVector<RubyLine>& lines,
+                                      const QVector<QVector<RubySpan>>& wanted) {
+    QVector<RubyEntry> entries;
     EarlierText earlier;
     auto start = [&](const QString& base, const QString& reading, int timeMs) {
         RubyEntry entry;
         entry.Number = int(entries.size()) + 1;
         entry.Base = base;
         entry.Reading = reading;
-        SetRubyTimes(entry, earlier.MayHold(base) ? timeMs : -1, -1);
+        SetRubyTimes(entry, timeMs >= 0 && earlier.MayHold(base) ? timeMs : -1, -1);
         entries.append(entry);
     };
     auto end = [&](RubyEntry& entry, int timeMs) { SetRubyTimes(entry, entry.StartMs, timeMs); };
-    for (qsizetype i = 0; i < document.Lines.size() && i < wanted.size(); ++i) {
-        const LyricsLine& line = document.Lines[i];
-        if (line.FragmentCount() == 0)
-            continue;
-        const QString& text = line.PlainText;
-        const int time = line.Fragments[1].TimeMs;
+    for (qsizetype i = 0; i < lines.size() && i < wanted.size(); ++i) {
+        const QString& text = lines[i].Text;
+        const int time = lines[i].TimeMs;
         QVector<RubySpan> want;
         for (const RubySpan& span : wanted[i]) {
             if (span.From >= 0 && span.Length > 0 && span.From + span.Length <= text.size() &&
                 RubyFitsTimeTag(QStringView(text).mid(span.From, span.Length), span.Reading))
                 want.append(span);
         }
+        std::stable_sort(want.begin(), want.end(),
+                         [](const RubySpan& a, const RubySpan& b) { return a.From < b.From; });
         QVector<RubySpan> got = RubySpansIn(entries, text, time);
         if (!SameReadings(got, want)) {
-            // The entries that put a reading where none or another is wanted end here.
-            QSet<int> unwanted;
-            for (const RubySpan& span : got) {
-                if (!Contains(want, span))
-                    unwanted.insert(span.Number);
+            if (time >= 0) {
+                // The entries that put a reading where none or another is wanted end here.
+                QSet<int> unwanted;
+                for (const RubySpan& span : got) {
+                    if (!Contains(want, span))
+                        unwanted.insert(span.Number);
+                }
+                for (RubyEntry& entry : entries) {
+                    if (unwanted.contains(entry.Number))
+                        end(entry, time);
+                }
+                got = RubySpansIn(entries, text, time);
             }
-            for (RubyEntry& entry : entries) {
-                if (unwanted.contains(entry.Number))
-                    end(entry, time);
-            }
-            got = RubySpansIn(entries, text, time);
             for (const RubySpan& span : want) {
                 if (!Contains(got, span))
                     start(text.mid(span.From, span.Length), span.Reading, time);
             }
             got = RubySpansIn(entries, text, time);
-            if (!SameReadings(got, want)) {
+            if (time >= 0 && !SameReadings(got, want)) {
                 // The order of the entries decides which occurrence each takes: all anew.
                 for (RubyEntry& entry : entries) {
                     if (RubyApplies(entry, time))
@@ -115,6 +117,20 @@ void AddRubyEntries(LyricsDocument& document, const QVector<QVector<RubySpan>>& 
         }
         earlier.Add(text);
     }
+    return entries;
+}
+
+void AddRubyEntries(LyricsDocument& document, const QVector<QVector<RubySpan>>& wanted) {
+    QVector<RubyLine> lines;
+    QVector<QVector<RubySpan>> timedWanted;
+    for (qsizetype i = 0; i < document.Lines.size() && i < wanted.size(); ++i) {
+        const LyricsLine& line = document.Lines[i];
+        if (line.FragmentCount() == 0)
+            continue;
+        lines.append({line.PlainText, line.Fragments[1].TimeMs});
+        timedWanted.append(wanted[i]);
+    }
+    document.Header.Ruby = ComposeRubyEntries(lines, timedWanted);
 }
 
 } // namespace tavelkor
