@@ -1,6 +1,7 @@
 #include "TtmlReader.h"
 
 #include "CaptionText.h"
+#include "TtmlTime.h"
 
 #include <QXmlStreamReader>
 #include <algorithm>
@@ -11,14 +12,6 @@ namespace tavelkor {
 namespace {
 
 const QString TtmlNamespace = QStringLiteral("http://www.w3.org/ns/ttml");
-
-std::optional<double> Number(QStringView text) {
-    bool ok = false;
-    const double value = text.toDouble(&ok);
-    if (!ok || !std::isfinite(value) || value < 0)
-        return std::nullopt;
-    return value;
-}
 
 // The element's timing: its begin and end on the song's clock, from its own attributes and
 // the begin of its parent (`base`, 0 when times are on the song's clock).
@@ -78,13 +71,13 @@ private:
         const QStringView end = AttributeNamed(u"end");
         const QStringView dur = AttributeNamed(u"dur");
         if (!begin.isEmpty())
-            if (const auto ms = ParseTtmlTime(begin, frameRate_, tickRate_))
+            if (const auto ms = ParseTtmlTime(begin, rates_))
                 timing.Begin = base + *ms;
         if (!end.isEmpty())
-            if (const auto ms = ParseTtmlTime(end, frameRate_, tickRate_))
+            if (const auto ms = ParseTtmlTime(end, rates_))
                 timing.End = base + *ms;
         if (!timing.End && !dur.isEmpty())
-            if (const auto ms = ParseTtmlTime(dur, frameRate_, tickRate_))
+            if (const auto ms = ParseTtmlTime(dur, rates_))
                 timing.End = timing.Begin.value_or(base) + *ms;
         return timing;
     }
@@ -96,15 +89,8 @@ private:
             for (const QXmlStreamAttribute& attribute : xml_.attributes()) {
                 if (attribute.name() == u"timing")
                     absolute_ = true;
-                else if (attribute.name() == u"frameRate")
-                    frameRate_ = Number(attribute.value()).value_or(frameRate_);
-                else if (attribute.name() == u"tickRate")
-                    tickRate_ = Number(attribute.value()).value_or(tickRate_);
             }
-            if (frameRate_ <= 0)
-                frameRate_ = 30;
-            if (tickRate_ <= 0)
-                tickRate_ = 1;
+            rates_ = TtmlRatesOf(xml_.attributes());
             return;
         }
         if (!sawTt_) {
@@ -295,8 +281,7 @@ private:
     TimedLyrics lyrics_;
     bool sawTt_ = false;
     bool absolute_ = false;
-    double frameRate_ = 30;
-    double tickRate_ = 1;
+    TtmlRates rates_;
     bool inHead_ = false;
     bool inAgent_ = false;
     QString* metadata_ = nullptr;
@@ -323,43 +308,6 @@ private:
 };
 
 } // namespace
-
-std::optional<qint64> ParseTtmlTime(QStringView text, double frameRate, double tickRate) {
-    text = text.trimmed();
-    if (text.isEmpty())
-        return std::nullopt;
-    static const std::pair<const char16_t*, double> units[] = {
-        {u"ms", 1}, {u"h", 3600000}, {u"m", 60000}, {u"s", 1000}, {u"f", 0}, {u"t", -1}};
-    if (!text.contains(u':')) {
-        for (const auto& [unit, scale] : units) {
-            if (!text.endsWith(QStringView(unit)))
-                continue;
-            const auto value = Number(text.chopped(QStringView(unit).size()));
-            if (!value)
-                return std::nullopt;
-            const double perMs = scale > 0    ? scale
-                                 : scale == 0 ? 1000 / frameRate
-                                              : 1000 / tickRate;
-            return qint64(std::llround(std::min(*value * perMs, 2147483647.0)));
-        }
-        // A bare number of seconds, as the music players' dialect writes it.
-        if (const auto seconds = Number(text))
-            return qint64(std::llround(std::min(*seconds * 1000, 2147483647.0)));
-        return std::nullopt;
-    }
-    const QList<QStringView> fields = text.split(u':');
-    if (fields.size() == 4) {
-        // hh:mm:ss:ff, frames at the document's frame rate.
-        const auto clock = ParseClockTime(text.left(text.lastIndexOf(u':')));
-        const auto frames = Number(fields[3]);
-        if (!clock || !frames)
-            return std::nullopt;
-        return *clock + qint64(std::llround(*frames * 1000 / frameRate));
-    }
-    if (const auto clock = ParseClockTime(text))
-        return *clock;
-    return std::nullopt;
-}
 
 std::optional<TimedLyrics> ReadTtmlText(QStringView text) {
     TtmlParser parser(text);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "TimedLyrics.h"
+#include "TtmlTime.h"
 
 #include <QStringView>
 #include <optional>
@@ -12,14 +13,9 @@ namespace tavelkor {
 // spans add their text to the word around them; ruby readings, translations and
 // transliterations are left out; <br/> is a blank). With itunes:timing on <tt> the times are on
 // the song's clock; without, a begin counts from its parent's begin as in TTML. Times may be
-// clock times ("h:mm:ss.fff", "mm:ss.fff", "ss.fff", "hh:mm:ss:ff" in frames) or offsets
-// ("1.5s", "1500ms", "2m", "90f", "100t"), frames at ttp:frameRate (30 by default) and ticks at
-// ttp:tickRate. The title and artist come from ttm:title, ttm:name or the amll:meta keys.
+// TTML time expressions (see TtmlTime.h) at the rates the <tt> element gives. The title and artist come from ttm:title, ttm:name or the amll:meta keys.
 // Nothing for text that is not well-formed TTML, or that declares a document type (entities
 // are never expanded), or that has no timed line.
 std::optional<TimedLyrics> ReadTtmlText(QStringView text);
-
-// A TTML time expression in milliseconds; nothing when it is not one.
-std::optional<qint64> ParseTtmlTime(QStringView text, double frameRate, double tickRate);
 
 } // namespace tavelkor

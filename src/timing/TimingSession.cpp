@@ -211,15 +211,13 @@ bool TimingSession::EditLineText(int lineIndex, const QString& text) {
         after.Fragments.append({piece, -1, -1});
     for (int j = last; j < line.Fragments.size(); ++j)
         after.Fragments.append(line.Fragments[j]);
+    // A line left empty hands the selection to the next line that has fragments, also when
+    // the edit is redone.
     const FragmentPlace place =
         after.Fragments.isEmpty()
-            ? FragmentPlace{}
+            ? document_.FirstFrom(lineIndex + 1)
             : FragmentPlace{lineIndex, std::min(first, int(after.Fragments.size()) - 1)};
-    if (!Change(QStringLiteral(u"文字の編集"), {{lineIndex, line, after}}, place))
-        return false;
-    if (!selection_.Valid())
-        selection_ = document_.FirstFrom(lineIndex);
-    return true;
+    return Change(QStringLiteral(u"文字の編集"), {{lineIndex, line, after}}, place);
 }
 
 bool TimingSession::UntimeLine(int lineIndex) {

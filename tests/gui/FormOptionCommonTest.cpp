@@ -2,6 +2,7 @@
 #include "gui/options/FormOptionCommon.h"
 #include "settings/Settings.h"
 
+#include "OptionControls.h"
 #include "TestFiles.h"
 
 #include <QCheckBox>
@@ -89,6 +90,29 @@ private slots:
         dialog.close();
         QVERIFY(settings.Init.OverWrite);
         QCOMPARE(settings.Init.TimeRatio, 0.9953125);
+    }
+
+    // Every control, changed alone: OK stores it under its own key and the dialog shows it again
+    // when opened on the settings file; with the defaults and with every switch on.
+    void everyFieldIsStoredAndShownAgainUnderItsOwnKey() {
+        test::TestFolder folder;
+        const PageOpener open = OpenerOf<FormOptionCommon>();
+        QStringList keys;
+        QStringList faults;
+        for (const bool on : {false, true}) {
+            keys += StoredKeysOfPage(open, [&](Settings& settings) {
+                if (on)
+                    SwitchEverythingOn(settings);
+                settings.Init.AnotherFolder = folder.Path() + u'/'; // a folder that is there
+            }, faults);
+        }
+        keys.removeDuplicates();
+        keys.sort();
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+        QCOMPARE(keys.join(u' '), QStringLiteral("Init/DispResult Init/DispResult2 "
+                                                 "Init/InputEncoding Init/OutputEncoding "
+                                                 "Init/OverWrite Init/PreMode Init/SameFolder "
+                                                 "Init/TimeRatio"));
     }
 };
 

@@ -10,6 +10,8 @@
 #include <QRadioButton>
 #include <QtTest>
 
+#include "OptionControls.h"
+
 using namespace tavelkor;
 
 class FormOptionTest : public QObject {
@@ -121,6 +123,54 @@ private slots:
         t2l.CmbT2LEncoding()->setCurrentIndex(3);
         QTest::mouseClick(t2l.ComOK(), Qt::LeftButton);
         QCOMPARE(settings.T2L.Encoding, OutputEncodingChoice::Source);
+    }
+
+    // Every control of every mode's page, changed alone: OK stores it under the page's own keys
+    // and the page shows it again when opened on the settings file. The page is opened with the
+    // defaults and with every switch on, each sub-page showing.
+    void everyFieldIsStoredAndShownAgainUnderItsOwnKey() {
+        const QMap<int, const char*> pages = {
+            {ModeTimeTagToSami, "T2S/Base T2S/ExtNew T2S/ExtOrg T2S/Karaoke T2S/KaraokeHTML0 "
+                                "T2S/KaraokeHTML1 T2S/KaraokeHTML2 T2S/KaraokeHTML3 T2S/Lines "
+                                "T2S/Ruby"},
+            {ModeSamiToTimeTag, "S2T/ExtNew S2T/ExtOrg S2T/Karaoke"},
+            {ModeTimeTagToDsmp, "T2D/Alignment T2D/ExtNew T2D/ExtOrg T2D/Karaoke T2D/Lines"},
+            {ModeDsmpToTimeTag, "D2T/ExtNew D2T/ExtOrg D2T/Karaoke"},
+            {ModeTimeTagToMp3, "T2M/ExtOrg T2M/Id3v2Language T2M/Id3v2Lyrics"},
+            {ModeMp3ToTimeTag, "M2T/DeleteL3 M2T/ExtNew M2T/PreferSylt"},
+            {ModeTimeTagToTimeTag,
+             "Init/DispCorrect T2T/AtArtist T2T/CorrectAdd T2T/CorrectTrans T2T/ExtNew "
+             "T2T/ExtOrg T2T/KaraokeLineTop T2T/KaraokeNise T2T/KaraokeNormalize T2T/Name "
+             "T2T/Normalize T2T/SilencemSec T2T/TimeRatio0 T2T/TimeRatio1 T2T/TimeRatio2 "
+             "T2T/mSec"},
+            {ModeTimeTagToLrc, "T2L/Encoding T2L/ExtNew T2L/ExtOrg T2L/IdTags T2L/Millis "
+                               "T2L/WordStamps"},
+            {ModeLrcToTimeTag, "L2T/ExtNew L2T/ExtOrg L2T/Karaoke"},
+            {ModeTimeTagToWordFormats, "T2X/AssFont T2X/AssFurigana T2X/AssKaraoke T2X/ExtOrg "
+                                       "T2X/Formats"},
+            {ModeWordFormatsToTimeTag, "X2T/ExtNew X2T/Karaoke"},
+        };
+        for (int mode = 0; mode < ModeCount; ++mode)
+            QCOMPARE(HasModeOptions(mode), pages.contains(mode));
+        for (auto page = pages.begin(); page != pages.end(); ++page) {
+            const int mode = page.key();
+            const PageOpener open = OpenerOf<FormOption>(mode);
+            QStringList keys;
+            QStringList faults;
+            for (const bool on : {false, true}) {
+                for (const bool correction : {false, true}) {
+                    keys += StoredKeysOfPage(open, [&](Settings& settings) {
+                        if (on)
+                            SwitchEverythingOn(settings);
+                        settings.Init.DispCorrect = correction;
+                    }, faults);
+                }
+            }
+            keys.removeDuplicates();
+            keys.sort();
+            QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+            QCOMPARE(keys.join(u' '), QString::fromLatin1(page.value()));
+        }
     }
 
     void cancelStoresNothing() {

@@ -15,6 +15,7 @@
 #include "settings/SettingsTable.h"
 
 #include "OnModal.h"
+#include "OptionControls.h"
 #include "TestFiles.h"
 
 #include <QAction>
@@ -38,35 +39,6 @@
 using namespace tavelkor;
 
 namespace {
-
-// Every setting as the settings file holds it.
-class SnapshotStore : public SettingsStore {
-public:
-    QString Read(const QString& section, const QString& key,
-                 const QString& fallback) const override {
-        return values.value(section + u'/' + key, fallback);
-    }
-    void Write(const QString& section, const QString& key, const QString& value) override {
-        values.insert(section + u'/' + key, value);
-    }
-    QMap<QString, QString> values;
-};
-
-QMap<QString, QString> Snapshot(const Settings& settings) {
-    SnapshotStore store;
-    SaveSettings(store, settings);
-    return store.values;
-}
-
-// The keys whose values differ, for the failure messages.
-QString Changed(const QMap<QString, QString>& before, const QMap<QString, QString>& after) {
-    QStringList keys;
-    for (auto it = after.begin(); it != after.end(); ++it) {
-        if (before.value(it.key()) != it.value())
-            keys.append(it.key());
-    }
-    return keys.join(u' ');
-}
 
 // The key table of a section of the manual: each row's caption (the menu entry) and keys (the
 // second column, or the first where the table lists keys first).
@@ -158,49 +130,6 @@ QMap<QString, QByteArray> FilesOf(const test::TestFolder& folder) {
     for (const QString& name : test::Entries(folder.Path()))
         files.insert(name, test::ReadBytes(folder.File(name)));
     return files;
-}
-
-// Whether a user can change the control now: a box, an unchosen radio button, a list of more
-// than one entry or a text box, shown and enabled.
-bool Changeable(QWidget* dialog, QWidget* widget) {
-    if (!widget->isVisibleTo(dialog) || !widget->isEnabled())
-        return false;
-    auto* radio = qobject_cast<QRadioButton*>(widget);
-    auto* combo = qobject_cast<QComboBox*>(widget);
-    auto* line = qobject_cast<QLineEdit*>(widget);
-    return qobject_cast<QCheckBox*>(widget) || (radio && !radio->isChecked()) ||
-           (combo && combo->count() > 1) ||
-           (line && !line->isReadOnly() && !qobject_cast<QComboBox*>(widget->parent()));
-}
-
-// What a control shows: ticked or not, the entry chosen, the text.
-QString StateOf(const QWidget* control) {
-    if (const auto* button = qobject_cast<const QAbstractButton*>(control))
-        return button->isChecked() ? QStringLiteral("ticked") : QStringLiteral("not ticked");
-    if (const auto* combo = qobject_cast<const QComboBox*>(control))
-        return combo->currentText();
-    if (const auto* line = qobject_cast<const QLineEdit*>(control))
-        return line->text();
-    return QString();
-}
-
-// Changes a control as a user does: a click on a box or radio button, the next entry of a list
-// (the first after the last), a new text typed into a text box.
-void Change(QWidget* control) {
-    if (auto* combo = qobject_cast<QComboBox*>(control)) {
-        QTest::keyClick(combo,
-                        combo->currentIndex() + 1 < combo->count() ? Qt::Key_Down : Qt::Key_Home);
-    } else if (auto* line = qobject_cast<QLineEdit*>(control)) {
-        // A number for a box that holds one, letters for the others.
-        bool number = false;
-        line->text().toDouble(&number);
-        line->setFocus();
-        QTest::keyClick(line, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(line, number ? QStringLiteral("0.5") : QStringLiteral("qzx"));
-    } else {
-        QTest::mouseClick(control, Qt::LeftButton, Qt::NoModifier,
-                          QPoint(4, control->height() / 2));
-    }
 }
 
 } // namespace
