@@ -62,6 +62,7 @@ struct ConvertedText {
     // The encoding the mode writes its output in when it does not replace its source; when
     // unset, OutputEncodingFor decides.
     std::optional<TextEncoding> OutputEncoding;
+    QString Note; // what the report says after the outcome (ResultRecord::Note)
 };
 using TextConverter = std::function<ConvertedText(const QString& sourcePath)>;
 

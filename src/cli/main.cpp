@@ -1,5 +1,7 @@
 // tavelkor-cli: runs one of Tavelkor's modes over the files named on the command line.
 #include "../app/BatchState.h"
+#include "../modes/ModeTable.h"
+#include "../timing/PlaceMode.h"
 #include "CommandLine.h"
 
 #include <QCoreApplication>
@@ -49,6 +51,7 @@ int main(int argc, char** argv) {
     // error) instead of ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
+    tavelkor::SetPlaceDriver(&tavelkor::PlaceInLines);
     QStringList arguments = app.arguments();
     arguments.removeFirst();
 

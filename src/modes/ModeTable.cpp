@@ -1,5 +1,6 @@
 #include "ModeTable.h"
 
+#include "../app/BatchFrame.h"
 #include "../app/ResultNotes.h"
 #include "../formats/WordFormats.h"
 #include "../settings/ExtensionTables.h"
@@ -24,6 +25,21 @@ QStringList One(const QStringList& table, int index) {
 
 QStringList AllLyricsExtensions() {
     return TimeTagExtensions() + SamiExtensions() + DsmpExtensions() + LrcExtensions();
+}
+
+ModeDriver placeDriver = nullptr;
+
+void PlaceInLines(const ModeInfo& mode, BatchState& state, Settings& settings,
+                  RunQuestions& questions) {
+    if (placeDriver) {
+        placeDriver(mode, state, settings, questions);
+        return;
+    }
+    FilterByExtension(state, mode.AcceptedExtensions(settings));
+    RunEachFile(state, [](const QString&, ResultRecord& record) {
+        record.Code = NotTargetFile;
+        record.Note = QStringLiteral(u"この版には曲を読む部分がありません");
+    });
 }
 
 // The stock picture that stands for LRC in the pictograms.
@@ -150,6 +166,15 @@ const QVector<ModeInfo>& ModeTable() {
          &WordFormatsToTimeTag,
          [](const Settings&) { return WordFormatExtensions(); },
          [](const Settings& s) { return ExtensionAt(TimeTagExtensions(), s.X2T.ExtNew); }},
+        {ModePlace,
+         QStringLiteral(u"行内自動配置"),
+         QStringLiteral(u"　行ごとにタイムタグの付いた歌詞（TimeTag・LRC）の各行の中を、"
+                        u"横に置いた曲の歌声に合わせて自動で配置し、カラオケタグにします。"),
+         {2, 1, 2},
+         QStringLiteral("place"),
+         &PlaceInLines,
+         [](const Settings&) { return TimeTagExtensions(); },
+         [](const Settings& s) { return ExtensionAt(TimeTagExtensions(), s.Place.ExtNew); }},
     };
     return table;
 }
@@ -176,6 +201,8 @@ bool RunMode(int mode, BatchState& state, Settings& settings, RunQuestions& ques
     state.DroppedFiles.clear();
     return true;
 }
+
+void SetPlaceDriver(ModeDriver driver) { placeDriver = driver; }
 
 bool RunMode(int mode, BatchState& state, Settings& settings) {
     NoQuestions questions;

@@ -8,10 +8,10 @@
 
 namespace tavelkor {
 
-inline constexpr int ModeCount = 13;
+inline constexpr int ModeCount = 14;
 
 const QVector<ModeInfo>& ModeTable();
-// A mode by its number "0".."12" or its command name; nullptr when there is none.
+// A mode by its number "0".."13" or its command name; nullptr when there is none.
 const ModeInfo* FindMode(const QString& nameOrIndex);
 
 // One run of the selected mode over state.DroppedFiles: counts the drop, empties the rejected
@@ -20,5 +20,10 @@ const ModeInfo* FindMode(const QString& nameOrIndex);
 bool RunMode(int mode, BatchState& state, Settings& settings, RunQuestions& questions);
 // RunMode where every question is answered with cancel.
 bool RunMode(int mode, BatchState& state, Settings& settings);
+
+// 「行内自動配置」 decodes songs, which the core does not: the program that links the timing
+// room hands its driver over here before any run. Until then the mode gives every file
+// NotTargetFile with a note saying so.
+void SetPlaceDriver(ModeDriver driver);
 
 } // namespace tavelkor

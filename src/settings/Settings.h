@@ -11,7 +11,7 @@ namespace tavelkor {
 
 inline constexpr double DefaultRatio = 0.9953125;
 // The highest mode number Init/NowMode may hold (the mode table has one more mode than this).
-inline constexpr int LastModeIndex = 12;
+inline constexpr int LastModeIndex = 13;
 
 // The encoding a text output is written in: the one its source was read in, or one for all.
 enum class OutputEncodingChoice { Source, Cp932, Utf8, Utf8Bom };
@@ -148,6 +148,12 @@ struct X2TSettings {
     bool Karaoke = true; // word timing becomes karaoke tags; without, lines keep their start
 };
 
+// Placing the fragments of line-timed lyrics on their song's voice.
+struct PlaceSettings {
+    int ExtNew = 0; // TimeTagExtensions
+    bool Redo = false; // lines timed inside already are placed again (else kept as they are)
+};
+
 // The preview window's place on the screen, in twips like the main window's; a width of 0
 // means it was never shown, and it opens in its default size in the middle of the screen.
 struct PreviewSettings {
@@ -195,6 +201,7 @@ struct Settings {
     TimingSettings Timing;
     T2XSettings T2X;
     X2TSettings X2T;
+    PlaceSettings Place;
 };
 
 } // namespace tavelkor

@@ -135,6 +135,8 @@ void VisitSettings(S& settings, D& defaults, Visitor&& visit) {
     TAVELKOR_KEY(T2X, AssFurigana);
     TAVELKOR_KEY(X2T, ExtNew, IntRange{0, 2});
     TAVELKOR_KEY(X2T, Karaoke);
+    TAVELKOR_KEY(Place, ExtNew, IntRange{0, 2});
+    TAVELKOR_KEY(Place, Redo);
     TAVELKOR_KEY(Init, SlidemSec, Int32Range);
 #undef TAVELKOR_KEY
 }

@@ -1,5 +1,7 @@
 #include "MoraDistribution.h"
 
+#include "LinePlacing.h"
+
 #include "KanjiReadings.h"
 #include "RubyPlacement.h"
 
@@ -61,6 +63,13 @@ QVector<double> FragmentMorae(const TimingLine& line, const QVector<RubySpan>& r
     return morae;
 }
 
+QVector<RubySpan> SpansOf(const QVector<KanjiReading>& readings) {
+    QVector<RubySpan> spans;
+    for (const KanjiReading& reading : readings)
+        spans.append({reading.From, reading.Length, reading.Reading, 0});
+    return spans;
+}
+
 QVector<int> SpreadStarts(const QVector<double>& weights, int startMs, int endMs) {
     double total = 0;
     for (double w : weights)
@@ -77,7 +86,7 @@ QVector<int> SpreadStarts(const QVector<double>& weights, int startMs, int endMs
 
 LineDistribution DistributeLineByMorae(const TimingDocument& document, int line,
                                        const QVector<RubySpan>& readings, const SplitRules& rules,
-                                       const KanjiTable& kanji) {
+                                       const KanjiTable& kanji, const DecodedSong* song) {
     if (line < 0 || line >= document.Lines.size() || document.Lines[line].Fragments.isEmpty())
         return {std::nullopt, QStringLiteral(u"この行にはフラグメントがありません")};
     const TimingLine& own = document.Lines[line];
@@ -96,8 +105,9 @@ LineDistribution DistributeLineByMorae(const TimingDocument& document, int line,
             QStringLiteral(u"行の終わりがありません（終わりのタグも次の行の始まりもありません）")};
     if (end <= start)
         return {std::nullopt, QStringLiteral(u"行の終わりが始まりより前です")};
-    const QVector<int> starts =
-        SpreadStarts(FragmentMorae(own, readings, rules, kanji), start, end);
+    const QVector<double> morae = FragmentMorae(own, readings, rules, kanji);
+    const QVector<int> starts = song ? PlaceFragmentsOnSong(*song, PlacingWeights(own, morae), start, end)
+                                     : SpreadStarts(morae, start, end);
     TimingLine after = own;
     for (int k = 0; k < after.Fragments.size(); ++k) {
         after.Fragments[k].StartMs = starts[k];

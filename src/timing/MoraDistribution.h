@@ -4,6 +4,7 @@
 #pragma once
 
 #include "../lyrics/Ruby.h"
+#include "KanjiReadings.h"
 #include "KanjiShares.h"
 #include "TimingDocument.h"
 
@@ -13,9 +14,14 @@
 
 namespace tavelkor {
 
+struct DecodedSong;
+
 // The readings of a line for counting: `first` (the document's) and, where they leave kanji
 // uncovered, `more` (the dictionary's) that overlap none of them.
 QVector<RubySpan> MergeReadings(const QVector<RubySpan>& first, const QVector<RubySpan>& more);
+
+// The dictionary's readings as spans of the line.
+QVector<RubySpan> SpansOf(const QVector<KanjiReading>& readings);
 
 // The morae of each fragment of `line`: characters under a reading share its morae (a reading
 // over several fragments is shared by characters: each kanji the part of the reading it reads
@@ -35,9 +41,11 @@ struct LineDistribution {
 };
 // Line `line` of `document` spread by its morae between its first fragment's start and its end
 // (the last fragment's end, else the next timed line's start). Pauses inside the line go; the
-// first start and the end stay.
+// first start and the end stay. With `song`, the fragments are placed on its voice inside that
+// span instead (PlaceFragments, words of Latin letters weighing their syllables).
 LineDistribution DistributeLineByMorae(const TimingDocument& document, int line,
                                        const QVector<RubySpan>& readings, const SplitRules& rules,
-                                       const KanjiTable& kanji = KanjiTable());
+                                       const KanjiTable& kanji = KanjiTable(),
+                                       const DecodedSong* song = nullptr);
 
 } // namespace tavelkor

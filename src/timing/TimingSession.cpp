@@ -39,15 +39,23 @@ bool TimingSession::Change(const QString& caption, QVector<LineChange> changes,
     return true;
 }
 
-bool TimingSession::TapDown(qint64 songMs, bool hold) {
+bool TimingSession::StartTap(qint64 songMs, int& t) {
     holding_.reset();
+    holdingLine_ = -1;
     lastSnapMs_ = 0;
-    const FragmentPlace place = selection_;
-    if (document_.At(place) == nullptr)
+    if (document_.At(selection_) == nullptr)
         return false;
     const int stamp = int(std::clamp<qint64>(songMs - taps_.TapOffsetMs, 0, MaxTagMs));
-    const int t = Snap(stamp);
+    t = Snap(stamp);
     lastSnapMs_ = t - stamp;
+    return true;
+}
+
+bool TimingSession::TapDown(qint64 songMs, bool hold) {
+    const FragmentPlace place = selection_;
+    int t = 0;
+    if (!StartTap(songMs, t))
+        return false;
     QVector<LineChange> changes;
     TimingLine line = document_.Lines[place.Line];
     for (int j = 0; j < line.Fragments.size(); ++j) {
@@ -109,6 +117,62 @@ bool TimingSession::TapUp(qint64 songMs) {
     released_ = place;
     releasedMs_ = t;
     return true;
+}
+
+bool TimingSession::TapLineDown(qint64 songMs, bool hold) {
+    released_.reset();
+    const FragmentPlace place = selection_;
+    int t = 0;
+    if (!StartTap(songMs, t))
+        return false;
+    TimingLine line = document_.Lines[place.Line];
+    for (TimedFragment& fragment : line.Fragments)
+        fragment = {fragment.Text, -1, -1};
+    line.Fragments.first().StartMs = t;
+    const FragmentPlace next = document_.FirstFrom(place.Line + 1);
+    const FragmentPlace after = next.Valid() && next.Line > place.Line ? next : FragmentPlace();
+    const bool changed = Change(QStringLiteral(u"行タップ ") + MsToTag(t),
+                                {{place.Line, document_.Lines[place.Line], line}}, after);
+    if (!changed)
+        selection_ = after; // the same time again: the tap still moves on
+    lineTapped_ = place.Line;
+    lineTapStep_ = changed ? history_.Index() : -1;
+    if (hold)
+        holdingLine_ = place.Line;
+    return true;
+}
+
+int TimingSession::TapLineUp(qint64 songMs) {
+    const int held = holdingLine_;
+    holdingLine_ = -1;
+    if (held < 0 || held >= document_.Lines.size())
+        return -1;
+    TimingLine line = document_.Lines[held];
+    const int t = int(std::clamp<qint64>(songMs - taps_.TapOffsetMs, 0, MaxTagMs));
+    if (line.Fragments.isEmpty() || !line.Fragments.first().Timed() ||
+        t <= line.Fragments.first().StartMs)
+        return -1;
+    line.Fragments.last().EndMs = t;
+    if (lineTapStep_ != history_.Index() || !history_.AmendLast(document_, held, line)) {
+        const bool changed = Change(QStringLiteral(u"終わり ") + MsToTag(t),
+                                    {{held, document_.Lines[held], line}}, selection_);
+        lineTapStep_ = changed ? history_.Index() : -1;
+    }
+    return held;
+}
+
+QString TimingSession::PlaceTappedLine(int line, const QVector<RubySpan>& readings,
+                                       const DecodedSong* song) {
+    // Joined to the line's tap while that is the last step; else a step of its own.
+    if (lineTapped_ == line && lineTapStep_ == history_.Index()) {
+        const LineDistribution placed = DistributeLineByMorae(
+            document_, line, readings, split_, KanjiTable::Installed(), song);
+        if (!placed.Line)
+            return placed.Refusal;
+        if (history_.AmendLast(document_, line, *placed.Line))
+            return QString();
+    }
+    return DistributeLine(line, readings, song);
 }
 
 bool TimingSession::MoveSelected(int deltaMs) {
@@ -247,9 +311,10 @@ bool TimingSession::SetLineReadings(int line, const QVector<RubySpan>& readings)
     return true;
 }
 
-QString TimingSession::DistributeLine(int line, const QVector<RubySpan>& readings) {
+QString TimingSession::DistributeLine(int line, const QVector<RubySpan>& readings,
+                                      const DecodedSong* song) {
     LineDistribution spread =
-        DistributeLineByMorae(document_, line, readings, split_, KanjiTable::Installed());
+        DistributeLineByMorae(document_, line, readings, split_, KanjiTable::Installed(), song);
     if (!spread.Line)
         return spread.Refusal;
     if (!Change(QStringLiteral(u"行内を自動配分"), {{line, document_.Lines[line], *spread.Line}},

@@ -20,6 +20,8 @@ struct TapRules {
     int TapOffsetMs = 0; // subtracted from every stamp (the user's reaction time)
 };
 
+struct DecodedSong;
+
 class TimingSession {
 public:
     TimingSession() = default;
@@ -54,6 +56,18 @@ public:
     // the tap's undo step). False when no hold is open.
     bool TapUp(qint64 songMs);
 
+    // 「行だけタップ」: a tap key went down at `songMs`: the selected line's first fragment starts
+    // there, its other times go and the next line is selected. With `hold` the release ends the
+    // line (TapLineUp). False when no line is left to tap.
+    bool TapLineDown(qint64 songMs, bool hold);
+    // The hold key came up at `songMs`: the line its press started ends there (joined to the
+    // press's step). The line, or -1 when no hold is open or the end is not after the start.
+    int TapLineUp(qint64 songMs);
+    // The fragments of tapped line `line` placed between its start and end by `readings`, on
+    // `song`'s voice when there is one: joined to the line's tap step while that is the last
+    // step, else a step of its own. Empty when done, else why not.
+    QString PlaceTappedLine(int line, const QVector<RubySpan>& readings, const DecodedSong* song);
+
     // The selected fragment's start moves by `deltaMs`; refused (false) when it is not timed or
     // would cross a time beside it in its line.
     bool MoveSelected(int deltaMs);
@@ -75,9 +89,10 @@ public:
     // Line `line` reads `readings` (over its text; none: no readings): the document's "@RubyN"
     // entries are composed anew (RubyPlacement.h) as one step. False when nothing changed.
     bool SetLineReadings(int line, const QVector<RubySpan>& readings);
-    // 「行内を自動配分」: the line's fragments spread by the morae of `readings`
-    // (MoraDistribution.h). Empty when done, else why not.
-    QString DistributeLine(int line, const QVector<RubySpan>& readings);
+    // 「行内を自動配分」: the line's fragments spread by the morae of `readings`, or with `song`
+    // placed on its voice (MoraDistribution.h), as one step. Empty when done, else why not.
+    QString DistributeLine(int line, const QVector<RubySpan>& readings,
+                           const DecodedSong* song = nullptr);
 
     // The whole document becomes `document` with `selection` (a restored autosave) as one step
     // named `caption`, so that undoing it gives the file as it was opened. False (only the
@@ -90,6 +105,9 @@ public:
 private:
     bool Change(const QString& caption, QVector<LineChange> changes, FragmentPlace after);
     int Snap(int timeMs) const;
+    // A tap begins: open holds end; false when nothing is selected to tap, else `t` is the
+    // tap's time (less the tap offset, inside the tags' range, snapped; LastSnapMs set).
+    bool StartTap(qint64 songMs, int& t);
 
     TimingDocument document_;
     EditHistory history_;
@@ -105,6 +123,10 @@ private:
     // The fragment whose end the last release stamped, and that time.
     std::optional<FragmentPlace> released_;
     int releasedMs_ = 0;
+    // The line a held line tap started, and the history index after the tap's step.
+    int holdingLine_ = -1;
+    int lineTapStep_ = -1;
+    int lineTapped_ = -1; // the line that step tapped
 };
 
 } // namespace tavelkor

@@ -132,8 +132,9 @@ TEST(ModeExtensionSettingsTest, EachExtensionSettingChangesWhatItsOwnModeTakesAn
                 seen.insert(changed);
 
                 // The run takes a file with an accepted extension, rejects another, and writes
-                // its output under the extension the mode names.
-                if (accepted.isEmpty())
+                // its output under the extension the mode names. Placing needs a song beside the
+                // file and the timing room: tests/cli/PlaceCliTest runs it.
+                if (accepted.isEmpty() || mode.Index == ModePlace)
                     continue;
                 QString input = accepted.first();
                 for (const QString& extension : accepted) {

@@ -67,11 +67,11 @@ TEST(SaveSettings, WritesEveryKeyInTableOrderButTheShiftAmount) {
     Settings settings;
     settings.Init.SlidemSec = 250;
     SaveSettings(store, settings);
-    EXPECT_EQ(store.order.size(), 67 + 16 + 13 + 2);
+    EXPECT_EQ(store.order.size(), 67 + 16 + 13 + 2 + 2);
     EXPECT_EQ(store.order.first(), QStringLiteral("Init/SmallSize"));
     EXPECT_EQ(store.order.indexOf(QStringLiteral("T2S/Base")) + 1,
               store.order.indexOf(QStringLiteral("T2S/KaraokeHTML0")));
-    EXPECT_EQ(store.order.last(), QStringLiteral("X2T/Karaoke"));
+    EXPECT_EQ(store.order.last(), QStringLiteral("Place/Redo"));
     EXPECT_EQ(store.order.indexOf(QStringLiteral("Preview/Height")) + 1,
               store.order.indexOf(QStringLiteral("Timing/JoinSokuon")));
     EXPECT_EQ(store.order.indexOf(QStringLiteral("L2T/Karaoke")) + 1,
@@ -133,7 +133,7 @@ TEST(LoadSettings, StoredFormsAndBadValues) {
     store.values[QStringLiteral("Init/SameFolder")] = QStringLiteral("0");
     store.values[QStringLiteral("Init/PreMode")] = QStringLiteral("-1");
     store.values[QStringLiteral("Init/DispResult")] = QStringLiteral("maybe");
-    store.values[QStringLiteral("Init/NowMode")] = QStringLiteral("13");
+    store.values[QStringLiteral("Init/NowMode")] = QStringLiteral("14");
     store.values[QStringLiteral("T2S/ExtOrg")] = QStringLiteral("2");
     store.values[QStringLiteral("T2S/ExtNew")] = QStringLiteral("5");
     store.values[QStringLiteral("T2S/Base")] = QString();

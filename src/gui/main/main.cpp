@@ -2,6 +2,8 @@
 // once the window shows, as if they had been dropped on it.
 #include "../../settings/IniSettingsStore.h"
 #include "../../settings/Settings.h"
+#include "../../modes/ModeTable.h"
+#include "../../timing/PlaceMode.h"
 #include "../common/QtTranslations.h"
 #include "FormMain.h"
 #include "SingleInstance.h"
@@ -20,6 +22,7 @@ int main(int argc, char** argv) {
     // the program.
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
+    tavelkor::SetPlaceDriver(&tavelkor::PlaceInLines);
     QApplication::setApplicationName(tavelkor::ApplicationName);
     QApplication::setApplicationVersion(QStringLiteral(u"1.00β6"));
     QApplication::setDesktopFileName(QStringLiteral("tavelkor"));

@@ -75,7 +75,7 @@ void MakeExclusive(const QList<QCheckBox*>& boxes) {
 bool HasModeOptions(int mode) {
     return (mode >= 0 && mode <= ModeTimeTagToTimeTag) || mode == ModeTimeTagToLrc ||
            mode == ModeLrcToTimeTag || mode == ModeTimeTagToWordFormats ||
-           mode == ModeWordFormatsToTimeTag;
+           mode == ModeWordFormatsToTimeTag || mode == ModePlace;
 }
 
 FormOption::FormOption(Settings& settings, int mode, QWidget* owner)
@@ -132,6 +132,8 @@ FormOption::FormOption(Settings& settings, int mode, QWidget* owner)
     BuildTimeTagToWordFormatsPage(frm_[ModeTimeTagToWordFormats]);
     x2tKaraoke_ =
         AddCheckBox(frm_[ModeWordFormatsToTimeTag], QStringLiteral(u"カラオケタグ化する"));
+    placeRedo_ = AddCheckBox(frm_[ModePlace],
+                             QStringLiteral(u"行の中まで時間のある行も配置し直す"));
 
     // The shared area: the two extensions, then OK and cancel at the right-hand edge.
     auto* shared = new QGridLayout;

@@ -127,6 +127,7 @@ private:
     QCheckBox* t2xFurigana_;
     QCheckBox* t2sRuby_;
     QCheckBox* x2tKaraoke_;
+    QCheckBox* placeRedo_;
     QCheckBox* t2mId3v2_;
     QLineEdit* t2mLanguage_;
     std::array<QRadioButton*, 2> t2tPage_;

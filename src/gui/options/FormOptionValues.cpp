@@ -44,7 +44,7 @@ void FormOption::LoadModePage(int mode) {
     const bool lrc = mode == ModeTimeTagToLrc || mode == ModeLrcToTimeTag;
     const bool hasSource = lrc || mode == ModeTimeTagToWordFormats ||
                            (mode != ModeMp3ToTimeTag && mode <= ModeTimeTagToTimeTag);
-    const bool hasOutput = lrc || mode == ModeWordFormatsToTimeTag ||
+    const bool hasOutput = lrc || mode == ModeWordFormatsToTimeTag || mode == ModePlace ||
                            (mode != ModeTimeTagToMp3 && mode <= ModeTimeTagToTimeTag);
     for (QWidget* widget : {static_cast<QWidget*>(extOrgLabel_), static_cast<QWidget*>(extOrg_)})
         widget->setVisible(hasSource);
@@ -116,6 +116,11 @@ void FormOption::LoadModePage(int mode) {
         t2xFurigana_->setChecked(s.T2X.AssFurigana);
         break;
     }
+    case ModePlace:
+        extOrg_->clear();
+        Fill(extNew_, TimeTagExtensions(), s.Place.ExtNew);
+        placeRedo_->setChecked(s.Place.Redo);
+        break;
     case ModeWordFormatsToTimeTag:
         extOrg_->clear();
         Fill(extNew_, TimeTagExtensions(), s.X2T.ExtNew);
@@ -222,6 +227,10 @@ void FormOption::StoreModePage(int mode) {
         s.T2X.AssFurigana = t2xFurigana_->isChecked();
         break;
     }
+    case ModePlace:
+        s.Place.ExtNew = extNew_->currentIndex();
+        s.Place.Redo = placeRedo_->isChecked();
+        break;
     case ModeWordFormatsToTimeTag:
         s.X2T.ExtNew = extNew_->currentIndex();
         s.X2T.Karaoke = x2tKaraoke_->isChecked();

@@ -45,7 +45,7 @@ const QString KeyLegend = QStringLiteral(
     u"↑↓ 行　Home/End 最初／最後の行　PageUp/PageDown 1画面前／先　←→ フラグメント　"
     u"Ctrl+←→ ±10 ms（Shift: ±100 ms）\n"
     u"M 次と結合　S 分割　F2 文字を編集　Delete 行の時間を消す　R 行を再生　L 行を繰り返す\n"
-    u"O オンセットに吸着　V 波形／スペクトログラム　Y ふりがな　A 行内を自動配分\n"
+    u"O オンセットに吸着　V 波形／スペクトログラム　Y ふりがな　A 行内を自動配分　T 行だけタップ\n"
     u"1／2／3 速度 1×／0.75×／0.5×　Ctrl+Z 元に戻す　Ctrl+Shift+Z やり直す　Ctrl+S 保存　"
     u"F1 キー一覧　Esc 閉じる");
 
@@ -233,6 +233,9 @@ void FormTiming::BuildMenus() {
     add(play, QStringLiteral(u"タップの遅れを測る…(&C)"), QKeySequence(), [this] { Calibrate(); });
     snapAction_ = add(play, QStringLiteral(u"オンセットに吸着(&O)"), QKeySequence(Qt::Key_O),
                       [this] { SetSnapping(!settings_.Timing.SnapToOnsets); });
+    lineTapsAction_ = add(play, QStringLiteral(u"行だけタップ(&T)"), QKeySequence(Qt::Key_T),
+                          [this] { SetLineTaps(!lineTaps_); });
+    lineTapsAction_->setCheckable(true);
     QMenu* view = menuBar_->addMenu(QStringLiteral(u"表示(&V)"));
     spectrogramAction_ = add(view, QStringLiteral(u"スペクトログラム(&S)"), QKeySequence(Qt::Key_V),
                              [this] { ShowSpectrogram(lane_->View() != LaneView::Spectrogram); });

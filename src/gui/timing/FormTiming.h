@@ -122,6 +122,12 @@ private:
     int CurrentLine() const;
     void EditReadings();
     void DistributeLine();
+    // 「行だけタップ」 on or off.
+    void SetLineTaps(bool on);
+    // The tapped line's fragments placed by the dictionary's readings on the song.
+    void PlaceTappedLine(int line);
+    // The song fragments are placed on: the clock's when it plays one, else none.
+    std::shared_ptr<const DecodedSong> PlacingSong() const;
     QString NoDictionaryNote(const QString& error);
 
     Settings& settings_;
@@ -158,6 +164,8 @@ private:
     QCheckBox* snapBox_;
     QAction* snapAction_ = nullptr;
     QAction* spectrogramAction_ = nullptr;
+    QAction* lineTapsAction_ = nullptr;
+    bool lineTaps_ = false; // 「行だけタップ」: a tap times a line, its fragments are placed
     SongAnalysis* analysis_;
     std::unique_ptr<ReadingService> readingService_;
     DialogReadings* readingsDialog_ = nullptr;

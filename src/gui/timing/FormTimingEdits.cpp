@@ -42,6 +42,13 @@ void FormTiming::Tap(QKeyEvent* event, bool hold) {
     // The song position when the key went down, not when the event is handled.
     const qint64 age = ages_.AgeMs(event->timestamp(), sinceStart_.elapsed());
     const qint64 songMs = clock_->PositionMs() - qint64(double(age) * clock_->Speed());
+    if (lineTaps_) {
+        const bool tapped = session_.TapLineDown(songMs, hold);
+        AfterChange(tapped, QStringLiteral(u"タップする行が残っていません"));
+        if (tapped)
+            SaySnap(QString());
+        return;
+    }
     const bool tapped = session_.TapDown(songMs, hold);
     AfterChange(tapped, QStringLiteral(u"タップするフラグメントが残っていません"));
     if (tapped)
@@ -78,6 +85,14 @@ void FormTiming::FinishTapUp(bool pressFollows) {
     // Held again with no press of its own: the release was half of a repeat.
     if (songMs < 0 || (!pressFollows && keys_->Held(tapKey_)))
         return;
+    if (lineTaps_) {
+        const int line = session_.TapLineUp(songMs);
+        if (line >= 0) {
+            ShowDocument();
+            PlaceTappedLine(line);
+        }
+        return;
+    }
     if (session_.TapUp(songMs))
         ShowDocument();
 }

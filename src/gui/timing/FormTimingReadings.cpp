@@ -1,6 +1,7 @@
 // The timing editor's readings: 「ふりがな」 (the readings of the selected line, proposed by the
-// dictionary and kept as "@RubyN" lines) and 「行内を自動配分」 (the line's fragments spread by
-// their morae). The dictionary works on a thread of its own; without one the editor says why
+// dictionary and kept as "@RubyN" lines), 「行内を自動配分」 (the line's fragments spread by
+// their morae, placed on the song's voice when a song plays) and the placing of a line
+// 「行だけタップ」 tapped. The dictionary works on a thread of its own; without one the editor says why
 // once and goes on without proposals.
 #include "DialogReadings.h"
 #include "FormTiming.h"
@@ -14,17 +15,6 @@
 #include <QPointer>
 
 namespace tavelkor {
-
-namespace {
-
-QVector<RubySpan> SpansOf(const QVector<KanjiReading>& readings) {
-    QVector<RubySpan> spans;
-    for (const KanjiReading& reading : readings)
-        spans.append({reading.From, reading.Length, reading.Reading, 0});
-    return spans;
-}
-
-} // namespace
 
 int FormTiming::CurrentLine() const {
     const FragmentPlace selected = session_.Selection();
@@ -95,11 +85,43 @@ void FormTiming::DistributeLine() {
         const QString note = answer.Available || toldNoDictionary_
                                  ? QString()
                                  : QStringLiteral(u"　") + NoDictionaryNote(answer.Error);
+        const std::shared_ptr<const DecodedSong> song = PlacingSong();
         const QString refusal = session_.DistributeLine(
-            line, MergeReadings(LineReadings(session_.Document(), line), SpansOf(answer.Readings)));
+            line, MergeReadings(LineReadings(session_.Document(), line), SpansOf(answer.Readings)),
+            song.get());
         AfterChange(refusal.isEmpty(), refusal);
         if (refusal.isEmpty())
-            Say(QStringLiteral(u"行内を自動配分しました") + note);
+            Say((song ? QStringLiteral(u"行内を歌声に合わせて配置しました")
+                      : QStringLiteral(u"行内を自動配分しました")) +
+                note);
+    });
+}
+
+std::shared_ptr<const DecodedSong> FormTiming::PlacingSong() const {
+    std::shared_ptr<const DecodedSong> song = clock_ ? clock_->Song() : nullptr;
+    return song && song->Error.isEmpty() && song->Frames() > 0 ? song : nullptr;
+}
+
+void FormTiming::SetLineTaps(bool on) {
+    lineTaps_ = on;
+    lineTapsAction_->setChecked(on);
+    Say(on ? QStringLiteral(u"行だけタップ：行の始まりで押し、終わりで離すと行内を歌声に合わせて"
+                            u"配置します")
+           : QStringLiteral(u"フラグメントごとにタップします"));
+}
+
+void FormTiming::PlaceTappedLine(int line) {
+    const QString text = session_.Document().Lines.value(line).Text();
+    readingService_->Propose(text, [this, line, text](const ReadingAnswer& answer) {
+        if (line >= session_.Document().Lines.size() ||
+            session_.Document().Lines[line].Text() != text)
+            return;
+        const QString refusal = session_.PlaceTappedLine(
+            line, MergeReadings(LineReadings(session_.Document(), line), SpansOf(answer.Readings)),
+            PlacingSong().get());
+        AfterChange(refusal.isEmpty(), refusal);
+        if (refusal.isEmpty())
+            Say(QStringLiteral(u"行内を歌声に合わせて配置しました"));
     });
 }
 
