@@ -1,0 +1,91 @@
+// The captions of mode t2x as the players that show them take them: GStreamer's TTML parser
+// gives the words at their times, ffmpeg shows SRT lyrics that look like markup as text, and
+// libass keeps long karaoke lines inside the picture.
+#include "CaptionPeers.h"
+
+#include <QRegularExpression>
+
+using namespace tavelkor;
+using namespace tavelkor::test;
+
+namespace {
+
+// One TimeTag file (real times) written by tavelkor-cli as `formats`; the path without extension.
+QString WriteSong(const TestFolder& folder, const QString& timeTag, const QString& formats,
+                  const QStringList& settings = {}) {
+    const QString base = folder.File("song");
+    EXPECT_TRUE(WriteBytes(base + QStringLiteral(".txt"),
+                           (QStringLiteral("@TimeRatio=1\r\n") + timeTag).toUtf8()));
+    QStringList arguments{QStringLiteral("--mode=t2x"), QStringLiteral("--to=") + formats,
+                          QStringLiteral("--set"), QStringLiteral("Init/OverWrite=True")};
+    for (const QString& setting : settings)
+        arguments << QStringLiteral("--set") << setting;
+    Output(QStringLiteral(TAVELKOR_CLI_PATH), arguments << base + QStringLiteral(".txt"));
+    return base;
+}
+
+// The buffers ttmlparse gives for a TTML file, as "start-end:text" in milliseconds (the text
+// with its blanks simplified); buffers of blanks only are left out. gst-launch prints the times
+// and the bytes from different threads, so each comes from a run of its own.
+QStringList GstBuffers(const QString& file) {
+    auto run = [&](const char* flag, const char* sinkProperty) {
+        return QString::fromUtf8(Output(
+            QStringLiteral("gst-launch-1.0"),
+            {QString::fromUtf8(flag), QStringLiteral("filesrc"), QStringLiteral("location=") + file,
+             QStringLiteral("!"), QStringLiteral("ttmlparse"), QStringLiteral("!"),
+             QStringLiteral("fakesink"), QString::fromUtf8(sinkProperty)}));
+    };
+    static const QRegularExpression chain(
+        QStringLiteral("chain .*pts: (\\d+):(\\d\\d):(\\d\\d)\\.(\\d{3})\\d+, "
+                       "duration: (\\d+):(\\d\\d):(\\d\\d)\\.(\\d{3})"));
+    static const QRegularExpression dump(
+        QStringLiteral("^([0-9a-f]{8}) \\(0x[0-9a-f]+\\): ((?:[0-9a-f]{2} )+)"));
+    QStringList times;
+    for (const QString& line : run("-v", "silent=false").split(u'\n')) {
+        if (const auto m = chain.match(line); m.hasMatch()) {
+            auto ms = [&](int at) {
+                return ((m.captured(at).toLongLong() * 60 + m.captured(at + 1).toInt()) * 60 +
+                        m.captured(at + 2).toInt()) *
+                           1000 +
+                       m.captured(at + 3).toInt();
+            };
+            times << QStringLiteral("%1-%2").arg(ms(1)).arg(ms(1) + ms(5));
+        }
+    }
+    QList<QByteArray> texts;
+    for (const QString& line : run("-q", "dump=true").split(u'\n')) {
+        if (const auto d = dump.match(line); d.hasMatch()) {
+            if (d.captured(1) == u"00000000") // a buffer's first bytes
+                texts.append(QByteArray());
+            texts.last() += QByteArray::fromHex(d.captured(2).remove(u' ').toLatin1());
+        }
+    }
+    EXPECT_EQ(times.size(), texts.size());
+    QStringList buffers;
+    for (qsizetype i = 0; i < std::min(times.size(), texts.size()); ++i) {
+        const QString text = QString::fromUtf8(texts[i]).remove(QChar(0)).simplified();
+        if (!text.isEmpty())
+            buffers << times[i] + u':' + text;
+    }
+    return buffers;
+}
+
+TEST(CaptionRenderers, GStreamerTtmlParseGivesEachWordAtItsTime) {
+    REQUIRE_PEER(HasProgram("gst-launch-1.0"), "gst-launch-1.0 (gstreamer1.0-tools)");
+    const TestFolder folder;
+    // A pause, a reading over a word's edge, a line past an hour.
+    const QString base =
+        WriteSong(folder,
+                  U("@Ruby1=為替,かわせ\r\n"
+                    "[00:01:00]Love [00:01:50]me[00:02:00][00:02:20]&<>[00:02:40]\r\n"
+                    "[00:03:00]の為[00:03:50]替[00:04:00]\r\n"
+                    "[62:03:00]x[62:04:00]\r\n"),
+                  QStringLiteral("ttml"));
+    EXPECT_EQ(
+        GstBuffers(base + QStringLiteral(".ttml")),
+        (QStringList{U("1000-1500:Love"), U("1500-2000:me"), U("2200-2400:&<>"),
+                     U("3000-3500:の為かわせ"), U("3500-4000:替かわせ"), U("3723000-3724000:x")}))
+        << ReadBytes(base + QStringLiteral(".ttml")).toStdString();
+}
+
+} // namespace
