@@ -3,6 +3,9 @@
 // libass keeps long karaoke lines inside the picture.
 #include "CaptionPeers.h"
 
+#include "formats/CaptionText.h"
+#include "formats/SrtWriter.h"
+
 #include <QRegularExpression>
 
 using namespace tavelkor;
@@ -86,6 +89,29 @@ TEST(CaptionRenderers, GStreamerTtmlParseGivesEachWordAtItsTime) {
         (QStringList{U("1000-1500:Love"), U("1500-2000:me"), U("2200-2400:&<>"),
                      U("3000-3500:の為かわせ"), U("3500-4000:替かわせ"), U("3723000-3724000:x")}))
         << ReadBytes(base + QStringLiteral(".ttml")).toStdString();
+}
+
+TEST(CaptionRenderers, FfmpegShowsSrtLyricsThatLookLikeMarkupAsText) {
+    REQUIRE_PEER(HasProgram("ffmpeg"), "ffmpeg");
+    const TestFolder folder;
+    const QStringList lines{U("A&B <c> 🎤"), U("<b>bold</b> 1<2 a>b <<x>>"),
+                            U("{\\i1}x {\\b1} a\\Nb \\n \\h")};
+    QString timeTag;
+    for (int i = 0; i < lines.size(); ++i)
+        timeTag += QStringLiteral("[00:%1:00]").arg(i * 2 + 1, 2, 10, QChar(u'0')) + lines[i] +
+                   QStringLiteral("[00:%1:00]\r\n").arg(i * 2 + 2, 2, 10, QChar(u'0'));
+    const QString base = WriteSong(folder, timeTag, QStringLiteral("srt"));
+    // ffmpeg's own subtitles are ASS events: their text, the invisible word joiners left out.
+    const QString ass = QString::fromUtf8(
+        Output(QStringLiteral("ffmpeg"),
+               {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"),
+                base + QStringLiteral(".srt"), QStringLiteral("-f"), QStringLiteral("ass"),
+                QStringLiteral("-")}));
+    QStringList shown;
+    for (const QStringView line : SplitLines(ass))
+        if (line.startsWith(u"Dialogue:"))
+            shown << line.toString().section(u',', 9).remove(SrtWordJoiner);
+    EXPECT_EQ(shown, lines) << ReadBytes(base + QStringLiteral(".srt")).toStdString();
 }
 
 } // namespace
