@@ -114,4 +114,73 @@ TEST(CaptionRenderers, FfmpegShowsSrtLyricsThatLookLikeMarkupAsText) {
     EXPECT_EQ(shown, lines) << ReadBytes(base + QStringLiteral(".srt")).toStdString();
 }
 
+// A line of `length` characters: Latin words of four letters with blanks, or kana and kanji.
+QString LongLine(int length, bool japanese) {
+    static const QString kana = U("あいうえおかきくけこ漢字さしすせそたちつてと");
+    QString text;
+    for (int i = 0; i < length; ++i)
+        text += japanese ? kana[i % kana.size()] : i % 5 == 4 ? QChar(u' ') : QChar(u'a' + i % 26);
+    return text;
+}
+
+TEST(CaptionRenderers, LibassKeepsLongKaraokeLinesInsideThePicture) {
+    REQUIRE_PEER(HasProgram("ffmpeg"), "ffmpeg with libass");
+    const TestFolder folder;
+    const int lengths[] = {1, 10, 23, 36, 37, 38, 46, 60, 80};
+    // One line a second (four words of a quarter second each, a hundredth of rest), Latin then
+    // Japanese, at the default size; {\k}, so that a word turns whole at its start.
+    QString timeTag;
+    int second = 0;
+    for (const bool japanese : {false, true}) {
+        for (const int length : lengths) {
+            const QString line = LongLine(length, japanese);
+            for (int w = 0; w < 4; ++w)
+                timeTag += QStringLiteral("[00:%1:%2]")
+                               .arg(second, 2, 10, QChar(u'0'))
+                               .arg(w * 25, 2, 10, QChar(u'0')) +
+                           line.mid(w * length / 4, (w + 1) * length / 4 - w * length / 4);
+            timeTag += QStringLiteral("[00:%1:99]\r\n").arg(second++, 2, 10, QChar(u'0'));
+        }
+    }
+    const QString base =
+        WriteSong(folder, timeTag, QStringLiteral("ass"), {QStringLiteral("T2X/AssKaraoke=k")});
+    constexpr int width = 480, height = 270, frameBytes = width * height * 3;
+    const QByteArray video = Output(
+        QStringLiteral("ffmpeg"),
+        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"),
+         QStringLiteral("lavfi"), QStringLiteral("-i"),
+         QStringLiteral("color=c=black:s=%1x%2:r=20:d=%3").arg(width).arg(height).arg(second),
+         QStringLiteral("-vf"), QStringLiteral("subtitles=") + base + QStringLiteral(".ass"),
+         QStringLiteral("-f"), QStringLiteral("rawvideo"), QStringLiteral("-pix_fmt"),
+         QStringLiteral("rgb24"), QStringLiteral("-")});
+    ASSERT_EQ(video.size(), qsizetype(second) * 20 * frameBytes);
+    const std::string ass = ReadBytes(base + QStringLiteral(".ass")).toStdString();
+    for (int line = 0; line < second; ++line) {
+        // The first frame of the line (its first word sung) and its last (every word sung).
+        for (const int frame : {line * 20 + 1, line * 20 + 19}) {
+            const uchar* p =
+                reinterpret_cast<const uchar*>(video.constData()) + qsizetype(frame) * frameBytes;
+            int sung = 0, unsung = 0, outside = 0;
+            for (int i = 0; i < frameBytes; i += 3) {
+                const int x = i / 3 % width, y = i / 3 / width;
+                const bool text = std::max({p[i], p[i + 1], p[i + 2]}) > 60;
+                // The style's margins are 60 of 1920 wide and 60 of 1080 high: 15 pixels here.
+                outside += text && (x < 4 || x >= width - 4 || y < 4);
+                sung += p[i] > 150 && p[i + 1] > 150 && p[i + 2] < 100;
+                unsung += p[i] > 150 && std::abs(p[i] - p[i + 2]) < 30;
+            }
+            const std::string where =
+                "line " + std::to_string(line) + " frame " + std::to_string(frame) + "\n" + ass;
+            EXPECT_EQ(outside, 0) << where;
+            if (frame % 20 == 19) {
+                EXPECT_GT(sung, 0) << where;
+                EXPECT_EQ(unsung, 0) << where;
+            } else if (lengths[line % std::size(lengths)] >= 4) {
+                EXPECT_GT(sung, 0) << where;
+                EXPECT_GT(unsung, 0) << where;
+            }
+        }
+    }
+}
+
 } // namespace
