@@ -66,10 +66,8 @@ TEST(BrowserCaption, ChromiumColoursTheSungPartAndReadsEveryCue) {
     Output(QStringLiteral(TAVELKOR_CLI_PATH),
            {QStringLiteral("--mode=t2x"), QStringLiteral("--to=vtt"), folder.File("song.txt")});
     Output(QStringLiteral("ffmpeg"),
-           {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"),
-            QStringLiteral("lavfi"), QStringLiteral("-i"),
-            QStringLiteral("color=c=black:s=640x360:r=10:d=6"), QStringLiteral("-c:v"),
-            QStringLiteral("libvpx"), folder.File("video.webm")});
+           Words("-v error -f lavfi -i color=c=black:s=640x360:r=10:d=6 -c:v libvpx")
+               << folder.File("video.webm"));
     const QString page = folder.File("page.html");
     WriteBytes(page, Page);
     const std::string vtt = ReadBytes(folder.File("song.vtt")).toStdString();
@@ -101,9 +99,7 @@ TEST(BrowserCaption, ChromiumColoursTheSungPartAndReadsEveryCue) {
             Chromium(page, moment.seconds, {QStringLiteral("--screenshot=") + shot}, budget);
             const QByteArray rgb =
                 Output(QStringLiteral("ffmpeg"),
-                       {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), shot,
-                        QStringLiteral("-f"), QStringLiteral("rawvideo"),
-                        QStringLiteral("-pix_fmt"), QStringLiteral("rgb24"), QStringLiteral("-")});
+                       Words("-v error -i") << shot << Words("-f rawvideo -pix_fmt rgb24 -"));
             ASSERT_EQ(rgb.size(), 640 * 360 * 3) << moment.seconds;
             for (int i = 0; i < rgb.size(); i += 3) {
                 const int r = uchar(rgb[i]), g = uchar(rgb[i + 1]), b = uchar(rgb[i + 2]);

@@ -22,6 +22,11 @@ namespace tavelkor::test {
 
 inline const QString NpmFolder = QStringLiteral(TAVELKOR_TEST_FIXTURES "/../../peers/npm");
 
+// A command line's words ("-v error -f ass -"), for arguments without blanks.
+inline QStringList Words(const char* line) {
+    return QString::fromUtf8(line).split(u' ', Qt::SkipEmptyParts);
+}
+
 inline bool HasProgram(const char* name) {
     return !QStandardPaths::findExecutable(QString::fromUtf8(name)).isEmpty();
 }

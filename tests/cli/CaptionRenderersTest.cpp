@@ -32,11 +32,10 @@ QString WriteSong(const TestFolder& folder, const QString& timeTag, const QStrin
 // and the bytes from different threads, so each comes from a run of its own.
 QStringList GstBuffers(const QString& file) {
     auto run = [&](const char* flag, const char* sinkProperty) {
-        return QString::fromUtf8(Output(
-            QStringLiteral("gst-launch-1.0"),
-            {QString::fromUtf8(flag), QStringLiteral("filesrc"), QStringLiteral("location=") + file,
-             QStringLiteral("!"), QStringLiteral("ttmlparse"), QStringLiteral("!"),
-             QStringLiteral("fakesink"), QString::fromUtf8(sinkProperty)}));
+        return QString::fromUtf8(
+            Output(QStringLiteral("gst-launch-1.0"),
+                   Words(flag) << QStringLiteral("filesrc") << QStringLiteral("location=") + file
+                               << Words("! ttmlparse ! fakesink") << Words(sinkProperty)));
     };
     static const QRegularExpression chain(
         QStringLiteral("chain .*pts: (\\d+):(\\d\\d):(\\d\\d)\\.(\\d{3})\\d+, "
@@ -104,9 +103,7 @@ TEST(CaptionRenderers, FfmpegShowsSrtLyricsThatLookLikeMarkupAsText) {
     // ffmpeg's own subtitles are ASS events: their text, the invisible word joiners left out.
     const QString ass = QString::fromUtf8(
         Output(QStringLiteral("ffmpeg"),
-               {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"),
-                base + QStringLiteral(".srt"), QStringLiteral("-f"), QStringLiteral("ass"),
-                QStringLiteral("-")}));
+               Words("-v error -i") << base + QStringLiteral(".srt") << Words("-f ass -")));
     QStringList shown;
     for (const QStringView line : SplitLines(ass))
         if (line.startsWith(u"Dialogue:"))
@@ -147,12 +144,10 @@ TEST(CaptionRenderers, LibassKeepsLongKaraokeLinesInsideThePicture) {
     constexpr int width = 480, height = 270, frameBytes = width * height * 3;
     const QByteArray video = Output(
         QStringLiteral("ffmpeg"),
-        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"),
-         QStringLiteral("lavfi"), QStringLiteral("-i"),
-         QStringLiteral("color=c=black:s=%1x%2:r=20:d=%3").arg(width).arg(height).arg(second),
-         QStringLiteral("-vf"), QStringLiteral("subtitles=") + base + QStringLiteral(".ass"),
-         QStringLiteral("-f"), QStringLiteral("rawvideo"), QStringLiteral("-pix_fmt"),
-         QStringLiteral("rgb24"), QStringLiteral("-")});
+        Words("-v error -f lavfi -i")
+            << QStringLiteral("color=c=black:s=%1x%2:r=20:d=%3").arg(width).arg(height).arg(second)
+            << QStringLiteral("-vf") << QStringLiteral("subtitles=") + base + QStringLiteral(".ass")
+            << Words("-f rawvideo -pix_fmt rgb24 -"));
     ASSERT_EQ(video.size(), qsizetype(second) * 20 * frameBytes);
     const std::string ass = ReadBytes(base + QStringLiteral(".ass")).toStdString();
     for (int line = 0; line < second; ++line) {
