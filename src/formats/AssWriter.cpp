@@ -1,5 +1,6 @@
 #include "AssWriter.h"
 
+#include "AssWrap.h"
 #include "CaptionText.h"
 
 #include <algorithm>
@@ -48,7 +49,7 @@ QString MakeAssText(const TimedLyrics& lyrics, const AssWriteOptions& options) {
     if (!lyrics.Title.isEmpty())
         text += QStringLiteral("Title: ") + OneLine(lyrics.Title) + CrLf;
     text += QStringLiteral("ScriptType: v4.00+\r\n"
-                           "WrapStyle: 2\r\n"
+                           "WrapStyle: 0\r\n"
                            "ScaledBorderAndShadow: yes\r\n"
                            "YCbCr Matrix: None\r\n"
                            "PlayResX: 1920\r\n"
@@ -68,6 +69,8 @@ QString MakeAssText(const TimedLyrics& lyrics, const AssWriteOptions& options) {
                            "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, "
                            "Effect, Text\r\n");
     const int lineHeight = size * 6 / 5;
+    // The width between the style's margins, where a long line breaks into rows.
+    constexpr int rowWidth = 1920 - 2 * 60;
     for (qsizetype i = 0; i < lyrics.Lines.size(); ++i) {
         const TimedLine& line = lyrics.Lines[i];
         const int slot = int(i % shown);
@@ -85,7 +88,7 @@ QString MakeAssText(const TimedLyrics& lyrics, const AssWriteOptions& options) {
             QString plain = AssEscaped(OneLine(line.Text()));
             if (options.Furigana)
                 plain.replace(u'|', u'｜');
-            text += plain;
+            text += WrappedAssText(plain, size, rowWidth);
             text += CrLf;
             continue;
         }
@@ -110,6 +113,7 @@ QString MakeAssText(const TimedLyrics& lyrics, const AssWriteOptions& options) {
         };
         qsizetype offset = 0; // of the word in the line's text
         qint64 at = start;
+        const qsizetype body = text.size(); // where the Dialogue's text starts
         auto karaoke = [&](qint64 until, const QString& name, const QString& words) {
             const qint64 boundary = std::clamp(until, at, end);
             text += QStringLiteral("{\\%1%2}").arg(name).arg(boundary - at);
@@ -127,6 +131,7 @@ QString MakeAssText(const TimedLyrics& lyrics, const AssWriteOptions& options) {
                     syllable(offset, word.Text));
             offset += word.Text.size();
         }
+        text.replace(body, text.size() - body, WrappedAssText(text.mid(body), size, rowWidth));
         text += CrLf;
     }
     return text;

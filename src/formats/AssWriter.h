@@ -22,7 +22,9 @@ struct AssWriteOptions {
 // "{\k}" on no text) whose centisecond durations add up exactly to the line's time; a line
 // timed as a whole is its plain text (shown ahead, it waits on "{\k}" and turns at its time with
 // one "{\k}"). "{", "}" and "\" in lyrics become their full-width forms
-// (ASS has no escape for them). With `Furigana`, a syllable whose text is exactly a reading's
+// (ASS has no escape for them). A line wider than the picture between the margins breaks into
+// rows with "\N" (WrappedAssText); WrapStyle 0 lets the renderer break a row that is still
+// too wide at a blank. With `Furigana`, a syllable whose text is exactly a reading's
 // base is written "base|reading" (other readings, and those with a blank in base or reading
 // or the base "#", are not written) and a "|" in lyrics becomes
 // "｜", so that a templater takes no lyric for furigana.

@@ -8,7 +8,9 @@ namespace tavelkor {
 
 namespace {
 
-QString TtmlTime(int ms) { return ClockTime(ms, u'.', 3, 0); }
+// A TTML2 clock time always has hours ("00:00:01.000"): strict readers (GStreamer's ttmlparse)
+// refuse the dialect's "00:01.000".
+QString TtmlTime(int ms) { return ClockTime(ms, u'.', 3, 2); }
 
 QString Timed(const char16_t* element, int begin, int end) {
     return QStringLiteral("<%1 begin=\"%2\" end=\"%3\"")
@@ -60,9 +62,10 @@ bool CutsInstantWord(const QVector<WordRange>& words, qsizetype edge) {
     return false;
 }
 
-// A line's words as spans (with `timed`) and its readings as TTML2 ruby containers: the base
-// holds the timed pieces of the words it covers, so every word keeps its time, and the text
-// (in a text container, where the music players' reader looks) carries the base's time.
+// A line's words as spans (with `timed`) and its readings as TTML2 ruby containers of a base
+// and a text (TTML2 pairs a base with a text, a base container with a text container): the
+// base holds the timed pieces of the words it covers, so every word keeps its time, and the
+// text carries the base's time.
 QString LineContent(const TimedLine& line, bool timed) {
     const QVector<WordRange> words = WordRanges(line);
     const QString all = line.Text();
@@ -104,11 +107,11 @@ QString LineContent(const TimedLine& line, bool timed) {
             const RubySpan& span = ruby[next++];
             const qsizetype first = std::max<qsizetype>(0, WordAt(words, span.From));
             const qsizetype last = std::max(first, WordAt(words, span.From + span.Length - 1));
-            text += QStringLiteral("</span><span tts:ruby=\"textContainer\">");
+            text += QStringLiteral("</span>");
             text += Timed(u"span", words.isEmpty() ? line.StartMs : words[first].Begin,
                           words.isEmpty() ? line.EndMs : words[last].End);
             text += QStringLiteral(" tts:ruby=\"text\">") + XmlEscaped(span.Reading) +
-                    QStringLiteral("</span></span></span>");
+                    QStringLiteral("</span></span>");
         }
     }
     return text;
@@ -184,9 +187,14 @@ QString MakeTtmlText(const TimedLyrics& lyrics, const QString& language) {
     if (!lyrics.Artist.isEmpty())
         text += QStringLiteral("<amll:meta key=\"artists\" value=\"") + XmlEscaped(lyrics.Artist) +
                 QStringLiteral("\"/>\r\n");
-    text += QStringLiteral("</metadata>\r\n</head>\r\n");
+    text += QStringLiteral("</metadata>\r\n");
+    // A region for the lines, at the foot of the picture: renderers that follow TTML's layout
+    // (GStreamer's ttmlparse) show nothing outside a region.
+    text += QStringLiteral("<layout><region xml:id=\"lyrics\" tts:displayAlign=\"after\" "
+                           "tts:textAlign=\"center\"/></layout>\r\n</head>\r\n");
     const int songEnd = lyrics.Lines.isEmpty() ? 0 : lyrics.Lines.last().EndMs;
-    text += QStringLiteral("<body dur=\"%1\">\r\n<div>\r\n").arg(TtmlTime(songEnd));
+    text +=
+        QStringLiteral("<body region=\"lyrics\" dur=\"%1\">\r\n<div>\r\n").arg(TtmlTime(songEnd));
     int key = 0;
     for (const TimedLine& line : lyrics.Lines) {
         text += Timed(u"p", line.StartMs, line.EndMs);

@@ -1,6 +1,7 @@
 #include "VttReader.h"
 
 #include "CaptionText.h"
+#include "SrtWriter.h"
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -57,7 +58,7 @@ TimedLine ReadCuePayload(QStringView payload, int start, int end) {
     line.StartMs = start;
     line.EndMs = end;
     line.Words.append({QString(), start});
-    int reading = 0; // inside <rt>
+    int reading = 0;      // inside <rt>
     qsizetype length = 0; // of the line's text so far
     // The open <ruby>: where its base starts in the text, where it ends (at its first <rt>),
     // and the readings of its <rt>s.
@@ -212,7 +213,10 @@ std::optional<TimedLyrics> ReadSrtText(QStringView text) {
         // SRT knows <b>, <i>, <u> and <font>; the text itself is taken as it stands.
         static const QRegularExpression tags(QStringLiteral("</?(b|i|u|s|font)(\\s[^>]*)?>"),
                                              QRegularExpression::CaseInsensitiveOption);
-        const QString plain = WithoutOverrides(payload).replace(tags, QString());
+        QString plain = WithoutOverrides(payload).replace(tags, QString());
+        // The word joiner our writer puts after markup-like text (SrtWriter.h) goes again.
+        for (const char16_t* mark : {u"<", u"{", u"\\"})
+            plain.replace(QString::fromUtf16(mark) + SrtWordJoiner, QString::fromUtf16(mark));
         TimedLine line;
         line.StartMs = timing->first;
         line.EndMs = timing->second;

@@ -83,7 +83,10 @@ QString MakeVttText(const TimedLyrics& lyrics, const QString& sungColour,
                         if (edge > at && edge - at < to - c)
                             to = c + edge - at;
                 }
-                text += VttEscaped(word.Text.mid(c, to - c));
+                // Browsers give ::cue(:past) and ::cue(:future) to elements only: bare text
+                // between two timestamps keeps the cue's colour, so every piece is a <c>.
+                text += QStringLiteral("<c>") + VttEscaped(word.Text.mid(c, to - c)) +
+                        QStringLiteral("</c>");
                 at += to - c;
                 c = to;
             }

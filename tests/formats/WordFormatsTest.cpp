@@ -83,7 +83,8 @@ TEST(WordFormats, RubyEdgeCasesInEachWriter) {
     } cases[] = {
         {until,
          WordFormat::Vtt,
-         {U("<ruby>為替<rt>かわせ</rt></ruby><00:01.500>だ"), U("\r\n為替<00:03.500>だ")},
+         {U("<ruby><c>為替</c><rt>かわせ</rt></ruby><00:01.500><c>だ</c>"),
+          U("\r\n<c>為替</c><00:03.500><c>だ</c>")},
          {}},
         {until,
          WordFormat::Ttml,
@@ -92,23 +93,27 @@ TEST(WordFormats, RubyEdgeCasesInEachWriter) {
         {until, WordFormat::Ass, {U("}為替|かわせ{"), U("}為替{")}, {}},
         {twice,
          WordFormat::Vtt,
-         {U("<ruby>為替<rt>かわせ</rt></ruby><00:01.200>と<00:01.400><ruby>為替<rt>いかわせ</rt></"
-            "ruby>")},
+         {U("<ruby><c>為替</c><rt>かわせ</rt></ruby><00:01.200><c>と</c><00:01.400><ruby><c>為替</"
+            "c>"
+            "<rt>いかわせ</rt></ruby>")},
          {}},
         {twice, WordFormat::Ass, {U("}為替|かわせ{"), U("}為替|いかわせ\r\n")}, {}},
-        {crossing, WordFormat::Vtt, {U("の<ruby>為<00:01.500>替<rt>かわせ</rt></ruby>")}, {}},
+        {crossing,
+         WordFormat::Vtt,
+         {U("<c>の</c><ruby><c>為</c><00:01.500><c>替</c><rt>かわせ</rt></ruby>")},
+         {}},
         {crossing,
          WordFormat::Ttml,
-         {U("<span begin=\"00:01.000\" end=\"00:01.500\">の</span><span tts:ruby=\"container\">"
-            "<span tts:ruby=\"base\"><span begin=\"00:01.000\" end=\"00:01.500\">為</span>"
-            "<span begin=\"00:01.500\" end=\"00:02.000\">替</span></span><span "
-            "tts:ruby=\"textContainer\"><span begin=\"00:01.000\" end=\"00:02.000\" "
-            "tts:ruby=\"text\">かわせ</span></span></span>")},
-         {}},
+         {U("<span begin=\"00:00:01.000\" end=\"00:00:01.500\">の</span><span "
+            "tts:ruby=\"container\"><span tts:ruby=\"base\"><span begin=\"00:00:01.000\" "
+            "end=\"00:00:01.500\">為</span><span begin=\"00:00:01.500\" end=\"00:00:02.000\">"
+            "替</span></span><span begin=\"00:00:01.000\" end=\"00:00:02.000\" "
+            "tts:ruby=\"text\">かわせ</span></span>")},
+         {U("Container")}},
         {crossing, WordFormat::Ass, {}, {U("|")}},
         {crossing, WordFormat::Srt, {}, {U("かわせ")}},
         {marks, WordFormat::Ttml, {U("tts:ruby=\"text\">&amp;&lt;&gt;</span>")}, {}},
-        {marks, WordFormat::Vtt, {U("<ruby>歌<rt>&amp;&lt;&gt;</rt></ruby>")}, {}},
+        {marks, WordFormat::Vtt, {U("<ruby><c>歌</c><rt>&amp;&lt;&gt;</rt></ruby>")}, {}},
         {marks, WordFormat::Ass, {U("}歌|&<>{")}, {}},
     };
     for (const auto& c : cases) {

@@ -106,9 +106,12 @@ private slots:
         t2x.ChkT2XFormat(0)->click(); // no ASS
         t2x.ChkT2XFormat(3)->click(); // SRT
         t2x.CmbT2XKaraoke()->setCurrentIndex(2);
+        QVERIFY(t2x.ChkT2XVttStyle()->isChecked());
+        t2x.ChkT2XVttStyle()->click(); // WebVTT for ffmpeg and mpv
         QTest::mouseClick(t2x.ComOK(), Qt::LeftButton);
         QCOMPARE(settings.T2X.Formats, QStringLiteral("ttml,vtt,srt"));
         QCOMPARE(settings.T2X.AssKaraoke, QStringLiteral("ko"));
+        QVERIFY(!settings.T2X.VttStyle);
 
         FormOption x2t(settings, ModeWordFormatsToTimeTag);
         x2t.show();

@@ -5,10 +5,10 @@
 // drops unsaved changes; the tap offset is measured from taps along clicks. Without a song the
 // editor refuses to tap. The ★ menu and the
 // preview's 「編集」 open it.
+#include "gui/timing/FormTiming.h"
 #include "gui/main/FormMain.h"
 #include "gui/preview/FormPreview.h"
 #include "gui/timing/DialogCalibration.h"
-#include "gui/timing/FormTiming.h"
 #include "preview/PreviewDocument.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/Settings.h"
@@ -319,7 +319,8 @@ private slots:
             QByteArray sign;  // the word timing of く as the format writes it
         } rows[] = {
             {"ASS (*.ass)", "song.ass", "\xEF\xBB\xBF[Script Info]", "{\\kf50}"},
-            {"TTML (*.ttml)", "song.ttml", "<?xml", "<span begin=\"00:01.500\" end=\"00:02.000\">"},
+            {"TTML (*.ttml)", "song.ttml", "<?xml",
+             "<span begin=\"00:00:01.500\" end=\"00:00:02.000\">"},
             {"WebVTT (*.vtt)", "song.vtt", "WEBVTT", "<00:01.500>"},
             {"SRT (*.srt)", "song.srt", "1\r\n00:00:01,000 --> 00:00:02,500", "さくら"},
         };

@@ -165,8 +165,9 @@ TEST(TimingSave, SaveAsWritesEveryFormatInItsModesEncodingWithTheRestUnsung) {
         {ExportFormat::Sami, "<font color=yellow>きらの</font>星が光る", "きらの星</font>"},
         {ExportFormat::Dsmp, "=きらの\r\n", "=きらの星\r\n"},
         {ExportFormat::Ass, "{\\kf32}の{\\kf0}星が光る", "{\\kf32}の星"},
-        {ExportFormat::Ttml, "<span begin=\"00:03.610\" end=\"00:03.610\">星が光る</span>", "の星"},
-        {ExportFormat::Vtt, "<00:03.290>の<00:03.609>星が光る", "の星"},
+        {ExportFormat::Ttml, "<span begin=\"00:00:03.610\" end=\"00:00:03.610\">星が光る</span>",
+         "の星"},
+        {ExportFormat::Vtt, "<00:03.290><c>の</c><00:03.609><c>星が光る</c>", "の星"},
         {ExportFormat::Srt, "きらの星が光る", "<"}};
     for (const auto& rest : rests) {
         const QString text =

@@ -233,6 +233,14 @@ void FormOption::BuildTimeTagToWordFormatsPage(QWidget* page) {
     row->addWidget(t2xFont_);
     static_cast<QVBoxLayout*>(page->layout())->addLayout(row);
     t2xFurigana_ = AddCheckBox(page, QStringLiteral(u"ASSにふりがなを書く（漢字|かんじ の形）"));
+    t2xVttStyle_ = AddCheckBox(page, QStringLiteral(u"WebVTTに色のSTYLEブロックを書く"));
+    auto* note = new QLabel(
+        QStringLiteral(u"オン：ブラウザ（Chrome など）が歌った部分に色を付けます。"
+                       u"ffmpeg 5.1 とそれを使う mpv などは字幕を 1 つも表示しません。\n"
+                       u"オフ：ffmpeg・mpv でも表示しますが、ブラウザでは色が変わりません。"),
+        page);
+    note->setWordWrap(true);
+    page->layout()->addWidget(note);
 }
 
 void FormOption::BuildTimeTagToDsmpPage(QWidget* page) {

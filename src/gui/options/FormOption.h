@@ -67,6 +67,7 @@ public:
     QComboBox* CmbT2XKaraoke() const { return t2xKaraoke_; }
     QLineEdit* TxtT2XFont() const { return t2xFont_; }
     QCheckBox* ChkT2XFurigana() const { return t2xFurigana_; }
+    QCheckBox* ChkT2XVttStyle() const { return t2xVttStyle_; }
     QCheckBox* ChkT2SRuby() const { return t2sRuby_; }
     QCheckBox* ChkX2TKaraoke() const { return x2tKaraoke_; }
     QCheckBox* ChkT2MId3v2() const { return t2mId3v2_; }
@@ -125,6 +126,7 @@ private:
     QComboBox* t2xKaraoke_;
     QLineEdit* t2xFont_;
     QCheckBox* t2xFurigana_;
+    QCheckBox* t2xVttStyle_;
     QCheckBox* t2sRuby_;
     QCheckBox* x2tKaraoke_;
     QCheckBox* placeRedo_;

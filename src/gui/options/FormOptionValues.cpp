@@ -114,6 +114,7 @@ void FormOption::LoadModePage(int mode) {
             std::max(0, t2xKaraoke_->findText(s.T2X.AssKaraoke.toLower())));
         t2xFont_->setText(s.T2X.AssFont);
         t2xFurigana_->setChecked(s.T2X.AssFurigana);
+        t2xVttStyle_->setChecked(s.T2X.VttStyle);
         break;
     }
     case ModePlace:
@@ -225,6 +226,7 @@ void FormOption::StoreModePage(int mode) {
         if (!t2xFont_->text().trimmed().isEmpty())
             s.T2X.AssFont = t2xFont_->text().trimmed();
         s.T2X.AssFurigana = t2xFurigana_->isChecked();
+        s.T2X.VttStyle = t2xVttStyle_->isChecked();
         break;
     }
     case ModePlace:
