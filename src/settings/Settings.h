@@ -176,6 +176,9 @@ struct TimingSettings {
     // A stamp within SnapWindowMs of a detected onset takes the onset's time.
     bool SnapToOnsets = false;
     int SnapWindowMs = 60;
+    // Which onsets the lane shows and stamps snap to: "voice", the starts of the sung voice
+    // brought forward from the mix; "plain", the start of every sound.
+    QString OnsetKind = QStringLiteral("voice");
 };
 
 struct Settings {

@@ -42,12 +42,14 @@ bool TimingSession::Change(const QString& caption, QVector<LineChange> changes,
 bool TimingSession::TapDown(qint64 songMs, bool hold) {
     holding_.reset();
     lastSnapMs_ = 0;
+    lastStayed_ = false;
     const FragmentPlace place = selection_;
     if (document_.At(place) == nullptr)
         return false;
     const int stamp = int(std::clamp<qint64>(songMs - taps_.TapOffsetMs, 0, MaxTagMs));
     const int t = Snap(stamp);
     lastSnapMs_ = t - stamp;
+    lastStayed_ = t == stamp && Stays(stamp);
     QVector<LineChange> changes;
     TimingLine line = document_.Lines[place.Line];
     for (int j = 0; j < line.Fragments.size(); ++j) {
@@ -128,12 +130,14 @@ bool TimingSession::MoveSelected(int deltaMs) {
 
 bool TimingSession::MoveStart(FragmentPlace place, int toMs) {
     lastSnapMs_ = 0;
+    lastStayed_ = false;
     const TimeRange range = StartRange(document_, place);
     if (range.Low > range.High)
         return false;
     const int snapped = Snap(toMs);
     if (snapped != toMs && range.Clamp(snapped) == snapped)
         lastSnapMs_ = snapped - toMs;
+    lastStayed_ = snapped == toMs && Stays(toMs);
     const int t = range.Clamp(toMs + lastSnapMs_);
     const TimingLine& line = document_.Lines[place.Line];
     TimingLine after = line;
@@ -142,8 +146,13 @@ bool TimingSession::MoveStart(FragmentPlace place, int toMs) {
                   selection_);
 }
 
+bool TimingSession::Stays(int timeMs) const {
+    return snap_.On && onsets_ && OnsetWithin(*onsets_, timeMs, snap_.StayMs);
+}
+
 int TimingSession::Snap(int timeMs) const {
-    return snap_.On && onsets_ ? SnapToOnset(*onsets_, timeMs, snap_.WindowMs) : timeMs;
+    return snap_.On && onsets_ ? SnapToOnset(*onsets_, timeMs, snap_.WindowMs, snap_.StayMs)
+                               : timeMs;
 }
 
 bool TimingSession::MergeSelected() {

@@ -5,6 +5,7 @@
 #include "TestFiles.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -89,6 +90,20 @@ private slots:
         dialog.close();
         QVERIFY(settings.Init.OverWrite);
         QCOMPARE(settings.Init.TimeRatio, 0.9953125);
+    }
+
+    void theKindOfOnsetsIsChosenFromTheListAndStoredOnOk() {
+        Settings settings;
+        FormOptionCommon dialog(settings);
+        dialog.show();
+        QCOMPARE(dialog.CmbOnsetKind()->currentText(), QString::fromUtf8("歌声の始まり"));
+        dialog.CmbOnsetKind()->setFocus();
+        QTest::keyClick(dialog.CmbOnsetKind(), Qt::Key_Down);
+        QCOMPARE(settings.Timing.OnsetKind, QStringLiteral("voice"));
+        QTest::mouseClick(dialog.ComOK(), Qt::LeftButton);
+        QCOMPARE(settings.Timing.OnsetKind, QStringLiteral("plain"));
+        FormOptionCommon again(settings);
+        QCOMPARE(again.CmbOnsetKind()->currentText(), QString::fromUtf8("すべての音の始まり"));
     }
 };
 

@@ -192,14 +192,20 @@ private slots:
         f.Key(Qt::Key_F);
         f.Key(Qt::Key_Space);
 
-        // The lane followed the song (from 1 s, 10 ms a pixel). い dropped 11 px on, 10 ms
-        // before the onset at 1500, takes it; undo: 1380.
+        // The lane followed the song (from 1 s, 10 ms a pixel). い dropped 8 px on, 40 ms
+        // before the onset at 1500, takes it; undo: 1380. Dropped 10 ms before the onset, it
+        // already agrees with it and stays.
         QCOMPARE(f.Lane().Window().FromMs(), 1000);
-        f.Drag(f.X(1380), 11);
+        f.Drag(f.X(1380), 8);
         QCOMPARE(f.Line(0).Fragments[1].StartMs, 1500);
-        QCOMPARE(f.Status(), QString::fromUtf8("オンセットに合わせました（+10 ms）"));
+        QCOMPARE(f.Status(), QString::fromUtf8("オンセットに合わせました（+40 ms）"));
         f.Key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(f.Line(0).Fragments[1].StartMs, 1380);
+        f.Drag(f.X(1380), 11);
+        QCOMPARE(f.Line(0).Fragments[1].StartMs, 1490);
+        QCOMPARE(f.Status(),
+                 QString::fromUtf8("動かしました：00:01.49（オンセットのすぐ近くです）"));
+        f.Key(Qt::Key_Z, Qt::ControlModifier);
         // Dropped at 1250, 250 ms from either onset: it stays where it was dropped.
         f.Drag(f.X(1380), -13);
         QCOMPARE(f.Line(0).Fragments[1].StartMs, 1250);
