@@ -114,6 +114,7 @@ void Sweep(std::vector<Set>& sets) {
     };
     std::vector<Spectral> spectra{
         {"default", [](VoiceOnsetOptions&) {}},
+        {"stronger", [](VoiceOnsetOptions& o) { o.KeepFirst = false; }},
         {"no centre", [](VoiceOnsetOptions& o) { o.CentreExponent = 0; }},
         {"centre^2", [](VoiceOnsetOptions& o) { o.CentreExponent = 2; }},
         {"hpss 17/17", [](VoiceOnsetOptions& o) { o.HarmonicFrames = 17; }},
@@ -131,6 +132,7 @@ void Sweep(std::vector<Set>& sets) {
         {"hpss floor 0.3", [](VoiceOnsetOptions& o) { o.HarmonicFrames = 17, o.MaskFloor = 0.3; }},
     };
     const VoiceOverBand band = MakeVoiceOverBand(1);
+    const OnsetMaterial spoken = MakeSpokenMaterial(240, 5);
     const QStringList only = QProcessEnvironment::systemEnvironment()
                                  .value(QStringLiteral("SWEEP_ONLY"))
                                  .split(u',', Qt::SkipEmptyParts);
@@ -146,10 +148,11 @@ void Sweep(std::vector<Set>& sets) {
             for (Loaded& song : sets[s].Songs)
                 curves[s].push_back(VoiceDetectionCurve(song.Song, base));
         const VoiceCurve bandCurve = VoiceDetectionCurve(band.Song, base);
+        const VoiceCurve spokenCurve = VoiceDetectionCurve(spoken.Song, base);
         for (double threshold : {0.3, 0.5, 1.0, 2.0}) {
-            for (double gap : {50.0}) {
-                for (int stay : {0, 15, 30}) {
-                    for (int shift : {-20, -10, 0}) {
+            for (double gap : {50.0, 100.0}) {
+                for (int stay : {0, 20, 30}) {
+                    for (int shift : {-10, 0}) {
                         VoiceOnsetOptions o = base;
                         o.Threshold = threshold, o.MinGapMs = gap;
                         o.ShiftMs = shift;
@@ -185,8 +188,14 @@ void Sweep(std::vector<Set>& sets) {
                             ++lone;
                             drums += near(found, drum, 20);
                         }
-                        std::printf(" | band %2d/%2d notes, %2d/%2d drums\n", notes,
+                        std::printf(" | band %2d/%2d notes, %2d/%2d drums", notes,
                                     int(band.NotesMs.size()), drums, lone);
+                        // Syllables spoken over a quiet chord: onsets found, taps snapped.
+                        const OnsetScore said = Score(
+                            spoken.OnsetsMs, Times(PickVoiceOnsets(spokenCurve, o)), stay);
+                        std::printf(" | spoken %3.0f%% %2d -> %2d ms\n", 100 * said.Share20(),
+                                    OnsetScore::Median(said.Before),
+                                    OnsetScore::Median(said.After));
                         std::fflush(stdout);
                     }
                 }

@@ -11,7 +11,7 @@ struct SnapRules {
     // A stamp this near an onset already agrees with it and stays: onsets in a mix are some
     // tens of milliseconds off the sung start themselves, so moving a stamp this little is as
     // likely to take it away from the start as towards it.
-    int StayMs = 30;
+    int StayMs = 20;
 };
 
 // The onset nearest to `timeMs` when it is at most `windowMs` away, else `timeMs` itself; also

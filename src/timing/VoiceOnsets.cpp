@@ -208,7 +208,7 @@ std::vector<VoiceOnset> PickVoiceOnsets(const VoiceCurve& curve, const VoiceOnse
             continue;
         const int ms = std::max(0, int(std::lround(double(i) * curve.HopMs)) + options.ShiftMs);
         if (!onsets.empty() && ms - onsets.back().Ms < options.MinGapMs) {
-            if (strength > onsets.back().Strength)
+            if (!options.KeepFirst && strength > onsets.back().Strength)
                 onsets.back() = {ms, strength};
             continue;
         }

@@ -34,7 +34,8 @@ struct VoiceOnsetOptions {
     double Threshold = 0.5; // height above the local mean an onset needs
     int MeanFrames = 10;    // the local mean is taken over this many frames each side
     int PeakFrames = 3;     // an onset is the highest point this many frames each side
-    double MinGapMs = 50;   // two onsets are at least this far apart
+    double MinGapMs = 100;  // two onsets are at least this far apart:
+    bool KeepFirst = true;  // of two closer, the first stays (else the stronger)
     double SilenceDb = -50; // no onset where the mix is quieter
     int ShiftMs = 0;        // added to every onset (the curve's delay)
 };
