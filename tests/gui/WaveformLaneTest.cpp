@@ -4,10 +4,14 @@
 // Ctrl+wheel zooms within 2 to 30 s; a click on empty lane seeks and a double-click on a handle
 // plays from half a second before it. With 「オンセットに吸着」 on (its key, its box), taps and
 // drops within the window take the onset's time and say so, others keep theirs, and undo
-// gives back the state before the tap or drag.
+// gives back the state before the tap or drag. Left to itself, the editor finds the onsets of
+// the kind Timing/OnsetKind names.
 #include "gui/timing/FormTiming.h"
 #include "gui/timing/WaveformLane.h"
 #include "settings/Settings.h"
+#include "timing/SongOnsets.h"
+
+#include "timing/OnsetMaterial.h"
 
 #include "OnModal.h"
 #include "TestFiles.h"
@@ -23,15 +27,15 @@ using namespace tavelkor;
 
 namespace {
 
-// A clock that stands where the test puts it, over 30 s of silence.
+// A clock that stands where the test puts it, over 30 s of silence or the song it is given.
 class LaneClock : public TimingClock {
 public:
-    LaneClock() {
+    explicit LaneClock(std::shared_ptr<const DecodedSong> given = nullptr) {
         auto song = std::make_shared<DecodedSong>();
         song->SampleRate = 8000;
         song->Left.assign(30 * 8000, 0.0f);
         song->Right = song->Left;
-        samples = song;
+        samples = given ? given : song;
     }
     void Play() override { playing = true; }
     void Pause() override { playing = false; }
@@ -49,17 +53,22 @@ public:
 };
 
 struct Fixture {
-    explicit Fixture(const QByteArray& lyrics) {
+    // With `kind`, the editor finds the onsets of that kind in `song` itself.
+    explicit Fixture(const QByteArray& lyrics, const char* kind = nullptr,
+                     std::shared_ptr<const DecodedSong> song = nullptr) {
         path = folder.Put("song.txt", lyrics);
         folder.Put("song.wav", QByteArray()); // found beside the lyrics; the clock is the test's
-        form = std::make_unique<FormTiming>(settings, nullptr, [this](const PreviewSong&) {
-            auto made = std::make_unique<LaneClock>();
+        if (kind)
+            settings.Timing.OnsetKind = QString::fromLatin1(kind);
+        form = std::make_unique<FormTiming>(settings, nullptr, [this, song](const PreviewSong&) {
+            auto made = std::make_unique<LaneClock>(song);
             clock = made.get();
             return made;
         });
-        form->FindOnsets = [](const DecodedSong&, const std::atomic<bool>*) {
-            return std::vector<int>{1000, 1500, 2600, 4000};
-        };
+        if (!kind)
+            form->FindOnsets = [](const DecodedSong&, const std::atomic<bool>*) {
+                return std::vector<int>{1000, 1500, 2600, 4000};
+            };
         form->Lane()->setFixedWidth(800);
         form->resize(900, 640);
         form->OpenFile(path);
@@ -217,6 +226,18 @@ private slots:
         QVERIFY(!f.settings.Timing.SnapToOnsets);
         f.Drag(f.X(1250), 23);
         QCOMPARE(f.Line(0).Fragments[1].StartMs, 1480);
+    }
+
+    void findsTheOnsetsOfTheKindTheSettingsName() {
+        auto song = std::make_shared<const DecodedSong>(
+            test::MakeOnsetMaterial(test::OnsetSound::ToneBursts, 5, 8000).Song);
+        for (const char* kind : {"plain", "voice"}) {
+            Fixture f("あいう\r\n", kind, song);
+            QTRY_VERIFY_WITH_TIMEOUT(f.Lane().HasOnsets(), 30000);
+            QCOMPARE(*f.Lane().Onsets(), SongOnsets(*song, QString::fromLatin1(kind)));
+        }
+        QVERIFY(SongOnsets(*song, QStringLiteral("plain")) !=
+                SongOnsets(*song, QStringLiteral("voice")));
     }
 };
 

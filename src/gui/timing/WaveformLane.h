@@ -36,6 +36,7 @@ public:
     const LaneWindow& Window() const { return window_; }
     const QVector<LaneMark>& Marks() const { return marks_; }
     bool HasOnsets() const { return onsets_ != nullptr; }
+    const std::vector<int>* Onsets() const { return onsets_.get(); }
 
 signals:
     void SeekRequested(qint64 positionMs);
