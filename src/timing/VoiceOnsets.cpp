@@ -11,10 +11,12 @@ namespace tavelkor {
 
 namespace {
 
-// FFTW's planner is not safe on two threads at once; its plans run anywhere.
-std::mutex& PlannerMutex() {
-    static std::mutex mutex;
-    return mutex;
+// FFTW's planner is not safe on two threads at once, and aubio and Rubber Band plan with the
+// same FFTW in this process (the player on its own thread). Made safe once, it guards every
+// planner call of the process; plans run anywhere.
+void MakePlannerThreadSafe() {
+    static std::once_flag once;
+    std::call_once(once, [] { fftwf_make_planner_thread_safe(); });
 }
 
 struct Fft {
@@ -22,12 +24,11 @@ struct Fft {
     fftwf_complex* Data;
     fftwf_plan Plan;
     explicit Fft(int size) : Size(size) {
-        std::lock_guard lock(PlannerMutex());
+        MakePlannerThreadSafe();
         Data = fftwf_alloc_complex(size_t(size));
         Plan = fftwf_plan_dft_1d(size, Data, Data, FFTW_FORWARD, FFTW_ESTIMATE);
     }
     ~Fft() {
-        std::lock_guard lock(PlannerMutex());
         fftwf_destroy_plan(Plan);
         fftwf_free(Data);
     }
