@@ -11,6 +11,7 @@
 #include "../modes/ModeTable.h"
 #include "../settings/IniSettingsStore.h"
 #include "../settings/SettingsIo.h"
+#include "../timing/SongOnsets.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -23,6 +24,7 @@ QString UsageText() {
         "Usage: tavelkor-cli [--settings FILE] [--set Section/Key=Value]... [--mode MODE]\n"
         "                    [--shift MS] [--keep first|second] [--report text|json]\n"
         "                    [--to FORMATS] FILE...\n"
+        "       tavelkor-cli [--settings FILE] [--set Section/Key=Value]... --onsets SONG\n"
         "\n"
         "Converts every FILE with one of Tavelkor's modes and prints the result report.\n"
         "\n"
@@ -42,6 +44,9 @@ QString UsageText() {
         "                    (the same as --set T2X/Formats=FORMATS)\n"
         "  --report text|json   the result report as text (the default) or as one JSON\n"
         "                    document with each file's output, encoding and result\n"
+        "  --onsets SONG     print the onsets of SONG the timing editor snaps to, one time\n"
+        "                    in milliseconds a line (the kind: --set "
+        "Timing/OnsetKind=voice|plain)\n"
         "  --list modes|keys|options  print the modes, the settings --set takes or the\n"
         "                    options, one a line (shell completion is made from them)\n"
         "  --help, --version\n"
@@ -90,6 +95,20 @@ QString FirstUnknownOption(const QStringList& arguments, const QStringList& know
     return QString();
 }
 
+// --onsets: the song decoded as the timing editor decodes it, its onsets one a line.
+int PrintOnsets(const QString& path, const Settings& settings, QTextStream& out, QTextStream& err) {
+    const DecodedSong song = DecodeSong(path);
+    if (!song.Error.isEmpty()) {
+        err << "tavelkor-cli: " << path << ": " << song.Error << '\n';
+        err.flush();
+        return ExitFailures;
+    }
+    for (int ms : SongOnsets(song, settings.Timing.OnsetKind))
+        out << ms << '\n';
+    out.flush();
+    return ExitSuccess;
+}
+
 } // namespace
 
 QList<QCommandLineOption> CommandLineOptions() {
@@ -106,7 +125,8 @@ QList<QCommandLineOption> CommandLineOptions() {
             valued(u"keep", u"WHICH"),
             valued(u"report", u"FORM"),
             valued(u"list", u"WHAT"),
-            valued(u"to", u"FORMATS")};
+            valued(u"to", u"FORMATS"),
+            valued(u"onsets", u"SONG")};
 }
 
 bool ParseCommandLine(const QStringList& arguments, CommandLine& commandLine, QString& error) {
@@ -121,7 +141,8 @@ bool ParseCommandLine(const QStringList& arguments, CommandLine& commandLine, QS
                   settingsFile = QStringLiteral("settings"), set = QStringLiteral("set"),
                   mode = QStringLiteral("mode"), shift = QStringLiteral("shift"),
                   keep = QStringLiteral("keep"), report = QStringLiteral("report"),
-                  list = QStringLiteral("list"), to = QStringLiteral("to");
+                  list = QStringLiteral("list"), to = QStringLiteral("to"),
+                  onsets = QStringLiteral("onsets");
     // The parser takes its first word as the program's name.
     if (!parser.parse(QStringList{QStringLiteral("tavelkor-cli")} + arguments)) {
         // Its own messages are put in the words this command has always used.
@@ -194,7 +215,14 @@ bool ParseCommandLine(const QStringList& arguments, CommandLine& commandLine, QS
         }
         commandLine.To = parser.value(to);
     }
+    commandLine.Onsets = parser.value(onsets);
     commandLine.Files = parser.positionalArguments();
+    if (parser.isSet(onsets) &&
+        (!commandLine.Files.isEmpty() || parser.isSet(mode) || parser.isSet(to) ||
+         parser.isSet(shift) || parser.isSet(keep) || parser.isSet(report))) {
+        error = QStringLiteral("--onsets takes one song and converts nothing");
+        return false;
+    }
     return true;
 }
 
@@ -237,6 +265,8 @@ int RunCommandLine(const CommandLine& commandLine, QTextStream& out, QTextStream
             return usageError(error);
     }
 
+    if (!commandLine.Onsets.isEmpty())
+        return PrintOnsets(commandLine.Onsets, settings, out, err);
     if (!commandLine.To.isEmpty())
         settings.T2X.Formats = commandLine.To;
     const ModeInfo* mode = commandLine.Mode.isEmpty() ? &ModeTable()[settings.Init.NowMode]

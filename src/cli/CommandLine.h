@@ -19,6 +19,7 @@ struct CommandLine {
     bool JsonReport = false;                  // --report json
     QString List;                             // --list modes|keys|options
     QString To;                               // --to ass,ttml,...: T2X/Formats for this run
+    QString Onsets;                           // --onsets SONG: print its onsets, convert nothing
     QStringList Files;
     bool Help = false;
     bool Version = false;

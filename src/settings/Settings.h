@@ -184,6 +184,9 @@ struct TimingSettings {
     int SnapWindowMs = 60;
     // What the lane draws: "waveform" or "spectrogram".
     QString LaneView = QStringLiteral("waveform");
+    // Which onsets the lane shows and stamps snap to: "voice", the starts of the sung voice
+    // brought forward from the mix; "plain", the start of every sound.
+    QString OnsetKind = QStringLiteral("voice");
 };
 
 struct Settings {

@@ -121,6 +121,7 @@ void VisitSettings(S& settings, D& defaults, Visitor&& visit) {
     TAVELKOR_KEY(Timing, SnapToOnsets);
     TAVELKOR_KEY(Timing, SnapWindowMs, IntRange{0, 1000});
     TAVELKOR_KEY(Timing, LaneView, WordChoiceForm{{u"waveform", u"spectrogram"}});
+    TAVELKOR_KEY(Timing, OnsetKind, WordChoiceForm{{u"voice", u"plain"}});
     TAVELKOR_KEY(T2L, Encoding);
     TAVELKOR_KEY(T2X, ExtOrg, IntRange{0, 2});
     TAVELKOR_KEY(T2X, Formats, WordChoiceForm{{u"ass", u"ttml", u"vtt", u"srt"}, true});

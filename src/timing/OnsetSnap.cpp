@@ -5,7 +5,7 @@
 
 namespace tavelkor {
 
-int SnapToOnset(const std::vector<int>& onsets, int timeMs, int windowMs) {
+int SnapToOnset(const std::vector<int>& onsets, int timeMs, int windowMs, int stayMs) {
     if (windowMs < 0)
         return timeMs;
     const auto after = std::lower_bound(onsets.begin(), onsets.end(), timeMs);
@@ -19,7 +19,12 @@ int SnapToOnset(const std::vector<int>& onsets, int timeMs, int windowMs) {
         best = *after;
         bestDistance = *after - (long long)timeMs;
     }
-    return best >= 0 && bestDistance <= windowMs ? int(best) : timeMs;
+    return best >= 0 && bestDistance <= windowMs && bestDistance >= stayMs ? int(best) : timeMs;
+}
+
+bool OnsetWithin(const std::vector<int>& onsets, int timeMs, int withinMs) {
+    const auto at = std::lower_bound(onsets.begin(), onsets.end(), timeMs - withinMs + 1);
+    return at != onsets.end() && *at < (long long)timeMs + withinMs;
 }
 
 } // namespace tavelkor

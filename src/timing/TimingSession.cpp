@@ -43,11 +43,13 @@ bool TimingSession::StartTap(qint64 songMs, int& t) {
     holding_.reset();
     holdingLine_ = -1;
     lastSnapMs_ = 0;
+    lastStayed_ = false;
     if (document_.At(selection_) == nullptr)
         return false;
     const int stamp = int(std::clamp<qint64>(songMs - taps_.TapOffsetMs, 0, MaxTagMs));
     t = Snap(stamp);
     lastSnapMs_ = t - stamp;
+    lastStayed_ = t == stamp && Stays(stamp);
     return true;
 }
 
@@ -192,12 +194,14 @@ bool TimingSession::MoveSelected(int deltaMs) {
 
 bool TimingSession::MoveStart(FragmentPlace place, int toMs) {
     lastSnapMs_ = 0;
+    lastStayed_ = false;
     const TimeRange range = StartRange(document_, place);
     if (range.Low > range.High)
         return false;
     const int snapped = Snap(toMs);
     if (snapped != toMs && range.Clamp(snapped) == snapped)
         lastSnapMs_ = snapped - toMs;
+    lastStayed_ = snapped == toMs && Stays(toMs);
     const int t = range.Clamp(toMs + lastSnapMs_);
     const TimingLine& line = document_.Lines[place.Line];
     TimingLine after = line;
@@ -206,8 +210,13 @@ bool TimingSession::MoveStart(FragmentPlace place, int toMs) {
                   selection_);
 }
 
+bool TimingSession::Stays(int timeMs) const {
+    return snap_.On && onsets_ && OnsetWithin(*onsets_, timeMs, snap_.StayMs);
+}
+
 int TimingSession::Snap(int timeMs) const {
-    return snap_.On && onsets_ ? SnapToOnset(*onsets_, timeMs, snap_.WindowMs) : timeMs;
+    return snap_.On && onsets_ ? SnapToOnset(*onsets_, timeMs, snap_.WindowMs, snap_.StayMs)
+                               : timeMs;
 }
 
 bool TimingSession::MergeSelected() {

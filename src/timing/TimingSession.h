@@ -42,6 +42,9 @@ public:
     }
     // How far snapping moved the last tap or dropped handle (0: not at all).
     int LastSnapMs() const { return lastSnapMs_; }
+    // True when snapping left the last tap or drop where it was because an onset is already
+    // within SnapRules::StayMs of it.
+    bool LastSnapStayed() const { return lastStayed_; }
 
     FragmentPlace Selection() const { return selection_; }
     // Selects a fragment (clamped into the document); the next tap re-times from it.
@@ -108,6 +111,7 @@ private:
     // A tap begins: open holds end; false when nothing is selected to tap, else `t` is the
     // tap's time (less the tap offset, inside the tags' range, snapped; LastSnapMs set).
     bool StartTap(qint64 songMs, int& t);
+    bool Stays(int timeMs) const;
 
     TimingDocument document_;
     EditHistory history_;
@@ -116,6 +120,7 @@ private:
     SnapRules snap_;
     std::shared_ptr<const std::vector<int>> onsets_;
     int lastSnapMs_ = 0;
+    bool lastStayed_ = false;
     FragmentPlace selection_;
     // The fragment a held key stamped, until the key comes up.
     std::optional<FragmentPlace> holding_;

@@ -6,6 +6,7 @@
 #include "TestFiles.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -112,7 +113,7 @@ private slots:
         QCOMPARE(keys.join(u' '), QStringLiteral("Init/DispResult Init/DispResult2 "
                                                  "Init/InputEncoding Init/OutputEncoding "
                                                  "Init/OverWrite Init/PreMode Init/SameFolder "
-                                                 "Init/TimeRatio"));
+                                                 "Init/TimeRatio Timing/OnsetKind"));
     }
 };
 

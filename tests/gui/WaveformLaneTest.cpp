@@ -7,9 +7,13 @@
 // gives back the state before the tap or drag. V and 「表示」→「スペクトログラム」 switch the lane
 // to the spectrogram of two tones and back: the tones darken their own rows at their own times, the
 // choice is remembered, and handles drag and the lane zooms as in the waveform.
+// Left to itself, the editor finds the onsets of the kind Timing/OnsetKind names.
 #include "gui/timing/FormTiming.h"
 #include "gui/timing/WaveformLane.h"
 #include "settings/Settings.h"
+#include "timing/SongOnsets.h"
+
+#include "timing/OnsetMaterial.h"
 
 #include "OnModal.h"
 #include "TestFiles.h"
@@ -42,10 +46,16 @@ std::shared_ptr<const DecodedSong> LaneSong(bool tones) {
     return song;
 }
 
-// A clock that stands where the test puts it, over a song of 30 s.
+// A clock that stands where the test puts it, over 30 s of silence or the song it is given.
 class LaneClock : public TimingClock {
 public:
-    explicit LaneClock(std::shared_ptr<const DecodedSong> song) : samples(std::move(song)) {}
+    explicit LaneClock(std::shared_ptr<const DecodedSong> given = nullptr) {
+        auto song = std::make_shared<DecodedSong>();
+        song->SampleRate = 8000;
+        song->Left.assign(30 * 8000, 0.0f);
+        song->Right = song->Left;
+        samples = given ? given : song;
+    }
     void Play() override { playing = true; }
     void Pause() override { playing = false; }
     bool Playing() const override { return playing; }
@@ -62,17 +72,22 @@ public:
 };
 
 struct Fixture {
-    explicit Fixture(const QByteArray& lyrics, bool tones = false) {
+    // With `kind`, the editor finds the onsets of that kind in `song` itself.
+    explicit Fixture(const QByteArray& lyrics, const char* kind = nullptr,
+                     std::shared_ptr<const DecodedSong> song = nullptr) {
         path = folder.Put("song.txt", lyrics);
         folder.Put("song.wav", QByteArray()); // found beside the lyrics; the clock is the test's
-        form = std::make_unique<FormTiming>(settings, nullptr, [this, tones](const PreviewSong&) {
-            auto made = std::make_unique<LaneClock>(LaneSong(tones));
+        if (kind)
+            settings.Timing.OnsetKind = QString::fromLatin1(kind);
+        form = std::make_unique<FormTiming>(settings, nullptr, [this, song](const PreviewSong&) {
+            auto made = std::make_unique<LaneClock>(song);
             clock = made.get();
             return made;
         });
-        form->FindOnsets = [](const DecodedSong&, const std::atomic<bool>*) {
-            return std::vector<int>{1000, 1500, 2600, 4000};
-        };
+        if (!kind)
+            form->FindOnsets = [](const DecodedSong&, const std::atomic<bool>*) {
+                return std::vector<int>{1000, 1500, 2600, 4000};
+            };
         form->Lane()->setFixedWidth(800);
         form->resize(900, 640);
         form->OpenFile(path);
@@ -205,14 +220,20 @@ private slots:
         f.Key(Qt::Key_F);
         f.Key(Qt::Key_Space);
 
-        // The lane followed the song (from 1 s, 10 ms a pixel). い dropped 11 px on, 10 ms
-        // before the onset at 1500, takes it; undo: 1380.
+        // The lane followed the song (from 1 s, 10 ms a pixel). い dropped 8 px on, 40 ms
+        // before the onset at 1500, takes it; undo: 1380. Dropped 10 ms before the onset, it
+        // already agrees with it and stays.
         QCOMPARE(f.Lane().Window().FromMs(), 1000);
-        f.Drag(f.X(1380), 11);
+        f.Drag(f.X(1380), 8);
         QCOMPARE(f.Line(0).Fragments[1].StartMs, 1500);
-        QCOMPARE(f.Status(), QString::fromUtf8("オンセットに合わせました（+10 ms）"));
+        QCOMPARE(f.Status(), QString::fromUtf8("オンセットに合わせました（+40 ms）"));
         f.Key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(f.Line(0).Fragments[1].StartMs, 1380);
+        f.Drag(f.X(1380), 11);
+        QCOMPARE(f.Line(0).Fragments[1].StartMs, 1490);
+        QCOMPARE(f.Status(),
+                 QString::fromUtf8("動かしました：00:01.49（オンセットのすぐ近くです）"));
+        f.Key(Qt::Key_Z, Qt::ControlModifier);
         // Dropped at 1250, 250 ms from either onset: it stays where it was dropped.
         f.Drag(f.X(1380), -13);
         QCOMPARE(f.Line(0).Fragments[1].StartMs, 1250);
@@ -227,7 +248,8 @@ private slots:
     }
 
     void showsTheSpectrogramInsteadOfTheWaveform() {
-        Fixture f("[00:01:00]さ[00:01:50]く[00:02:00]ら[00:02:50]\r\n@TimeRatio=1\r\n", true);
+        Fixture f("[00:01:00]さ[00:01:50]く[00:02:00]ら[00:02:50]\r\n@TimeRatio=1\r\n", nullptr,
+                  LaneSong(true));
         QCOMPARE(f.Lane().View(), LaneView::Waveform);
         QTRY_VERIFY(f.Lane().HasSpectrogram());
         // Shades of the lane at a time and a frequency, as drawn.
@@ -281,6 +303,18 @@ private slots:
             return std::make_unique<LaneClock>(LaneSong(false));
         });
         QCOMPARE(again.Lane()->View(), LaneView::Spectrogram);
+    }
+
+    void findsTheOnsetsOfTheKindTheSettingsName() {
+        auto song = std::make_shared<const DecodedSong>(
+            test::MakeOnsetMaterial(test::OnsetSound::ToneBursts, 5, 8000).Song);
+        for (const char* kind : {"plain", "voice"}) {
+            Fixture f("あいう\r\n", kind, song);
+            QTRY_VERIFY_WITH_TIMEOUT(f.Lane().HasOnsets(), 30000);
+            QCOMPARE(*f.Lane().Onsets(), SongOnsets(*song, QString::fromLatin1(kind)));
+        }
+        QVERIFY(SongOnsets(*song, QStringLiteral("plain")) !=
+                SongOnsets(*song, QStringLiteral("voice")));
     }
 };
 

@@ -61,20 +61,38 @@ TEST(OnsetDetector, SnappingSpokenSyllablesDoesNotMakeTapsWorse) {
     EXPECT_LE(after[after.size() / 2], before[before.size() / 2]);
 }
 
-TEST(OnsetSnap, TakesTheNearestOnsetWithinTheWindow) {
+TEST(OnsetSnap, TakesTheNearestOnsetWithinTheWindowUnlessAlreadyNearOne) {
     const std::vector<int> onsets{1000, 1100, 1300, 5000};
     struct Case {
-        int time, window, expected;
+        int time, window, expected, stay = 0;
     };
     const Case cases[] = {
-        {1040, 60, 1000}, {1060, 60, 1100}, {1050, 60, 1000}, // equally near: the earlier
-        {940, 60, 1000},  {939, 60, 939},   {1200, 60, 1200},   {1239, 60, 1239},
-        {1240, 60, 1300}, {5060, 60, 5000}, {5061, 60, 5061},   {0, 60, 0},
-        {1000, 0, 1000},  {1001, 0, 1001},  {3000, 1000, 3000}, {3000, 2000, 1300},
+        {1040, 60, 1000},
+        {1060, 60, 1100},
+        {1050, 60, 1000}, // equally near: the earlier
+        {940, 60, 1000},
+        {939, 60, 939},
+        {1200, 60, 1200},
+        {1239, 60, 1239},
+        {1240, 60, 1300},
+        {5060, 60, 5000},
+        {5061, 60, 5061},
+        {0, 60, 0},
+        {1000, 0, 1000},
+        {1001, 0, 1001},
+        {3000, 1000, 3000},
+        {3000, 2000, 1300},
         {1040, -1, 1040},
+        // A stamp already near an onset stays; one just beyond moves.
+        {1010, 60, 1010, 30},
+        {1029, 60, 1029, 30},
+        {1030, 60, 1000, 30},
+        {970, 60, 1000, 30},
+        {1150, 60, 1150, 60},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(SnapToOnset(onsets, c.time, c.window), c.expected) << c.time << " " << c.window;
+        EXPECT_EQ(SnapToOnset(onsets, c.time, c.window, c.stay), c.expected)
+            << c.time << " " << c.window << " " << c.stay;
     EXPECT_EQ(SnapToOnset({}, 500, 60), 500);
 }
 

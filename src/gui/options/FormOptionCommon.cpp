@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -91,14 +92,24 @@ FormOptionCommon::FormOptionCommon(Settings& settings, QWidget* owner)
     encodingLayout->addWidget(outputEncoding_, 1, 1);
     layout->addWidget(encodingFrame, 5, 0, 1, 3);
 
+    // The timing editor's onsets (Timing/OnsetKind): each item carries its stored word.
+    auto* onsetRow = new QHBoxLayout;
+    onsetKind_ = new QComboBox(this);
+    onsetKind_->addItem(QStringLiteral(u"歌声の始まり"), QStringLiteral("voice"));
+    onsetKind_->addItem(QStringLiteral(u"すべての音の始まり"), QStringLiteral("plain"));
+    onsetRow->addWidget(new QLabel(QStringLiteral(u"タイミング編集のオンセット："), this));
+    onsetRow->addWidget(onsetKind_);
+    onsetRow->addStretch();
+    layout->addLayout(onsetRow, 6, 0, 1, 3);
+
     dispResult_ = new QCheckBox(QStringLiteral(u"処理終了後に結果を表示する"), this);
     dispResult2_ = new QCheckBox(QStringLiteral(u"エラーがあったときだけ表示する"), this);
     preMode_ = new QCheckBox(QStringLiteral(u"D&&Dした後にモード別オプションを確認する"), this);
     ok_ = new QPushButton(QStringLiteral("OK"), this);
-    layout->addWidget(dispResult_, 6, 0, 1, 3);
-    layout->addWidget(dispResult2_, 7, 0, 1, 3);
-    layout->addWidget(preMode_, 8, 0, 1, 3);
-    layout->addWidget(ok_, 9, 2);
+    layout->addWidget(dispResult_, 7, 0, 1, 3);
+    layout->addWidget(dispResult2_, 8, 0, 1, 3);
+    layout->addWidget(preMode_, 9, 0, 1, 3);
+    layout->addWidget(ok_, 10, 2);
 
     // On load, from the settings.
     if (owner != nullptr)
@@ -113,6 +124,7 @@ FormOptionCommon::FormOptionCommon(Settings& settings, QWidget* owner)
     preMode_->setChecked(settings_.Init.PreMode);
     inputEncoding_->setCurrentIndex(inputEncoding_->findData(int(settings_.Init.InputEncoding)));
     outputEncoding_->setCurrentIndex(outputEncoding_->findData(int(settings_.Init.OutputEncoding)));
+    onsetKind_->setCurrentIndex(std::max(0, int(onsetKind_->findData(settings_.Timing.OnsetKind))));
     dispResult2_->setEnabled(dispResult_->isChecked());
 
     // Immediate changes.
@@ -164,6 +176,7 @@ void FormOptionCommon::Confirm() {
     settings_.Init.AnotherFolder = AddTrailingBackslash(folder);
     settings_.Init.InputEncoding = EncodingChoice(inputEncoding_->currentData().toInt());
     settings_.Init.OutputEncoding = OutputEncodingChoice(outputEncoding_->currentData().toInt());
+    settings_.Timing.OnsetKind = onsetKind_->currentData().toString();
     accept();
 }
 

@@ -1,6 +1,6 @@
 // The common options dialog: where outputs go, overwriting, the default time ratio, the
-// encodings files are read and written in, and when the result window and the mode options
-// dialog appear. It edits the Init settings in place.
+// encodings files are read and written in, the timing editor's kind of onsets, and when the
+// result window and the mode options dialog appear. It edits the settings in place.
 #pragma once
 
 #include <QDialog>
@@ -38,6 +38,7 @@ public:
     QCheckBox* ChkPreMode() const { return preMode_; }
     QComboBox* CmbInputEncoding() const { return inputEncoding_; }
     QComboBox* CmbOutputEncoding() const { return outputEncoding_; }
+    QComboBox* CmbOnsetKind() const { return onsetKind_; }
     QPushButton* ComOK() const { return ok_; }
 
     void done(int result) override;
@@ -58,6 +59,7 @@ private:
     QCheckBox* preMode_;
     QComboBox* inputEncoding_;
     QComboBox* outputEncoding_;
+    QComboBox* onsetKind_;
     QPushButton* ok_;
 };
 

@@ -69,7 +69,7 @@ public:
     WaveformLane* Lane() const { return lane_; }
     SongOverview* Overview() const { return overview_; }
     QCheckBox* SnapBox() const { return snapBox_; }
-    // Finds the onsets of an opened song on a worker thread (aubio's detector by default).
+    // Finds the onsets of an opened song on a worker thread; empty: those Timing/OnsetKind names.
     std::function<std::vector<int>(const DecodedSong&, const std::atomic<bool>*)> FindOnsets;
     // The 「ふりがな」 window while it is open.
     DialogReadings* Readings() const { return readingsDialog_; }

@@ -21,7 +21,6 @@
 namespace tavelkor {
 
 void FormTiming::BuildLane() {
-    FindOnsets = &SongAnalysis::DefaultDetector;
     snapAction_->setCheckable(true);
     snapAction_->setChecked(settings_.Timing.SnapToOnsets);
     snapBox_->setText(QStringLiteral(u"オンセットに吸着（O）"));
@@ -69,7 +68,10 @@ void FormTiming::BuildLane() {
 }
 
 void FormTiming::AnalyseSong() {
-    analysis_->Start(clock_ ? clock_->Song() : nullptr, FindOnsets);
+    // The kind of onsets as the settings say when the song is opened.
+    analysis_->Start(clock_ ? clock_->Song() : nullptr,
+                     FindOnsets ? FindOnsets
+                                : SongAnalysis::DefaultDetector(settings_.Timing.OnsetKind));
     lane_->SetPyramid(analysis_->Pyramid());
     lane_->SetOnsets(nullptr);
     lane_->SetSpectrogram(nullptr);
@@ -130,6 +132,11 @@ void FormTiming::SaySnap(const QString& done) {
     }
     // Snapping is on but did not move it: why, after what was done (a tap: kept as it was).
     const bool known = analysis_->Onsets() != nullptr;
+    if (session_.LastSnapStayed()) {
+        Say(done.isEmpty() ? QStringLiteral(u"オンセットのすぐ近くなので、そのままです")
+                           : done + QStringLiteral(u"（オンセットのすぐ近くです）"));
+        return;
+    }
     if (done.isEmpty())
         Say(known ? QStringLiteral(u"近くにオンセットがないので、そのままです")
                   : QStringLiteral(u"オンセットがまだ見つかっていないので、そのままです"));

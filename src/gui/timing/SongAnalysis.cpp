@@ -1,12 +1,13 @@
 #include "SongAnalysis.h"
 
-#include "../../timing/OnsetDetector.h"
+#include "../../timing/SongOnsets.h"
 
 namespace tavelkor {
 
-std::vector<int> SongAnalysis::DefaultDetector(const DecodedSong& song,
-                                               const std::atomic<bool>* cancel) {
-    return DetectOnsets(song, OnsetOptions(), cancel);
+SongAnalysis::Detector SongAnalysis::DefaultDetector(const QString& kind) {
+    return [kind](const DecodedSong& song, const std::atomic<bool>* cancel) {
+        return SongOnsets(song, kind, cancel);
+    };
 }
 
 SongAnalysis::SongAnalysis(QObject* parent) : QObject(parent) {}

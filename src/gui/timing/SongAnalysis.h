@@ -23,8 +23,8 @@ public:
     // Finds the onsets of a song (ms, sorted); stops early when `cancel` becomes true.
     using Detector =
         std::function<std::vector<int>(const DecodedSong& song, const std::atomic<bool>* cancel)>;
-    static std::vector<int> DefaultDetector(const DecodedSong& song,
-                                            const std::atomic<bool>* cancel);
+    // The onsets of the kind Timing/OnsetKind names ("voice" or "plain").
+    static Detector DefaultDetector(const QString& kind);
 
     explicit SongAnalysis(QObject* parent = nullptr);
     ~SongAnalysis() override;

@@ -48,6 +48,7 @@ public:
     bool HasSpectrogram() const { return spectrogram_ != nullptr; }
     // The height at which the spectrogram view draws a frequency (low at the bottom).
     double YOfHz(double hz) const;
+    const std::vector<int>* Onsets() const { return onsets_.get(); }
 
 signals:
     void SeekRequested(qint64 positionMs);
