@@ -27,9 +27,69 @@ struct Timing {
     std::optional<qint64> End;
 };
 
+// Whether the document's times are all on the song's clock, as the music players' dialect
+// writes them (with or without its `itunes:timing` mark), rather than counted from the parent's
+// begin as TTML says. A timed element inside a timed parent tells: read as TTML, a dialect
+// file's word starts after its line has ended (21.40 s inside a line from 21.40 s gives 42.80
+// s); read on the song's clock, a TTML file's word starts before its line. The reading that
+// fewer elements contradict wins; when neither is contradicted the times are TTML's.
+bool TimesOnTheSongsClock(const QString& text) {
+    QXmlStreamReader xml(text);
+    struct Raw {
+        std::optional<qint64> Begin;
+        std::optional<qint64> End;
+    };
+    QVector<Raw> open;
+    double frameRate = 30;
+    double tickRate = 1;
+    int againstNested = 0;   // elements the TTML reading puts past their parent's end
+    int againstAbsolute = 0; // elements the song's clock puts outside their parent
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::DTD)
+            return false;
+        if (token == QXmlStreamReader::EndElement && !open.isEmpty())
+            open.removeLast();
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        const QXmlStreamAttributes attributes = xml.attributes();
+        if (xml.name() == u"tt") {
+            for (const QXmlStreamAttribute& attribute : attributes)
+                if (attribute.name() == u"timing")
+                    return true;
+            frameRate = Number(attributes.value(QStringLiteral("frameRate"))).value_or(30);
+            tickRate = Number(attributes.value(QStringLiteral("tickRate"))).value_or(1);
+            frameRate = frameRate > 0 ? frameRate : 30;
+            tickRate = tickRate > 0 ? tickRate : 1;
+        }
+        Raw raw;
+        for (const QXmlStreamAttribute& attribute : attributes) {
+            if (attribute.name() == u"begin")
+                raw.Begin = ParseTtmlTime(attribute.value(), frameRate, tickRate);
+            else if (attribute.name() == u"end")
+                raw.End = ParseTtmlTime(attribute.value(), frameRate, tickRate);
+        }
+        if (raw.Begin) {
+            const auto parent = std::find_if(open.crbegin(), open.crend(),
+                                             [](const Raw& r) { return r.Begin.has_value(); });
+            if (parent != open.crend() && parent->End && *parent->Begin > 0) {
+                const qint64 from = *parent->Begin;
+                const qint64 to = *parent->End;
+                if (from + *raw.Begin >= to)
+                    ++againstNested;
+                if (*raw.Begin < from || *raw.Begin > to || (raw.End && *raw.End > to))
+                    ++againstAbsolute;
+            }
+        }
+        open.append(raw);
+    }
+    return againstNested > againstAbsolute;
+}
+
 class TtmlParser {
 public:
-    explicit TtmlParser(QStringView text) : xml_(text.toString()) {}
+    explicit TtmlParser(QStringView text)
+        : xml_(text.toString()), absolute_(TimesOnTheSongsClock(text.toString())) {}
 
     std::optional<TimedLyrics> Read() {
         // The base time of every open element; the body's children inherit it.
@@ -94,9 +154,7 @@ private:
         if (name == u"tt") {
             sawTt_ = xml_.namespaceUri() == TtmlNamespace;
             for (const QXmlStreamAttribute& attribute : xml_.attributes()) {
-                if (attribute.name() == u"timing")
-                    absolute_ = true;
-                else if (attribute.name() == u"frameRate")
+                if (attribute.name() == u"frameRate")
                     frameRate_ = Number(attribute.value()).value_or(frameRate_);
                 else if (attribute.name() == u"tickRate")
                     tickRate_ = Number(attribute.value()).value_or(tickRate_);
@@ -294,7 +352,7 @@ private:
     QXmlStreamReader xml_;
     TimedLyrics lyrics_;
     bool sawTt_ = false;
-    bool absolute_ = false;
+    bool absolute_;
     double frameRate_ = 30;
     double tickRate_ = 1;
     bool inHead_ = false;

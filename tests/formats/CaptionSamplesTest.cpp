@@ -1,0 +1,60 @@
+// Caption files written by other people and programs (the shared caption-samples folder, read
+// in place): what x2t's readers take from each, written down from the format's rules and what
+// its main reader (browsers, libass, ffmpeg, the word-timed TTML players) shows.
+#include "FormatsTestHelpers.h"
+#include "TimedLinesText.h"
+#include "base/TextFile.h"
+#include "formats/WordFormats.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace tavelkor;
+using namespace tavelkor::test;
+
+namespace {
+
+const QString SamplesFolder =
+    QStringLiteral(TAVELKOR_TEST_FIXTURES "/../../../../shared/caption-samples");
+
+struct Sample {
+    const char* file;
+    int lines;                                     // how many lines it gives
+    std::vector<std::pair<int, const char*>> some; // a few of them by index (from the end if < 0)
+};
+
+TEST(CaptionSamples, EachFileGivesTheLinesItsPlayersShow) {
+    if (!QFileInfo(SamplesFolder).isDir()) {
+        if (qEnvironmentVariable("CI") == u"true")
+            FAIL() << "the caption samples are missing: " << SamplesFolder.toStdString();
+        GTEST_SKIP() << "the caption samples are not here: " << SamplesFolder.toStdString();
+    }
+    const Sample samples[] = {
+        // Word-timed TTML of the players' dialect, with and without its itunes:timing mark:
+        // every time is on the song's clock, nested or not.
+        {"ttml_amll_word_ja.ttml", 37, {{0, "20000-24260 あ/ま//り/に//突/然/す/ぎ/て"}}},
+        {"ttml_amll_no_timing_attr.ttml",
+         23,
+         {{0, "21400-23870 低//等/动/物"},
+          {-1, "212850-223700 穿/过/千/疮/百/孔 //却/透/出//星/星/点/点/火/种"}}},
+    };
+    for (const Sample& sample : samples) {
+        const QString name = QString::fromUtf8(sample.file);
+        const TextFileContent file =
+            ReadTextFileContent(SamplesFolder + u'/' + name, 0, EncodingChoice::Auto);
+        const auto lyrics = ReadWordFormatText(file.Decoded.Text, QFileInfo(name).suffix());
+        const QStringList all = LinesReading(lyrics).split(u'\n', Qt::SkipEmptyParts);
+        if (qEnvironmentVariableIsSet("TAVELKOR_DUMP"))
+            std::cout << "== " << name.toStdString() << " " << all.size() << "\n"
+                      << all.join(u'\n').toStdString() << "\n";
+        EXPECT_EQ(all.size(), sample.lines) << sample.file;
+        for (const auto& [index, expected] : sample.some) {
+            const qsizetype at = index < 0 ? all.size() + index : index;
+            EXPECT_EQ(at >= 0 && at < all.size() ? all[at] : QString(), U(expected))
+                << sample.file << " line " << index;
+        }
+    }
+}
+
+} // namespace
