@@ -328,6 +328,7 @@ private:
         line.StartMs = HeldMs(std::min<qint64>(begin, line.WordTimed ? firstWord : begin));
         if (!line.WordTimed)
             line.Words.first().StartMs = line.StartMs;
+        line.OpenEnd = !lineTiming_.End && !spanEnd;
         qint64 end = lineTiming_.End.value_or(spanEnd.value_or(line.Words.last().StartMs));
         // A word that ends before the next one starts leaves a pause.
         QVector<TimedWord> words;

@@ -3,6 +3,7 @@
 #include "FormatsTestHelpers.h"
 #include "TimedLinesText.h"
 #include "formats/WordFormats.h"
+#include "lyrics/TimeTagWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -11,12 +12,26 @@ using namespace tavelkor::test;
 
 namespace {
 
+// The TimeTag lines x2t makes of a caption text (without the closing @TimeRatio), "" when no
+// reader takes it.
+QString TimeTagOf(const QString& text, const QString& extension) {
+    std::optional<TimedLyrics> lyrics = ReadWordFormatText(text, extension);
+    if (!lyrics)
+        return QString();
+    LyricsDocument document = DocumentOfTimedLyrics(std::move(*lyrics));
+    ComposeLyricsText(document);
+    return document.Text.left(document.Text.indexOf(U("\r\n\r\n@"))).replace(U("\r\n"), U("\n"));
+}
+
+// A caption text and what is expected of it.
+struct Case {
+    const char* extension;
+    const char* text;
+    const char* expected;
+};
+
 TEST(CaptionReaders, LinesAsThePlayersShowThem) {
-    const struct {
-        const char* extension;
-        const char* text;
-        const char* lines;
-    } cases[] = {
+    const Case cases[] = {
         // Plain TTML counts a begin from its parent's; the players' dialect does not.
         {"ttml",
          "<tt xmlns=\"http://www.w3.org/ns/ttml\"><body><div begin=\"10s\"><p begin=\"1s\" "
@@ -30,8 +45,35 @@ TEST(CaptionReaders, LinesAsThePlayersShowThem) {
          "10000-12000 a/b"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(LinesReading(ReadWordFormatText(U(c.text), U(c.extension))), U(c.lines))
+        EXPECT_EQ(LinesReading(ReadWordFormatText(U(c.text), U(c.extension))), U(c.expected))
             << c.text;
+}
+
+// A line keeps its end when its last word lasts no time, and a cue shown for no time stays
+// a line that is never shown.
+TEST(CaptionReaders, EndsAtTheLastWordStay) {
+    const Case cases[] = {
+        {"ass",
+         "[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, "
+         "Text\nDialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,{\\k100}A{\\k0}!\n"
+         "Dialogue: 0,0:00:02.00,0:00:03.00,Default,,0,0,0,,{\\k100}B{\\k0}?\n",
+         "[00:01:00]A[00:02:00]![00:02:00]\n[00:02:00]B[00:03:00]?[00:03:00]"},
+        {"vtt",
+         "WEBVTT\n\n00:01.000 --> 00:02.000\nA<00:01.500>B<00:03.000>C\n\n"
+         "00:05.000 --> 00:06.000\nD\n",
+         "[00:01:00]A[00:01:50]B[00:02:00]C[00:02:00]\n[00:05:00]D[00:06:00]"},
+        {"srt",
+         "1\n00:00:01,000 --> 00:00:01,000\nHidden\n\n2\n00:00:02,000 --> 00:00:03,000\n"
+         "Shown\n",
+         "[00:01:00]Hidden[00:01:00]\n[00:02:00]Shown[00:03:00]"},
+        // A TTML line without an end lasts until the next one.
+        {"ttml",
+         "<tt xmlns=\"http://www.w3.org/ns/ttml\"><body><p begin=\"1s\">A</p>"
+         "<p begin=\"2s\">B</p></body></tt>",
+         "[00:01:00]A\n[00:02:00]B"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TimeTagOf(U(c.text), U(c.extension)), U(c.expected)) << c.text;
 }
 
 } // namespace
