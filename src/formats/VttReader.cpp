@@ -125,16 +125,33 @@ TimedLine ReadCuePayload(QStringView payload, int start, int end) {
 
 bool IsBlankLine(QStringView line) { return line.trimmed().isEmpty(); }
 
-// "{\an8}" and other override blocks that SRT files borrow from SubStation.
-QString WithoutOverrides(QString text) {
-    for (qsizetype open = text.indexOf(QStringLiteral("{\\")); open >= 0;
-         open = text.indexOf(QStringLiteral("{\\"), open)) {
-        const qsizetype close = text.indexOf(u'}', open);
-        if (close < 0)
-            break;
-        text.remove(open, close - open + 1);
+// The text ffmpeg shows of an SRT cue: override blocks borrowed from SubStation ("{\\an8}") and
+// MicroDVD's style blocks ("{Y:i}", a letter and a colon) are hidden, other braces are text;
+// "\\N", "\\n" and the hard space "\\h" are blanks in a lyrics line, as the ASS reader has them.
+QString SrtMarkupAsText(QStringView text) {
+    QString shown;
+    shown.reserve(text.size());
+    bool braceCloses = true; // a "}" follows somewhere (once none does, none will)
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        const QStringView rest = text.mid(at);
+        if (braceCloses && rest.startsWith(u'{') && rest.size() > 2 &&
+            (rest[1] == u'\\' || (rest[1].isLetter() && rest[2] == u':'))) {
+            const qsizetype close = rest.indexOf(u'}');
+            if (close >= 0) {
+                at += close;
+                continue;
+            }
+            braceCloses = false;
+        }
+        if (rest.startsWith(u'\\') && rest.size() > 1 &&
+            (rest[1] == u'N' || rest[1] == u'n' || rest[1] == u'h')) {
+            shown += u' ';
+            ++at;
+            continue;
+        }
+        shown += text[at];
     }
-    return text;
+    return shown;
 }
 
 } // namespace
@@ -212,7 +229,7 @@ std::optional<TimedLyrics> ReadSrtText(QStringView text) {
         // SRT knows <b>, <i>, <u> and <font>; the text itself is taken as it stands.
         static const QRegularExpression tags(QStringLiteral("</?(b|i|u|s|font)(\\s[^>]*)?>"),
                                              QRegularExpression::CaseInsensitiveOption);
-        const QString plain = WithoutOverrides(payload).replace(tags, QString());
+        const QString plain = SrtMarkupAsText(payload).replace(tags, QString());
         TimedLine line;
         line.StartMs = timing->first;
         line.EndMs = timing->second;

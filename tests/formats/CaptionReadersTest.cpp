@@ -43,6 +43,9 @@ TEST(CaptionReaders, LinesAsThePlayersShowThem) {
          "end=\"12s\"><span begin=\"10.5s\" end=\"11s\">a</span><span begin=\"11s\">b</span></p>"
          "</div></body></tt>",
          "10000-12000 a/b"},
+        // SRT: ffmpeg hides SubStation and MicroDVD style blocks and breaks at \N.
+        {"srt", "1\n00:00:01,000 --> 00:00:02,000\n{\\an8}{Y:i}A\\NB {c} {\\i1\n",
+         "1000-2000 A B {c} {\\i1"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(LinesReading(ReadWordFormatText(U(c.text), U(c.extension))), U(c.expected))

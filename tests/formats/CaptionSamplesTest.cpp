@@ -38,6 +38,13 @@ TEST(CaptionSamples, EachFileGivesTheLinesItsPlayersShow) {
          23,
          {{0, "21400-23870 低//等/动/物"},
           {-1, "212850-223700 穿/过/千/疮/百/孔 //却/透/出//星/星/点/点/火/种"}}},
+        // SRT as ffmpeg shows it: tags of SubStation and MicroDVD hidden, "\N" a break.
+        {"srt_capability_tester.srt",
+         37,
+         {{28, "52501-54500 Hide these tags:  also hide these tags:  but show this: {normal text}"},
+          {29, "54501-60500  \\ N is a forced line break \\ h is a hard space Normal spaces at the "
+               "start and at the end of the line are trimmed while hard spaces are not trimmed. "
+               "The line will never break automatically right before or after a hard space. :-D"}}},
     };
     for (const Sample& sample : samples) {
         const QString name = QString::fromUtf8(sample.file);
