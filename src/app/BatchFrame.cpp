@@ -250,6 +250,7 @@ void RunTextConversion(const ModeInfo& mode, BatchState& state, Settings& settin
             return;
         }
         const ConvertedText converted = convert(sources[i]);
+        record.Note = converted.Note;
         if (converted.Code != Converted) {
             record.Code = converted.Code;
             return;

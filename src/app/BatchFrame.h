@@ -62,6 +62,7 @@ struct ConvertedText {
     // The encoding the mode writes its output in when it does not replace its source; when
     // unset, OutputEncodingFor decides.
     std::optional<TextEncoding> OutputEncoding;
+    QString Note; // said after the result, whatever it is
 };
 using TextConverter = std::function<ConvertedText(const QString& sourcePath)>;
 

@@ -1,5 +1,7 @@
 #include "ModeSteps.h"
 
+#include "../base/CaptionEncoding.h"
+
 #include "../base/TextFile.h"
 #include "../lyrics/Adjustments.h"
 #include "../lyrics/TimeTagFile.h"
@@ -101,18 +103,35 @@ void RunToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings,
 }
 
 void RunTextToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings,
-                      const TextToDocument& read) {
+                      const TextToDocument& read, bool captionEncodings) {
     const EncodingChoice encoding = settings.Init.InputEncoding;
     RunToTimeTag(mode, state, settings,
-                 [&read, encoding](const QString& path, double defaultRatio,
-                                   std::atomic<bool>& ratioBecameOne) {
+                 [&read, encoding, captionEncodings](const QString& path, double defaultRatio,
+                                                     std::atomic<bool>& ratioBecameOne) {
                      ConvertedText result;
-                     const TextFileContent file = ReadTextFileContent(path, 0, encoding);
+                     TextFileContent file;
+                     int undecodable = 0;
+                     if (captionEncodings) {
+                         const FileBytes bytes = ReadFileBytes(path, 0);
+                         CaptionDecoded caption = DecodeCaptionText(bytes.Bytes, encoding);
+                         file.Decoded = std::move(caption.Decoded);
+                         undecodable = caption.Undecodable;
+                     } else {
+                         file = ReadTextFileContent(path, 0, encoding);
+                     }
                      result.Source = {QString(), file.Decoded.Encoding, file.Decoded.Reason};
                      if (file.Decoded.Text.isEmpty()) {
                          result.Code = EmptyFile;
                          return result;
                      }
+                     if (undecodable > 0) {
+                         result.Code = NotTargetFile;
+                         result.Note = QStringLiteral(u"文字コード不明：%1バイトが読めない")
+                                           .arg(undecodable);
+                         return result;
+                     }
+                     if (file.Decoded.Reason == ReasonWindows1252)
+                         result.Note = QStringLiteral(u"Windows-1252として読み込み");
                      std::optional<LyricsDocument> document = read(file.Decoded.Text, path);
                      if (!document) {
                          result.Code = NotTargetFile;

@@ -53,9 +53,12 @@ using TextToDocument =
     std::function<std::optional<LyricsDocument>(const QString& text, const QString& path)>;
 // Runs a mode that reads a text format into TimeTag: each file's text is read through the one
 // decoder (EmptyFile when it is empty or cannot be read), made a document by `read`
-// (NotTargetFile when it gives none), re-timed to the default ratio and composed.
+// (NotTargetFile when it gives none), re-timed to the default ratio and composed. With
+// `captionEncodings` the text is decoded by the caption formats' rule (DecodeCaptionText): a
+// Windows-1252 file is said so in its result, and one with bytes no encoding reads is refused
+// (NotTargetFile) with a note rather than converted with characters lost.
 void RunTextToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings,
-                      const TextToDocument& read);
+                      const TextToDocument& read, bool captionEncodings = false);
 // Runs a SAMI or DSMP to TimeTag mode with `read`.
 void RunToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings,
                   LyricsDocument (*read)(const QString&), bool karaoke);

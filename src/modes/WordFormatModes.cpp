@@ -144,7 +144,8 @@ void WordFormatsToTimeTag(const ModeInfo& mode, BatchState& state, Settings& set
                     line.Words = {{line.Text(), line.StartMs}};
             }
             return DocumentOfTimedLyrics(std::move(*lyrics));
-        });
+        },
+        true);
 }
 
 } // namespace tavelkor

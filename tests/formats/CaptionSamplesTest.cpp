@@ -3,6 +3,7 @@
 // its main reader (browsers, libass, ffmpeg, the word-timed TTML players) shows.
 #include "FormatsTestHelpers.h"
 #include "TimedLinesText.h"
+#include "base/CaptionEncoding.h"
 #include "base/TextFile.h"
 #include "formats/WordFormats.h"
 
@@ -45,11 +46,22 @@ TEST(CaptionSamples, EachFileGivesTheLinesItsPlayersShow) {
           {29, "54501-60500  \\ N is a forced line break \\ h is a hard space Normal spaces at the "
                "start and at the end of the line are trimmed while hard spaces are not trimmed. "
                "The line will never break automatically right before or after a hard space. :-D"}}},
+        // Caption files are UTF-8 unless they say otherwise, or else Windows-1252 as here.
+        {"srt_windows1252.srt",
+         1332,
+         {{1, "27074-30566 CE FILM RELATE DES ÉVÉNEMENTS QUI ONT EXISTÉ."}}},
+        {"srt_bom_utf16le.srt",
+         7,
+         {{0, "6500-9000 About 2 months ago I found myself on the comment section of YouTube"}}},
+        {"vtt_cuetext_escape-characters_together.vtt",
+         1,
+         {{0, "0-2000 Some text < &> < &nb\u00a0 &am< \u200f&lr\u200e other stuff."}}},
     };
     for (const Sample& sample : samples) {
         const QString name = QString::fromUtf8(sample.file);
-        const TextFileContent file =
-            ReadTextFileContent(SamplesFolder + u'/' + name, 0, EncodingChoice::Auto);
+        const CaptionDecoded file = DecodeCaptionText(
+            ReadFileBytes(SamplesFolder + u'/' + name, 0).Bytes, EncodingChoice::Auto);
+        EXPECT_EQ(file.Undecodable, 0) << sample.file;
         const auto lyrics = ReadWordFormatText(file.Decoded.Text, QFileInfo(name).suffix());
         const QStringList all = LinesReading(lyrics).split(u'\n', Qt::SkipEmptyParts);
         if (qEnvironmentVariableIsSet("TAVELKOR_DUMP"))
