@@ -7,17 +7,35 @@
 #include "../lyrics/TimeTagFile.h"
 #include "../lyrics/TimeTagReader.h"
 #include "../lyrics/TimeTagWriter.h"
+#include "../lyrics/TimeValues.h"
 #include "../settings/Settings.h"
 
 #include <utility>
 
 namespace tavelkor {
 
-void ToRealTimes(LyricsDocument& document, double defaultRatio) {
+void ToRealTimes(LyricsDocument& document, double defaultRatio, bool keepLineEnds) {
     // The SAMI and DSMP writers read the lines' texts, tags and times, never the composed
     // TimeTag text, so the document is not composed on the way.
+    // A line's end tag is its last fragment, empty, after one with text or time.
+    auto endTagOf = [](LyricsLine& line) -> KaraokeFragment* {
+        const int count = line.FragmentCount();
+        return line.HasTimeTag && !line.IsDirective && count > 1 &&
+                       line.Fragments[count].Text.isEmpty()
+                   ? &line.Fragments[count]
+                   : nullptr;
+    };
+    QVector<int> ends; // the end tags' times as read, -1 for a line without one
+    if (keepLineEnds)
+        for (LyricsLine& line : document.Lines)
+            ends.append(endTagOf(line) ? endTagOf(line)->TimeMs : -1);
     bool changed = false;
     document = NormalizeKaraoke(std::move(document), changed);
+    for (qsizetype i = 0; changed && i < ends.size(); ++i) {
+        KaraokeFragment* end = endTagOf(document.Lines[i]);
+        if (end && ends[i] > end->TimeMs)
+            *end = FragmentAtTime(ends[i], QString());
+    }
     if (document.Header.TimeRatio == 0 && !ResolveTimeRatio(document.Header))
         document.Header.TimeRatio = defaultRatio;
     double realTime = 1;
@@ -26,7 +44,8 @@ void ToRealTimes(LyricsDocument& document, double defaultRatio) {
 
 ConvertedText
 ConvertFromTimeTag(const QString& path, double defaultRatio, EncodingChoice encoding,
-                   const std::function<std::optional<QString>(LyricsDocument&)>& write) {
+                   const std::function<std::optional<QString>(LyricsDocument&)>& write,
+                   bool keepLineEnds) {
     ConvertedText result;
     LyricsFile file;
     ReadLyricsFile(path, file, true, true, encoding);
@@ -36,7 +55,7 @@ ConvertFromTimeTag(const QString& path, double defaultRatio, EncodingChoice enco
         result.Code = NotTargetFile;
         return result;
     }
-    ToRealTimes(document, defaultRatio);
+    ToRealTimes(document, defaultRatio, keepLineEnds);
     std::optional<QString> text = write(document);
     if (!text)
         result.Code = NotTargetFile;

@@ -83,7 +83,8 @@ void TimeTagToWordFormats(const ModeInfo& mode, BatchState& state, Settings& set
                                [&](LyricsDocument& document) -> std::optional<QString> {
                                    lyrics = TimedLyricsOf(document, settings.T2X.LastLineMs);
                                    return QString();
-                               });
+                               },
+                               true);
         record.Code =
             converted.Code == Converted && lyrics.Lines.isEmpty() ? NotTargetFile : converted.Code;
         if (record.Code != Converted)
