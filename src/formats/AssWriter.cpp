@@ -82,10 +82,8 @@ QString MakeAssText(const TimedLyrics& lyrics, const AssWriteOptions& options) {
         // waits in the unsung colour and turns at once when its time comes.
         const bool waits = Centiseconds(line.Words.first().StartMs) > start;
         if (!line.WordTimed && !waits) {
-            QString plain = AssEscaped(OneLine(line.Text()));
-            if (options.Furigana)
-                plain.replace(u'|', u'｜');
-            text += plain;
+            // A "|" of the lyrics would read as a reading's mark (karaoke templates, our reader).
+            text += AssEscaped(OneLine(line.Text())).replace(u'|', u'｜');
             text += CrLf;
             continue;
         }
@@ -93,10 +91,9 @@ QString MakeAssText(const TimedLyrics& lyrics, const AssWriteOptions& options) {
         // so the durations add up to the Dialogue's time without drift.
         // The furigana syntax of karaoke templates: a syllable that is a reading's whole base.
         auto syllable = [&](qsizetype from, const QString& words) {
-            QString written = AssEscaped(OneLine(words));
+            const QString written = AssEscaped(OneLine(words)).replace(u'|', u'｜');
             if (!options.Furigana)
                 return written;
-            written.replace(u'|', u'｜');
             auto blank = [](const QString& s) {
                 return std::any_of(s.begin(), s.end(), [](QChar c) { return c.isSpace(); });
             };

@@ -79,4 +79,18 @@ TEST(CaptionReaders, EndsAtTheLastWordStay) {
         EXPECT_EQ(TimeTagOf(U(c.text), U(c.extension)), U(c.expected)) << c.text;
 }
 
+// A "|" of our lyrics is written so that no reader takes it for a reading's mark.
+TEST(CaptionReaders, OurBarsStayText) {
+    for (const bool furigana : {false, true}) {
+        WordFormatOptions options;
+        options.Ass.Furigana = furigana;
+        TimedLyrics lyrics;
+        lyrics.Lines = {{1000, 3000, true, {{U("A|B"), 1000}, {U("C"), 2000}}, {}}};
+        EXPECT_EQ(LinesReading(ReadWordFormatText(
+                      MakeWordFormatText(WordFormat::Ass, lyrics, options), U("ass"))),
+                  U("1000-3000 A｜B/C"))
+            << furigana;
+    }
+}
+
 } // namespace
