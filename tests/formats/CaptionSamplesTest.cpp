@@ -56,6 +56,20 @@ TEST(CaptionSamples, EachFileGivesTheLinesItsPlayersShow) {
         {"vtt_cuetext_escape-characters_together.vtt",
          1,
          {{0, "0-2000 Some text < &> < &nb\u00a0 &am< \u200f&lr\u200e other stuff."}}},
+        // Karaoke-template ASS: the sung lines are those with the effect "karaoke" (Comment
+        // lines once the template ran, beside its Dialogue output), their "base|reading",
+        // "base|<reading" and "#|reading" syllables readings; "{\\ko0}{\\-Z}！" a word sung
+        // for no time.
+        {"ass_afterglow_template.ass",
+         39,
+         {{0, "20000-24260 あ/ま//り/に//突/然/す/ぎ/て{突=とつ}{然=ぜん}"},
+          {1, "24730-29090 涙/も//出/な/か/っ/た{涙=なみだ}{出=で}"}}},
+        {"ass_railgun_furigana.ass",
+         132,
+         {{0, "13420-19960 放/て/！/心/に/刻/ん/だ/夢/を /未/来/さ/え/置/き/去/り/に/し/て"
+              "{放=はな}{心=こころ}{刻=きざ}{夢=ゆめ}{未=み}{来=らい}{置=お}{去=ざ}"}}},
+        {"ass_preview.ass", 6, {{0, "0-1660 手/机/中/Se/t/ /up//天/线{Se=/ˌse}{t=t}{up=ˈʌp/}"}}},
+        {"ass_smog_template.ass", 2, {{0, "31250-33750 /Ma/chi-/a/ka/ri /ha/na/ya/ka"}}},
     };
     for (const Sample& sample : samples) {
         const QString name = QString::fromUtf8(sample.file);
