@@ -70,6 +70,8 @@ TEST(CaptionSamples, EachFileGivesTheLinesItsPlayersShow) {
               "{放=はな}{心=こころ}{刻=きざ}{夢=ゆめ}{未=み}{来=らい}{置=お}{去=ざ}"}}},
         {"ass_preview.ass", 6, {{0, "0-1660 手/机/中/Se/t/ /up//天/线{Se=/ˌse}{t=t}{up=ˈʌp/}"}}},
         {"ass_smog_template.ass", 2, {{0, "31250-33750 /Ma/chi-/a/ka/ri /ha/na/ya/ka"}}},
+        // A timing line right under a cue's text starts the next cue, as browsers read it.
+        {"vtt_file-layout_cue-spacing.vtt", 4, {{1, "2000-4000 Text"}, {2, "6000-8000 "}}},
     };
     for (const Sample& sample : samples) {
         const QString name = QString::fromUtf8(sample.file);
