@@ -69,18 +69,18 @@ bool TimesOnTheSongsClock(const QString& text) {
             else if (attribute.name() == u"end")
                 raw.End = ParseTtmlTime(attribute.value(), frameRate, tickRate);
         }
-        if (raw.Begin) {
-            const auto parent = std::find_if(open.crbegin(), open.crend(),
-                                             [](const Raw& r) { return r.Begin.has_value(); });
-            if (parent != open.crend() && parent->End && *parent->Begin > 0) {
-                const qint64 from = *parent->Begin;
-                const qint64 to = *parent->End;
-                if (from + *raw.Begin >= to)
-                    ++againstNested;
-                if (*raw.Begin < from || *raw.Begin > to || (raw.End && *raw.End > to))
-                    ++againstAbsolute;
-            }
+        // Each open element holds the times of its nearest timed element, itself included.
+        if (raw.Begin && !open.isEmpty() && open.last().Begin && open.last().End &&
+            *open.last().Begin > 0) {
+            const qint64 from = *open.last().Begin;
+            const qint64 to = *open.last().End;
+            if (from + *raw.Begin >= to)
+                ++againstNested;
+            if (*raw.Begin < from || *raw.Begin > to || (raw.End && *raw.End > to))
+                ++againstAbsolute;
         }
+        if (!raw.Begin && !open.isEmpty())
+            raw = open.last();
         open.append(raw);
     }
     return againstNested > againstAbsolute;
