@@ -145,8 +145,8 @@ void RunTextToTimeTag(const ModeInfo& mode, BatchState& state, Settings& setting
                      }
                      if (undecodable > 0) {
                          result.Code = NotTargetFile;
-                         result.Note = QStringLiteral(u"文字コード不明：%1バイトが読めない")
-                                           .arg(undecodable);
+                         result.Note =
+                             QStringLiteral(u"文字コード不明：%1バイトが読めない").arg(undecodable);
                          return result;
                      }
                      if (file.Decoded.Reason == ReasonWindows1252)
