@@ -5,6 +5,7 @@
 // through the TimeTag writer.
 #pragma once
 
+#include "base/CaptionEncoding.h"
 #include "formats/WordFormats.h"
 #include "lyrics/TimeTagWriter.h"
 
@@ -39,7 +40,9 @@ inline void CheckRuby(const TimedLine& line) {
 }
 
 inline int FuzzCaptionReader(WordFormat format, const uint8_t* data, size_t size) {
-    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    // Decoded as x2t decodes caption files.
+    const QString text =
+        DecodeCaptionText(QByteArrayView(data, qsizetype(size)), EncodingChoice::Auto).Decoded.Text;
     const std::optional<TimedLyrics> lyrics = ReadWordFormatText(text, WordFormatName(format));
     if (!lyrics)
         return 0;

@@ -54,4 +54,36 @@ bool TakeAssFurigana(TimedLyrics& lyrics) {
     return true;
 }
 
+void TakeTemplateFurigana(TimedLyrics& lyrics) {
+    for (TimedLine& line : lyrics.Lines) {
+        QVector<TimedWord> words;
+        QVector<RubySpan> ruby;
+        qsizetype length = 0;       // of the words kept so far
+        bool baseContinues = false; // the last syllable kept was a base ("#" may go on with it)
+        for (TimedWord& word : line.Words) {
+            const qsizetype bar = word.Text.indexOf(u'|');
+            QString reading = bar < 0 ? QString() : word.Text.mid(bar + 1);
+            if (reading.startsWith(u'<'))
+                reading.remove(0, 1);
+            const QStringView base =
+                bar < 0 ? QStringView(word.Text) : QStringView(word.Text).left(bar);
+            if (base == u"#" && baseContinues && !words.isEmpty()) {
+                ruby.last().Reading += reading;
+                continue;
+            }
+            baseContinues = bar >= 0 && !base.trimmed().isEmpty();
+            if (baseContinues)
+                ruby.append({int(length), int(base.size()), reading, 0});
+            word.Text = base.toString();
+            length += word.Text.size();
+            words.append(std::move(word));
+        }
+        line.Words = std::move(words);
+        for (const RubySpan& span : ruby) {
+            if (!span.Reading.trimmed().isEmpty())
+                line.Ruby.append(span);
+        }
+    }
+}
+
 } // namespace tavelkor

@@ -13,4 +13,11 @@ namespace tavelkor {
 // Otherwise the lyrics stay as they are. True when readings were taken.
 bool TakeAssFurigana(TimedLyrics& lyrics);
 
+// The readings of a karaoke-template file's sung lines, where every "|" of a syllable is the
+// templates' mark: "base|reading" (a "<" opening the reading only lets it spread over the
+// syllables before) puts the reading over the base, and a syllable "#|reading" (or "#")
+// goes on with the base before it, sung as a part of its syllable, its reading added to that
+// base's. A base with no reading is plain text.
+void TakeTemplateFurigana(TimedLyrics& lyrics);
+
 } // namespace tavelkor

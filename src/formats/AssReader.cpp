@@ -105,6 +105,10 @@ TimedLine ReadDialogueText(QStringView text, int startMs, int endMs) {
 
 std::optional<TimedLyrics> ReadAssText(QStringView text) {
     TimedLyrics lyrics;
+    // Karaoke-template files: the sung lines are those whose effect is "karaoke" (Comment lines
+    // once the template has been applied, else Dialogue lines); the other Dialogue lines are
+    // what the template generated. Without such lines every Dialogue is read.
+    QVector<TimedLine> sung;
     QString section;
     QStringList fields = DefaultEventFields();
     bool events = false;
@@ -135,7 +139,8 @@ std::optional<TimedLyrics> ReadAssText(QStringView text) {
                 fields.append(field.trimmed().toString().toLower());
             continue;
         }
-        if (key.compare(u"Dialogue", Qt::CaseInsensitive) != 0)
+        const bool dialogue = key.compare(u"Dialogue", Qt::CaseInsensitive) == 0;
+        if (!dialogue && key.compare(u"Comment", Qt::CaseInsensitive) != 0)
             continue;
         const qsizetype textField = fields.indexOf(QStringLiteral("text"));
         const qsizetype startField = fields.indexOf(QStringLiteral("start"));
@@ -153,7 +158,18 @@ std::optional<TimedLyrics> ReadAssText(QStringView text) {
         qsizetype textAt = 0;
         for (qsizetype f = 0; f < textField; ++f)
             textAt += parts[f].size() + 1;
-        lyrics.Lines.append(ReadDialogueText(value.mid(textAt), *start, *end));
+        const qsizetype effectField = fields.indexOf(QStringLiteral("effect"));
+        const bool karaoke = effectField >= 0 && parts[effectField].trimmed().startsWith(
+                                                     u"karaoke", Qt::CaseInsensitive);
+        if (karaoke)
+            sung.append(ReadDialogueText(value.mid(textAt), *start, *end));
+        else if (dialogue)
+            lyrics.Lines.append(ReadDialogueText(value.mid(textAt), *start, *end));
+    }
+    if (!sung.isEmpty()) {
+        lyrics.Lines = std::move(sung);
+        TakeTemplateFurigana(lyrics);
+        return lyrics;
     }
     if (!events || lyrics.Lines.isEmpty())
         return std::nullopt;

@@ -85,9 +85,8 @@ QString MakeAssText(const TimedLyrics& lyrics, const AssWriteOptions& options) {
         // waits in the unsung colour and turns at once when its time comes.
         const bool waits = Centiseconds(line.Words.first().StartMs) > start;
         if (!line.WordTimed && !waits) {
-            QString plain = AssEscaped(OneLine(line.Text()));
-            if (options.Furigana)
-                plain.replace(u'|', u'｜');
+            // A "|" of the lyrics would read as a reading's mark (karaoke templates, our reader).
+            const QString plain = AssEscaped(OneLine(line.Text())).replace(u'|', u'｜');
             text += WrappedAssText(plain, size, rowWidth);
             text += CrLf;
             continue;
@@ -96,10 +95,9 @@ QString MakeAssText(const TimedLyrics& lyrics, const AssWriteOptions& options) {
         // so the durations add up to the Dialogue's time without drift.
         // The furigana syntax of karaoke templates: a syllable that is a reading's whole base.
         auto syllable = [&](qsizetype from, const QString& words) {
-            QString written = AssEscaped(OneLine(words));
+            const QString written = AssEscaped(OneLine(words)).replace(u'|', u'｜');
             if (!options.Furigana)
                 return written;
-            written.replace(u'|', u'｜');
             auto blank = [](const QString& s) {
                 return std::any_of(s.begin(), s.end(), [](QChar c) { return c.isSpace(); });
             };

@@ -94,7 +94,9 @@ LyricsDocument DocumentOfTimedLyrics(TimedLyrics lyrics) {
         }
         const bool endsAtNext =
             i + 1 < lyrics.Lines.size() && lyrics.Lines[i + 1].StartMs == timed.EndMs;
-        if (!endsAtNext && timed.EndMs > timed.Words.last().StartMs)
+        const int lastStart = timed.Words.last().StartMs;
+        if ((!endsAtNext && timed.EndMs > lastStart) ||
+            (!timed.OpenEnd && timed.EndMs == lastStart))
             line.Fragments.append(FragmentAtTime(timed.EndMs, QString()));
         line.IsKaraoke = line.Fragments.size() > 2;
         document.HasKaraoke = document.HasKaraoke || line.IsKaraoke;

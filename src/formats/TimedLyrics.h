@@ -26,6 +26,10 @@ struct TimedLine {
     // Readings over Text() (From and Length index it; Number is not used), in text order, not
     // overlapping: what the formats with ruby write and give back.
     QVector<RubySpan> Ruby;
+    // The file gave the line no end (EndMs is then its last word's start): it lasts until the
+    // next line. A line with an end at its last word's start keeps it (its last word or, for
+    // a line of one word, the line itself is never shown).
+    bool OpenEnd = false;
     QString Text() const; // the words' texts joined
 };
 
@@ -45,9 +49,9 @@ TimedLyrics TimedLyricsOf(const LyricsDocument& document, int lastLineMs);
 
 // The TimeTag document of timed lines (ratio 1, times as they are): a karaoke tag per word, a
 // pause tag where a word ends before the next starts or the line is shown before its first word,
-// and an end tag where the line ends other than at the next line's start. Lines sort by start
-// (stable). Title and artist become the header; the lines' readings become "@Ruby" entries
-// (AddRubyEntries).
+// and an end tag where the line ends other than at the next line's start or where its last word
+// lasts no time (unless its end is open). Lines sort by start (stable). Title and artist become
+// the header; the lines' readings become "@Ruby" entries (AddRubyEntries).
 LyricsDocument DocumentOfTimedLyrics(TimedLyrics lyrics);
 
 } // namespace tavelkor

@@ -20,9 +20,65 @@ struct Timing {
     std::optional<qint64> End;
 };
 
+// Whether the document's times are all on the song's clock, as the music players' dialect
+// writes them (with or without its `itunes:timing` mark), rather than counted from the parent's
+// begin as TTML says. A timed element inside a timed parent tells: read as TTML, a dialect
+// file's word starts after its line has ended (21.40 s inside a line from 21.40 s gives 42.80
+// s); read on the song's clock, a TTML file's word starts before its line. The reading that
+// fewer elements contradict wins; when neither is contradicted the times are TTML's.
+bool TimesOnTheSongsClock(const QString& text) {
+    QXmlStreamReader xml(text);
+    struct Raw {
+        std::optional<qint64> Begin;
+        std::optional<qint64> End;
+    };
+    QVector<Raw> open;
+    TtmlRates rates;
+    int againstNested = 0;   // elements the TTML reading puts past their parent's end
+    int againstAbsolute = 0; // elements the song's clock puts outside their parent
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::DTD)
+            return false;
+        if (token == QXmlStreamReader::EndElement && !open.isEmpty())
+            open.removeLast();
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        const QXmlStreamAttributes attributes = xml.attributes();
+        if (xml.name() == u"tt") {
+            for (const QXmlStreamAttribute& attribute : attributes)
+                if (attribute.name() == u"timing")
+                    return true;
+            rates = TtmlRatesOf(attributes);
+        }
+        Raw raw;
+        for (const QXmlStreamAttribute& attribute : attributes) {
+            if (attribute.name() == u"begin")
+                raw.Begin = ParseTtmlTime(attribute.value(), rates);
+            else if (attribute.name() == u"end")
+                raw.End = ParseTtmlTime(attribute.value(), rates);
+        }
+        // Each open element holds the times of its nearest timed element, itself included.
+        if (raw.Begin && !open.isEmpty() && open.last().Begin && open.last().End &&
+            *open.last().Begin > 0) {
+            const qint64 from = *open.last().Begin;
+            const qint64 to = *open.last().End;
+            if (from + *raw.Begin >= to)
+                ++againstNested;
+            if (*raw.Begin < from || *raw.Begin > to || (raw.End && *raw.End > to))
+                ++againstAbsolute;
+        }
+        if (!raw.Begin && !open.isEmpty())
+            raw = open.last();
+        open.append(raw);
+    }
+    return againstNested > againstAbsolute;
+}
+
 class TtmlParser {
 public:
-    explicit TtmlParser(QStringView text) : xml_(text.toString()) {}
+    explicit TtmlParser(QStringView text)
+        : xml_(text.toString()), absolute_(TimesOnTheSongsClock(text.toString())) {}
 
     std::optional<TimedLyrics> Read() {
         // The base time of every open element; the body's children inherit it.
@@ -86,10 +142,6 @@ private:
         const QStringView name = xml_.name();
         if (name == u"tt") {
             sawTt_ = xml_.namespaceUri() == TtmlNamespace;
-            for (const QXmlStreamAttribute& attribute : xml_.attributes()) {
-                if (attribute.name() == u"timing")
-                    absolute_ = true;
-            }
             rates_ = TtmlRatesOf(xml_.attributes());
             return;
         }
@@ -256,6 +308,7 @@ private:
         line.StartMs = HeldMs(std::min<qint64>(begin, line.WordTimed ? firstWord : begin));
         if (!line.WordTimed)
             line.Words.first().StartMs = line.StartMs;
+        line.OpenEnd = !lineTiming_.End && !spanEnd;
         qint64 end = lineTiming_.End.value_or(spanEnd.value_or(line.Words.last().StartMs));
         // A word that ends before the next one starts leaves a pause.
         QVector<TimedWord> words;
@@ -280,7 +333,7 @@ private:
     QXmlStreamReader xml_;
     TimedLyrics lyrics_;
     bool sawTt_ = false;
-    bool absolute_ = false;
+    bool absolute_;
     TtmlRates rates_;
     bool inHead_ = false;
     bool inAgent_ = false;

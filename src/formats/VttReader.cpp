@@ -96,14 +96,16 @@ TimedLine ReadCuePayload(QStringView payload, int start, int end) {
             rubyFrom = length;
         } else if (tag == u"/ruby") {
             closeRuby();
-        } else if (tag == u"rt" || tag.startsWith(u"rt.") || tag.startsWith(u"rt ")) {
-            if (rubyFrom >= 0 && baseEnd >= 0 && length > baseEnd) {
+        } else if ((tag == u"rt" || tag.startsWith(u"rt.") || tag.startsWith(u"rt ")) &&
+                   rubyFrom >= 0) {
+            // An <rt> outside a <ruby> is no reading: the WebVTT parser ignores the tag.
+            if (baseEnd >= 0 && length > baseEnd) {
                 // "<ruby>漢<rt>かん</rt>字<rt>じ</rt></ruby>": a base and reading each.
                 const qsizetype from = baseEnd;
                 closeRuby();
                 rubyFrom = from;
             }
-            if (rubyFrom >= 0 && baseEnd < 0)
+            if (baseEnd < 0)
                 baseEnd = length;
             ++reading;
         } else if (tag == u"/rt") {
@@ -126,16 +128,104 @@ TimedLine ReadCuePayload(QStringView payload, int start, int end) {
 
 bool IsBlankLine(QStringView line) { return line.trimmed().isEmpty(); }
 
-// "{\an8}" and other override blocks that SRT files borrow from SubStation.
-QString WithoutOverrides(QString text) {
-    for (qsizetype open = text.indexOf(QStringLiteral("{\\")); open >= 0;
-         open = text.indexOf(QStringLiteral("{\\"), open)) {
-        const qsizetype close = text.indexOf(u'}', open);
-        if (close < 0)
-            break;
-        text.remove(open, close - open + 1);
+bool IsVttSpace(QChar c) { return c == u' ' || c == u'\t' || c == u'\f'; }
+
+// The digits at `at` (moved past them) as a number, held at a billion; -1 when there are none.
+// `count` gets how many there were.
+qint64 Digits(QStringView line, qsizetype& at, qsizetype& count) {
+    const qsizetype from = at;
+    qint64 value = 0;
+    while (at < line.size() && line[at] >= u'0' && line[at] <= u'9') {
+        value = std::min<qint64>(value * 10 + (line[at].unicode() - u'0'), 1000000000);
+        ++at;
     }
-    return text;
+    count = at - from;
+    return count > 0 ? value : -1;
+}
+
+// A WebVTT timestamp at `at` (moved past it), as the WebVTT parser reads one: "mm:ss.ttt" or
+// "h+:mm:ss.ttt", minutes and seconds of two digits below 60, exactly three fraction digits.
+std::optional<qint64> VttTimestamp(QStringView line, qsizetype& at) {
+    qsizetype count = 0;
+    qint64 first = Digits(line, at, count);
+    if (first < 0)
+        return std::nullopt;
+    const bool hours = count != 2 || first > 59;
+    if (at >= line.size() || line[at] != u':')
+        return std::nullopt;
+    ++at;
+    qint64 second = Digits(line, at, count);
+    if (count != 2)
+        return std::nullopt;
+    qint64 third = 0;
+    if (hours || (at < line.size() && line[at] == u':')) {
+        if (at >= line.size() || line[at] != u':')
+            return std::nullopt;
+        ++at;
+        third = Digits(line, at, count);
+        if (count != 2)
+            return std::nullopt;
+    } else {
+        third = second;
+        second = first;
+        first = 0;
+    }
+    if (at >= line.size() || line[at] != u'.')
+        return std::nullopt;
+    ++at;
+    const qint64 fraction = Digits(line, at, count);
+    if (count != 3 || second > 59 || third > 59)
+        return std::nullopt;
+    return ((first * 60 + second) * 60 + third) * 1000 + fraction;
+}
+
+// A cue's timing line as the WebVTT parser reads it ("start --> end", then its settings).
+std::optional<std::pair<int, int>> ParseVttCueTiming(QStringView line) {
+    qsizetype at = 0;
+    auto skipSpace = [&] {
+        while (at < line.size() && IsVttSpace(line[at]))
+            ++at;
+    };
+    skipSpace();
+    const auto start = VttTimestamp(line, at);
+    skipSpace();
+    if (!start || !line.mid(at).startsWith(u"-->"))
+        return std::nullopt;
+    at += 3;
+    skipSpace();
+    const auto end = VttTimestamp(line, at);
+    if (!end || (at < line.size() && !IsVttSpace(line[at])))
+        return std::nullopt;
+    return std::pair<int, int>{HeldMs(*start), std::max(HeldMs(*start), HeldMs(*end))};
+}
+
+// The text ffmpeg shows of an SRT cue: override blocks borrowed from SubStation ("{\\an8}") and
+// MicroDVD's style blocks ("{Y:i}", a letter and a colon) are hidden, other braces are text;
+// "\\N", "\\n" and the hard space "\\h" are blanks in a lyrics line, as the ASS reader has them.
+QString SrtMarkupAsText(QStringView text) {
+    QString shown;
+    shown.reserve(text.size());
+    bool braceCloses = true; // a "}" follows somewhere (once none does, none will)
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        const QStringView rest = text.mid(at);
+        if (braceCloses && rest.startsWith(u'{') && rest.size() > 2 &&
+            (rest[1] == u'\\' || (rest[1].isLetter() && rest[2] == u':'))) {
+            const qsizetype close = rest.indexOf(u'}');
+            if (close >= 0) {
+                at += close;
+                continue;
+            }
+            braceCloses = false;
+        }
+        if (rest.startsWith(u'\\') && rest.size() > 1 &&
+            (rest[1] == u'N' || rest[1] == u'n' || rest[1] == u'h')) {
+            shown += u' ';
+            ++at;
+            continue;
+        }
+        shown += text[at];
+    }
+    return shown;
 }
 
 } // namespace
@@ -160,36 +250,48 @@ std::optional<TimedLyrics> ReadVttText(QStringView text) {
     if (lines.isEmpty() || !lines[0].startsWith(u"WEBVTT") ||
         (lines[0].size() > 6 && lines[0][6] != u' ' && lines[0][6] != u'\t'))
         return std::nullopt;
+    // The blocks as the WebVTT parser collects them: a block ends at a blank line or at a line
+    // with "-->" that cannot be its timing line (the first line, or the second after an
+    // identifier), which then starts the next block. A cue's text is what follows its timing.
     TimedLyrics lyrics;
     qsizetype i = 1;
-    while (i < lines.size()) {
-        while (i < lines.size() && IsBlankLine(lines[i]))
-            ++i;
-        const qsizetype blockStart = i;
-        while (i < lines.size() && !IsBlankLine(lines[i]))
-            ++i;
-        if (blockStart == i)
-            break;
-        // A cue's timing line is its first or, after an identifier, its second line.
-        qsizetype timingAt = -1;
-        for (qsizetype t = blockStart; t < std::min(i, blockStart + 2); ++t) {
-            if (lines[t].contains(u"-->")) {
-                timingAt = t;
+    auto collectBlock = [&](bool inHeader) {
+        int lineCount = 0;
+        bool seenArrow = false;
+        std::optional<std::pair<int, int>> timing;
+        QString payload;
+        while (i < lines.size()) {
+            const QStringView line = lines[i++];
+            ++lineCount;
+            if (line.contains(u"-->")) {
+                if (!inHeader && (lineCount == 1 || (lineCount == 2 && !seenArrow))) {
+                    seenArrow = true;
+                    timing = ParseVttCueTiming(line);
+                    payload.clear();
+                    continue;
+                }
+                --i; // the line starts the next block
                 break;
             }
+            if (line.isEmpty())
+                break;
+            if (seenArrow) {
+                if (!payload.isEmpty())
+                    payload += u' ';
+                payload += line;
+            }
         }
-        if (timingAt < 0)
-            continue; // NOTE, STYLE, REGION or a stray block
-        const auto timing = ParseCueTiming(lines[timingAt]);
-        if (!timing)
+        if (seenArrow && timing)
+            lyrics.Lines.append(ReadCuePayload(payload, timing->first, timing->second));
+    };
+    if (i < lines.size() && !lines[i].isEmpty())
+        collectBlock(true);
+    while (i < lines.size()) {
+        if (lines[i].isEmpty()) {
+            ++i;
             continue;
-        QString payload;
-        for (qsizetype p = timingAt + 1; p < i; ++p) {
-            if (!payload.isEmpty())
-                payload += u' ';
-            payload += lines[p];
         }
-        lyrics.Lines.append(ReadCuePayload(payload, timing->first, timing->second));
+        collectBlock(false);
     }
     if (lyrics.Lines.isEmpty())
         return std::nullopt;
@@ -213,7 +315,7 @@ std::optional<TimedLyrics> ReadSrtText(QStringView text) {
         // SRT knows <b>, <i>, <u> and <font>; the text itself is taken as it stands.
         static const QRegularExpression tags(QStringLiteral("</?(b|i|u|s|font)(\\s[^>]*)?>"),
                                              QRegularExpression::CaseInsensitiveOption);
-        QString plain = WithoutOverrides(payload).replace(tags, QString());
+        QString plain = SrtMarkupAsText(payload).replace(tags, QString());
         // The word joiner our writer puts after markup-like text (SrtWriter.h) goes again.
         for (const char16_t* mark : {u"<", u"{", u"\\"})
             plain.replace(QString::fromUtf16(mark) + SrtWordJoiner, QString::fromUtf16(mark));

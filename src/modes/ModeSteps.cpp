@@ -1,21 +1,41 @@
 #include "ModeSteps.h"
 
+#include "../base/CaptionEncoding.h"
+
 #include "../base/TextFile.h"
 #include "../lyrics/Adjustments.h"
 #include "../lyrics/TimeTagFile.h"
 #include "../lyrics/TimeTagReader.h"
 #include "../lyrics/TimeTagWriter.h"
+#include "../lyrics/TimeValues.h"
 #include "../settings/Settings.h"
 
 #include <utility>
 
 namespace tavelkor {
 
-void ToRealTimes(LyricsDocument& document, double defaultRatio) {
+void ToRealTimes(LyricsDocument& document, double defaultRatio, bool keepLineEnds) {
     // The SAMI and DSMP writers read the lines' texts, tags and times, never the composed
     // TimeTag text, so the document is not composed on the way.
+    // A line's end tag is its last fragment, empty, after one with text or time.
+    auto endTagOf = [](LyricsLine& line) -> KaraokeFragment* {
+        const int count = line.FragmentCount();
+        return line.HasTimeTag && !line.IsDirective && count > 1 &&
+                       line.Fragments[count].Text.isEmpty()
+                   ? &line.Fragments[count]
+                   : nullptr;
+    };
+    QVector<int> ends; // the end tags' times as read, -1 for a line without one
+    if (keepLineEnds)
+        for (LyricsLine& line : document.Lines)
+            ends.append(endTagOf(line) ? endTagOf(line)->TimeMs : -1);
     bool changed = false;
     document = NormalizeKaraoke(std::move(document), changed);
+    for (qsizetype i = 0; changed && i < ends.size(); ++i) {
+        KaraokeFragment* end = endTagOf(document.Lines[i]);
+        if (end && ends[i] > end->TimeMs)
+            *end = FragmentAtTime(ends[i], QString());
+    }
     if (document.Header.TimeRatio == 0 && !ResolveTimeRatio(document.Header))
         document.Header.TimeRatio = defaultRatio;
     double realTime = 1;
@@ -24,7 +44,8 @@ void ToRealTimes(LyricsDocument& document, double defaultRatio) {
 
 ConvertedText
 ConvertFromTimeTag(const QString& path, double defaultRatio, EncodingChoice encoding,
-                   const std::function<std::optional<QString>(LyricsDocument&)>& write) {
+                   const std::function<std::optional<QString>(LyricsDocument&)>& write,
+                   bool keepLineEnds) {
     ConvertedText result;
     LyricsFile file;
     ReadLyricsFile(path, file, true, true, encoding);
@@ -34,7 +55,7 @@ ConvertFromTimeTag(const QString& path, double defaultRatio, EncodingChoice enco
         result.Code = NotTargetFile;
         return result;
     }
-    ToRealTimes(document, defaultRatio);
+    ToRealTimes(document, defaultRatio, keepLineEnds);
     std::optional<QString> text = write(document);
     if (!text)
         result.Code = NotTargetFile;
@@ -101,18 +122,35 @@ void RunToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings,
 }
 
 void RunTextToTimeTag(const ModeInfo& mode, BatchState& state, Settings& settings,
-                      const TextToDocument& read) {
+                      const TextToDocument& read, bool captionEncodings) {
     const EncodingChoice encoding = settings.Init.InputEncoding;
     RunToTimeTag(mode, state, settings,
-                 [&read, encoding](const QString& path, double defaultRatio,
-                                   std::atomic<bool>& ratioBecameOne) {
+                 [&read, encoding, captionEncodings](const QString& path, double defaultRatio,
+                                                     std::atomic<bool>& ratioBecameOne) {
                      ConvertedText result;
-                     const TextFileContent file = ReadTextFileContent(path, 0, encoding);
+                     TextFileContent file;
+                     int undecodable = 0;
+                     if (captionEncodings) {
+                         const FileBytes bytes = ReadFileBytes(path, 0);
+                         CaptionDecoded caption = DecodeCaptionText(bytes.Bytes, encoding);
+                         file.Decoded = std::move(caption.Decoded);
+                         undecodable = caption.Undecodable;
+                     } else {
+                         file = ReadTextFileContent(path, 0, encoding);
+                     }
                      result.Source = {QString(), file.Decoded.Encoding, file.Decoded.Reason};
                      if (file.Decoded.Text.isEmpty()) {
                          result.Code = EmptyFile;
                          return result;
                      }
+                     if (undecodable > 0) {
+                         result.Code = NotTargetFile;
+                         result.Note =
+                             QStringLiteral(u"文字コード不明：%1バイトが読めない").arg(undecodable);
+                         return result;
+                     }
+                     if (file.Decoded.Reason == ReasonWindows1252)
+                         result.Note = QStringLiteral(u"Windows-1252として読み込み");
                      std::optional<LyricsDocument> document = read(file.Decoded.Text, path);
                      if (!document) {
                          result.Code = NotTargetFile;

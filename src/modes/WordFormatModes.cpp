@@ -83,7 +83,8 @@ void TimeTagToWordFormats(const ModeInfo& mode, BatchState& state, Settings& set
                                [&](LyricsDocument& document) -> std::optional<QString> {
                                    lyrics = TimedLyricsOf(document, settings.T2X.LastLineMs);
                                    return QString();
-                               });
+                               },
+                               true);
         record.Code =
             converted.Code == Converted && lyrics.Lines.isEmpty() ? NotTargetFile : converted.Code;
         if (record.Code != Converted)
@@ -144,7 +145,8 @@ void WordFormatsToTimeTag(const ModeInfo& mode, BatchState& state, Settings& set
                     line.Words = {{line.Text(), line.StartMs}};
             }
             return DocumentOfTimedLyrics(std::move(*lyrics));
-        });
+        },
+        true);
 }
 
 } // namespace tavelkor
