@@ -66,7 +66,10 @@ TEST(CaptionCues, VttTimestampsLieStrictlyInsideTheirCueAndKeepEveryWord) {
                                    << cues[i].toStdString();
                 last = at;
             }
-            EXPECT_EQ(QString(body).remove(stamp), lyrics.Lines[i].Text().toHtmlEscaped()
+            // Every piece of text is a <c> span (the element a browser colours).
+            QString text = QString(body).remove(stamp);
+            text.remove(QStringLiteral("<c>")).remove(QStringLiteral("</c>"));
+            EXPECT_EQ(text, lyrics.Lines[i].Text().toHtmlEscaped()
                                                       .replace(QStringLiteral("&quot;"), QStringLiteral("\"")))
                 << seed;
         }

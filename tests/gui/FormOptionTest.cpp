@@ -150,8 +150,9 @@ private slots:
                                "T2L/WordStamps"},
             {ModeLrcToTimeTag, "L2T/ExtNew L2T/ExtOrg L2T/Karaoke"},
             {ModeTimeTagToWordFormats, "T2X/AssFont T2X/AssFurigana T2X/AssKaraoke T2X/ExtOrg "
-                                       "T2X/Formats"},
+                                       "T2X/Formats T2X/VttStyle"},
             {ModeWordFormatsToTimeTag, "X2T/ExtNew X2T/Karaoke"},
+            {ModePlace, "Place/ExtNew Place/Redo"},
         };
         for (int mode = 0; mode < ModeCount; ++mode)
             QCOMPARE(HasModeOptions(mode), pages.contains(mode));
