@@ -28,6 +28,7 @@ enum ConversionMode {
     ModeLrcToTimeTag = 10,
     ModeTimeTagToWordFormats = 11,
     ModeWordFormatsToTimeTag = 12,
+    ModeTimeTagToVideo = 13,
 };
 
 struct ModeInfo;

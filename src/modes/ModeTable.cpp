@@ -11,6 +11,7 @@
 #include "SamiModes.h"
 #include "TimeShiftMode.h"
 #include "TimeTagMode.h"
+#include "VideoMode.h"
 #include "WordFormatModes.h"
 
 namespace tavelkor {
@@ -150,6 +151,15 @@ const QVector<ModeInfo>& ModeTable() {
          &WordFormatsToTimeTag,
          [](const Settings&) { return WordFormatExtensions(); },
          [](const Settings& s) { return ExtensionAt(TimeTagExtensions(), s.X2T.ExtNew); }},
+        {ModeTimeTagToVideo,
+         QStringLiteral(u"カラオケ動画"),
+         QStringLiteral(u"　タイムタグ付き歌詞と同じ名前の曲から、歌詞が色変わりする"
+                        u"カラオケ動画（MP4）を作ります。LRC・ASS・TTML・WebVTTの歌詞も使えます。"),
+         {2, 1, CaptionPicture},
+         QStringLiteral("t2v"),
+         &TimeTagToVideo,
+         [](const Settings&) { return VideoSourceExtensions(); },
+         [](const Settings&) { return QString(); }},
     };
     return table;
 }

@@ -8,10 +8,10 @@
 
 namespace tavelkor {
 
-inline constexpr int ModeCount = 13;
+inline constexpr int ModeCount = 14;
 
 const QVector<ModeInfo>& ModeTable();
-// A mode by its number "0".."12" or its command name; nullptr when there is none.
+// A mode by its number "0".."13" or its command name; nullptr when there is none.
 const ModeInfo* FindMode(const QString& nameOrIndex);
 
 // One run of the selected mode over state.DroppedFiles: counts the drop, empties the rejected
