@@ -27,6 +27,17 @@ PreviewSong FindPreviewSong(const QString& lyricsPath) {
         }
         return song;
     }
+    return SongAt(song.Path);
+}
+
+PreviewSong SongAt(const QString& songPath) {
+    PreviewSong song;
+    song.Path = songPath;
+    const QString extension = ExtensionOf(songPath).toLower();
+    if (extension != u"mp3" && extension != u"rmp") {
+        song.Length = -1;
+        return song;
+    }
     AudioFileReader file;
     if (!file.Open(song.Path)) {
         song.Error = QStringLiteral(u"曲ファイルを読めません：") + song.Path;

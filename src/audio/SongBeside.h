@@ -19,5 +19,8 @@ struct PreviewSong {
     QString Error;
 };
 PreviewSong FindPreviewSong(const QString& lyricsPath);
+// The song at `songPath` as FindPreviewSong gives it: for an .mp3 or .rmp file where its MPEG
+// data lies, any other file whole.
+PreviewSong SongAt(const QString& songPath);
 
 } // namespace tavelkor

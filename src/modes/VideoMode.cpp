@@ -84,7 +84,8 @@ QStringList VideoSourceExtensions() {
     return extensions;
 }
 
-VideoPlan PlanKaraokeVideo(const QString& lyricsPath, const Settings& settings) {
+VideoPlan PlanKaraokeVideo(const QString& lyricsPath, const Settings& settings,
+                           const QString& songPath) {
     VideoPlan plan;
     VideoLyrics read = ReadVideoLyrics(lyricsPath, settings);
     plan.Source = read.Source;
@@ -92,7 +93,7 @@ VideoPlan PlanKaraokeVideo(const QString& lyricsPath, const Settings& settings) 
     plan.Code = read.Code == Converted && read.Lyrics.Lines.isEmpty() ? NotTargetFile : read.Code;
     if (plan.Code != Converted)
         return plan;
-    plan.Job.Song = FindPreviewSong(lyricsPath);
+    plan.Job.Song = songPath.isEmpty() ? FindPreviewSong(lyricsPath) : SongAt(songPath);
     if (plan.Job.Song.Path.isEmpty()) {
         plan.Code = NoAudioFile;
         plan.Note = QStringLiteral(u"同じ名前の曲ファイル（.mp3 .rmp .flac .ogg .opus .m4a .wav）"

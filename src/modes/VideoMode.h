@@ -17,7 +17,8 @@ struct Settings;
 // TimeTag, as LRC, or as the caption-to-TimeTag mode reads ASS, TTML, WebVTT and SRT. The
 // background is the image @BgFile names (in @BgFolder, else beside the lyrics; relative
 // folders from the lyrics' folder), else T2V/Background, else T2V/BackgroundColour; a named
-// image that is not there is passed over with a note.
+// image that is not there is passed over with a note. A `songPath` given is the song instead of
+// the one beside the lyrics.
 struct VideoPlan {
     ResultCode Code = Converted;
     QString Note;
@@ -25,7 +26,8 @@ struct VideoPlan {
     DecodedText Source;  // the lyrics' encoding, for the report
     bool HasSource = false;
 };
-VideoPlan PlanKaraokeVideo(const QString& lyricsPath, const Settings& settings);
+VideoPlan PlanKaraokeVideo(const QString& lyricsPath, const Settings& settings,
+                           const QString& songPath = QString());
 
 // The file types the mode takes: TimeTag, LRC and the caption formats.
 QStringList VideoSourceExtensions();
