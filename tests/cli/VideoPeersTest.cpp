@@ -346,6 +346,36 @@ TEST_F(VideoPeers, BackgroundImageOrColourFillsTheFrame) {
     }
 }
 
+// Lyrics in the other formats make the same video: LRC (as t2l writes it) and ASS, TTML and
+// WebVTT (as t2x writes them) turn the first word at its time.
+TEST_F(VideoPeers, LyricsInEveryFormatTurnAtTheirTimes) {
+    const QByteArray timeTag = "@TimeRatio=1\r\n[00:00:50]かぜ[00:01:20]のうた[00:02:00]\r\n";
+    const QStringList small{QStringLiteral("T2V/Width=320"), QStringLiteral("T2V/Height=180"),
+                            QStringLiteral("T2V/Fps=10"), QStringLiteral("T2X/AssKaraoke=k"),
+                            QStringLiteral("T2X/AssFontSize=120")};
+    for (const char* format : {"lrc", "ass", "ttml", "vtt"}) {
+        SCOPED_TRACE(format);
+        const QString name = QString::fromUtf8(format);
+        const QString source = folder_.Put(name + QStringLiteral("/song.txt"), timeTag);
+        RunProgram(QStringLiteral(TAVELKOR_CLI_PATH),
+                   name == u"lrc" ? QStringList{QStringLiteral("--mode=t2l"), source}
+                                  : QStringList{QStringLiteral("--mode=t2x"),
+                                                QStringLiteral("--to=") + name, source});
+        ASSERT_TRUE(QFile::remove(source));
+        MakeSong(folder_.File(name + QStringLiteral("/song.mp3")), 2.5);
+        const QString report =
+            MakeVideos(small, {folder_.File(name + QStringLiteral("/song.") + name)});
+        ASSERT_TRUE(report.contains(QStringLiteral(u"00.変換成功"))) << report.toStdString();
+        const QVector<QImage> frames =
+            Frames(folder_.File(name + QStringLiteral("/song.mp4")), 320, 180);
+        ASSERT_GE(frames.size(), 20);
+        // The first word is sung from 0.5 s (frame 5), the second from 1.2 s (frame 12).
+        EXPECT_EQ(SungPixels(frames[3]), 0);
+        EXPECT_GT(SungPixels(frames[7]), 20);
+        EXPECT_GT(SungPixels(frames[14]), SungPixels(frames[10]) + 20);
+    }
+}
+
 // A file without a song gets 13 and says what was looked for; Ctrl+C while a video is being
 // made stops it with 07 and leaves neither the video nor its temporary file.
 TEST_F(VideoPeers, MissingSongAndInterruptLeaveNothing) {
