@@ -9,6 +9,7 @@
 #include "../formats/WordFormats.h"
 #include "../settings/ExtensionTables.h"
 #include "../settings/Settings.h"
+#include "../video/VideoRuby.h"
 #include "ModeSteps.h"
 #include "WordFormatModes.h"
 
@@ -107,9 +108,11 @@ VideoPlan PlanKaraokeVideo(const QString& lyricsPath, const Settings& settings,
     }
     const T2VSettings& t2v = settings.T2V;
     AssWriteOptions ass = WordFormatOptionsOf(settings).Ass;
-    // libass shows the templates' "base|reading" syllables as they are written.
+    // libass shows the templates' "base|reading" syllables as they are written: the readings
+    // are drawn as events of their own instead.
     ass.Furigana = false;
-    plan.Job.AssScript = MakeAssText(read.Lyrics, ass).toUtf8();
+    plan.Job.AssScript = WithFurigana(MakeAssText(read.Lyrics, ass).toUtf8(), read.Lyrics,
+                                      ass.FontSize, ass.Karaoke.toLower());
     plan.Job.Width = t2v.Width & ~1; // 4:2:0 pictures have even sides
     plan.Job.Height = t2v.Height & ~1;
     plan.Job.Fps = t2v.Fps;

@@ -1,12 +1,13 @@
 #include "KaraokePicture.h"
 
+#include "AssEngine.h"
+
 #include <QColor>
 #include <QImageReader>
 #include <algorithm>
 #include <cstring>
 
 extern "C" {
-#include <ass/ass.h>
 #include <libavutil/frame.h>
 }
 
@@ -105,27 +106,18 @@ KaraokePicture::KaraokePicture(const QImage& background)
     unsigned char* y = backgroundYuv_.data();
     ToYuv(background_, 0, 0, width, height, y, width, y + width * height,
           y + width * height + chroma, width / 2);
-    library_ = ass_library_init();
-    ass_set_message_cb(library_, [](int, const char*, va_list, void*) {}, nullptr);
-    renderer_ = ass_renderer_init(library_);
-    ass_set_frame_size(renderer_, width, height);
-    ass_set_storage_size(renderer_, width, height);
-    ass_set_fonts(renderer_, nullptr, "sans-serif", ASS_FONTPROVIDER_AUTODETECT, nullptr, 1);
+    engine_ = std::make_unique<AssEngine>(width, height);
 }
 
 KaraokePicture::~KaraokePicture() {
     if (track_ != nullptr)
         ass_free_track(track_);
-    if (renderer_ != nullptr)
-        ass_renderer_done(renderer_);
-    if (library_ != nullptr)
-        ass_library_done(library_);
 }
 
 bool KaraokePicture::Load(const QByteArray& script, QString& error) {
     QByteArray copy = script; // libass reads the text in place
-    track_ = ass_read_memory(library_, copy.data(), size_t(copy.size()), nullptr);
-    if (track_ == nullptr || renderer_ == nullptr) {
+    track_ = ass_read_memory(engine_->Library, copy.data(), size_t(copy.size()), nullptr);
+    if (track_ == nullptr || engine_->Renderer == nullptr) {
         error = QStringLiteral(u"libassが歌詞のASSを読めません");
         return false;
     }
@@ -134,7 +126,7 @@ bool KaraokePicture::Load(const QByteArray& script, QString& error) {
 
 bool KaraokePicture::Render(long long ms) {
     int change = 0;
-    images_ = ass_render_frame(renderer_, track_, ms, &change);
+    images_ = ass_render_frame(engine_->Renderer, track_, ms, &change);
     const bool changed = change != 0 || !rendered_;
     rendered_ = true;
     return changed;

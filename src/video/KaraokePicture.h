@@ -7,9 +7,9 @@
 #include <QString>
 #include <vector>
 
+#include <memory>
+
 extern "C" {
-struct ass_library;
-struct ass_renderer;
 struct ass_track;
 struct ass_image;
 struct AVFrame;
@@ -44,8 +44,7 @@ private:
     QImage background_;
     std::vector<unsigned char> backgroundYuv_; // Y, then U, then V of the background
     QImage scratch_;                           // the rows under the lyrics, drawn in RGB
-    ass_library* library_ = nullptr;
-    ass_renderer* renderer_ = nullptr;
+    std::unique_ptr<struct AssEngine> engine_;
     ass_track* track_ = nullptr;
     ass_image* images_ = nullptr;
     bool rendered_ = false;

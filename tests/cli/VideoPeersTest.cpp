@@ -13,6 +13,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -312,6 +313,24 @@ TEST_F(VideoPeers, SungColourRisesAtEachFragmentStart) {
             const int after = SungPixels(frames[std::min<qsizetype>(frames.size() - 1, e + 1)]);
             EXPECT_GT(after, before + 20) << "no rise around frame " << e;
         }
+        if (!shape.Readings)
+            continue;
+        // The readings are drawn over their kanji and turn with them: the same song without
+        // its @Ruby lines shows fewer sung pixels once a line is sung.
+        folder_.Put(QStringLiteral("bare.txt"),
+                    song.Text.split(QStringLiteral("\r\n"))
+                        .filter(QRegularExpression(QStringLiteral("^(?!@Ruby)")))
+                        .join(QStringLiteral("\r\n"))
+                        .toUtf8());
+        QFile::copy(base + QStringLiteral(".mp3"), folder_.File("bare.mp3"));
+        MakeVideos({QStringLiteral("T2V/Width=%1").arg(Width),
+                    QStringLiteral("T2V/Height=%1").arg(Height), QStringLiteral("T2V/Fps=%1").arg(Fps),
+                    QStringLiteral("T2X/AssKaraoke=k"), QStringLiteral("T2X/AssFontSize=96")},
+                   {folder_.File("bare.txt")});
+        const QVector<QImage> bare = Frames(folder_.File("bare.mp4"), Width, Height);
+        const int lineSung = expected[shape.Words - 1] + 2;
+        ASSERT_GT(bare.size(), lineSung);
+        EXPECT_GT(SungPixels(frames[lineSung]), SungPixels(bare[lineSung]) + 20);
     }
 }
 
