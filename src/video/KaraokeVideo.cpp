@@ -134,14 +134,19 @@ KaraokeVideoResult VideoWriter::Write(const QString& temporaryPath) {
     // The song's length rounded up to whole frames (a hair's width of rounding aside).
     const qint64 total =
         std::max<qint64>(1, qint64(std::ceil(song_.DurationSeconds() * job_.Fps - 1e-6)));
-    Frame frame(av_frame_alloc());
-    frame->format = AV_PIX_FMT_YUV420P;
-    frame->width = job_.Width;
-    frame->height = job_.Height;
-    frame->color_range = AVCOL_RANGE_MPEG;
-    frame->colorspace = AVCOL_SPC_BT709;
-    if (av_frame_get_buffer(frame.get(), 0) < 0)
-        return Failure(QStringLiteral(u"メモリが足りません"));
+    // Two pictures taken in turn: the encoder has mostly let go of the one before the last by
+    // the time it is drawn into again, so no new buffer is needed for a new picture.
+    Frame pictures[2] = {Frame(av_frame_alloc()), Frame(av_frame_alloc())};
+    for (Frame& frame : pictures) {
+        frame->format = AV_PIX_FMT_YUV420P;
+        frame->width = job_.Width;
+        frame->height = job_.Height;
+        frame->color_range = AVCOL_RANGE_MPEG;
+        frame->colorspace = AVCOL_SPC_BT709;
+        if (av_frame_get_buffer(frame.get(), 0) < 0)
+            return Failure(QStringLiteral(u"メモリが足りません"));
+    }
+    int shown = 0;
     const qint64 step = std::max<qint64>(1, total / 200);
     for (qint64 i = 0; i < total; ++i) {
         if (progress_.Stop != nullptr && *progress_.Stop) {
@@ -150,15 +155,16 @@ KaraokeVideoResult VideoWriter::Write(const QString& temporaryPath) {
         }
         if (!song_.WriteUntil(made, double(i + 1) / job_.Fps, error))
             return Failure(error);
-        // The picture is drawn anew only when the lyrics change; the encoder holds on to the
-        // frame it was given, so a new picture goes into a buffer of its own.
+        // The picture is drawn anew only when the lyrics change; one the encoder still holds
+        // on to is not drawn over (it gets a buffer of its own).
         if (picture.Render(std::llround(double(i) * 1000 / job_.Fps))) {
-            if (av_frame_make_writable(frame.get()) < 0)
+            shown = 1 - shown;
+            if (av_frame_make_writable(pictures[shown].get()) < 0)
                 return Failure(QStringLiteral(u"メモリが足りません"));
-            picture.Paint(frame.get());
+            picture.Paint(pictures[shown].get());
         }
-        frame->pts = i;
-        if (!SendFrame(frame.get()))
+        pictures[shown]->pts = i;
+        if (!SendFrame(pictures[shown].get()))
             return result_;
         if (progress_.Shown && ((i + 1) % step == 0 || i + 1 == total))
             progress_.Shown(i + 1, total);
