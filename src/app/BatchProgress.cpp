@@ -21,6 +21,12 @@ void BatchState::FileFinished() {
         Progress->Shown(done, Progress->Total);
 }
 
+void BatchState::ShowPart(qint64 done, qint64 total) const {
+    if (Progress != nullptr && Progress->PartShown &&
+        std::this_thread::get_id() == Progress->Owner)
+        Progress->PartShown(done, total);
+}
+
 void RunEachFile(BatchState& state,
                  const std::function<void(const QString& path, ResultRecord& record)>& one) {
     const qsizetype count = state.DroppedFiles.size();

@@ -54,6 +54,9 @@ struct BatchProgress {
     // Called after each file on the thread that made this object (the window's thread): it
     // shows the count and reads the keys that ask for a stop. Never called on other threads.
     std::function<void(qsizetype done, qsizetype total)> Shown;
+    // Called like Shown while one long file is being made (the frames of a video): how much
+    // of it is done. May stay empty.
+    std::function<void(qint64 done, qint64 total)> PartShown;
     std::thread::id Owner = std::this_thread::get_id();
 };
 
@@ -70,6 +73,8 @@ struct BatchState {
     bool MayStartFile() const;
     // One more file finished.
     void FileFinished();
+    // How far the file being made has come, for PartShown (on the progress' own thread only).
+    void ShowPart(qint64 done, qint64 total) const;
 };
 
 } // namespace tavelkor

@@ -29,6 +29,7 @@ enum ConversionMode {
     ModeTimeTagToWordFormats = 11,
     ModeWordFormatsToTimeTag = 12,
     ModePlace = 13,
+    ModeTimeTagToVideo = 14,
 };
 
 struct ModeInfo;

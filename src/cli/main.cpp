@@ -14,8 +14,9 @@ namespace {
 
 tavelkor::BatchProgress progress;
 
-// Ctrl+C stops the run before its next file: the files done stay done, the others get
-// "07.処理キャンセル" and the report is printed as for any run. A second Ctrl+C ends the
+// Ctrl+C stops the run before its next file (a video being made stops at once and leaves
+// nothing behind): the files done stay done, the others get "07.処理キャンセル" and the report
+// is printed as for any run. A second Ctrl+C ends the
 // program at once.
 extern "C" void AskToStop(int) { progress.StopRequested = true; }
 
@@ -28,7 +29,8 @@ void CatchInterrupt() {
 }
 
 // On a terminal, the count of files done on one line of standard error, rewritten in place
-// (at most every 1/100 of the run); nothing when standard error is a file or a pipe.
+// (at most every 1/100 of the run), and while a long file is made (a video) how far it has
+// come; nothing when standard error is a file or a pipe.
 void ShowProgressOnTerminal() {
     if (!::isatty(STDERR_FILENO))
         return;
@@ -37,9 +39,14 @@ void ShowProgressOnTerminal() {
         if (total == 0 || (done != total && done != 0 && done - shown < step))
             return;
         shown = done;
-        std::fprintf(stderr, "\r%lld/%lld", (long long)done, (long long)total);
+        std::fprintf(stderr, "\r%lld/%lld\x1b[K", (long long)done, (long long)total);
         if (done == total)
             std::fputc('\n', stderr);
+        std::fflush(stderr);
+    };
+    progress.PartShown = [](qint64 done, qint64 total) {
+        std::fprintf(stderr, "\r%lld/%lld %3d%%", (long long)progress.Done.load(),
+                     (long long)progress.Total.load(), total > 0 ? int(done * 100 / total) : 0);
         std::fflush(stderr);
     };
 }

@@ -12,6 +12,7 @@
 #include "SamiModes.h"
 #include "TimeShiftMode.h"
 #include "TimeTagMode.h"
+#include "VideoMode.h"
 #include "WordFormatModes.h"
 
 namespace tavelkor {
@@ -175,6 +176,15 @@ const QVector<ModeInfo>& ModeTable() {
          &PlaceInLines,
          [](const Settings&) { return TimeTagExtensions(); },
          [](const Settings& s) { return ExtensionAt(TimeTagExtensions(), s.Place.ExtNew); }},
+        {ModeTimeTagToVideo,
+         QStringLiteral(u"カラオケ動画"),
+         QStringLiteral(u"　タイムタグ付き歌詞と同じ名前の曲から、歌詞が色変わりする"
+                        u"カラオケ動画（MP4）を作ります。LRC・ASS・TTML・WebVTTの歌詞も使えます。"),
+         {2, 1, CaptionPicture},
+         QStringLiteral("t2v"),
+         &TimeTagToVideo,
+         [](const Settings&) { return VideoSourceExtensions(); },
+         [](const Settings&) { return QString(); }},
     };
     return table;
 }

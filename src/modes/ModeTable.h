@@ -8,7 +8,7 @@
 
 namespace tavelkor {
 
-inline constexpr int ModeCount = 14;
+inline constexpr int ModeCount = 15;
 
 const QVector<ModeInfo>& ModeTable();
 // A mode by its number "0".."13" or its command name; nullptr when there is none.

@@ -1,9 +1,5 @@
 #include "PreviewDocument.h"
 
-#include "../audio/AudioFileReader.h"
-#include "../audio/CompanionAudioFile.h"
-#include "../audio/MacBinary.h"
-#include "../audio/RiffFile.h"
 #include "../base/PathHelpers.h"
 #include "../base/TextFile.h"
 #include "../lyrics/DisplayLines.h"
@@ -128,54 +124,6 @@ LyricsDocument PreviewTimes(const PreviewSource& source, int nudgeMs, double def
     // LRC lines carry their word timing already; captions that grow are SAMI's and DSMP's.
     return karaoke && source.Format != LyricsFormat::Lrc ? MergeGrowingCaptions(document)
                                                          : document;
-}
-
-PreviewSong FindPreviewSong(const QString& lyricsPath) {
-    PreviewSong song;
-    song.Path = CompanionAudioFile(lyricsPath);
-    if (song.Path.isEmpty()) {
-        // The formats people keep next to LRC files play as they are.
-        const QString stem = AddTrailingBackslash(FolderOf(lyricsPath)) + BaseNameOf(lyricsPath);
-        for (const char* extension : {".flac", ".ogg", ".opus", ".m4a", ".wav"}) {
-            const QString path = stem + QString::fromLatin1(extension);
-            if (FileExists(path)) {
-                song.Path = path;
-                song.Length = -1;
-                return song;
-            }
-        }
-        return song;
-    }
-    AudioFileReader file;
-    if (!file.Open(song.Path)) {
-        song.Error = QStringLiteral(u"曲ファイルを読めません：") + song.Path;
-        return song;
-    }
-    qint64 begin = 0;
-    qint64 end = file.Size();
-    const MacBinaryLayout wrapper = ReadMacBinary(file);
-    if (wrapper.Damaged) {
-        song.Error = QStringLiteral(u"曲ファイルのMacBinaryヘッダーが壊れています：") + song.Path;
-        return song;
-    }
-    if (wrapper.Present) {
-        begin = wrapper.DataForkOffset;
-        end = wrapper.DataForkOffset + wrapper.DataForkLength;
-    }
-    if (file.Read(begin, 4) == QByteArrayLiteral("RIFF")) {
-        const RiffLayout riff = ReadRiffLayout(file, begin, end);
-        if (riff.DataChunk < 0) {
-            song.Error = QStringLiteral(u"RMPファイルにMPEGデータがありません：") + song.Path;
-            return song;
-        }
-        const RiffChunk& data = riff.Chunks[riff.DataChunk];
-        begin = data.DataOffset();
-        end = std::min(data.DataEnd(), end);
-    }
-    song.Offset = begin;
-    song.Length = std::max<qint64>(0, end - begin);
-    song.WholeFile = begin == 0 && end == file.Size();
-    return song;
 }
 
 } // namespace tavelkor

@@ -2,6 +2,7 @@
 // modes, its times made real as the SAMI writer makes them, and the song beside it.
 #pragma once
 
+#include "../audio/SongBeside.h"
 #include "../formats/LyricsFormat.h"
 #include "../formats/LyricsSource.h"
 #include "../lyrics/LyricsDocument.h"
@@ -36,20 +37,5 @@ PreviewSource PreviewSourceOf(LyricsSource&& file);
 // wrote) become one karaoke line again, their times kept to the millisecond.
 LyricsDocument PreviewTimes(const PreviewSource& source, int nudgeMs, double defaultRatio,
                             bool karaoke);
-
-// The song of a lyrics file, for the preview and the timing editor alike: the .mp3, else the
-// .rmp, of the same base name beside it, as the TimeTag mode finds it; else the first of .flac,
-// .ogg, .opus, .m4a and .wav of that name. For MP3 and RMP, `Offset` and `Length` give the
-// MPEG data inside: past a MacBinary header (the data fork) and, in an RMP file, the RIFF
-// "data" chunk; the other formats are the whole file (Length -1). Path is empty when there is
-// no song; Error says why a song that is there cannot be played.
-struct PreviewSong {
-    QString Path;
-    qint64 Offset = 0;
-    qint64 Length = 0;
-    bool WholeFile = true; // the MPEG data is the whole file: it plays as it is
-    QString Error;
-};
-PreviewSong FindPreviewSong(const QString& lyricsPath);
 
 } // namespace tavelkor

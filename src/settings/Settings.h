@@ -11,7 +11,7 @@ namespace tavelkor {
 
 inline constexpr double DefaultRatio = 0.9953125;
 // The highest mode number Init/NowMode may hold (the mode table has one more mode than this).
-inline constexpr int LastModeIndex = 13;
+inline constexpr int LastModeIndex = 14;
 
 // The encoding a text output is written in: the one its source was read in, or one for all.
 enum class OutputEncodingChoice { Source, Cp932, Utf8, Utf8Bom };
@@ -154,6 +154,20 @@ struct PlaceSettings {
     bool Redo = false; // lines timed inside already are placed again (else kept as they are)
 };
 
+// TimeTag (and the caption formats) -> a karaoke video of the song: the picture's size and
+// rate, its background, the H.264 encoder's preset and quality, and the sound ("copy": the
+// song's MP3 data as it is; "aac": encoded anew).
+struct T2VSettings {
+    int Width = 1280;
+    int Height = 720;
+    int Fps = 30;
+    QString Background;                             // an image file; "" for the colour
+    QString BackgroundColour = QStringLiteral("#000000");
+    QString Preset = QStringLiteral("veryfast");    // libx264's preset
+    int Crf = 20;                                   // libx264's constant quality
+    QString Audio = QStringLiteral("copy");         // copy or aac
+};
+
 // The preview window's place on the screen, in twips like the main window's; a width of 0
 // means it was never shown, and it opens in its default size in the middle of the screen.
 struct PreviewSettings {
@@ -205,6 +219,7 @@ struct Settings {
     T2XSettings T2X;
     X2TSettings X2T;
     PlaceSettings Place;
+    T2VSettings T2V;
 };
 
 } // namespace tavelkor

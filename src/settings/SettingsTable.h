@@ -138,6 +138,16 @@ void VisitSettings(S& settings, D& defaults, Visitor&& visit) {
     TAVELKOR_KEY(X2T, Karaoke);
     TAVELKOR_KEY(Place, ExtNew, IntRange{0, 2});
     TAVELKOR_KEY(Place, Redo);
+    TAVELKOR_KEY(T2V, Width, IntRange{16, 7680});
+    TAVELKOR_KEY(T2V, Height, IntRange{16, 4320});
+    TAVELKOR_KEY(T2V, Fps, IntRange{1, 120});
+    TAVELKOR_KEY(T2V, Background);
+    TAVELKOR_KEY(T2V, BackgroundColour, WordChoiceForm{{u"#"}});
+    TAVELKOR_KEY(T2V, Preset,
+                 WordChoiceForm{{u"ultrafast", u"superfast", u"veryfast", u"faster", u"fast",
+                                 u"medium", u"slow", u"slower", u"veryslow"}});
+    TAVELKOR_KEY(T2V, Crf, IntRange{0, 51});
+    TAVELKOR_KEY(T2V, Audio, WordChoiceForm{{u"copy", u"aac"}});
     TAVELKOR_KEY(Init, SlidemSec, Int32Range);
 #undef TAVELKOR_KEY
 }

@@ -67,11 +67,11 @@ TEST(SaveSettings, WritesEveryKeyInTableOrderButTheShiftAmount) {
     Settings settings;
     settings.Init.SlidemSec = 250;
     SaveSettings(store, settings);
-    EXPECT_EQ(store.order.size(), 67 + 17 + 13 + 2 + 2);
+    EXPECT_EQ(store.order.size(), 67 + 17 + 13 + 2 + 2 + 8);
     EXPECT_EQ(store.order.first(), QStringLiteral("Init/SmallSize"));
     EXPECT_EQ(store.order.indexOf(QStringLiteral("T2S/Base")) + 1,
               store.order.indexOf(QStringLiteral("T2S/KaraokeHTML0")));
-    EXPECT_EQ(store.order.last(), QStringLiteral("Place/Redo"));
+    EXPECT_EQ(store.order.last(), QStringLiteral("T2V/Audio"));
     EXPECT_EQ(store.order.indexOf(QStringLiteral("Preview/Height")) + 1,
               store.order.indexOf(QStringLiteral("Timing/JoinSokuon")));
     EXPECT_EQ(store.order.indexOf(QStringLiteral("L2T/Karaoke")) + 1,
@@ -133,7 +133,7 @@ TEST(LoadSettings, StoredFormsAndBadValues) {
     store.values[QStringLiteral("Init/SameFolder")] = QStringLiteral("0");
     store.values[QStringLiteral("Init/PreMode")] = QStringLiteral("-1");
     store.values[QStringLiteral("Init/DispResult")] = QStringLiteral("maybe");
-    store.values[QStringLiteral("Init/NowMode")] = QStringLiteral("14");
+    store.values[QStringLiteral("Init/NowMode")] = QString::number(LastModeIndex + 1);
     store.values[QStringLiteral("T2S/ExtOrg")] = QStringLiteral("2");
     store.values[QStringLiteral("T2S/ExtNew")] = QStringLiteral("5");
     store.values[QStringLiteral("T2S/Base")] = QString();
@@ -146,6 +146,8 @@ TEST(LoadSettings, StoredFormsAndBadValues) {
     store.values[QStringLiteral("T2X/Formats")] = QStringLiteral("srt, ASS");
     store.values[QStringLiteral("T2X/AssKaraoke")] = QStringLiteral("kx");
     store.values[QStringLiteral("T2X/SungColour")] = QStringLiteral("#12345");
+    store.values[QStringLiteral("T2V/Audio")] = QStringLiteral("mp3");
+    store.values[QStringLiteral("T2V/Preset")] = QStringLiteral("Slow");
     Settings settings;
     LoadSettings(store, settings);
     EXPECT_FALSE(settings.Init.OverWrite);
@@ -157,6 +159,8 @@ TEST(LoadSettings, StoredFormsAndBadValues) {
     EXPECT_EQ(settings.T2X.Formats, QStringLiteral("srt, ASS"));
     EXPECT_EQ(settings.T2X.AssKaraoke, QStringLiteral("kf"));      // not kf, k or ko: default
     EXPECT_EQ(settings.T2X.SungColour, QStringLiteral("#FFFF00")); // not #RRGGBB: default
+    EXPECT_EQ(settings.T2V.Audio, QStringLiteral("copy"));         // not copy or aac: default
+    EXPECT_EQ(settings.T2V.Preset, QStringLiteral("Slow"));        // a preset, letter case aside
     EXPECT_EQ(settings.T2S.ExtOrg, 2);
     EXPECT_EQ(settings.T2S.ExtNew, 0);                    // outside the table: default
     EXPECT_EQ(settings.T2S.Base, DefaultSamiBaseStyle()); // stored empty

@@ -110,6 +110,9 @@ private:
     // Enables or disables what a run must not be disturbed by: the mode strip and the actions.
     void SetControlsForRun(bool running);
     void ShowProgress(qsizetype done, qsizetype total);
+    // How far the file being made has come (a video's frames), after the count of files.
+    void ShowPartProgress(qint64 done, qint64 total);
+    void ShowBusyText(const QString& text); // the busy text, centred; events are handled
     void ShowSummary();
     // Starts the waiting files when nothing holds the window any more.
     void StartWaitingFiles();

@@ -169,6 +169,7 @@ void FormMain::RunDispatcher() {
     DialogQuestions questions(this);
     BatchProgress progress;
     progress.Shown = [this](qsizetype done, qsizetype total) { ShowProgress(done, total); };
+    progress.PartShown = [this](qint64 done, qint64 total) { ShowPartProgress(done, total); };
     progress_ = &progress;
     state_.Progress = &progress;
     // A run with outputs beside their sources makes each source's folder the output folder;
@@ -222,7 +223,20 @@ void FormMain::ShowProgress(qsizetype done, qsizetype total) {
     if (done != 0 && done != total && done - shownDone_ < step)
         return;
     shownDone_ = done;
-    lblMes_->setText(QStringLiteral(u"★★★ 変換中 ★★★ %1/%2").arg(done).arg(total));
+    ShowBusyText(QStringLiteral(u"★★★ 変換中 ★★★ %1/%2").arg(done).arg(total));
+}
+
+void FormMain::ShowPartProgress(qint64 done, qint64 total) {
+    if (progress_ == nullptr || total <= 0)
+        return;
+    ShowBusyText(QStringLiteral(u"★★★ 変換中 ★★★ %1/%2 (%3%)")
+                     .arg(progress_->Done.load() + 1)
+                     .arg(progress_->Total.load())
+                     .arg(done * 100 / total));
+}
+
+void FormMain::ShowBusyText(const QString& text) {
+    lblMes_->setText(text);
     lblMes_->adjustSize();
     lblMes_->move(std::max(0, (WindowWidth - lblMes_->width()) / 2), lblMes_->y());
     QCoreApplication::processEvents();

@@ -75,7 +75,8 @@ void MakeExclusive(const QList<QCheckBox*>& boxes) {
 bool HasModeOptions(int mode) {
     return (mode >= 0 && mode <= ModeTimeTagToTimeTag) || mode == ModeTimeTagToLrc ||
            mode == ModeLrcToTimeTag || mode == ModeTimeTagToWordFormats ||
-           mode == ModeWordFormatsToTimeTag || mode == ModePlace;
+           mode == ModeWordFormatsToTimeTag || mode == ModePlace ||
+           mode == ModeTimeTagToVideo;
 }
 
 FormOption::FormOption(Settings& settings, int mode, QWidget* owner)
@@ -134,6 +135,7 @@ FormOption::FormOption(Settings& settings, int mode, QWidget* owner)
         AddCheckBox(frm_[ModeWordFormatsToTimeTag], QStringLiteral(u"カラオケタグ化する"));
     placeRedo_ = AddCheckBox(frm_[ModePlace],
                              QStringLiteral(u"行の中まで時間のある行も配置し直す"));
+    BuildTimeTagToVideoPage(frm_[ModeTimeTagToVideo]);
 
     // The shared area: the two extensions, then OK and cancel at the right-hand edge.
     auto* shared = new QGridLayout;
@@ -241,6 +243,36 @@ void FormOption::BuildTimeTagToWordFormatsPage(QWidget* page) {
         page);
     note->setWordWrap(true);
     page->layout()->addWidget(note);
+}
+
+void FormOption::BuildTimeTagToVideoPage(QWidget* page) {
+    // Lists of the usual choices; a stored value that is not among them is added when the
+    // page is filled, so that the settings file's own values stay choosable.
+    t2vSize_ = AddComboRow(page, QStringLiteral(u"画面の大きさ："),
+                           {QStringLiteral(u"640×360"), QStringLiteral(u"854×480"),
+                            QStringLiteral(u"1280×720"), QStringLiteral(u"1920×1080")});
+    t2vFps_ = AddComboRow(page, QStringLiteral(u"コマ数（毎秒）："),
+                          {QStringLiteral("24"), QStringLiteral("25"), QStringLiteral("30"),
+                           QStringLiteral("50"), QStringLiteral("60")});
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(QStringLiteral(u"背景の画像（@BgFileがないとき）："), page));
+    t2vBackground_ = new QLineEdit(page);
+    row->addWidget(t2vBackground_);
+    static_cast<QVBoxLayout*>(page->layout())->addLayout(row);
+    t2vColour_ = AddComboRow(page, QStringLiteral(u"背景の色（画像がないとき）："),
+                             {QStringLiteral(u"#000000 黒"), QStringLiteral(u"#FFFFFF 白"),
+                              QStringLiteral(u"#000080 紺"), QStringLiteral(u"#004000 緑"),
+                              QStringLiteral(u"#400000 えんじ")});
+    t2vPreset_ = AddComboRow(page, QStringLiteral(u"H.264のプリセット："),
+                             {QStringLiteral("ultrafast"), QStringLiteral("superfast"),
+                              QStringLiteral("veryfast"), QStringLiteral("faster"),
+                              QStringLiteral("fast"), QStringLiteral("medium"),
+                              QStringLiteral("slow"), QStringLiteral("slower"),
+                              QStringLiteral("veryslow")});
+    t2vCrf_ = AddComboRow(page, QStringLiteral(u"画質（CRF、小さいほど高画質）："), Numbers(51));
+    t2vCrf_->insertItem(0, QStringLiteral("0"));
+    t2vAudio_ = AddComboRow(page, QStringLiteral(u"音声："),
+                            {QStringLiteral(u"曲のMP3をそのまま入れる"), QStringLiteral(u"AACにする")});
 }
 
 void FormOption::BuildTimeTagToDsmpPage(QWidget* page) {

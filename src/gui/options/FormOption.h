@@ -130,6 +130,14 @@ private:
     QCheckBox* t2sRuby_;
     QCheckBox* x2tKaraoke_;
     QCheckBox* placeRedo_;
+    void BuildTimeTagToVideoPage(QWidget* page);
+    QComboBox* t2vSize_;       // "1280×720"
+    QComboBox* t2vFps_;
+    QLineEdit* t2vBackground_;
+    QComboBox* t2vColour_;     // "#000000 黒"
+    QComboBox* t2vPreset_;
+    QComboBox* t2vCrf_;
+    QComboBox* t2vAudio_;
     QCheckBox* t2mId3v2_;
     QLineEdit* t2mLanguage_;
     std::array<QRadioButton*, 2> t2tPage_;

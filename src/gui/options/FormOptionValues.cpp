@@ -25,6 +25,19 @@ void Fill(QComboBox* box, const QStringList& items, int selected) {
     box->setCurrentIndex(selected);
 }
 
+// Chooses the entry `value` (with `prefix`, the entry that starts with it), adding it at the
+// end when the list has none.
+void ChooseOrAdd(QComboBox* box, const QString& value, bool prefix = false) {
+    for (int i = 0; i < box->count(); ++i) {
+        if (prefix ? box->itemText(i).startsWith(value) : box->itemText(i) == value) {
+            box->setCurrentIndex(i);
+            return;
+        }
+    }
+    box->addItem(value);
+    box->setCurrentIndex(box->count() - 1);
+}
+
 // Stores the ratio only when it is a number above 0 and not above 1.
 void StoreRatio(const QLineEdit* box, double& ratio) {
     const std::optional<double> value = ParseNumber(box->text());
@@ -126,6 +139,15 @@ void FormOption::LoadModePage(int mode) {
         extOrg_->clear();
         Fill(extNew_, TimeTagExtensions(), s.X2T.ExtNew);
         x2tKaraoke_->setChecked(s.X2T.Karaoke);
+        break;
+    case ModeTimeTagToVideo:
+        ChooseOrAdd(t2vSize_, QStringLiteral(u"%1×%2").arg(s.T2V.Width).arg(s.T2V.Height));
+        ChooseOrAdd(t2vFps_, QString::number(s.T2V.Fps));
+        t2vBackground_->setText(s.T2V.Background);
+        ChooseOrAdd(t2vColour_, s.T2V.BackgroundColour.toUpper(), true);
+        t2vPreset_->setCurrentIndex(std::max(0, t2vPreset_->findText(s.T2V.Preset.toLower())));
+        ChooseOrAdd(t2vCrf_, QString::number(s.T2V.Crf));
+        t2vAudio_->setCurrentIndex(s.T2V.Audio.compare(u"aac", Qt::CaseInsensitive) == 0);
         break;
     case ModeLrcToTimeTag:
         Fill(extOrg_, LrcExtensions(), s.L2T.ExtOrg);
@@ -237,6 +259,18 @@ void FormOption::StoreModePage(int mode) {
         s.X2T.ExtNew = extNew_->currentIndex();
         s.X2T.Karaoke = x2tKaraoke_->isChecked();
         break;
+    case ModeTimeTagToVideo: {
+        const QStringList size = t2vSize_->currentText().split(u'×');
+        s.T2V.Width = size.value(0).toInt();
+        s.T2V.Height = size.value(1).toInt();
+        s.T2V.Fps = t2vFps_->currentText().toInt();
+        s.T2V.Background = t2vBackground_->text().trimmed();
+        s.T2V.BackgroundColour = t2vColour_->currentText().left(7);
+        s.T2V.Preset = t2vPreset_->currentText();
+        s.T2V.Crf = t2vCrf_->currentText().toInt();
+        s.T2V.Audio = t2vAudio_->currentIndex() == 1 ? QStringLiteral("aac") : QStringLiteral("copy");
+        break;
+    }
     case ModeLrcToTimeTag:
         s.L2T.ExtOrg = extOrg_->currentIndex();
         s.L2T.ExtNew = extNew_->currentIndex();

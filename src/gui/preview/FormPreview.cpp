@@ -6,6 +6,7 @@
 #include "../../base/PathHelpers.h"
 #include "../../modes/TimeShiftMode.h"
 #include "../../settings/Settings.h"
+#include "../common/VideoExport.h"
 #include "../common/WindowHelpers.h"
 #include "MediaClock.h"
 
@@ -78,7 +79,8 @@ FormPreview::FormPreview(Settings& settings, QWidget* parent, ClockMaker makeClo
       previous_(new QPushButton(QStringLiteral(u"◀ 前の行"), this)), play_(new QPushButton(this)),
       next_(new QPushButton(QStringLiteral(u"次の行 ▶"), this)),
       save_(new QPushButton(QStringLiteral(u"保存"), this)), ticker_(new QTimer(this)),
-      edit_(new QPushButton(QStringLiteral(u"編集"), this)) {
+      edit_(new QPushButton(QStringLiteral(u"編集"), this)),
+      video_(new QPushButton(QStringLiteral(u"動画…"), this)) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(QStringLiteral(u"プレビュー"));
     setAcceptDrops(true);
@@ -132,7 +134,11 @@ FormPreview::FormPreview(Settings& settings, QWidget* parent, ClockMaker makeClo
     nudgeLabel_->setAlignment(Qt::AlignCenter);
     layout->setSizeConstraint(QLayout::SetMinimumSize);
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    layout->addWidget(status_);
+    // The status line, with 「動画…」 at its end (the row of buttons is as wide as it may be).
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(status_, 1);
+    bottom->addWidget(video_);
+    layout->addLayout(bottom);
 
     // The keys belong to the window: no control takes the focus, so Space and the arrows
     // always reach the window's shortcuts.
@@ -188,6 +194,19 @@ FormPreview::FormPreview(Settings& settings, QWidget* parent, ClockMaker makeClo
         ticker_->stop();
         UpdateControls();
         OpenEditor(source_.Path, position);
+    });
+    // 「動画…」: the file as a karaoke video, the song paused meanwhile.
+    video_->setFocusPolicy(Qt::NoFocus);
+    video_->setToolTip(QStringLiteral(u"動画に書き出す"));
+    connect(video_, &QPushButton::clicked, this, [this] {
+        if (source_.Path.isEmpty())
+            return;
+        if (clock_)
+            clock_->Pause();
+        playing_ = false;
+        ticker_->stop();
+        UpdateControls();
+        ExportKaraokeVideo(this, source_.Path, QString(), settings_);
     });
     connect(seekBar_, &QSlider::sliderMoved, this, [this](int value) { SeekTo(value); });
     ticker_->setInterval(TickMs);

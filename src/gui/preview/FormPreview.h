@@ -67,6 +67,7 @@ public:
     // it the button is hidden.
     std::function<void(const QString& path, qint64 positionMs)> OpenEditor;
     QPushButton* EditButton() const { return edit_; }
+    QPushButton* VideoButton() const { return video_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -106,6 +107,7 @@ private:
     QPushButton* save_;
     QTimer* ticker_;
     QPushButton* edit_;
+    QPushButton* video_; // 「動画…」: the open file as a karaoke video
 };
 
 } // namespace tavelkor

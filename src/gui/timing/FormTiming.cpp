@@ -142,6 +142,7 @@ void FormTiming::BuildMenus() {
     add(file, QStringLiteral(u"名前を付けて保存…(&A)"),
         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [this] { SaveAs(); });
     add(file, QStringLiteral(u"曲に埋め込む(&E)"), QKeySequence(), [this] { EmbedInSong(); });
+    add(file, QStringLiteral(u"動画に書き出す…(&V)"), QKeySequence(), [this] { ExportVideo(); });
     file->addSeparator();
     add(file, QStringLiteral(u"閉じる(&C)"), QKeySequence(Qt::Key_Escape), [this] { close(); });
     QMenu* edit = menuBar_->addMenu(QStringLiteral(u"編集(&E)"));

@@ -110,6 +110,7 @@ private:
     void Calibrate();
     void SaveAs();
     void EmbedInSong();
+    void ExportVideo();
     // The waveform lane, its view and snapping (FormTimingLane.cpp).
     void BuildLane();
     void AnalyseSong();

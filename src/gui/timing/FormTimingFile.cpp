@@ -1,5 +1,5 @@
 // The timing editor's file: opening a lyrics file with its song, saving it as TimeTag or in
-// another format, embedding it in the song, and asking before unsaved changes are dropped.
+// another format, embedding it in the song, making a karaoke video of it, and asking before unsaved changes are dropped.
 #include "FormTiming.h"
 
 #include "../../app/BatchState.h"
@@ -11,6 +11,7 @@
 #include "../../settings/Settings.h"
 #include "../../timing/TimingExport.h"
 #include "../../timing/TimingSong.h"
+#include "../common/VideoExport.h"
 #include "TimingAutosave.h"
 
 #include <QApplication>
@@ -171,6 +172,17 @@ void FormTiming::EmbedInSong() {
     QMessageBox box(QMessageBox::Information, QStringLiteral(u"曲に埋め込む"), outcome,
                     QMessageBox::Ok, this);
     box.exec();
+}
+
+void FormTiming::ExportVideo() {
+    if (source_.Path.isEmpty())
+        return;
+    // The video is made of the TimeTag file, with the song the editor plays: what is on
+    // screen is saved first.
+    const QString path = TimingSavePath(source_);
+    if ((session_.Modified() || !QFileInfo::exists(path)) && !Save())
+        return;
+    ExportKaraokeVideo(this, path, songPath_, settings_);
 }
 
 bool FormTiming::AskToKeepChanges() {
