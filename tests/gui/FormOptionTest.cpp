@@ -153,6 +153,8 @@ private slots:
                                        "T2X/Formats T2X/VttStyle"},
             {ModeWordFormatsToTimeTag, "X2T/ExtNew X2T/Karaoke"},
             {ModePlace, "Place/ExtNew Place/Redo"},
+            {ModeTimeTagToVideo, "T2V/Audio T2V/Background T2V/BackgroundColour T2V/Crf T2V/Fps "
+                                 "T2V/Height T2V/Preset T2V/Width"},
         };
         for (int mode = 0; mode < ModeCount; ++mode)
             QCOMPARE(HasModeOptions(mode), pages.contains(mode));
