@@ -71,8 +71,8 @@ QVector<int> SpreadApart(const QVector<double>& weights, int startMs, int endMs,
 
 } // namespace
 
-VoiceCurve VoiceOnsetCurve(const DecodedSong& song, int fromMs, int toMs) {
-    VoiceCurve curve;
+SyllableStartCurve VoiceOnsetCurve(const DecodedSong& song, int fromMs, int toMs) {
+    SyllableStartCurve curve;
     curve.StartMs = fromMs;
     if (song.SampleRate <= 0 || toMs <= fromMs || song.Left.empty())
         return curve;
@@ -154,8 +154,8 @@ VoiceCurve VoiceOnsetCurve(const DecodedSong& song, int fromMs, int toMs) {
     return curve;
 }
 
-QVector<int> PlaceFragments(const VoiceCurve& curve, const QVector<double>& weights, int startMs,
-                            int endMs, const PlacingOptions& options) {
+QVector<int> PlaceFragments(const SyllableStartCurve& curve, const QVector<double>& weights,
+                            int startMs, int endMs, const PlacingOptions& options) {
     const int count = int(weights.size());
     if (count == 0)
         return {};

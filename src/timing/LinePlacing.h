@@ -13,9 +13,9 @@
 namespace tavelkor {
 
 // How likely a sung syllable starts, frame by frame, between two times of a song.
-struct VoiceCurve {
-    int StartMs = 0; // the time of frame 0
-    int HopMs = 10;  // the time between frames
+struct SyllableStartCurve {
+    int StartMs = 0;          // the time of frame 0
+    int HopMs = 10;           // the time between frames
     std::vector<float> Onset; // 0 .. 1: 1 where the voice starts a syllable most clearly
 
     int Frames() const { return int(Onset.size()); }
@@ -24,7 +24,7 @@ struct VoiceCurve {
 // The voice curve of `song` from `fromMs` to `toMs`: the rise of the voice's harmonic sound in
 // the singing band (notes and vowels that start, where drums and other clicks do not count),
 // each frame against the loudest rise of the stretch.
-VoiceCurve VoiceOnsetCurve(const DecodedSong& song, int fromMs, int toMs);
+SyllableStartCurve VoiceOnsetCurve(const DecodedSong& song, int fromMs, int toMs);
 
 struct PlacingOptions {
     double LengthWeight = 0.3; // how much a fragment may differ from its expected length
@@ -37,8 +37,8 @@ struct PlacingOptions {
 // order and inside the span; two are the same only when the span is shorter than a
 // millisecond a fragment. Where the curve does not cover the span the starts are spread by
 // the weights.
-QVector<int> PlaceFragments(const VoiceCurve& curve, const QVector<double>& weights, int startMs,
-                            int endMs, const PlacingOptions& options = {});
+QVector<int> PlaceFragments(const SyllableStartCurve& curve, const QVector<double>& weights,
+                            int startMs, int endMs, const PlacingOptions& options = {});
 
 // The same with the curve of `song` over the span.
 QVector<int> PlaceFragmentsOnSong(const DecodedSong& song, const QVector<double>& weights,

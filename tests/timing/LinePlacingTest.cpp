@@ -36,7 +36,7 @@ TEST(LinePlacing, StartsLandOnTheSungNotesOfALine) {
 TEST(LinePlacing, AnyLineAndSpanKeepsTheStartsInOrderInsideIt) {
     QRandomGenerator random(20261208);
     for (int round = 0; round < 3000; ++round) {
-        VoiceCurve curve;
+        SyllableStartCurve curve;
         curve.StartMs = int(random.bounded(2000)) / 10 * 10;
         curve.Onset.resize(size_t(random.bounded(600)));
         for (float& v : curve.Onset)
@@ -66,8 +66,8 @@ TEST(LinePlacing, WordsWeighTheirSyllables) {
     const struct {
         const char* word;
         int syllables;
-    } cases[] = {{"fantasma", 3}, {"que", 1}, {"Veränderung", 4}, {"y", 1}, {"rhythm", 1},
-                 {"glous", 1},    {"oiseau", 2}, {"123", 1}};
+    } cases[] = {{"fantasma", 3}, {"que", 1},   {"Veränderung", 4}, {"y", 1},
+                 {"rhythm", 1},   {"glous", 1}, {"oiseau", 2},      {"123", 1}};
     for (const auto& c : cases)
         EXPECT_EQ(LatinSyllables(QString::fromUtf8(c.word)), c.syllables) << c.word;
 }

@@ -16,7 +16,7 @@ TimingDocument Lyrics() {
     TimingDocument document =
         TimingFromPlainText(S("君の為替\n為替と君\n君が好き\n君と君\n君へ"), {});
     const int starts[] = {1000, 3000, 5000, 8000};
-    for (int line = 0; line < 5; ++line) {
+    for (int line = 0; line < 4; ++line) {
         for (int k = 0; k < document.Lines[line].Fragments.size(); ++k)
             document.Lines[line].Fragments[k].StartMs = starts[line] + 100 * k;
     }
